@@ -1,0 +1,40 @@
+#pragma once
+
+#include "model/finding.h"
+#include "model/netcontext.h"
+
+#include <QList>
+#include <QStringList>
+
+// One scan: the network snapshot every check reads, and the ordered list of checks.
+// The run keeps no progress and no findings; whoever drives it publishes those.
+class DiagnosticsRun {
+public:
+    DiagnosticsRun() = default;
+
+    // Gathers a snapshot of the machine's network configuration (fourteen commands in a
+    // fixed order). Never fails: what a command does not tell stays at its default.
+    static NetContext buildContext();
+
+    NetContext ctx;
+
+    // The ten steps in execution order; each reads ctx when it runs, not when listed.
+    QList<ScanStep> steps();
+
+    QList<Finding> checkInterface();
+    QList<Finding> checkGateway();
+    QList<Finding> checkInternet();
+    QList<Finding> checkDNS();
+    QList<Finding> checkHTTPS();
+    QList<Finding> checkProxy();
+    QList<Finding> checkAI();
+    QList<Finding> checkHosts();
+    QList<Finding> checkSystem();
+    QList<Finding> checkWebAccess();
+
+    // Repair command builders shared by several checks.
+    QStringList wifiRestartCommands() const;
+    QStringList resetIfaceCommands() const;
+    QStringList disableAllProxyCommands() const;
+    QStringList dhcpRenewCommands() const;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// What one curl reachability probe saw.
+struct HttpProbeResult {
+    QString code = QStringLiteral("000"); // HTTP status as curl printed it; "000": no answer
+    int ms = 0;                           // total time of the request
+    bool ok = false;                      // some server answered, whatever the status
+};
+
+// Loss in percent from a ping summary; 100 when there is none.
+double packetLoss(const QString &pingOutput);
+
+// The average round trip of a ping summary as printed, plus " ms"; "-" when there is none.
+QString avgRTT(const QString &pingOutput);
+
+// The curl command line that httpProbe runs.
+QString httpProbeCommand(const QString &url, const std::optional<QString> &proxy, int timeout);
+
+// Probes one URL with curl, directly or through an HTTP proxy given as host:port.
+HttpProbeResult httpProbe(const QString &url, const std::optional<QString> &proxy = std::nullopt,
+                          int timeout = 6);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "exec/shellresult.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// The one seam behind which every command of the system runs. The process-wide runner
+// is a real process launcher by default; tests install a scripted one and the simulated
+// Mac installs a launcher whose PATH starts with the tool stand-ins.
+class Runner {
+public:
+    virtual ~Runner() = default;
+    virtual ShellResult run(const QString &command, double timeoutSeconds) = 0;
+};
+
+// Runs each command as `/bin/bash -c COMMAND` with a pipe for stdout+stderr.
+class ProcessRunner : public Runner {
+public:
+    struct Options {
+        QStringList pathPrefix;                  // folders put before the fixed PATH
+        QList<QPair<QString, QString>> pathMap;  // literal text replaced in each command
+        QList<QPair<QString, QString>> extraEnv; // further variables for the child
+    };
+
+    ProcessRunner() = default;
+    explicit ProcessRunner(Options options);
+
+    ShellResult run(const QString &command, double timeoutSeconds) override;
+
+    const Options &options() const { return m_options; }
+
+private:
+    Options m_options;
+};
+
+// The runner in force; never null.
+std::shared_ptr<Runner> currentRunner();
+
+// Replaces the runner in force and returns the one it replaced. Passing null restores the
+// default process runner.
+std::shared_ptr<Runner> installRunner(std::shared_ptr<Runner> runner);
+
+// Installs a runner for the lifetime of a scope, then puts the previous one back.
+class ScopedRunner {
+public:
+    explicit ScopedRunner(std::shared_ptr<Runner> runner)
+        : m_previous(installRunner(std::move(runner)))
+    {}
+    ~ScopedRunner() { installRunner(m_previous); }
+    ScopedRunner(const ScopedRunner &) = delete;
+    ScopedRunner &operator=(const ScopedRunner &) = delete;
+
+private:
+    std::shared_ptr<Runner> m_previous;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The sections a finding belongs to, in display order.
+enum class CheckCategory { connectivity, dns, proxy, ai, system };
+
+QString rawValue(CheckCategory category); // the display name shown as a chip
+QList<CheckCategory> allCategories();
+std::optional<CheckCategory> categoryFromRaw(const QString &raw);
+
+// Which findings the window lists, in segment order.
+enum class FilterMode { all, problems, normal };
+
+QString rawValue(FilterMode mode); // the segment label
+QList<FilterMode> allFilterModes();
+std::optional<FilterMode> filterModeFromRaw(const QString &raw);

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "model/category.h"
+#include "model/severity.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+inline const QString kDefaultVerifyHint = QStringLiteral("修复后请点击「重新扫描」确认结果。");
+
+// One repair: shell command lines run in order, with or without administrator rights.
+struct FixAction {
+    QString id; // "fix-…"
+    QString title;
+    QStringList commands;
+    bool needsAdmin = false;
+    bool fallbackAdmin = false; // run plainly first, again as administrator if that fails
+    QString successHint;
+    QString verifyHint = kDefaultVerifyHint;
+};
+
+// One result of one check.
+struct Finding {
+    QString id;
+    QString title;
+    Severity severity = Severity::ok;
+    QString detail;
+    CheckCategory category = CheckCategory::connectivity;
+    std::optional<QString> fixHint;
+    std::optional<FixAction> fix;
+    QStringList manualSteps;
+
+    bool hasFix() const { return fix.has_value(); }
+    bool isProblem() const { return severity == Severity::warn || severity == Severity::error; }
+
+    // Two findings are the same observation when id, severity and detail agree; the
+    // texts around them and the repair take no part.
+    friend bool operator==(const Finding &a, const Finding &b)
+    {
+        return a.id == b.id && a.severity == b.severity && a.detail == b.detail;
+    }
+};
+
+// One step of a scan: the progress text and the check it runs.
+struct ScanStep {
+    QString name;
+    std::function<QList<Finding>()> run;
+};
+
+// Reachability of one AI endpoint, one row of the AI grid.
+struct AIStatus {
+    QString id;
+    QString name;
+    QString url;
+    bool directOK = false;
+    bool proxyOK = false;
+    int latencyMs = 0;
+    QString note;
+};

@@ -1,0 +1,41 @@
+#include "model/severity.h"
+
+std::optional<Severity> severityFromRaw(int raw)
+{
+    if (raw < rawValue(Severity::ok) || raw > rawValue(Severity::error))
+        return std::nullopt;
+    return static_cast<Severity>(raw);
+}
+
+QString label(Severity severity)
+{
+    switch (severity) {
+    case Severity::ok: return QStringLiteral("正常");
+    case Severity::info: return QStringLiteral("提示");
+    case Severity::warn: return QStringLiteral("警告");
+    case Severity::error: return QStringLiteral("故障");
+    }
+    return {};
+}
+
+QString icon(Severity severity)
+{
+    switch (severity) {
+    case Severity::ok: return QStringLiteral("checkmark.circle.fill");
+    case Severity::info: return QStringLiteral("info.circle.fill");
+    case Severity::warn: return QStringLiteral("exclamationmark.triangle.fill");
+    case Severity::error: return QStringLiteral("xmark.octagon.fill");
+    }
+    return {};
+}
+
+QString colorName(Severity severity)
+{
+    switch (severity) {
+    case Severity::ok: return QStringLiteral("neuSuccess");
+    case Severity::info: return QStringLiteral("neuInfo");
+    case Severity::warn: return QStringLiteral("neuWarning");
+    case Severity::error: return QStringLiteral("neuDanger");
+    }
+    return {};
+}
