@@ -1,0 +1,6 @@
+#include "diagnostics/diagnosticsrun.h"
+
+NetContext DiagnosticsRun::buildContext()
+{
+    return {}; // not built yet
+}

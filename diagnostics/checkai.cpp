@@ -1,0 +1,6 @@
+#include "diagnostics/diagnosticsrun.h"
+
+QList<Finding> DiagnosticsRun::checkAI()
+{
+    return {}; // not built yet
+}

@@ -1,0 +1,6 @@
+#include "diagnostics/diagnosticsrun.h"
+
+QList<Finding> DiagnosticsRun::checkDNS()
+{
+    return {}; // not built yet
+}

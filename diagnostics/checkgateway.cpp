@@ -1,0 +1,10 @@
+#include "diagnostics/diagnosticsrun.h"
+
+QList<Finding> DiagnosticsRun::checkGateway()
+{
+    return {}; // not built yet
+}
+
+QStringList DiagnosticsRun::wifiRestartCommands() const { return {}; }
+QStringList DiagnosticsRun::resetIfaceCommands() const { return {}; }
+QStringList DiagnosticsRun::dhcpRenewCommands() const { return {}; }

@@ -1,0 +1,6 @@
+#include "diagnostics/diagnosticsrun.h"
+
+QList<Finding> DiagnosticsRun::checkHosts()
+{
+    return {}; // not built yet
+}

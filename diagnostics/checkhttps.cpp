@@ -1,0 +1,6 @@
+#include "diagnostics/diagnosticsrun.h"
+
+QList<Finding> DiagnosticsRun::checkHTTPS()
+{
+    return {}; // not built yet
+}

@@ -1,0 +1,6 @@
+#include "diagnostics/diagnosticsrun.h"
+
+QList<Finding> DiagnosticsRun::checkInterface()
+{
+    return {}; // not built yet
+}

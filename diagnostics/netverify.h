@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The verdict of one end-to-end search-page test.
+struct NetVerifyResult {
+    bool ok = false;
+    QString code = QStringLiteral("000");
+    qint64 ms = 0;
+    QString via = QStringLiteral("直连");
+    QStringList tried;
+    QString summary = QStringLiteral("尚未测试");
+};
+
+// Can this Mac fetch a real web page right now: through the system proxy when one is on
+// and answers, then directly.
+namespace NetVerify {
+
+extern const QString userAgent;
+extern const QString bingURL;
+
+struct SystemProxy {
+    bool enabled = false;
+    QString addr; // host:port, or empty
+};
+
+struct ProbeResult {
+    QString code = QStringLiteral("000");
+    qint64 ms = 0;
+    bool ok = false; // the status begins with "2"
+};
+
+NetVerifyResult bingSearch(int timeout = 12);
+SystemProxy systemProxy();
+ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int timeout);
+
+} // namespace NetVerify
