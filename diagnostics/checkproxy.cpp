@@ -5,4 +5,7 @@ QList<Finding> DiagnosticsRun::checkProxy()
     return {}; // not built yet
 }
 
-QStringList DiagnosticsRun::disableAllProxyCommands() const { return {}; }
+QStringList DiagnosticsRun::disableAllProxyCommands() const
+{
+    return {};
+}

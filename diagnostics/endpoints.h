@@ -11,7 +11,8 @@ namespace Endpoints {
 inline const QString kSearchHost = QStringLiteral("www.bing.com");
 inline const QString kDnsTestHost = QStringLiteral("www.apple.com"); // also the HTTPS test site
 inline const QString kHttpsTestUrl = QStringLiteral("https://www.apple.com");
-inline const QString kCaptivePortalUrl = QStringLiteral("http://captive.apple.com/hotspot-detect.html");
+inline const QString kCaptivePortalUrl =
+    QStringLiteral("http://captive.apple.com/hotspot-detect.html");
 inline const QString kTimeServer = QStringLiteral("time.apple.com");
 inline const QStringList kDownloadUrls{
     QStringLiteral("https://mirrors.aliyun.com/ubuntu/ls-lR.gz"),
@@ -22,7 +23,8 @@ inline const QString kIPv6OnlyHost = QStringLiteral("ipv6.google.com");
 inline const QString kDeepSeekUrl = QStringLiteral("https://api.deepseek.com/");
 inline const QString kAnthropicUrl = QStringLiteral("https://api.anthropic.com/v1/models");
 inline const QString kOpenAIUrl = QStringLiteral("https://api.openai.com/v1/models");
-inline const QString kGlmUrl = QStringLiteral("https://open.bigmodel.cn/api/paas/v4/chat/completions");
+inline const QString kGlmUrl =
+    QStringLiteral("https://open.bigmodel.cn/api/paas/v4/chat/completions");
 inline const QString kGeminiUrl = QStringLiteral("https://generativelanguage.googleapis.com/");
 inline const QString kHuggingFaceUrl = QStringLiteral("https://huggingface.co/");
 
@@ -32,10 +34,10 @@ inline const QStringList kPollutionHosts{QStringLiteral("api.anthropic.com"),
 
 // /etc/hosts lines are looked at only when they mention one of these, in this order.
 inline const QStringList kWatchedDomains{
-    QStringLiteral("apple.com"),     QStringLiteral("icloud.com"),   QStringLiteral("google.com"),
-    QStringLiteral("bing.com"),      QStringLiteral("qq.com"),       QStringLiteral("alipay.com"),
-    QStringLiteral("taobao.com"),    QStringLiteral("anthropic.com"), QStringLiteral("openai.com"),
-    QStringLiteral("deepseek.com"),  QStringLiteral("bigmodel.cn"),
+    QStringLiteral("apple.com"),    QStringLiteral("icloud.com"),    QStringLiteral("google.com"),
+    QStringLiteral("bing.com"),     QStringLiteral("qq.com"),        QStringLiteral("alipay.com"),
+    QStringLiteral("taobao.com"),   QStringLiteral("anthropic.com"), QStringLiteral("openai.com"),
+    QStringLiteral("deepseek.com"), QStringLiteral("bigmodel.cn"),
 };
 inline const QStringList kAIDomains{
     QStringLiteral("anthropic.com"), QStringLiteral("openai.com"), QStringLiteral("deepseek.com"),

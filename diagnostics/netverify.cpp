@@ -7,8 +7,8 @@ namespace NetVerify {
 const QString userAgent = QStringLiteral(
     "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit/537.36 (KHTML, like Gecko) "
     "Chrome/120.0 Safari/537.36");
-const QString bingURL =
-    QStringLiteral("https://") + Endpoints::kSearchHost + QStringLiteral("/search?q=internet+connection+test");
+const QString bingURL = QStringLiteral("https://") + Endpoints::kSearchHost +
+                        QStringLiteral("/search?q=internet+connection+test");
 
 NetVerifyResult bingSearch(int)
 {

@@ -33,8 +33,8 @@ QString avgRTT(const QString &pingOutput)
 
 QString httpProbeCommand(const QString &url, const std::optional<QString> &proxy, int timeout)
 {
-    QString command = QStringLiteral("curl -s -o /dev/null -m ") + QString::number(timeout)
-                      + QStringLiteral(" -w '%{http_code} %{time_total}'");
+    QString command = QStringLiteral("curl -s -o /dev/null -m ") + QString::number(timeout) +
+                      QStringLiteral(" -w '%{http_code} %{time_total}'");
     if (proxy && !proxy->isEmpty())
         command += QStringLiteral(" -x ") + shellQuote(QStringLiteral("http://") + *proxy);
     else

@@ -50,7 +50,8 @@ class ScopedRunner {
 public:
     explicit ScopedRunner(std::shared_ptr<Runner> runner)
         : m_previous(installRunner(std::move(runner)))
-    {}
+    {
+    }
     ~ScopedRunner() { installRunner(m_previous); }
     ScopedRunner(const ScopedRunner &) = delete;
     ScopedRunner &operator=(const ScopedRunner &) = delete;

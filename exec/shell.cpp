@@ -28,8 +28,8 @@ QString adminCommandLine(const QStringList &commands)
     // Backslashes first, so the ones added for quotes are not doubled again.
     script.replace(QLatin1String("\\"), QLatin1String("\\\\"));
     script.replace(QLatin1String("\""), QLatin1String("\\\""));
-    const QString source = QStringLiteral("do shell script \"") + script
-                           + QStringLiteral("\" with administrator privileges");
+    const QString source = QStringLiteral("do shell script \"") + script +
+                           QStringLiteral("\" with administrator privileges");
     return QStringLiteral("osascript -e ") + shellQuote(source);
 }
 

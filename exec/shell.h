@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // The PATH and locale every command runs with; the parsers rely on English tool output.
-inline constexpr char kCommandPath[] = "/usr/sbin:/usr/bin:/sbin:/bin:/usr/local/bin:/opt/homebrew/bin";
+inline constexpr char kCommandPath[] =
+    "/usr/sbin:/usr/bin:/sbin:/bin:/usr/local/bin:/opt/homebrew/bin";
 inline constexpr char kCommandLocale[] = "en_US.UTF-8";
 
 // Runs one bash command line through the process-wide runner, at most `timeout` seconds.

@@ -3,11 +3,16 @@
 QString rawValue(CheckCategory category)
 {
     switch (category) {
-    case CheckCategory::connectivity: return QStringLiteral("基础连接");
-    case CheckCategory::dns: return QStringLiteral("DNS 解析");
-    case CheckCategory::proxy: return QStringLiteral("代理 / 科学上网");
-    case CheckCategory::ai: return QStringLiteral("AI 服务连通");
-    case CheckCategory::system: return QStringLiteral("系统环境");
+    case CheckCategory::connectivity:
+        return QStringLiteral("基础连接");
+    case CheckCategory::dns:
+        return QStringLiteral("DNS 解析");
+    case CheckCategory::proxy:
+        return QStringLiteral("代理 / 科学上网");
+    case CheckCategory::ai:
+        return QStringLiteral("AI 服务连通");
+    case CheckCategory::system:
+        return QStringLiteral("系统环境");
     }
     return {};
 }
@@ -30,9 +35,12 @@ std::optional<CheckCategory> categoryFromRaw(const QString &raw)
 QString rawValue(FilterMode mode)
 {
     switch (mode) {
-    case FilterMode::all: return QStringLiteral("全部");
-    case FilterMode::problems: return QStringLiteral("待修复");
-    case FilterMode::normal: return QStringLiteral("正常项");
+    case FilterMode::all:
+        return QStringLiteral("全部");
+    case FilterMode::problems:
+        return QStringLiteral("待修复");
+    case FilterMode::normal:
+        return QStringLiteral("正常项");
     }
     return {};
 }

@@ -14,25 +14,25 @@ inline const QString kDefaultVerifyHint = QStringLiteral("修复后请点击「�
 
 // One repair: shell command lines run in order, with or without administrator rights.
 struct FixAction {
-    QString id; // "fix-…"
-    QString title;
-    QStringList commands;
+    QString id{}; // "fix-…"
+    QString title{};
+    QStringList commands{};
     bool needsAdmin = false;
     bool fallbackAdmin = false; // run plainly first, again as administrator if that fails
-    QString successHint;
+    QString successHint{};
     QString verifyHint = kDefaultVerifyHint;
 };
 
 // One result of one check.
 struct Finding {
-    QString id;
-    QString title;
+    QString id{};
+    QString title{};
     Severity severity = Severity::ok;
-    QString detail;
+    QString detail{};
     CheckCategory category = CheckCategory::connectivity;
-    std::optional<QString> fixHint;
-    std::optional<FixAction> fix;
-    QStringList manualSteps;
+    std::optional<QString> fixHint{};
+    std::optional<FixAction> fix{};
+    QStringList manualSteps{};
 
     bool hasFix() const { return fix.has_value(); }
     bool isProblem() const { return severity == Severity::warn || severity == Severity::error; }
@@ -47,17 +47,17 @@ struct Finding {
 
 // One step of a scan: the progress text and the check it runs.
 struct ScanStep {
-    QString name;
-    std::function<QList<Finding>()> run;
+    QString name{};
+    std::function<QList<Finding>()> run{};
 };
 
 // Reachability of one AI endpoint, one row of the AI grid.
 struct AIStatus {
-    QString id;
-    QString name;
-    QString url;
+    QString id{};
+    QString name{};
+    QString url{};
     bool directOK = false;
     bool proxyOK = false;
     int latencyMs = 0;
-    QString note;
+    QString note{};
 };

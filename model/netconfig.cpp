@@ -56,11 +56,11 @@ ProxyState proxyState(const QString &service)
     const QString quoted = shellQuote(service);
     ProxyState state;
     for (const ProxyKind &kind : proxyKinds()) {
-        const QString output = shell(QStringLiteral("networksetup -get")
-                                         + QLatin1String(kind.querySuffix) + QLatin1Char(' ')
-                                         + quoted + QStringLiteral(" 2>/dev/null"),
-                                     25)
-                                   .output;
+        const QString output =
+            shell(QStringLiteral("networksetup -get") + QLatin1String(kind.querySuffix) +
+                      QLatin1Char(' ') + quoted + QStringLiteral(" 2>/dev/null"),
+                  25)
+                .output;
         if (output.isEmpty())
             continue;
         bool on = false;
@@ -86,8 +86,8 @@ ProxyState proxyState(const QString &service)
             state.enabled = true;
         }
     }
-    const QString bypass = shell(QStringLiteral("networksetup -getproxybypassdomains ") + quoted
-                                     + QStringLiteral(" 2>/dev/null"),
+    const QString bypass = shell(QStringLiteral("networksetup -getproxybypassdomains ") + quoted +
+                                     QStringLiteral(" 2>/dev/null"),
                                  25)
                                .output;
     for (const QString &line : lines(bypass)) {
@@ -117,14 +117,15 @@ QStringList enableProxyCommands(const QString &service, const QString &host, con
         QStringLiteral("networksetup -setwebproxy ") + q + target,
         QStringLiteral("networksetup -setsecurewebproxy ") + q + target,
         QStringLiteral("networksetup -setsocksfirewallproxy ") + q + target,
-        QStringLiteral("networksetup -setproxybypassdomains ") + q
-            + QStringLiteral(" 127.0.0.1 localhost *.local 10.0.0.0/8 172.16.0.0/12 192.168.0.0/16"),
+        QStringLiteral("networksetup -setproxybypassdomains ") + q +
+            QStringLiteral(" 127.0.0.1 localhost *.local 10.0.0.0/8 172.16.0.0/12 192.168.0.0/16"),
     };
 }
 
 bool defaultBypassNeeded(const QStringList &bypass)
 {
-    return !(bypass.contains(QStringLiteral("127.0.0.1")) && bypass.contains(QStringLiteral("localhost")));
+    return !(bypass.contains(QStringLiteral("127.0.0.1")) &&
+             bypass.contains(QStringLiteral("localhost")));
 }
 
 } // namespace NetConfig

@@ -10,10 +10,14 @@ std::optional<Severity> severityFromRaw(int raw)
 QString label(Severity severity)
 {
     switch (severity) {
-    case Severity::ok: return QStringLiteral("正常");
-    case Severity::info: return QStringLiteral("提示");
-    case Severity::warn: return QStringLiteral("警告");
-    case Severity::error: return QStringLiteral("故障");
+    case Severity::ok:
+        return QStringLiteral("正常");
+    case Severity::info:
+        return QStringLiteral("提示");
+    case Severity::warn:
+        return QStringLiteral("警告");
+    case Severity::error:
+        return QStringLiteral("故障");
     }
     return {};
 }
@@ -21,10 +25,14 @@ QString label(Severity severity)
 QString icon(Severity severity)
 {
     switch (severity) {
-    case Severity::ok: return QStringLiteral("checkmark.circle.fill");
-    case Severity::info: return QStringLiteral("info.circle.fill");
-    case Severity::warn: return QStringLiteral("exclamationmark.triangle.fill");
-    case Severity::error: return QStringLiteral("xmark.octagon.fill");
+    case Severity::ok:
+        return QStringLiteral("checkmark.circle.fill");
+    case Severity::info:
+        return QStringLiteral("info.circle.fill");
+    case Severity::warn:
+        return QStringLiteral("exclamationmark.triangle.fill");
+    case Severity::error:
+        return QStringLiteral("xmark.octagon.fill");
     }
     return {};
 }
@@ -32,10 +40,14 @@ QString icon(Severity severity)
 QString colorName(Severity severity)
 {
     switch (severity) {
-    case Severity::ok: return QStringLiteral("neuSuccess");
-    case Severity::info: return QStringLiteral("neuInfo");
-    case Severity::warn: return QStringLiteral("neuWarning");
-    case Severity::error: return QStringLiteral("neuDanger");
+    case Severity::ok:
+        return QStringLiteral("neuSuccess");
+    case Severity::info:
+        return QStringLiteral("neuInfo");
+    case Severity::warn:
+        return QStringLiteral("neuWarning");
+    case Severity::error:
+        return QStringLiteral("neuDanger");
     }
     return {};
 }

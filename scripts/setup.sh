@@ -25,6 +25,19 @@ if command -v dpkg-query >/dev/null; then
         $sudo apt-get update -qq
         DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
     fi
+    # Every command runs with LC_ALL=en_US.UTF-8 (the parsers read English tool output);
+    # without that locale bash prefixes each command's output with a setlocale warning.
+    if ! locale -a 2>/dev/null | grep -qiE '^en_US\.utf-?8$'; then
+        sudo=""
+        [[ $(id -u) -eq 0 ]] || sudo="sudo"
+        dpkg-query -W -f='${Status}' locales 2>/dev/null | grep -q "install ok installed" || {
+            $sudo apt-get update -qq
+            DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq locales >/dev/null
+        }
+        $sudo sed -i 's/^# *\(en_US.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+        grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+        $sudo locale-gen >/dev/null
+    fi
     exit 0
 fi
 

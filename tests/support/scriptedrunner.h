@@ -44,6 +44,6 @@ private:
 };
 
 // Fails the current test when some command ran that the test did not script.
-#define VERIFY_ALL_SCRIPTED(runner)                                                             \
-    QVERIFY2((runner).unscripted().isEmpty(),                                                   \
+#define VERIFY_ALL_SCRIPTED(runner)                                                                \
+    QVERIFY2((runner).unscripted().isEmpty(),                                                      \
              qPrintable(QStringLiteral("unscripted: ") + (runner).unscripted().join(" | ")))

@@ -1,0 +1,199 @@
+#include "exec/runner.h"
+#include "model/netconfig.h"
+#include "tests/support/scriptedrunner.h"
+
+#include <QTest>
+
+namespace {
+
+const QString kList = QStringLiteral("networksetup -listallnetworkservices 2>/dev/null");
+
+QString query(const QString &suffix, const QString &service)
+{
+    return QStringLiteral("networksetup -get") + suffix + QLatin1Char(' ') + service +
+           QStringLiteral(" 2>/dev/null");
+}
+
+// Scripts the five queries of one service.
+void scriptService(ScriptedRunner &runner, const QString &quoted, const QString &web,
+                   const QString &secure, const QString &socks, const QString &autoUrl,
+                   const QString &bypass)
+{
+    runner.on(query("webproxy", quoted), 0, web)
+        .on(query("securewebproxy", quoted), 0, secure)
+        .on(query("socksfirewallproxy", quoted), 0, socks)
+        .on(query("autoproxyurl", quoted), 0, autoUrl)
+        .on(query("proxybypassdomains", quoted), 0, bypass);
+}
+
+const QString kNeverSet =
+    QStringLiteral("Enabled: No\nServer: \nPort: 0\nAuthenticated Proxy Enabled: 0\n");
+const QString kOn7890 =
+    QStringLiteral("Enabled: Yes\nServer: 127.0.0.1\nPort: 7890\nAuthenticated Proxy Enabled: 0\n");
+const QString kNoAuto = QStringLiteral("URL: (null)\nEnabled: No\n");
+const QString kNoBypass = QStringLiteral("There aren't any bypass domains set on Wi-Fi.\n");
+
+} // namespace
+
+class TestNetConfig : public QObject {
+    Q_OBJECT
+
+private slots:
+    void allServicesSkipsHeaderAndMarks();
+    void allServicesEmptyWhenToolFails();
+    void proxyState_data();
+    void proxyState();
+    void serviceNameWithQuoteIsOneWord();
+    void disableCommands();
+    void enableCommands_data();
+    void enableCommands();
+    void defaultBypassNeeded_data();
+    void defaultBypassNeeded();
+};
+
+void TestNetConfig::allServicesSkipsHeaderAndMarks()
+{
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(kList, 0,
+               "An asterisk (*) denotes that a network service is disabled.\n"
+               "USB 10/100/1000 LAN\n*Wi-Fi\n  \n* Thunderbolt Bridge\n");
+    ScopedRunner scope(runner);
+    QCOMPARE(NetConfig::allServices(),
+             (QStringList{"USB 10/100/1000 LAN", "Wi-Fi", "Thunderbolt Bridge"}));
+    QCOMPARE(runner->calls().value(0).timeout, 25.0);
+}
+
+void TestNetConfig::allServicesEmptyWhenToolFails()
+{
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(kList, 127, "");
+    ScopedRunner scope(runner);
+    QVERIFY(NetConfig::allServices().isEmpty());
+}
+
+void TestNetConfig::proxyState_data()
+{
+    QTest::addColumn<QStringList>("outputs"); // web, secure, socks, auto, bypass
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QStringList>("kinds");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QStringList>("bypass");
+
+    QTest::newRow("socks only: port taken from the unset web proxy")
+        << QStringList{kNeverSet, kNeverSet, kOn7890, kNoAuto, kNoBypass} << true
+        << QStringList{"SOCKS"} << "127.0.0.1"
+        << "0" << QStringList{"There aren't any bypass domains set on Wi-Fi."};
+    QTest::newRow("http and https")
+        << QStringList{kOn7890, kOn7890, kNeverSet, kNoAuto, "127.0.0.1\nlocalhost\n*.local\n"}
+        << true << QStringList{"HTTP", "HTTPS"} << "127.0.0.1"
+        << "7890" << QStringList{"127.0.0.1", "localhost", "*.local"};
+    QTest::newRow("switched off after use keeps the old values")
+        << QStringList{"Enabled: No\nServer: 127.0.0.1\nPort: 7890\n", kNeverSet, kNeverSet,
+                       kNoAuto, ""}
+        << false << QStringList{} << "127.0.0.1"
+        << "7890" << QStringList{};
+    QTest::newRow("pac only: the URL is the host")
+        << QStringList{"", "", "", "URL: http://127.0.0.1:7890/proxy.pac\nEnabled: Yes\n", ""}
+        << true << QStringList{"自动代理(PAC)"} << "http://127.0.0.1:7890/proxy.pac"
+        << "" << QStringList{};
+    QTest::newRow("tool silent") << QStringList{"", "", "", "", ""} << false << QStringList{} << ""
+                                 << "" << QStringList{};
+    QTest::newRow("Yes is case-sensitive")
+        << QStringList{"Enabled: yes\nServer: h\nPort: 1\n", "", "", "", ""} << false
+        << QStringList{} << "h"
+        << "1" << QStringList{};
+}
+
+void TestNetConfig::proxyState()
+{
+    QFETCH(QStringList, outputs);
+    QFETCH(bool, enabled);
+    QFETCH(QStringList, kinds);
+    QFETCH(QString, host);
+    QFETCH(QString, port);
+    QFETCH(QStringList, bypass);
+    auto runner = std::make_shared<ScriptedRunner>();
+    scriptService(*runner, "'Wi-Fi'", outputs[0], outputs[1], outputs[2], outputs[3], outputs[4]);
+    ScopedRunner scope(runner);
+    const ProxyState state = NetConfig::proxyState(QStringLiteral("Wi-Fi"));
+    VERIFY_ALL_SCRIPTED(*runner);
+    QCOMPARE(state.enabled, enabled);
+    QCOMPARE(state.kinds, kinds);
+    QCOMPARE(state.host, host);
+    QCOMPARE(state.port, port);
+    QCOMPARE(state.bypass, bypass);
+    QCOMPARE(runner->commands().size(), 5);
+}
+
+void TestNetConfig::serviceNameWithQuoteIsOneWord()
+{
+    auto runner = std::make_shared<ScriptedRunner>();
+    scriptService(*runner, "'Bob'\\''s LAN'", kOn7890, kNeverSet, kNeverSet, kNoAuto, "");
+    ScopedRunner scope(runner);
+    QVERIFY(NetConfig::proxyState(QStringLiteral("Bob's LAN")).enabled);
+    VERIFY_ALL_SCRIPTED(*runner);
+    QCOMPARE(NetConfig::disableProxyCommands(QStringLiteral("Bob's LAN")).first(),
+             QStringLiteral("networksetup -setwebproxystate 'Bob'\\''s LAN' off"));
+}
+
+void TestNetConfig::disableCommands()
+{
+    QCOMPARE(NetConfig::disableProxyCommands(QStringLiteral("USB 10/100/1000 LAN")),
+             (QStringList{"networksetup -setwebproxystate 'USB 10/100/1000 LAN' off",
+                          "networksetup -setsecurewebproxystate 'USB 10/100/1000 LAN' off",
+                          "networksetup -setsocksfirewallproxystate 'USB 10/100/1000 LAN' off",
+                          "networksetup -setautoproxystate 'USB 10/100/1000 LAN' off"}));
+}
+
+void TestNetConfig::enableCommands_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("plain values stay as they are") << "127.0.0.1"
+                                                   << "7890"
+                                                   << " 127.0.0.1 7890";
+    QTest::newRow("hostile host quoted") << "127.0.0.1;reboot"
+                                         << "7890"
+                                         << " '127.0.0.1;reboot' 7890";
+    QTest::newRow("hostile port quoted") << "127.0.0.1"
+                                         << "$(id)"
+                                         << " 127.0.0.1 '$(id)'";
+}
+
+void TestNetConfig::enableCommands()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, port);
+    QFETCH(QString, target);
+    QCOMPARE(
+        NetConfig::enableProxyCommands(QStringLiteral("Wi-Fi"), host, port),
+        (QStringList{
+            "networksetup -setwebproxy 'Wi-Fi'" + target,
+            "networksetup -setsecurewebproxy 'Wi-Fi'" + target,
+            "networksetup -setsocksfirewallproxy 'Wi-Fi'" + target,
+            "networksetup -setproxybypassdomains 'Wi-Fi' 127.0.0.1 localhost *.local 10.0.0.0/8 "
+            "172.16.0.0/12 192.168.0.0/16"}));
+}
+
+void TestNetConfig::defaultBypassNeeded_data()
+{
+    QTest::addColumn<QStringList>("bypass");
+    QTest::addColumn<bool>("needed");
+    QTest::newRow("empty") << QStringList{} << true;
+    QTest::newRow("localhost only") << QStringList{"localhost", "*.local"} << true;
+    QTest::newRow("both among others") << QStringList{"*.local", "127.0.0.1", "localhost"} << false;
+    QTest::newRow("case matters") << QStringList{"127.0.0.1", "LOCALHOST"} << true;
+    QTest::newRow("whole entries only") << QStringList{"127.0.0.1/8", "localhost"} << true;
+}
+
+void TestNetConfig::defaultBypassNeeded()
+{
+    QFETCH(QStringList, bypass);
+    QFETCH(bool, needed);
+    QCOMPARE(NetConfig::defaultBypassNeeded(bypass), needed);
+}
+
+QTEST_GUILESS_MAIN(TestNetConfig)
+#include "tst_netconfig.moc"
