@@ -1,0 +1,42 @@
+#pragma once
+
+#include "exec/shellresult.h"
+#include "model/finding.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// The outcome of one repair as the user reads it beside the finding.
+struct FixResult {
+    bool ok = false;
+    QString log; // first character is the status sign: ✅ ❌ ⚠️ ⏳
+};
+
+// Carries out the repairs that findings offer. Stateless; every call blocks its caller for as
+// long as the commands run, so callers keep it off the window's thread.
+namespace FixEngine {
+
+// Runs one repair: through the administrator prompt when it needs it, otherwise directly
+// (and once more through the prompt when a fallback is allowed and the direct run failed).
+// A repair without commands is reported as a failure, never as a success.
+FixResult apply(const FixAction &action);
+
+// Runs the repairs of all findings that carry one: direct repairs at once, in input order,
+// then every command that needs administrator rights in one script behind one prompt.
+// `progress` receives a text before each step that may take time. Result: finding id → log.
+QMap<QString, QString> applyAll(const QList<Finding> &findings,
+                                const std::function<void(const QString &)> &progress);
+
+// Runs the commands in order, stopping at the first non-zero exit code. The code is that of
+// the last command run (0 for an empty list); the non-empty trimmed outputs, one per line.
+ShellResult runDirect(const QStringList &commands);
+
+// The user-facing log text for a finished run of `action` (or of a whole batch, without one).
+QString formatLog(const std::optional<FixAction> &action, int code, const QString &output);
+
+} // namespace FixEngine

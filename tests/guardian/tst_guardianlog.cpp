@@ -1,0 +1,190 @@
+#include "guardian/proxyguardian.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Lines of exactly `width` bytes including the newline: "line 0001 ....\n".
+QByteArray numberedLines(int count, int width)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i) {
+        QByteArray line = "line " + QByteArray::number(i).rightJustified(4, '0') + ' ';
+        line = line.leftJustified(width - 1, '.') + '\n';
+        bytes += line;
+    }
+    return bytes;
+}
+
+} // namespace
+
+class TestGuardianLog : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void sharedInstanceUsesHome();
+    void firstEntryCreatesFolderAndFile();
+    void entriesAppendInOrder();
+    void cutBackPastSizeLimit_data();
+    void cutBackPastSizeLimit();
+    void tail_data();
+    void tail();
+    void unwritableLogIsNotReplaced();
+
+private:
+    QTemporaryDir m_sharedHome;
+};
+
+void TestGuardianLog::initTestCase()
+{
+    QVERIFY(m_sharedHome.isValid());
+    // Before anything asks for the home folder, so the shared instance lives in the sandbox.
+    qputenv("HOME", m_sharedHome.path().toUtf8());
+}
+
+void TestGuardianLog::sharedInstanceUsesHome()
+{
+    ProxyGuardian &guardian = ProxyGuardian::shared();
+    QCOMPARE(&guardian, &ProxyGuardian::shared());
+    QCOMPARE(guardian.logPath(), m_sharedHome.path() + "/Library/Logs/Brevik/guard.log");
+    QCOMPARE(guardian.agentPath(),
+             m_sharedHome.path() + "/Library/LaunchAgents/com.ostrand.brevik.guard.plist");
+}
+
+void TestGuardianLog::firstEntryCreatesFolderAndFile()
+{
+    QTemporaryDir home;
+    ProxyGuardian guardian(home.path());
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    guardian.appendLog(QStringLiteral("[后台守护] 已卸载"));
+
+    const QString text = readAll(home.path() + "/Library/Logs/Brevik/guard.log");
+    static const QRegularExpression entry(
+        QStringLiteral("^(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d)  \\[后台守护\\] 已卸载\\n$"));
+    const QRegularExpressionMatch match = entry.match(text);
+    QVERIFY2(match.hasMatch(), qPrintable(text));
+    const QDateTime stamp =
+        QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    QVERIFY(stamp >= before.addSecs(-1));
+    QVERIFY(stamp <= QDateTime::currentDateTime());
+}
+
+void TestGuardianLog::entriesAppendInOrder()
+{
+    QTemporaryDir home;
+    ProxyGuardian guardian(home.path());
+    writeFile(guardian.logPath(), "2026-01-01 00:00:00  old entry\n");
+    guardian.appendLog(QStringLiteral("second"));
+    guardian.appendLog(QStringLiteral("third"));
+
+    const QStringList lines = guardian.logTail(10);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(0), QStringLiteral("2026-01-01 00:00:00  old entry"));
+    QVERIFY(lines.at(1).endsWith(QStringLiteral("  second")));
+    QVERIFY(lines.at(2).endsWith(QStringLiteral("  third")));
+}
+
+void TestGuardianLog::cutBackPastSizeLimit_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("expectedLines"); // including the new entry
+    QTest::addColumn<QString>("expectedFirst");
+
+    // 2,000 lines of 100 bytes: exactly at the limit, not beyond it.
+    const QByteArray atLimit = numberedLines(2000, 100);
+    QTest::newRow("exactly 200000 bytes is kept")
+        << atLimit << 2001 << QString::fromLatin1(atLimit.left(99));
+    QTest::newRow("one byte more is cut to 400 lines")
+        << QByteArray(atLimit + '\n') << 401 << QString::fromLatin1(atLimit.mid(1600 * 100, 99));
+
+    // Blank lines are dropped by the cut and do not count towards the 400.
+    QByteArray withBlanks = numberedLines(2500, 81);
+    withBlanks.replace("line 2300", "\n\nline 2300");
+    QTest::newRow("blank lines vanish in the cut")
+        << withBlanks << 401 << QString::fromLatin1(numberedLines(2101, 81).right(81).left(80));
+}
+
+void TestGuardianLog::cutBackPastSizeLimit()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, expectedLines);
+    QFETCH(QString, expectedFirst);
+
+    QTemporaryDir home;
+    ProxyGuardian guardian(home.path());
+    writeFile(guardian.logPath(), content);
+    guardian.appendLog(QStringLiteral("new entry"));
+
+    const QString text = readAll(guardian.logPath());
+    QVERIFY(text.endsWith(QStringLiteral("  new entry\n")));
+    QVERIFY(!text.contains(QStringLiteral("\n\n")));
+    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), expectedLines);
+    QCOMPARE(lines.first(), expectedFirst);
+    QCOMPARE(lines.at(lines.size() - 2), QString::fromLatin1(content.trimmed().split('\n').last()));
+}
+
+void TestGuardianLog::tail_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("default takes the last eight")
+        << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n") << -1
+        << QStringList{"3", "4", "5", "6", "7", "8", "9", "10"};
+    QTest::newRow("fewer lines than asked") << QByteArray("a\nb\n") << 5 << QStringList{"a", "b"};
+    QTest::newRow("blank lines skipped, no final newline")
+        << QByteArray("a\n\n\nb\n\nc") << 2 << QStringList{"b", "c"};
+    QTest::newRow("utf-8 text") << QByteArray("x\n✅ 已自动修复\n") << 1
+                                << QStringList{QStringLiteral("✅ 已自动修复")};
+    QTest::newRow("zero lines") << QByteArray("a\nb\n") << 0 << QStringList{};
+}
+
+void TestGuardianLog::tail()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, n);
+    QFETCH(QStringList, expected);
+
+    QTemporaryDir home;
+    ProxyGuardian guardian(home.path());
+    QVERIFY(guardian.logTail().isEmpty()); // no file yet
+    writeFile(guardian.logPath(), content);
+    QCOMPARE(n < 0 ? guardian.logTail() : guardian.logTail(n), expected);
+}
+
+void TestGuardianLog::unwritableLogIsNotReplaced()
+{
+    if (geteuid() == 0)
+        QSKIP("file permissions do not bind root");
+    QTemporaryDir home;
+    ProxyGuardian guardian(home.path());
+    writeFile(guardian.logPath(), "2026-01-01 00:00:00  keep me\n");
+    QVERIFY(QFile::setPermissions(guardian.logPath(), QFileDevice::ReadOwner));
+    guardian.appendLog(QStringLiteral("lost"));
+    QCOMPARE(readAll(guardian.logPath()), QStringLiteral("2026-01-01 00:00:00  keep me\n"));
+}
+
+QTEST_GUILESS_MAIN(TestGuardianLog)
+#include "tst_guardianlog.moc"

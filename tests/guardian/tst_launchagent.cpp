@@ -1,0 +1,312 @@
+#include "guardian/proxyguardian.h"
+
+#include "exec/shell.h"
+#include "tests/support/scriptedrunner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+namespace {
+
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QString lastLogLine(const ProxyGuardian &guardian)
+{
+    const QStringList tail = guardian.logTail(1);
+    return tail.isEmpty() ? QString() : tail.first().mid(21); // past "yyyy-MM-dd HH:mm:ss  "
+}
+
+// The <string> values of the property list in document order, as an XML reader decodes them.
+QStringList plistStrings(const QString &plist, QString *error)
+{
+    QXmlStreamReader reader(plist);
+    QStringList strings;
+    while (reader.readNext() != QXmlStreamReader::EndDocument && !reader.hasError()) {
+        if (reader.isStartElement() && reader.name() == QLatin1String("string"))
+            strings << reader.readElementText();
+    }
+    *error = reader.errorString();
+    return strings;
+}
+
+const QString kLoadedLabel =
+    QStringLiteral("launchctl list 2>/dev/null | grep -c 'com.ostrand.brevik.guard'");
+const QString kInstalledMsg =
+    QStringLiteral("后台守护已安装：即使本工具关闭，也会每 5 秒自动检测并修复代理残留断网。");
+
+} // namespace
+
+class TestLaunchAgent : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void plistText();
+    void plistEscapesPaths_data();
+    void plistEscapesPaths();
+    void installWritesAndLoads();
+    void installTwiceReloads();
+    void installUsesRunningExecutable();
+    void installFailures_data();
+    void installFailures();
+    void unwritablePlist();
+    void installedNeedsFileAndJob_data();
+    void installedNeedsFileAndJob();
+    void uninstallAlwaysSucceeds_data();
+    void uninstallAlwaysSucceeds();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    QString unload() const
+    {
+        return "launchctl unload " + shellQuote(agentPath()) + " 2>/dev/null";
+    }
+    QString load() const { return "launchctl load -w " + shellQuote(agentPath()) + " 2>&1"; }
+    QString agentPath() const
+    {
+        return m_home->path() + "/Library/LaunchAgents/com.ostrand.brevik.guard.plist";
+    }
+};
+
+void TestLaunchAgent::init()
+{
+    // A home folder with a blank, an ampersand and a quote exercises both shell and XML quoting.
+    m_home = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/brevik R&D o'k-XXXXXX");
+    QVERIFY(m_home->isValid());
+}
+
+void TestLaunchAgent::plistText()
+{
+    const QString expected = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<plist version=\"1.0\">\n"
+        "<dict>\n"
+        "    <key>Label</key><string>com.ostrand.brevik.guard</string>\n"
+        "    <key>ProgramArguments</key>\n"
+        "    <array>\n"
+        "        <string>/Applications/Brevik.app/Contents/MacOS/Brevik</string>\n"
+        "        <string>--guard</string>\n"
+        "    </array>\n"
+        "    <key>StartInterval</key><integer>5</integer>\n"
+        "    <key>RunAtLoad</key><true/>\n"
+        "    <key>StandardOutPath</key><string>/Users/ann/Library/Logs/Brevik/agent.log</string>\n"
+        "    "
+        "<key>StandardErrorPath</key><string>/Users/ann/Library/Logs/Brevik/agent.err.log</"
+        "string>\n"
+        "</dict>\n"
+        "</plist>");
+    QCOMPARE(
+        ProxyGuardian::agentPlist(QStringLiteral("/Applications/Brevik.app/Contents/MacOS/Brevik"),
+                                  QStringLiteral("/Users/ann/Library/Logs/Brevik")),
+        expected);
+}
+
+void TestLaunchAgent::plistEscapesPaths_data()
+{
+    QTest::addColumn<QString>("executable");
+    QTest::addColumn<QString>("logDir");
+    QTest::newRow("ampersand") << QStringLiteral("/Users/r&d/Brevik")
+                               << QStringLiteral("/Users/r&d/Logs");
+    QTest::newRow("angle brackets")
+        << QStringLiteral("/opt/<b>/Brevik") << QStringLiteral("/tmp/a>b");
+    QTest::newRow("quotes") << QStringLiteral("/Users/o'neil/\"x\"/Brevik")
+                            << QStringLiteral("/Users/o'neil/Logs");
+    QTest::newRow("entity lookalike")
+        << QStringLiteral("/a/&amp;/Brevik") << QStringLiteral("/a/&lt;");
+    QTest::newRow("chinese and blanks") << QStringLiteral("/Users/张 三/Brevik")
+                                        << QStringLiteral("/Users/张 三/Library/Logs/Brevik");
+}
+
+void TestLaunchAgent::plistEscapesPaths()
+{
+    QFETCH(QString, executable);
+    QFETCH(QString, logDir);
+    QString error;
+    const QStringList strings = plistStrings(ProxyGuardian::agentPlist(executable, logDir), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(strings, QStringList({QStringLiteral("com.ostrand.brevik.guard"), executable,
+                                   QStringLiteral("--guard"), logDir + "/agent.log",
+                                   logDir + "/agent.err.log"}));
+}
+
+void TestLaunchAgent::installWritesAndLoads()
+{
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(unload(), 0).on(load(), 0);
+    ScopedRunner scope(runner);
+    ProxyGuardian guardian(m_home->path());
+
+    const ProxyGuardian::AgentResult result =
+        guardian.installAgent(QStringLiteral("/opt/brevik/bin/brevik"));
+    QVERIFY(result.ok);
+    QCOMPARE(result.msg, kInstalledMsg);
+    QCOMPARE(runner->commands(), QStringList({unload(), load()}));
+    QCOMPARE(readAll(agentPath()),
+             ProxyGuardian::agentPlist(QStringLiteral("/opt/brevik/bin/brevik"),
+                                       m_home->path() + "/Library/Logs/Brevik"));
+    QVERIFY(QFileInfo(m_home->path() + "/Library/Logs/Brevik").isDir());
+    QCOMPARE(lastLogLine(guardian),
+             QStringLiteral("[后台守护] 已安装 LaunchAgent（每 5 秒检查一次）"));
+    VERIFY_ALL_SCRIPTED(*runner);
+}
+
+void TestLaunchAgent::installTwiceReloads()
+{
+    auto runner = std::make_shared<ScriptedRunner>();
+    // The first unload finds nothing loaded; launchctl then complains (hidden) and exits non-zero.
+    runner->on(unload(), 113, QString()).on(unload(), 0).on(load(), 0);
+    ScopedRunner scope(runner);
+    ProxyGuardian guardian(m_home->path());
+
+    QVERIFY(guardian.installAgent(QStringLiteral("/old/brevik")).ok);
+    const ProxyGuardian::AgentResult second = guardian.installAgent(QStringLiteral("/new/brevik"));
+    QVERIFY(second.ok);
+    QCOMPARE(second.msg, kInstalledMsg);
+    QCOMPARE(runner->commands(), QStringList({unload(), load(), unload(), load()}));
+    QVERIFY(readAll(agentPath()).contains(QStringLiteral("<string>/new/brevik</string>")));
+    VERIFY_ALL_SCRIPTED(*runner);
+}
+
+void TestLaunchAgent::installUsesRunningExecutable()
+{
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(unload(), 0).on(load(), 0);
+    ScopedRunner scope(runner);
+    ProxyGuardian guardian(m_home->path());
+
+    QVERIFY(guardian.installAgent().ok);
+    QVERIFY(!QCoreApplication::applicationFilePath().isEmpty());
+    QString error;
+    const QStringList strings = plistStrings(readAll(agentPath()), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(strings.value(1), QCoreApplication::applicationFilePath());
+}
+
+void TestLaunchAgent::installFailures_data()
+{
+    QTest::addColumn<QString>("executable");
+    QTest::addColumn<int>("loadCode");
+    QTest::addColumn<QString>("loadOutput");
+    QTest::addColumn<QString>("expectedMsg");
+    QTest::addColumn<bool>("plistWritten");
+
+    QTest::newRow("no executable path")
+        << QString() << 0 << QString() << QStringLiteral("无法定位应用可执行文件路径") << false;
+    QTest::newRow("launchd refuses, output kept untrimmed")
+        << QStringLiteral("/opt/brevik") << 5
+        << QStringLiteral("Load failed: 5: Input/output error\n")
+        << QStringLiteral("启动守护失败：Load failed: 5: Input/output error\n") << true;
+    QTest::newRow("launchd refuses silently") << QStringLiteral("/opt/brevik") << 1 << QString()
+                                              << QStringLiteral("启动守护失败：") << true;
+}
+
+void TestLaunchAgent::installFailures()
+{
+    QFETCH(QString, executable);
+    QFETCH(int, loadCode);
+    QFETCH(QString, loadOutput);
+    QFETCH(QString, expectedMsg);
+    QFETCH(bool, plistWritten);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(unload(), 0).on(load(), loadCode, loadOutput);
+    ScopedRunner scope(runner);
+    ProxyGuardian guardian(m_home->path());
+
+    const ProxyGuardian::AgentResult result = guardian.installAgent(executable);
+    QVERIFY(!result.ok);
+    QCOMPARE(result.msg, expectedMsg);
+    // A refused job leaves its file behind; it then reads as not installed.
+    QCOMPARE(QFile::exists(agentPath()), plistWritten);
+    QVERIFY(guardian.logTail().isEmpty());
+    QCOMPARE(runner->commands().isEmpty(), !plistWritten);
+    VERIFY_ALL_SCRIPTED(*runner);
+}
+
+void TestLaunchAgent::unwritablePlist()
+{
+    auto runner = std::make_shared<ScriptedRunner>();
+    ScopedRunner scope(runner);
+    // A plain file where the LaunchAgents folder belongs: nothing can be written below it.
+    QDir().mkpath(m_home->path() + "/Library");
+    QFile blocker(m_home->path() + "/Library/LaunchAgents");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ProxyGuardian guardian(m_home->path());
+
+    const ProxyGuardian::AgentResult result = guardian.installAgent(QStringLiteral("/opt/brevik"));
+    QVERIFY(!result.ok);
+    const QString prefix = QStringLiteral("写入守护配置失败：");
+    QVERIFY2(result.msg.startsWith(prefix) && result.msg.size() > prefix.size(),
+             qPrintable(result.msg));
+    QVERIFY(runner->commands().isEmpty());
+}
+
+void TestLaunchAgent::installedNeedsFileAndJob_data()
+{
+    QTest::addColumn<bool>("fileExists");
+    QTest::addColumn<int>("grepCode");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("no file, launchctl not asked") << false << 0 << false;
+    QTest::newRow("file and listed job") << true << 0 << true;
+    QTest::newRow("file but job not loaded") << true << 1 << false;
+}
+
+void TestLaunchAgent::installedNeedsFileAndJob()
+{
+    QFETCH(bool, fileExists);
+    QFETCH(int, grepCode);
+    QFETCH(bool, expected);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(kLoadedLabel, grepCode,
+               grepCode == 0 ? QStringLiteral("1\n") : QStringLiteral("0\n"));
+    ScopedRunner scope(runner);
+    if (fileExists) {
+        QDir().mkpath(QFileInfo(agentPath()).absolutePath());
+        QFile file(agentPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    ProxyGuardian guardian(m_home->path());
+    QCOMPARE(guardian.isAgentInstalled(), expected);
+    QCOMPARE(runner->commands(), fileExists ? QStringList{kLoadedLabel} : QStringList{});
+}
+
+void TestLaunchAgent::uninstallAlwaysSucceeds_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("installed") << true;
+    QTest::newRow("nothing installed") << false;
+}
+
+void TestLaunchAgent::uninstallAlwaysSucceeds()
+{
+    QFETCH(bool, installed);
+    auto runner = std::make_shared<ScriptedRunner>();
+    const QString unloadDisable = "launchctl unload -w " + shellQuote(agentPath()) + " 2>/dev/null";
+    runner->on(unload(), 0).on(load(), 0).on(unloadDisable, installed ? 0 : 113);
+    ScopedRunner scope(runner);
+    ProxyGuardian guardian(m_home->path());
+    if (installed)
+        QVERIFY(guardian.installAgent(QStringLiteral("/opt/brevik")).ok);
+
+    const ProxyGuardian::AgentResult result = guardian.uninstallAgent();
+    QVERIFY(result.ok);
+    QCOMPARE(result.msg, QStringLiteral("后台守护已卸载。"));
+    QVERIFY(!QFile::exists(agentPath()));
+    QCOMPARE(runner->commands().constLast(), unloadDisable);
+    QCOMPARE(lastLogLine(guardian), QStringLiteral("[后台守护] 已卸载"));
+    VERIFY_ALL_SCRIPTED(*runner);
+}
+
+QTEST_GUILESS_MAIN(TestLaunchAgent)
+#include "tst_launchagent.moc"

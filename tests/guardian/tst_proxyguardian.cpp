@@ -1,0 +1,433 @@
+#include "guardian/proxyguardian.h"
+
+#include "model/netconfig.h"
+#include "tests/support/scriptedrunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+namespace {
+
+const QString kProxyQuery = QStringLiteral("scutil --proxy");
+const QString kPortTest = QStringLiteral("nc -z -G 1 127.0.0.1 7890 2>/dev/null");
+const QString kClientTest = QStringLiteral(
+    "ps -Ao comm= 2>/dev/null | grep -i -E "
+    "'clash|mihomo|surge|stash|verge|sing-box|v2ray|xray|trojan' | grep -v grep | head -1");
+const QString kServices = QStringLiteral("networksetup -listallnetworkservices 2>/dev/null");
+
+// "scutil --proxy" as a Mac prints it with ClashX's settings in place.
+const QString kProxyOn = QStringLiteral("<dictionary> {\n"
+                                        "  ExceptionsList : <array> {\n"
+                                        "    0 : 127.0.0.1\n"
+                                        "    1 : localhost\n"
+                                        "  }\n"
+                                        "  HTTPEnable : 1\n"
+                                        "  HTTPPort : 7890\n"
+                                        "  HTTPProxy : 127.0.0.1\n"
+                                        "  HTTPSEnable : 1\n"
+                                        "  HTTPSPort : 7890\n"
+                                        "  HTTPSProxy : 127.0.0.1\n"
+                                        "  SOCKSEnable : 1\n"
+                                        "  SOCKSPort : 7890\n"
+                                        "  SOCKSProxy : 127.0.0.1\n"
+                                        "}\n");
+// Switched off, the host and port keys stay behind.
+const QString kProxyOff = QStringLiteral("<dictionary> {\n"
+                                         "  HTTPEnable : 0\n"
+                                         "  HTTPPort : 7890\n"
+                                         "  HTTPProxy : 127.0.0.1\n"
+                                         "  HTTPSEnable : 0\n"
+                                         "  SOCKSEnable : 0\n"
+                                         "}\n");
+const QString kPacOnly = QStringLiteral("<dictionary> {\n"
+                                        "  HTTPEnable : 0\n"
+                                        "  ProxyAutoConfigEnable : 1\n"
+                                        "  ProxyAutoConfigURLString : http://127.0.0.1:7890/pac\n"
+                                        "}\n");
+
+const QString kTarget = QStringLiteral("127.0.0.1:7890");
+const QString kConfirming =
+    QStringLiteral("⚠️ 发现残留代理 127.0.0.1:7890（无人监听）——确认中…");
+const QString kRepaired =
+    QStringLiteral("✅ 已自动修复：系统代理残留（127.0.0.1:7890）已关闭，网络恢复直连");
+
+QStringList disableAll()
+{
+    return NetConfig::disableProxyCommands(QStringLiteral("Wi-Fi")) +
+           NetConfig::disableProxyCommands(QStringLiteral("Thunderbolt Bridge"));
+}
+
+// Scripts one check for an observation token and returns the commands it must run.
+//   off, noport, alive, client: what the machine shows;
+//   dead: port dead and no client; the suffix names what the check should then do:
+//   -paused (autoFix off), -fixed, -unverified, -noservice.
+QStringList scriptObservation(ScriptedRunner &runner, const QString &token)
+{
+    if (token == QLatin1String("off")) {
+        runner.on(kProxyQuery, 0, kProxyOff);
+        return {kProxyQuery};
+    }
+    if (token == QLatin1String("noport")) {
+        runner.on(kProxyQuery, 0, kPacOnly);
+        return {kProxyQuery};
+    }
+    runner.on(kProxyQuery, 0, kProxyOn);
+    const bool alive = token == QLatin1String("alive");
+    const bool client = token == QLatin1String("client");
+    runner.on(kPortTest, alive ? 0 : 1);
+    runner.on(kClientTest, client ? 0 : 1,
+              client ? QStringLiteral("/Applications/ClashX Pro.app/Contents/MacOS/ClashX Pro\n")
+                     : QString());
+    QStringList expected{kProxyQuery, kPortTest, kClientTest};
+    if (token == QLatin1String("dead-noservice")) {
+        runner.on(kServices, 0,
+                  QStringLiteral("An asterisk (*) denotes that a network service is disabled.\n"));
+        expected << kServices;
+    } else if (token == QLatin1String("dead-fixed") || token == QLatin1String("dead-unverified")) {
+        runner.on(kServices, 0,
+                  QStringLiteral("An asterisk (*) denotes that a network service is disabled.\n"
+                                 "Wi-Fi\n*Thunderbolt Bridge\n"));
+        for (const QString &command : disableAll())
+            runner.on(command, command.contains(QLatin1String("autoproxy")) ? 4 : 0);
+        runner.on(kProxyQuery, 0, token == QLatin1String("dead-fixed") ? kProxyOff : kProxyOn);
+        expected << kServices << disableAll() << kProxyQuery;
+    }
+    return expected;
+}
+
+QString expectedText(const QString &token)
+{
+    if (token == QLatin1String("off"))
+        return QStringLiteral("系统代理已关闭（直连）——关闭或打开 ClashX 都不会影响上网");
+    if (token == QLatin1String("noport"))
+        return QStringLiteral("系统代理已开启但未取到端口，守护暂不处理");
+    if (token == QLatin1String("alive"))
+        return QStringLiteral("代理链路正常（127.0.0.1:7890 正在监听）");
+    if (token == QLatin1String("client"))
+        return QStringLiteral("代理软件运行中、端口尚未就绪——守护暂不处理，避免误关");
+    if (token == QLatin1String("dead-paused"))
+        return QStringLiteral("⚠️ 发现残留代理 "
+                              "127.0.0.1:7890（无人监听）——已暂停自动修复");
+    if (token == QLatin1String("dead-fixed"))
+        return kRepaired;
+    if (token == QLatin1String("dead-unverified"))
+        return QStringLiteral("❌ 自动修复失败，请点击「立即修复」手动处理");
+    if (token == QLatin1String("dead-noservice"))
+        return QStringLiteral("未找到网络服务，无法自动修复");
+    return kConfirming;
+}
+
+// One log entry as appendLog writes it, with a stamp of our choosing.
+void writeEntry(const QString &logPath, const QDateTime &stamp, const QString &message)
+{
+    QDir().mkpath(QFileInfo(logPath).absolutePath());
+    QFile file(logPath);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Append));
+    file.write((stamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("  ") +
+                message + QLatin1Char('\n'))
+                   .toUtf8());
+}
+
+QStringList messages(const ProxyGuardian &guardian)
+{
+    QStringList list;
+    for (const QString &line : guardian.logTail(100))
+        list << line.mid(21);
+    return list;
+}
+
+} // namespace
+
+class TestProxyGuardian : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void confirmationStateTable_data();
+    void confirmationStateTable();
+    void readsProxyEndpoint_data();
+    void readsProxyEndpoint();
+    void repairLogsAndCounts();
+    void agentRunReportsOnlyNotable_data();
+    void agentRunReportsOnlyNotable();
+    void agentRunCarriesRecentObservation_data();
+    void agentRunCarriesRecentObservation();
+    void consecutiveAgentProcessesRepair();
+    void appCheckIgnoresAgentEntries();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+};
+
+void TestProxyGuardian::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid());
+}
+
+void TestProxyGuardian::confirmationStateTable_data()
+{
+    QTest::addColumn<QStringList>("observations");
+    QTest::addColumn<QList<int>>("counters");
+
+    QTest::newRow("second dead observation repairs")
+        << QStringList{"dead", "dead-fixed"} << QList<int>{1, 0};
+    QTest::newRow("live port resets the count")
+        << QStringList{"dead", "alive", "dead", "dead-fixed"} << QList<int>{1, 0, 1, 0};
+    QTest::newRow("running client resets the count")
+        << QStringList{"dead", "client", "dead", "dead-fixed"} << QList<int>{1, 0, 1, 0};
+    QTest::newRow("proxy off resets the count")
+        << QStringList{"dead", "off", "dead", "dead-fixed"} << QList<int>{1, 0, 1, 0};
+    QTest::newRow("no port leaves the count alone")
+        << QStringList{"dead", "noport", "dead-fixed"} << QList<int>{1, 1, 0};
+    QTest::newRow("paused checks keep counting")
+        << QStringList{"dead", "dead-paused", "dead-paused", "dead-fixed"}
+        << QList<int>{1, 2, 3, 0};
+    QTest::newRow("unverified repair is retried at once")
+        << QStringList{"dead", "dead-unverified", "dead-fixed"} << QList<int>{1, 2, 0};
+    QTest::newRow("no network service changes nothing")
+        << QStringList{"dead", "dead-noservice", "dead-noservice"} << QList<int>{1, 2, 3};
+    QTest::newRow("client before any dead observation")
+        << QStringList{"client", "dead", "dead-fixed"} << QList<int>{0, 1, 0};
+}
+
+void TestProxyGuardian::confirmationStateTable()
+{
+    QFETCH(QStringList, observations);
+    QFETCH(QList<int>, counters);
+
+    ProxyGuardian guardian(m_home->path());
+    int fixes = 0;
+    for (qsizetype i = 0; i < observations.size(); ++i) {
+        const QString &token = observations.at(i);
+        auto runner = std::make_shared<ScriptedRunner>();
+        const QStringList expectedCommands = scriptObservation(*runner, token);
+        ScopedRunner scope(runner);
+
+        const ProxyGuardian::Status status =
+            guardian.checkOnce(token != QLatin1String("dead-paused"));
+        const QString step = QStringLiteral("step %1 (%2)").arg(i + 1).arg(token);
+        QVERIFY2(runner->commands() == expectedCommands,
+                 qPrintable(step + ": " + runner->commands().join(" | ")));
+        QCOMPARE(status.text, expectedText(token));
+        QVERIFY2(guardian.consecutiveFailures() == counters.at(i), qPrintable(step));
+        QCOMPARE(status.didFix, token == QLatin1String("dead-fixed"));
+        fixes += status.didFix ? 1 : 0;
+        VERIFY_ALL_SCRIPTED(*runner);
+    }
+    QCOMPARE(guardian.fixedCount(), fixes);
+    QCOMPARE(guardian.lastFix().has_value(), fixes > 0);
+}
+
+void TestProxyGuardian::readsProxyEndpoint_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("portTest"); // empty: no port test expected
+
+    QTest::newRow("https port when no http port")
+        << QStringLiteral("  HTTPSEnable : 1\n  HTTPSPort : 8443\n  HTTPSProxy : 10.0.0.9\n")
+        << QStringLiteral("127.0.0.1") << QStringLiteral("8443")
+        << QStringLiteral("nc -z -G 1 127.0.0.1 8443 2>/dev/null");
+    QTest::newRow("http port wins over https port")
+        << QStringLiteral("  HTTPEnable : 1\n  HTTPPort : 7890\n  HTTPSPort : 7891\n")
+        << QStringLiteral("127.0.0.1") << QStringLiteral("7890") << kPortTest;
+    QTest::newRow("empty host value")
+        << QStringLiteral("  HTTPEnable : 1\n  HTTPPort : 7890\n  HTTPProxy :\n")
+        << QStringLiteral("127.0.0.1") << QStringLiteral("7890") << kPortTest;
+    QTest::newRow("remote host, tabs trimmed")
+        << QStringLiteral("\tHTTPEnable : 1\n\tHTTPProxy : 192.168.1.2\t\n\tHTTPPort : 3128\n")
+        << QStringLiteral("192.168.1.2") << QStringLiteral("3128")
+        << QStringLiteral("nc -z -G 1 192.168.1.2 3128 2>/dev/null");
+    QTest::newRow("later line replaces earlier")
+        << QStringLiteral("HTTPEnable : 1\nHTTPPort : 1\nHTTPPort : 2\n")
+        << QStringLiteral("127.0.0.1") << QStringLiteral("2")
+        << QStringLiteral("nc -z -G 1 127.0.0.1 2 2>/dev/null");
+    QTest::newRow("hostile host stays one quoted word")
+        << QStringLiteral("HTTPEnable : 1\nHTTPProxy : x;touch /tmp/p\nHTTPPort : 80 $(id)\n")
+        << QStringLiteral("x;touch /tmp/p") << QStringLiteral("80 $(id)")
+        << QStringLiteral("nc -z -G 1 'x;touch /tmp/p' '80 $(id)' 2>/dev/null");
+    QTest::newRow("socks only has no port")
+        << QStringLiteral("SOCKSEnable : 1\nSOCKSPort : 1080\nSOCKSProxy : 127.0.0.1\n")
+        << QStringLiteral("127.0.0.1") << QString() << QString();
+    QTest::newRow("failed query finds nothing")
+        << QString() << QStringLiteral("127.0.0.1") << QString() << QString();
+}
+
+void TestProxyGuardian::readsProxyEndpoint()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, host);
+    QFETCH(QString, port);
+    QFETCH(QString, portTest);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(kProxyQuery, output.isEmpty() ? 1 : 0, output);
+    if (!portTest.isEmpty())
+        runner->on(portTest, 0).on(kClientTest, 1);
+    ScopedRunner scope(runner);
+    ProxyGuardian guardian(m_home->path());
+
+    const ProxyGuardian::Status status = guardian.checkOnce(true);
+    QCOMPARE(status.proxyHost, host);
+    QCOMPARE(status.proxyPort, port);
+    QCOMPARE(status.proxyEnabled, !output.isEmpty());
+    QCOMPARE(status.portAlive, !portTest.isEmpty());
+    QCOMPARE(runner->count(portTest), portTest.isEmpty() ? 0 : 1);
+    for (const ScriptedRunner::Call &call : runner->calls())
+        QCOMPARE(call.timeout, 6.0);
+    VERIFY_ALL_SCRIPTED(*runner);
+}
+
+void TestProxyGuardian::repairLogsAndCounts()
+{
+    ProxyGuardian guardian(m_home->path());
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    for (const QString &token : {QStringLiteral("dead"), QStringLiteral("dead-unverified"),
+                                 QStringLiteral("dead-fixed")}) {
+        auto runner = std::make_shared<ScriptedRunner>();
+        scriptObservation(*runner, token);
+        ScopedRunner scope(runner);
+        guardian.checkOnce(true);
+        for (const ScriptedRunner::Call &call : runner->calls()) {
+            if (call.command.startsWith(QLatin1String("networksetup -set")))
+                QCOMPARE(call.timeout, 10.0);
+        }
+    }
+    QCOMPARE(messages(guardian),
+             QStringList({QStringLiteral("[失败] 尝试关闭残留代理未生效"),
+                          QStringLiteral("[自动修复] 关闭残留系统代理 127.0.0.1:7890（服务：Wi-Fi、"
+                                         "Thunderbolt Bridge）")}));
+    QCOMPARE(guardian.fixedCount(), 1);
+    QVERIFY(guardian.lastFix().has_value() && *guardian.lastFix() >= before);
+}
+
+void TestProxyGuardian::agentRunReportsOnlyNotable_data()
+{
+    QTest::addColumn<QString>("observation");
+    QTest::addColumn<bool>("notable");
+    QTest::newRow("healthy proxy") << QStringLiteral("alive") << false;
+    QTest::newRow("client starting up") << QStringLiteral("client") << false;
+    QTest::newRow("proxy off") << QStringLiteral("off") << false;
+    QTest::newRow("no port") << QStringLiteral("noport") << false;
+    QTest::newRow("first dead observation") << QStringLiteral("dead") << true;
+}
+
+void TestProxyGuardian::agentRunReportsOnlyNotable()
+{
+    QFETCH(QString, observation);
+    QFETCH(bool, notable);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    scriptObservation(*runner, observation);
+    ScopedRunner scope(runner);
+    ProxyGuardian guardian(m_home->path());
+    QString printed;
+    QTextStream out(&printed);
+    ProxyGuardian::runCLIOnce(guardian, out, QDateTime::currentDateTime());
+
+    const QString text = expectedText(observation);
+    QCOMPARE(printed, notable ? text + QLatin1Char('\n') : QString());
+    QCOMPARE(messages(guardian), notable ? QStringList{"[守护] " + text} : QStringList{});
+    VERIFY_ALL_SCRIPTED(*runner);
+}
+
+void TestProxyGuardian::agentRunCarriesRecentObservation_data()
+{
+    QTest::addColumn<QString>("previous"); // message of the entry before the run
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<QString>("later"); // a further entry 1 s after it, if any
+    QTest::addColumn<bool>("repairs");
+
+    const QString entry = "[守护] " + kConfirming;
+    QTest::newRow("fresh entry for the same proxy") << entry << 4 << QString() << true;
+    QTest::newRow("entry at the edge of the window") << entry << 15 << QString() << true;
+    QTest::newRow("stale entry") << entry << 20 << QString() << false;
+    QTest::newRow("entry for another port") << QStringLiteral("[守护] ⚠️ 发现残留代理 "
+                                                              "127.0.0.1:7891（无人监听）——确认中…")
+                                            << 4 << QString() << false;
+    QTest::newRow("newer unrelated entry after it")
+        << entry << 4 << QStringLiteral("[后台守护] 已卸载") << false;
+    QTest::newRow("stamp in the future") << entry << -30 << QString() << false;
+    QTest::newRow("same text without agent tag") << kConfirming << 4 << QString() << false;
+}
+
+void TestProxyGuardian::agentRunCarriesRecentObservation()
+{
+    QFETCH(QString, previous);
+    QFETCH(int, ageSeconds);
+    QFETCH(QString, later);
+    QFETCH(bool, repairs);
+
+    const QDateTime now = QDateTime::fromString(QStringLiteral("2026-03-04 10:00:30"),
+                                                QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    ProxyGuardian guardian(m_home->path());
+    writeEntry(guardian.logPath(), now.addSecs(-ageSeconds), previous);
+    if (!later.isEmpty())
+        writeEntry(guardian.logPath(), now.addSecs(-ageSeconds + 1), later);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    const QStringList expectedCommands =
+        scriptObservation(*runner, repairs ? QStringLiteral("dead-fixed") : QStringLiteral("dead"));
+    ScopedRunner scope(runner);
+    QString printed;
+    QTextStream out(&printed);
+    ProxyGuardian::runCLIOnce(guardian, out, now);
+
+    QCOMPARE(printed, (repairs ? kRepaired : kConfirming) + QLatin1Char('\n'));
+    QCOMPARE(runner->commands(), expectedCommands);
+    QCOMPARE(guardian.consecutiveFailures(), repairs ? 0 : 1);
+    VERIFY_ALL_SCRIPTED(*runner);
+}
+
+void TestProxyGuardian::consecutiveAgentProcessesRepair()
+{
+    // Two agent starts, each a new process with its own guardian, sharing only the log.
+    QString printed;
+    QTextStream out(&printed);
+    {
+        auto runner = std::make_shared<ScriptedRunner>();
+        scriptObservation(*runner, QStringLiteral("dead"));
+        ScopedRunner scope(runner);
+        ProxyGuardian first(m_home->path());
+        ProxyGuardian::runCLIOnce(first, out, QDateTime::currentDateTime());
+        VERIFY_ALL_SCRIPTED(*runner);
+    }
+    {
+        auto runner = std::make_shared<ScriptedRunner>();
+        scriptObservation(*runner, QStringLiteral("dead-fixed"));
+        ScopedRunner scope(runner);
+        ProxyGuardian second(m_home->path());
+        ProxyGuardian::runCLIOnce(second, out, QDateTime::currentDateTime());
+        QCOMPARE(second.fixedCount(), 1);
+        VERIFY_ALL_SCRIPTED(*runner);
+    }
+    QCOMPARE(printed, kConfirming + "\n" + kRepaired + "\n");
+    const QStringList log = messages(ProxyGuardian(m_home->path()));
+    QCOMPARE(log.size(), 3);
+    QCOMPARE(log.at(0), "[守护] " + kConfirming);
+    QVERIFY(log.at(1).startsWith(QStringLiteral("[自动修复] 关闭残留系统代理 ") + kTarget));
+    QCOMPARE(log.at(2), "[守护] " + kRepaired);
+}
+
+void TestProxyGuardian::appCheckIgnoresAgentEntries()
+{
+    // The app's own timer keeps its count in memory; an agent entry must not shorten it.
+    ProxyGuardian guardian(m_home->path());
+    writeEntry(guardian.logPath(), QDateTime::currentDateTime(), "[守护] " + kConfirming);
+    auto runner = std::make_shared<ScriptedRunner>();
+    scriptObservation(*runner, QStringLiteral("dead"));
+    ScopedRunner scope(runner);
+
+    const ProxyGuardian::Status status = guardian.checkOnce(true);
+    QCOMPARE(status.text, kConfirming);
+    QVERIFY(!status.didFix);
+    QCOMPARE(guardian.consecutiveFailures(), 1);
+    VERIFY_ALL_SCRIPTED(*runner);
+}
+
+QTEST_GUILESS_MAIN(TestProxyGuardian)
+#include "tst_proxyguardian.moc"
