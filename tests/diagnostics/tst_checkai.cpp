@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QWaitCondition>
 
+#include <limits>
+
 namespace {
 
 const QStringList kNames{"DeepSeek", "Claude", "ChatGPT", "GLM 智谱", "Gemini", "HuggingFace"};
