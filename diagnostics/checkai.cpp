@@ -1,6 +1,166 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "diagnostics/aistatusstore.h"
+#include "diagnostics/endpoints.h"
+#include "exec/probes.h"
+
+#include <QDateTime>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct AIService {
+    QString name;
+    QString url;
+    QString note;
+};
+
+const QList<AIService> &aiServices()
+{
+    static const QList<AIService> services{
+        {QStringLiteral("DeepSeek"), Endpoints::kDeepSeekUrl, QStringLiteral("DeepSeek API")},
+        {QStringLiteral("Claude"), Endpoints::kAnthropicUrl,
+         QStringLiteral("Anthropic Claude API / Claude Code")},
+        {QStringLiteral("ChatGPT"), Endpoints::kOpenAIUrl, QStringLiteral("OpenAI API")},
+        {QStringLiteral("GLM 智谱"), Endpoints::kGlmUrl, QStringLiteral("GLM-4 / 智谱开放平台")},
+        {QStringLiteral("Gemini"), Endpoints::kGeminiUrl, QStringLiteral("Google Gemini")},
+        {QStringLiteral("HuggingFace"), Endpoints::kHuggingFaceUrl, QStringLiteral("模型下载")},
+    };
+    return services;
+}
+
+// curl's own limit; the command gets four seconds more.
+constexpr int kProbeSeconds = 6;
+
+struct RowResult {
+    AIStatus status;
+    QString line;
+};
+
+// Probes one service directly, then through the proxy when there is one. Any HTTP answer,
+// 401 and 404 included, proves the path: no request carries credentials.
+RowResult probeService(const AIService &service, const std::optional<QString> &proxy)
+{
+    const HttpProbeResult direct = httpProbe(service.url, std::nullopt, kProbeSeconds);
+    std::optional<HttpProbeResult> proxied;
+    if (proxy)
+        proxied = httpProbe(service.url, proxy, kProbeSeconds);
+    const bool proxyOK = proxied && proxied->ok;
+
+    RowResult row;
+    row.status = AIStatus{.id = service.name,
+                          .name = service.name,
+                          .url = service.url,
+                          .directOK = direct.ok,
+                          .proxyOK = proxyOK,
+                          .latencyMs = direct.ok ? direct.ms : (proxyOK ? proxied->ms : 0),
+                          .note = service.note};
+
+    row.line = service.name + QStringLiteral("：直连 ");
+    row.line += direct.ok ? QStringLiteral("✅ ") + QString::number(direct.ms) + QStringLiteral("ms")
+                          : QStringLiteral("❌");
+    row.line += QStringLiteral("｜代理 ");
+    if (!proxied)
+        row.line += QStringLiteral("—");
+    else if (proxyOK)
+        row.line += QStringLiteral("✅ ") + QString::number(proxied->ms) + QStringLiteral("ms");
+    else
+        row.line += QStringLiteral("❌");
+    return row;
+}
+
+Finding aiFinding(int directSuccesses, int proxySuccesses, const QString &report)
+{
+    Finding finding;
+    finding.category = CheckCategory::ai;
+    if (directSuccesses > 0 && proxySuccesses > 0) {
+        finding.id = QStringLiteral("ai-ok");
+        finding.title = QStringLiteral("AI 服务连通正常");
+        finding.severity = Severity::ok;
+        finding.detail = QStringLiteral("直连与代理均可用：\n") + report;
+    } else if (directSuccesses > 0) {
+        finding.id = QStringLiteral("ai-direct-only");
+        finding.title = QStringLiteral("AI 服务可直连（代理不可用）");
+        finding.severity = Severity::info;
+        finding.detail =
+            QStringLiteral("直连正常，但通过代理访问失败：\n") + report +
+            QStringLiteral("\n\n提示：部分服务直连可用，Claude/Gemini 等通常仍需代理。");
+        finding.manualSteps = {QStringLiteral("如遇 Claude / Gemini 打不开，请检查 ClashX 节点")};
+    } else if (proxySuccesses > 0) {
+        finding.id = QStringLiteral("ai-need-proxy");
+        finding.title = QStringLiteral("AI 服务需经代理访问（当前代理可用）");
+        finding.severity = Severity::warn;
+        finding.detail =
+            QStringLiteral("直连全部失败，通过代理可正常访问：\n") + report +
+            QStringLiteral("\n\n⚠️ 注意：这就是「关掉 ClashX "
+                           "就不能上网」的连带原因——代理一旦退出，请务必同时关闭系统代理，"
+                           "否则整机断网（本工具可一键处理）。");
+        finding.fixHint =
+            QStringLiteral("保持 ClashX 运行即可；若需关闭 "
+                           "ClashX，请先点「一键关闭系统代理」或直接使用上方代理故障修复。");
+        finding.manualSteps = {
+            QStringLiteral("ClashX 常驻菜单栏"),
+            QStringLiteral("关闭 ClashX 前先在 ClashX 菜单取消「设置为系统代理」"),
+            QStringLiteral("或使用本工具的「一键关闭系统代理」")};
+    } else {
+        finding.id = QStringLiteral("ai-all-fail");
+        finding.title = QStringLiteral("AI 服务全部无法访问");
+        finding.severity = Severity::error;
+        finding.detail = QStringLiteral("直连与代理两种方式都失败：\n") + report +
+                         QStringLiteral("\n\n说明底层网络或代理链路本身有问题（先解决上面的连接 / "
+                                        "代理故障）。");
+        finding.fixHint = QStringLiteral("先修复基础网络与代理问题，再重新扫描。");
+        finding.manualSteps = {QStringLiteral("确认 ClashX 已启动且节点可用"),
+                               QStringLiteral("ClashX 菜单 → 重新设置系统代理"),
+                               QStringLiteral("必要时更换代理节点/订阅")};
+    }
+    return finding;
+}
+
+} // namespace
+
 QList<Finding> DiagnosticsRun::checkAI()
 {
-    return {}; // not built yet
+    // A proxy switched on but dead is not worth trying: every probe through it would fail.
+    std::optional<QString> proxy;
+    if (ctx.proxyTargetAlive) {
+        const QString host = ctx.proxyHost.isEmpty() ? QStringLiteral("127.0.0.1") : ctx.proxyHost;
+        proxy = host + QLatin1Char(':') + ctx.proxyPort;
+    }
+
+    const QList<AIService> &services = aiServices();
+    QList<RowResult> rows(services.size());
+    int directSuccesses = 0;
+    int proxySuccesses = 0;
+    QMutex mutex;
+
+    // One thread per service, not a pool: a 2-core machine must still wait for six slow
+    // endpoints at once, or a scan with no network would take six times as long.
+    std::vector<std::thread> workers;
+    workers.reserve(services.size());
+    for (qsizetype i = 0; i < services.size(); ++i) {
+        workers.emplace_back([&, i] {
+            const RowResult row = probeService(services.at(i), proxy);
+            QMutexLocker lock(&mutex);
+            rows[i] = row;
+            directSuccesses += row.status.directOK ? 1 : 0;
+            proxySuccesses += row.status.proxyOK ? 1 : 0;
+        });
+    }
+    for (std::thread &worker : workers)
+        worker.join();
+
+    QList<AIStatus> items;
+    QStringList lines;
+    for (const RowResult &row : rows) {
+        items << row.status;
+        lines << row.line;
+    }
+    AIStatusStore::shared().replace(items, proxy.has_value(), QDateTime::currentDateTime());
+    return {aiFinding(directSuccesses, proxySuccesses, lines.join(QLatin1Char('\n')))};
 }

@@ -1,6 +1,222 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "diagnostics/endpoints.h"
+#include "exec/shell.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+namespace {
+
+// Listed as the user writes them: the grep that looks for proxy lines leaves "~" to bash.
+const QStringList kShellStartupFiles{
+    QStringLiteral("~/.zshrc"),
+    QStringLiteral("~/.zprofile"),
+    QStringLiteral("~/.bash_profile"),
+    QStringLiteral("~/.bashrc"),
+    QStringLiteral("~/.config/fish/config.fish"),
+};
+
+const QString kHostsBackup = QStringLiteral("/etc/hosts.brevik.bak");
+const QString kBackupSuffix = QStringLiteral(".brevik.bak");
+
+QStringList trimmedLines(const QString &text)
+{
+    QStringList lines;
+    for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty())
+            lines << trimmed;
+    }
+    return lines;
+}
+
+bool containsAny(const QString &line, const QStringList &needles)
+{
+    for (const QString &needle : needles) {
+        if (line.contains(needle))
+            return true;
+    }
+    return false;
+}
+
+// "0.0.0.0 www.apple.com" sinks the name; " 127." catches a second, loopback column.
+bool isSuspicious(const QString &line)
+{
+    return containsAny(line, Endpoints::kAIDomains) || line.contains(QLatin1String("0.0.0.0")) ||
+           line.contains(QLatin1String(" 127."));
+}
+
+// Comments out every active line naming a watched domain; BSD sed wants '' after -i.
+QString hostsSedCommand()
+{
+    QStringList alternatives;
+    for (QString domain : Endpoints::kWatchedDomains)
+        alternatives << domain.replace(QLatin1Char('.'), QLatin1String("[.]"));
+    return QStringLiteral("sed -i '' -E 's/^[[:space:]]*[^#].*(") +
+           alternatives.join(QLatin1Char('|')) + QStringLiteral(")/# &/' /etc/hosts");
+}
+
+Finding systemFinding(const QString &id, const QString &title, Severity severity,
+                      const QString &detail)
+{
+    Finding finding;
+    finding.id = id;
+    finding.title = title;
+    finding.severity = severity;
+    finding.detail = detail;
+    finding.category = CheckCategory::system;
+    return finding;
+}
+
+Finding hostsFinding()
+{
+    const QStringList lines =
+        trimmedLines(shell(QStringLiteral("grep -v '^#' /etc/hosts 2>/dev/null | grep -v '^$' | "
+                                          "grep -Ev 'localhost|broadcasthost|^::1'"))
+                         .output);
+    QStringList relevant;
+    QStringList suspicious;
+    for (const QString &line : lines) {
+        if (!containsAny(line, Endpoints::kWatchedDomains))
+            continue;
+        relevant << line;
+        if (isSuspicious(line))
+            suspicious << line;
+    }
+    QStringList custom;
+    for (const QString &line : relevant) {
+        if (!suspicious.contains(line))
+            custom << line;
+    }
+
+    if (!suspicious.isEmpty()) {
+        Finding finding = systemFinding(
+            QStringLiteral("hosts-hijack"),
+            QStringLiteral("/etc/hosts 存在劫持 AI 域名或黑洞地址的条目"), Severity::warn,
+            QStringLiteral(
+                "以下域名被本地 hosts 指向无效/固定地址，会导致网站或 AI 服务打不开：\n") +
+                suspicious.join(QLatin1Char('\n')));
+        finding.fixHint = QStringLiteral(
+            "先备份 /etc/hosts，再自动注释掉可疑行（原文件保存为 /etc/hosts.brevik.bak）。");
+        FixAction fix;
+        fix.id = QStringLiteral("fix-hosts");
+        fix.title = QStringLiteral("注释可疑条目（自动备份）");
+        fix.commands = {QStringLiteral("cp /etc/hosts ") + kHostsBackup, hostsSedCommand(),
+                        QStringLiteral("dscacheutil -flushcache"),
+                        QStringLiteral("killall -HUP mDNSResponder")};
+        fix.needsAdmin = true;
+        fix.fallbackAdmin = false;
+        fix.successHint =
+            QStringLiteral("已注释可疑条目并刷新 DNS 缓存（备份：/etc/hosts.brevik.bak）");
+        finding.fix = fix;
+        return finding;
+    }
+    if (!custom.isEmpty()) {
+        return systemFinding(
+            QStringLiteral("hosts-custom"), QStringLiteral("/etc/hosts 有自定义条目（通常无害）"),
+            Severity::info,
+            QStringLiteral("未发现劫持 AI 域名或黑洞地址的条目。以下自定义映射供参考：\n") +
+                custom.join(QLatin1Char('\n')) +
+                QStringLiteral("\n\n提示：若某个网站打不开，可尝试注释对应条目。"));
+    }
+    return systemFinding(QStringLiteral("hosts-ok"), QStringLiteral("/etc/hosts 正常"),
+                         Severity::ok, QStringLiteral("没有发现针对常见域名或 AI 域名的劫持条目"));
+}
+
+struct StaleProxyLines {
+    QStringList lines; // "~/.zshrc → 12:export https_proxy=…"
+    QStringList ports; // each once
+};
+
+StaleProxyLines staleProxyLines(const QStringList &listeningPorts)
+{
+    // The first ":NN" of a grep line is the proxy URL's port: grep's "12:" line-number
+    // prefix is followed by the line's text, not by digits.
+    static const QRegularExpression portPattern(QStringLiteral(":[0-9]{2,5}"));
+    StaleProxyLines stale;
+    for (const QString &file : kShellStartupFiles) {
+        const QString output = shell(QStringLiteral("grep -inE '(https?_proxy|all_proxy)=' ") +
+                                     file + QStringLiteral(" 2>/dev/null | head -3"))
+                                   .output.trimmed();
+        for (const QString &line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QRegularExpressionMatch match = portPattern.match(line);
+            if (!match.hasMatch())
+                continue;
+            const QString port = match.captured(0).mid(1);
+            if (listeningPorts.contains(port))
+                continue;
+            stale.lines << file + QStringLiteral(" → ") + line.left(80);
+            if (!stale.ports.contains(port))
+                stale.ports << port;
+        }
+    }
+    return stale;
+}
+
+// Backup and comment-out for every start-up file that holds a lower-case proxy assignment.
+QStringList shellRepairCommands()
+{
+    QStringList commands;
+    for (const QString &file : kShellStartupFiles) {
+        const QString path = QString(file).replace(QLatin1Char('~'), QDir::homePath());
+        const QString quoted = shellQuote(path);
+        const QString count = shell(QStringLiteral("grep -cE '(https?_proxy|all_proxy)=' ") +
+                                    quoted + QStringLiteral(" 2>/dev/null"))
+                                  .output.trimmed();
+        bool ok = false;
+        const int matches = count.toInt(&ok, 10);
+        if (!ok || matches < 1)
+            continue;
+        commands << QStringLiteral("cp ") + quoted + QLatin1Char(' ') +
+                        shellQuote(path + kBackupSuffix);
+        commands << QStringLiteral("sed -i '' -E "
+                                   "'s/^([[:space:]]*(export[[:space:]]+)?(https?_proxy|all_proxy|"
+                                   "HTTPS?_PROXY|ALL_PROXY)=)/# \\1/I' ") +
+                        quoted;
+    }
+    return commands;
+}
+
+Finding shellProxyFinding(const QStringList &listeningPorts)
+{
+    const StaleProxyLines stale = staleProxyLines(listeningPorts);
+    if (stale.lines.isEmpty()) {
+        return systemFinding(QStringLiteral("shell-proxy-ok"),
+                             QStringLiteral("终端代理环境变量正常"), Severity::ok,
+                             QStringLiteral("未发现指向失效端口的代理环境变量"));
+    }
+    // Filed under proxy, unlike the rest of this check: the cause is a dead proxy port.
+    Finding finding = systemFinding(
+        QStringLiteral("shell-proxy-stale"), QStringLiteral("Shell 配置里的代理环境变量可能已失效"),
+        Severity::warn,
+        QStringLiteral("以下配置把代理写死在终端环境里，端口 ") +
+            stale.ports.join(QStringLiteral(", ")) +
+            QStringLiteral(
+                " 当前无人监听，会导致终端里的 AI CLI 工具（claude / codex 等）连不上：\n") +
+            stale.lines.join(QLatin1Char('\n')));
+    finding.category = CheckCategory::proxy;
+    finding.fixHint =
+        QStringLiteral("自动注释这些行并备份原文件（.brevik.bak）。若你需要长期使用代理，"
+                       "可改为手动在需要时 export。");
+    const QStringList commands = shellRepairCommands();
+    if (!commands.isEmpty()) {
+        FixAction fix;
+        fix.id = QStringLiteral("fix-shell-proxy");
+        fix.title = QStringLiteral("注释失效的代理变量（自动备份）");
+        fix.commands = commands;
+        fix.needsAdmin = false;
+        fix.fallbackAdmin = false;
+        fix.successHint = QStringLiteral("已注释失效的代理环境变量（原文件已备份）");
+        finding.fix = fix;
+    }
+    return finding;
+}
+
+} // namespace
+
 QList<Finding> DiagnosticsRun::checkHosts()
 {
-    return {}; // not built yet
+    const Finding hosts = hostsFinding();
+    return {hosts, shellProxyFinding(ctx.clashPorts)};
 }

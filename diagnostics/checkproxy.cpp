@@ -1,11 +1,207 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "exec/shell.h"
+#include "model/netconfig.h"
+
+namespace {
+
+// The ports that ClashX and its relatives listen on out of the box, most likely first.
+const QStringList kCommonProxyPorts{
+    QStringLiteral("7890"), QStringLiteral("7891"),  QStringLiteral("7897"), QStringLiteral("1080"),
+    QStringLiteral("8888"), QStringLiteral("10808"), QStringLiteral("7892"),
+};
+
+const QString kIdeographicComma = QStringLiteral("、");
+
+QString appsText(const NetContext &ctx)
+{
+    return ctx.clashApps.isEmpty() ? QStringLiteral("代理客户端")
+                                   : ctx.clashApps.join(kIdeographicComma);
+}
+
+QString targetText(const NetContext &ctx)
+{
+    const QString host = ctx.proxyHost.isEmpty() ? QStringLiteral("127.0.0.1") : ctx.proxyHost;
+    const QString port = ctx.proxyPort.isEmpty() ? QStringLiteral("?") : ctx.proxyPort;
+    return host + QLatin1Char(':') + port;
+}
+
+// The port a running client most likely serves: a well-known proxy port it listens on,
+// else whatever the (switched-off) system proxy last pointed at.
+QString clientPort(const NetContext &ctx)
+{
+    for (const QString &port : ctx.clashPorts) {
+        if (kCommonProxyPorts.contains(port))
+            return port;
+    }
+    return ctx.proxyPort;
+}
+
+QString listeningPortsText(const NetContext &ctx)
+{
+    if (ctx.clashPorts.isEmpty())
+        return QStringLiteral("（未发现常见代理端口）");
+    return ctx.clashPorts.mid(0, 8).join(QStringLiteral(", "));
+}
+
+Finding proxyFinding(const QString &id, const QString &title, Severity severity,
+                     const QString &detail)
+{
+    Finding finding;
+    finding.id = id;
+    finding.title = title;
+    finding.severity = severity;
+    finding.detail = detail;
+    finding.category = CheckCategory::proxy;
+    return finding;
+}
+
+// Proxy repairs try without a password first: networksetup needs rights only on some
+// macOS versions.
+FixAction proxyFix(const QString &id, const QString &title, const QStringList &commands,
+                   const QString &successHint)
+{
+    return FixAction{.id = id,
+                     .title = title,
+                     .commands = commands,
+                     .needsAdmin = false,
+                     .fallbackAdmin = true,
+                     .successHint = successHint};
+}
+
+Finding proxyOff(const NetContext &ctx)
+{
+    QString detail =
+        QStringLiteral("系统代理已关闭，且未检测到 ClashX 等代理客户端在运行，当前为直连状态。");
+    if (!ctx.proxyHost.isEmpty())
+        detail += QStringLiteral("\n（历史代理地址：") + targetText(ctx) + QStringLiteral("）");
+    return proxyFinding(QStringLiteral("proxy-off"), QStringLiteral("系统代理已关闭（直连）"),
+                        Severity::ok, detail);
+}
+
+Finding proxyOffButRunning(const NetContext &ctx)
+{
+    Finding finding = proxyFinding(
+        QStringLiteral("proxy-off-but-running"),
+        QStringLiteral("代理软件正在运行，但系统代理未开启"), Severity::warn,
+        QStringLiteral("检测到 ") + appsText(ctx) +
+            QStringLiteral(" 在运行，但系统代理是关闭的。\n") +
+            QStringLiteral("Claude、ChatGPT、Gemini "
+                           "等服务的域名在直连下通常不可用，会出现「连不上 / 一直转圈」。\n") +
+            QStringLiteral("已在监听的本地端口：") + listeningPortsText(ctx));
+    finding.manualSteps = {QStringLiteral("ClashX 菜单栏图标 → 勾选「设置为系统代理」"),
+                           QStringLiteral("确认 ClashX 的端口（默认 7890）")};
+    const QString port = clientPort(ctx);
+    const QStringList commands =
+        port.isEmpty()
+            ? QStringList{}
+            : NetConfig::enableProxyCommands(ctx.service, QStringLiteral("127.0.0.1"), port);
+    if (commands.isEmpty()) {
+        finding.fixHint = QStringLiteral("请在 ClashX 菜单中手动勾选「设置为系统代理」。");
+        return finding;
+    }
+    finding.fixHint = QStringLiteral("一键让系统代理指向 ClashX，AI 工具即可正常访问。");
+    finding.fix =
+        proxyFix(QStringLiteral("fix-proxy-on"), QStringLiteral("设置系统代理 → 127.0.0.1:") + port,
+                 commands, QStringLiteral("系统代理已指向本地代理客户端"));
+    return finding;
+}
+
+Finding proxyDeadCrash(const NetContext &ctx, const QStringList &disableAll)
+{
+    Finding finding = proxyFinding(
+        QStringLiteral("proxy-dead-crash"),
+        QStringLiteral("致命：系统代理指向已关闭的代理软件（整机断网）"), Severity::error,
+        QStringLiteral("系统代理仍指向 ") + targetText(ctx) +
+            QStringLiteral("，但该端口没有任何程序在监听，代理软件也已退出。\n") +
+            QStringLiteral("这正是「关掉 ClashX 后所有 App 全部断网」的原因：浏览器 / Claude "
+                           "客户端等都会把请求发给这个已经死掉的端口。\n") +
+            QStringLiteral("启用代理的服务：") + ctx.proxyServices.join(kIdeographicComma) +
+            QStringLiteral("\n代理类型：") + ctx.proxyKinds.join(kIdeographicComma));
+    finding.fixHint =
+        QStringLiteral("一键关闭全部系统代理，网络立刻恢复（直连）。以后要用代理时先打开 "
+                       "ClashX，再让本工具开启系统代理即可。");
+    finding.fix = proxyFix(QStringLiteral("fix-proxy-off-all"),
+                           QStringLiteral("一键关闭系统代理（立即恢复上网）"), disableAll,
+                           QStringLiteral("已关闭所有服务的系统代理，网络已恢复直连"));
+    finding.manualSteps = {
+        QStringLiteral("系统设置 → 网络 → 当前服务 → 详细信息 → 代理 → 关闭全部代理")};
+    return finding;
+}
+
+Finding proxyPortDead(const NetContext &ctx, const QStringList &disableAll)
+{
+    const QString target = targetText(ctx);
+    Finding finding = proxyFinding(
+        QStringLiteral("proxy-port-dead"),
+        QStringLiteral("代理软件在运行，但端口 ") + target + QStringLiteral(" 无法连接"),
+        Severity::error,
+        QStringLiteral("检测到 ") + appsText(ctx) + QStringLiteral(" 正在运行，但系统代理指向的 ") +
+            target + QStringLiteral(" 端口拒绝连接或未监听。\n") +
+            QStringLiteral("这种情况同样会导致断网。可能是代理尚未启动完成、配置端口不一致、"
+                           "或核心进程崩溃。"));
+    finding.fixHint = QStringLiteral("临时关闭系统代理恢复上网；然后重启 ClashX（或在 ClashX "
+                                     "菜单里重新点「设置为系统代理」）。");
+    finding.fix =
+        proxyFix(QStringLiteral("fix-proxy-off-2"), QStringLiteral("关闭系统代理（恢复上网）"),
+                 disableAll, QStringLiteral("已关闭系统代理"));
+    finding.manualSteps = {QStringLiteral("退出并重新打开 ClashX"),
+                           QStringLiteral("ClashX 菜单 → 重新勾选「设置为系统代理」"),
+                           QStringLiteral("确认 ClashX 的 HTTP 端口与系统代理端口一致")};
+    return finding;
+}
+
+Finding proxyOk(const NetContext &ctx)
+{
+    return proxyFinding(
+        QStringLiteral("proxy-ok"), QStringLiteral("系统代理链路正常"), Severity::ok,
+        QStringLiteral("代理客户端：") + appsText(ctx) + QStringLiteral("\n代理地址：") +
+            targetText(ctx) + QStringLiteral("（端口监听正常）\n启用服务：") +
+            ctx.proxyServices.join(kIdeographicComma));
+}
+
+Finding proxyBypass(const NetContext &ctx)
+{
+    const QString current = ctx.bypassDomains.isEmpty()
+                                ? QStringLiteral("（空）")
+                                : ctx.bypassDomains.join(QStringLiteral(", "));
+    Finding finding = proxyFinding(
+        QStringLiteral("proxy-bypass"), QStringLiteral("代理例外列表缺少本地地址"), Severity::warn,
+        QStringLiteral("代理未排除 127.0.0.1 / localhost，本地服务（Docker、本地开发服务器、"
+                       "部分 AI 工具的回调）可能被错误代理导致连接失败。\n当前例外：") +
+            current);
+    finding.fixHint = QStringLiteral("补全本地地址例外列表，不影响正常上网。");
+    // Replaces the primary service's list; entries already there are not kept.
+    const QString command = QStringLiteral("networksetup -setproxybypassdomains ") +
+                            shellQuote(ctx.service) +
+                            QStringLiteral(" 127.0.0.1 localhost *.local 10.0.0.0/8 "
+                                           "172.16.0.0/12 192.168.0.0/16");
+    finding.fix = proxyFix(QStringLiteral("fix-proxy-bypass"), QStringLiteral("补全代理例外列表"),
+                           {command}, QStringLiteral("已补全本地地址例外"));
+    return finding;
+}
+
+} // namespace
+
 QList<Finding> DiagnosticsRun::checkProxy()
 {
-    return {}; // not built yet
+    if (!ctx.proxyEnabled)
+        return {ctx.clashRunning ? proxyOffButRunning(ctx) : proxyOff(ctx)};
+    if (!ctx.proxyTargetAlive) {
+        return {ctx.clashRunning ? proxyPortDead(ctx, disableAllProxyCommands())
+                                 : proxyDeadCrash(ctx, disableAllProxyCommands())};
+    }
+    // Alive is fine even without a known client: some other program serves the port.
+    QList<Finding> findings{proxyOk(ctx)};
+    if (NetConfig::defaultBypassNeeded(ctx.bypassDomains))
+        findings << proxyBypass(ctx);
+    return findings;
 }
 
 QStringList DiagnosticsRun::disableAllProxyCommands() const
 {
-    return {};
+    QStringList commands;
+    for (const QString &service : ctx.allServices)
+        commands << NetConfig::disableProxyCommands(service);
+    return commands;
 }

@@ -1,6 +1,284 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "diagnostics/endpoints.h"
+#include "exec/shell.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr int kDefaultMtu = 1500;
+constexpr int kReducedMtu = 1420;       // at or below: someone already lowered it
+constexpr qint64 kProvenBytes = 299999; // more than this downloaded: the path carries full packets
+constexpr int kWeakSignalDbm = -73;     // at or below: weak
+
+std::optional<qint64> readInteger(const QString &text)
+{
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok, 10);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+Finding systemFinding(const QString &id, const QString &title, Severity severity,
+                      const QString &detail)
+{
+    Finding finding;
+    finding.id = id;
+    finding.title = title;
+    finding.severity = severity;
+    finding.detail = detail;
+    finding.category = CheckCategory::system;
+    return finding;
+}
+
+FixAction adminFix(const QString &id, const QString &title, const QString &command,
+                   const QString &successHint)
+{
+    return FixAction{.id = id,
+                     .title = title,
+                     .commands = {command},
+                     .needsAdmin = true,
+                     .fallbackAdmin = false,
+                     .successHint = successHint};
+}
+
+// "ping -D" sets don't-fragment: a 1472-byte payload makes exactly a 1500-byte packet.
+bool pingPayloadPasses(int payload)
+{
+    return shell(QStringLiteral("ping -c 1 -t 4 -D -s ") + QString::number(payload) +
+                 QStringLiteral(" 223.5.5.5"))
+               .code == 0;
+}
+
+// Many networks drop large ICMP while real TCP traffic flows, so a real download decides
+// whether the blocked ping means anything.
+qint64 downloadedBytes()
+{
+    qint64 largest = 0;
+    for (const QString &url : Endpoints::kDownloadUrls) {
+        const std::optional<qint64> bytes =
+            readInteger(shell(QStringLiteral("curl -s -m 15 -o /dev/null -w '%{size_download}' "
+                                             "-r 0-400000 ") +
+                              shellQuote(url) + QStringLiteral(" 2>/dev/null"))
+                            .output);
+        if (!bytes)
+            continue;
+        largest = std::max(largest, *bytes);
+        if (largest > kProvenBytes)
+            break;
+    }
+    return largest;
+}
+
+Finding mtuFinding(const NetContext &ctx)
+{
+    const QString iface = shellWord(ctx.iface);
+    // "en0: flags=8863<UP,BROADCAST,...> mtu 1500"
+    const int mtu = static_cast<int>(
+        readInteger(shell(QStringLiteral("ifconfig ") + iface +
+                          QStringLiteral(" 2>/dev/null | grep -o 'mtu [0-9]*' | head -1 | awk "
+                                         "'{print $2}'"))
+                        .output)
+            .value_or(kDefaultMtu));
+    const bool largePasses = pingPayloadPasses(1472);
+
+    if (mtu <= kReducedMtu) {
+        const QString value = QString::number(mtu);
+        return systemFinding(
+            QStringLiteral("mtu-tuned"),
+            QStringLiteral("MTU 已设为 ") + value + QStringLiteral("（适配当前线路）"),
+            Severity::info,
+            QStringLiteral("当前接口 MTU 为 ") + value +
+                QStringLiteral("，已低于 1500，属于兼容大包问题的常见取值。部分网络会"
+                               "过滤大 ICMP 包，这不影响实际使用。"));
+    }
+    if (largePasses) {
+        return systemFinding(QStringLiteral("mtu-ok"), QStringLiteral("MTU 正常"), Severity::ok,
+                             QStringLiteral("1500 字节数据包可正常通过"));
+    }
+
+    const qint64 bytes = downloadedBytes();
+    const bool mediumPasses = pingPayloadPasses(1372);
+    if (bytes > kProvenBytes) {
+        return systemFinding(
+            QStringLiteral("mtu-filtered"), QStringLiteral("网络过滤了大 ICMP 包（不影响使用）"),
+            Severity::info,
+            QStringLiteral("1500 字节的 ping 包被网络丢弃，但实测 400KB 数据下载正常（") +
+                QString::number(bytes / 1000) +
+                QStringLiteral(" KB），说明实际 MTU 没有问题，无需处理。"));
+    }
+    if (mediumPasses) {
+        Finding finding = systemFinding(
+            QStringLiteral("mtu-issue"), QStringLiteral("MTU 过大导致大包丢失（部分网站打不开）"),
+            Severity::warn,
+            QStringLiteral(
+                "1500 字节的数据包无法通过，1400 字节可以。典型表现：能 ping "
+                "通但网页卡住、下载中断、SSH 卡死。常见于 PPPoE 宽带、VPN、部分路由器。"));
+        finding.fixHint = QStringLiteral("把当前接口 MTU 调小到 1400（可随时改回 1500）。");
+        finding.fix = adminFix(QStringLiteral("fix-mtu"), QStringLiteral("调整 MTU 为 1400"),
+                               QStringLiteral("ifconfig ") + iface + QStringLiteral(" mtu 1400"),
+                               QStringLiteral("MTU 已调整为 1400"));
+        return finding;
+    }
+    Finding finding = systemFinding(
+        QStringLiteral("mtu-broken"), QStringLiteral("网络阻塞严重（连 1400 字节包也不通）"),
+        Severity::warn, QStringLiteral("大小数据包都不通，说明当前网络质量很差或存在链路故障。"));
+    finding.manualSteps = {QStringLiteral("重启路由器"), QStringLiteral("改用网线测试"),
+                           QStringLiteral("联系运营商检查线路")};
+    return finding;
+}
+
+Finding ipv6Finding(const NetContext &ctx)
+{
+    const QString code =
+        shell(QStringLiteral("curl -6 -s -m 8 -o /dev/null -w '%{http_code}' https://") +
+              Endpoints::kIPv6OnlyHost + QStringLiteral(" 2>/dev/null"))
+            .output.trimmed();
+    // Any status, 404 included, proves that IPv6 traffic leaves the machine.
+    if (!code.isEmpty() && code != QLatin1String("000")) {
+        return systemFinding(QStringLiteral("ipv6-ok"), QStringLiteral("IPv6 正常"), Severity::ok,
+                             QStringLiteral("IPv6 出口实测可用"));
+    }
+    Finding finding = systemFinding(
+        QStringLiteral("ipv6-unreachable"), QStringLiteral("IPv6 可能不可用（可选优化）"),
+        Severity::info,
+        QStringLiteral("本机有全局 IPv6 地址，但 IPv6 出口实测不通。极少数应用会优先尝试 "
+                       "IPv6，可能造成「打开页面先卡一下」。若你上网正常，可忽略此项。"));
+    finding.fixHint = QStringLiteral("如遇网页打开偏慢，可临时关闭当前服务的 IPv6。");
+    finding.fix = adminFix(QStringLiteral("fix-ipv6-off"), QStringLiteral("关闭该服务的 IPv6"),
+                           QStringLiteral("networksetup -setv6off ") + shellQuote(ctx.service),
+                           QStringLiteral("已关闭 IPv6"));
+    return finding;
+}
+
+std::optional<Finding> wifiFinding()
+{
+    // Only the current network's lines; "Other Local Wi-Fi Networks" follow with their own
+    // "Signal / Noise: -80 dBm / -92 dBm".
+    const QString report =
+        shell(
+            QStringLiteral("system_profiler SPAirPortDataType 2>/dev/null | awk '/Current Network "
+                           "Information:/{f=1} f&&/Signal \\/ Noise|PHY Mode|Channel:/{print}' | "
+                           "head -6"))
+            .output.trimmed();
+    static const QRegularExpression signalPattern(QStringLiteral("Signal / Noise: (-?[0-9]+) dBm"));
+    const QRegularExpressionMatch match = signalPattern.match(report);
+    if (!match.hasMatch())
+        return std::nullopt;
+    QString number = match.captured(0);
+    number.remove(QStringLiteral("Signal / Noise: ")).remove(QStringLiteral(" dBm"));
+    const std::optional<qint64> signal = readInteger(number);
+    if (!signal)
+        return std::nullopt;
+
+    const QString dbm = QString::number(*signal);
+    if (*signal <= kWeakSignalDbm) {
+        Finding finding = systemFinding(
+            QStringLiteral("wifi-weak"),
+            QStringLiteral("Wi-Fi 信号偏弱（") + dbm + QStringLiteral(" dBm）"), Severity::warn,
+            QStringLiteral("信号强度 ") + dbm +
+                QStringLiteral(" dBm（低于 -72 dBm 属于弱信号），容易出现丢包、掉线。\n") + report);
+        finding.manualSteps = {QStringLiteral("靠近路由器，减少隔墙"),
+                               QStringLiteral("改用 5GHz 频段（近距离更稳）"),
+                               QStringLiteral("重启路由器或更换信道避免邻居干扰")};
+        return finding;
+    }
+    return systemFinding(QStringLiteral("wifi-ok"), QStringLiteral("Wi-Fi 信号良好"), Severity::ok,
+                         QStringLiteral("信号强度 ") + dbm + QStringLiteral(" dBm"));
+}
+
+Finding vpnFinding(const NetContext &ctx)
+{
+    QString text;
+    if (!ctx.utunIfaces.isEmpty())
+        text = QStringLiteral("存在虚拟接口：") + ctx.utunIfaces.join(QStringLiteral(", "));
+    if (!ctx.vpnConfigured.isEmpty()) {
+        if (!text.isEmpty())
+            text += QLatin1Char('\n');
+        text += QStringLiteral("VPN 配置：\n") + ctx.vpnConfigured.join(QLatin1Char('\n'));
+    }
+    Finding finding = systemFinding(
+        QStringLiteral("vpn-leftover"), QStringLiteral("虚拟网络接口 / VPN 配置"), Severity::info,
+        text + QStringLiteral(
+                   "\n\n提示：若 VPN 已断开但仍残留配置，可能造成部分网站无法访问或 DNS 异常。"));
+    finding.manualSteps = {QStringLiteral("系统设置 → 网络 → VPN → 断开并删除不用的配置"),
+                           QStringLiteral("重启电脑可清理残留的 utun 接口")};
+    return finding;
+}
+
+// "(Hardware Port: Wi-Fi, Device: en0)" lines, highest priority first.
+QStringList servicePortOrder()
+{
+    const QString output =
+        shell(QStringLiteral("networksetup -listnetworkserviceorder 2>/dev/null")).output;
+    const QString marker = QStringLiteral("Hardware Port: ");
+    QStringList ports;
+    for (const QString &line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!line.startsWith(QLatin1Char('(')) || !line.contains(QLatin1String("Hardware Port:")))
+            continue;
+        const qsizetype at = line.indexOf(marker);
+        if (at < 0)
+            continue;
+        QString name = line.mid(at + marker.size()).section(QLatin1Char(','), 0, 0);
+        name = name.remove(QLatin1Char(')')).trimmed();
+        if (!name.isEmpty())
+            ports << name;
+    }
+    return ports;
+}
+
+std::optional<Finding> serviceOrderFinding(const NetContext &ctx)
+{
+    const QStringList ports = servicePortOrder();
+    if (ports.isEmpty() || ctx.service.isEmpty() || ports.first() == ctx.service ||
+        !ports.contains(ctx.service))
+        return std::nullopt;
+    Finding finding = systemFinding(
+        QStringLiteral("service-order"), QStringLiteral("网络服务顺序可能不是最优"), Severity::info,
+        QStringLiteral("当前使用「") + ctx.service +
+            QStringLiteral("」，但服务顺序里排在最前的是「") + ports.first() +
+            QStringLiteral("」。\n服务顺序靠前的接口会优先被系统尝试，顺序不合理时可能出现连上慢、"
+                           "偶发断网。"));
+    finding.manualSteps = {QStringLiteral("系统设置 → 网络 → 右下角「⋯」→ 设定服务顺序"),
+                           QStringLiteral("把常用的网络（如 Wi-Fi）拖到最上面")};
+    return finding;
+}
+
+std::optional<Finding> firewallFinding()
+{
+    // "Firewall is enabled. (State = 1)"; reported whatever the state.
+    const QString state =
+        shell(QStringLiteral("/usr/libexec/ApplicationFirewall/socketfilterfw --getglobalstate "
+                             "2>/dev/null"))
+            .output.trimmed();
+    if (state.isEmpty())
+        return std::nullopt;
+    return systemFinding(QStringLiteral("firewall"), QStringLiteral("系统防火墙状态"),
+                         Severity::info,
+                         state + QStringLiteral("\n\n提示：防火墙一般不会影响正常上网；若某些 App "
+                                                "完全无法联网，可在「系统设置 → 网络 → 防火墙 → "
+                                                "选项」中检查该 App 是否被阻止。"));
+}
+
+} // namespace
+
 QList<Finding> DiagnosticsRun::checkSystem()
 {
-    return {}; // not built yet
+    QList<Finding> findings{mtuFinding(ctx)};
+    if (ctx.hasIPv6)
+        findings << ipv6Finding(ctx);
+    if (ctx.service.contains(QLatin1String("Wi-Fi")) || ctx.wifiPort == ctx.iface) {
+        if (const std::optional<Finding> wifi = wifiFinding())
+            findings << *wifi;
+    }
+    if (!ctx.utunIfaces.isEmpty() || !ctx.vpnConfigured.isEmpty())
+        findings << vpnFinding(ctx);
+    if (const std::optional<Finding> order = serviceOrderFinding(ctx))
+        findings << *order;
+    if (const std::optional<Finding> firewall = firewallFinding())
+        findings << *firewall;
+    return findings;
 }

@@ -1,6 +1,45 @@
 #include "diagnostics/netverify.h"
 
 #include "diagnostics/endpoints.h"
+#include "exec/shell.h"
+
+#include <QList>
+
+#include <cmath>
+
+namespace {
+
+struct Path {
+    QString label;
+    std::optional<QString> proxy;
+};
+
+QString valueAfter(const QString &line, const QString &prefix)
+{
+    return line.mid(prefix.size()).trimmed();
+}
+
+// curl prints "%{time_total}" as "0.532700"; the product with 1000 may land a hair below
+// the whole number it stands for, so a tiny margin keeps truncation honest.
+qint64 secondsTextToMs(const QString &text)
+{
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok || !std::isfinite(seconds))
+        return 0;
+    const double ms = seconds * 1000.0;
+    return static_cast<qint64>(ms >= 0 ? ms + 1e-6 : ms - 1e-6);
+}
+
+// "127.0.0.1:7890" → "127.0.0.1 7890" for nc, each half a harmless shell word: the address
+// comes from the system's proxy settings, which any program may have written.
+QString ncTarget(const QString &addr)
+{
+    const qsizetype colon = addr.lastIndexOf(QLatin1Char(':'));
+    return shellWord(addr.left(colon)) + QLatin1Char(' ') + shellWord(addr.mid(colon + 1));
+}
+
+} // namespace
 
 namespace NetVerify {
 
@@ -10,19 +49,95 @@ const QString userAgent = QStringLiteral(
 const QString bingURL = QStringLiteral("https://") + Endpoints::kSearchHost +
                         QStringLiteral("/search?q=internet+connection+test");
 
-NetVerifyResult bingSearch(int)
+NetVerifyResult bingSearch(int timeout)
 {
-    return {}; // not built yet
+    NetVerifyResult result;
+    QList<Path> paths;
+    const SystemProxy proxy = systemProxy();
+    if (proxy.enabled && !proxy.addr.isEmpty()) {
+        // A proxy whose port refuses connections would only add a slow failure.
+        const ShellResult port = shell(QStringLiteral("nc -z -G 1 ") + ncTarget(proxy.addr) +
+                                           QStringLiteral(" 2>/dev/null"),
+                                       6);
+        if (port.code == 0)
+            paths << Path{QStringLiteral("系统代理 ") + proxy.addr, proxy.addr};
+    }
+    paths << Path{QStringLiteral("直连"), std::nullopt};
+
+    for (const Path &path : paths) {
+        const ProbeResult fetch = probe(bingURL, path.proxy, timeout);
+        result.tried << path.label + QStringLiteral(" → HTTP ") + fetch.code +
+                            (fetch.ok ? QStringLiteral(" ✅") : QStringLiteral(" ❌"));
+        if (fetch.ok) {
+            result.ok = true;
+            result.code = fetch.code;
+            result.ms = fetch.ms;
+            result.via = path.label;
+            result.summary = QStringLiteral("已通过 ") + Endpoints::kSearchHost +
+                             QStringLiteral(" 搜索访问测试（HTTP ") + fetch.code +
+                             QStringLiteral(" · ") + QString::number(fetch.ms) +
+                             QStringLiteral(" ms · ") + path.label + QStringLiteral("）");
+            return result;
+        }
+    }
+    result.summary = QStringLiteral("两种通路都失败（") + result.tried.join(QStringLiteral("；")) +
+                     QStringLiteral("）。请检查网络连接或代理设置。");
+    return result;
 }
 
 SystemProxy systemProxy()
 {
-    return {}; // not built yet
+    // "  HTTPEnable : 1", "  HTTPPort : 7890", "  HTTPProxy : 127.0.0.1", keys sorted.
+    const QString output = shell(QStringLiteral("scutil --proxy"), 6).output;
+    SystemProxy proxy;
+    proxy.enabled = output.contains(QLatin1String("HTTPEnable : 1")) ||
+                    output.contains(QLatin1String("HTTPSEnable : 1")) ||
+                    output.contains(QLatin1String("SOCKSEnable : 1"));
+
+    const QString httpProxy = QStringLiteral("HTTPProxy :");
+    const QString httpPort = QStringLiteral("HTTPPort :");
+    const QString httpsPort = QStringLiteral("HTTPSPort :");
+    QString host = QStringLiteral("127.0.0.1");
+    QString port;
+    for (const QString &raw : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(httpProxy))
+            host = valueAfter(line, httpProxy);
+        else if (line.startsWith(httpPort))
+            port = valueAfter(line, httpPort);
+        else if (line.startsWith(httpsPort) && port.isEmpty())
+            port = valueAfter(line, httpsPort);
+    }
+    if (host.isEmpty())
+        host = QStringLiteral("127.0.0.1");
+    if (!port.isEmpty())
+        proxy.addr = host + QLatin1Char(':') + port;
+    return proxy;
 }
 
-ProbeResult probe(const QString &, const std::optional<QString> &, int)
+ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int timeout)
 {
-    return {}; // not built yet
+    QString command = QStringLiteral("curl -sL -o /dev/null -m ") + QString::number(timeout) +
+                      QStringLiteral(" -w '%{http_code} %{time_total}' -A ") +
+                      shellQuote(userAgent);
+    // The proxy address is read from scutil, so it is quoted like any other outside value;
+    // for an ordinary host:port this is the same 'http://host:port' word.
+    if (proxy && !proxy->isEmpty())
+        command += QStringLiteral(" -x ") + shellQuote(QStringLiteral("http://") + *proxy);
+    else
+        command += QStringLiteral(" --noproxy '*'");
+    command += QLatin1Char(' ') + shellQuote(url);
+
+    const QStringList pieces =
+        shell(command, timeout + 4.0).output.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    ProbeResult result;
+    if (pieces.isEmpty())
+        return result;
+    result.code = pieces.at(0);
+    if (pieces.size() > 1)
+        result.ms = secondsTextToMs(pieces.at(1));
+    result.ok = result.code.startsWith(QLatin1Char('2'));
+    return result;
 }
 
 } // namespace NetVerify

@@ -1,0 +1,391 @@
+#include "diagnostics/aistatusstore.h"
+#include "diagnostics/diagnosticsrun.h"
+#include "tests/support/scriptedrunner.h"
+
+#include <QDeadlineTimer>
+#include <QMutex>
+#include <QTest>
+#include <QWaitCondition>
+
+#include <limits>
+
+namespace {
+
+const QStringList kNames{"DeepSeek", "Claude", "ChatGPT", "GLM 智谱", "Gemini", "HuggingFace"};
+const QStringList kUrls{
+    "https://api.deepseek.com/",
+    "https://api.anthropic.com/v1/models",
+    "https://api.openai.com/v1/models",
+    "https://open.bigmodel.cn/api/paas/v4/chat/completions",
+    "https://generativelanguage.googleapis.com/",
+    "https://huggingface.co/",
+};
+const QStringList kNotes{"DeepSeek API",  "Anthropic Claude API / Claude Code",
+                         "OpenAI API",    "GLM-4 / 智谱开放平台",
+                         "Google Gemini", "模型下载"};
+
+QString directCommand(const QString &url)
+{
+    return QStringLiteral(
+               "curl -s -o /dev/null -m 6 -w '%{http_code} %{time_total}' --noproxy '*' '") +
+           url + QLatin1Char('\'');
+}
+
+QString proxiedCommand(const QString &url, const QString &quotedProxy)
+{
+    return QStringLiteral("curl -s -o /dev/null -m 6 -w '%{http_code} %{time_total}' -x ") +
+           quotedProxy + QStringLiteral(" '") + url + QLatin1Char('\'');
+}
+
+// curl's "-w '%{http_code} %{time_total}'" when nothing answers.
+const QString kNoAnswer = QStringLiteral("000 6.001000");
+
+NetContext aliveProxy()
+{
+    NetContext ctx;
+    ctx.proxyEnabled = true;
+    ctx.proxyTargetAlive = true;
+    ctx.proxyHost = QStringLiteral("127.0.0.1");
+    ctx.proxyPort = QStringLiteral("7890");
+    return ctx;
+}
+
+QStringList reportLines(const QString &detail)
+{
+    // The report sits between the header line and the blank line before the hint.
+    QStringList lines = detail.section(QStringLiteral("\n\n"), 0, 0).split(QLatin1Char('\n'));
+    lines.removeFirst();
+    return lines;
+}
+
+// Holds the first five rows' direct probes until the last row's has been answered, so
+// that the last row finishes first without relying on timing.
+class LastRowFirstRunner : public Runner {
+public:
+    explicit LastRowFirstRunner(std::shared_ptr<ScriptedRunner> inner) : m_inner(std::move(inner))
+    {
+    }
+
+    ShellResult run(const QString &command, double timeoutSeconds) override
+    {
+        const QString last = directCommand(kUrls.last());
+        if (command == last) {
+            const ShellResult result = m_inner->run(command, timeoutSeconds);
+            QMutexLocker lock(&m_mutex);
+            m_lastDone = true;
+            m_changed.wakeAll();
+            return result;
+        }
+        {
+            QMutexLocker lock(&m_mutex);
+            while (!m_lastDone && !m_deadline.hasExpired())
+                m_changed.wait(&m_mutex, m_deadline);
+        }
+        return m_inner->run(command, timeoutSeconds);
+    }
+
+private:
+    std::shared_ptr<ScriptedRunner> m_inner;
+    QMutex m_mutex;
+    QWaitCondition m_changed;
+    bool m_lastDone = false;
+    // One deadline for all rows, so that a check running rows one by one fails in time.
+    QDeadlineTimer m_deadline{30000};
+};
+
+} // namespace
+
+class TestCheckAI : public QObject {
+    Q_OBJECT
+
+private slots:
+    void classification_data();
+    void classification();
+    void storeRows();
+    void proxyAddress_data();
+    void proxyAddress();
+    void directProbesOverlap();
+    void rowsKeepTableOrder();
+};
+
+void TestCheckAI::classification_data()
+{
+    QTest::addColumn<QStringList>("direct");  // curl output per service
+    QTest::addColumn<QStringList>("proxied"); // empty: no live proxy
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<Severity>("severity");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("lines");
+
+    const QStringList none;
+    const QStringList allFail(6, kNoAnswer);
+    QTest::newRow("no proxy, every service direct")
+        << QStringList(6, "200 0.250000") << none << "ai-direct-only" << Severity::info
+        << "AI 服务可直连（代理不可用）"
+        << QStringList{"DeepSeek：直连 ✅ 250ms｜代理 —", "Claude：直连 ✅ 250ms｜代理 —",
+                       "ChatGPT：直连 ✅ 250ms｜代理 —",  "GLM 智谱：直连 ✅ 250ms｜代理 —",
+                       "Gemini：直连 ✅ 250ms｜代理 —",   "HuggingFace：直连 ✅ 250ms｜代理 —"};
+    QTest::newRow("anonymous 401/403/404 count as reachable")
+        << QStringList{"404 0.125000", "401 0.250000", "401 0.375000",
+                       "403 0.500000", "404 0.125000", "503 0.250000"}
+        << none << "ai-direct-only" << Severity::info << "AI 服务可直连（代理不可用）"
+        << QStringList{"DeepSeek：直连 ✅ 125ms｜代理 —", "Claude：直连 ✅ 250ms｜代理 —",
+                       "ChatGPT：直连 ✅ 375ms｜代理 —",  "GLM 智谱：直连 ✅ 500ms｜代理 —",
+                       "Gemini：直连 ✅ 125ms｜代理 —",   "HuggingFace：直连 ✅ 250ms｜代理 —"};
+    QTest::newRow("no network, no proxy")
+        << allFail << none << "ai-all-fail" << Severity::error << "AI 服务全部无法访问"
+        << QStringList{"DeepSeek：直连 ❌｜代理 —", "Claude：直连 ❌｜代理 —",
+                       "ChatGPT：直连 ❌｜代理 —",  "GLM 智谱：直连 ❌｜代理 —",
+                       "Gemini：直连 ❌｜代理 —",   "HuggingFace：直连 ❌｜代理 —"};
+    QTest::newRow("proxy alive, two services only through it")
+        << QStringList{"200 0.125000", kNoAnswer, "401 0.250000",
+                       "200 0.125000", kNoAnswer, "200 0.500000"}
+        << QStringList{"200 0.375000", "401 0.812500", "401 0.250000",
+                       kNoAnswer,      "404 0.625000", "200 0.500000"}
+        << "ai-ok" << Severity::ok << "AI 服务连通正常"
+        << QStringList{
+               "DeepSeek：直连 ✅ 125ms｜代理 ✅ 375ms", "Claude：直连 ❌｜代理 ✅ 812ms",
+               "ChatGPT：直连 ✅ 250ms｜代理 ✅ 250ms",  "GLM 智谱：直连 ✅ 125ms｜代理 ❌",
+               "Gemini：直连 ❌｜代理 ✅ 625ms",         "HuggingFace：直连 ✅ 500ms｜代理 ✅ 500ms"};
+    QTest::newRow("direct blocked, proxy carries everything")
+        << allFail << QStringList(6, "200 0.500000") << "ai-need-proxy" << Severity::warn
+        << "AI 服务需经代理访问（当前代理可用）"
+        << QStringList{"DeepSeek：直连 ❌｜代理 ✅ 500ms", "Claude：直连 ❌｜代理 ✅ 500ms",
+                       "ChatGPT：直连 ❌｜代理 ✅ 500ms",  "GLM 智谱：直连 ❌｜代理 ✅ 500ms",
+                       "Gemini：直连 ❌｜代理 ✅ 500ms",   "HuggingFace：直连 ❌｜代理 ✅ 500ms"};
+    QTest::newRow("direct works, live proxy fails everything")
+        << QStringList(6, "200 0.250000") << allFail << "ai-direct-only" << Severity::info
+        << "AI 服务可直连（代理不可用）"
+        << QStringList{"DeepSeek：直连 ✅ 250ms｜代理 ❌", "Claude：直连 ✅ 250ms｜代理 ❌",
+                       "ChatGPT：直连 ✅ 250ms｜代理 ❌",  "GLM 智谱：直连 ✅ 250ms｜代理 ❌",
+                       "Gemini：直连 ✅ 250ms｜代理 ❌",   "HuggingFace：直连 ✅ 250ms｜代理 ❌"};
+    QTest::newRow("proxy alive, nothing answers")
+        << allFail << allFail << "ai-all-fail" << Severity::error << "AI 服务全部无法访问"
+        << QStringList{"DeepSeek：直连 ❌｜代理 ❌", "Claude：直连 ❌｜代理 ❌",
+                       "ChatGPT：直连 ❌｜代理 ❌",  "GLM 智谱：直连 ❌｜代理 ❌",
+                       "Gemini：直连 ❌｜代理 ❌",   "HuggingFace：直连 ❌｜代理 ❌"};
+}
+
+void TestCheckAI::classification()
+{
+    QFETCH(QStringList, direct);
+    QFETCH(QStringList, proxied);
+    QFETCH(QString, id);
+    QFETCH(Severity, severity);
+    QFETCH(QString, title);
+    QFETCH(QStringList, lines);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    for (int i = 0; i < 6; ++i) {
+        runner->on(directCommand(kUrls.at(i)), direct.at(i) == kNoAnswer ? 28 : 0, direct.at(i));
+        if (!proxied.isEmpty())
+            runner->on(proxiedCommand(kUrls.at(i), "'http://127.0.0.1:7890'"), 0, proxied.at(i));
+    }
+    ScopedRunner scope(runner);
+    DiagnosticsRun run;
+    if (!proxied.isEmpty())
+        run.ctx = aliveProxy();
+    const QList<Finding> findings = run.checkAI();
+    VERIFY_ALL_SCRIPTED(*runner);
+    QCOMPARE(runner->commands().size(), proxied.isEmpty() ? 6 : 12);
+    for (const ScriptedRunner::Call &call : runner->calls())
+        QCOMPARE(call.timeout, 10.0);
+
+    QCOMPARE(findings.size(), 1);
+    const Finding &finding = findings.first();
+    QCOMPARE(finding.id, id);
+    QCOMPARE(finding.severity, severity);
+    QCOMPARE(finding.title, title);
+    QCOMPARE(finding.category, CheckCategory::ai);
+    QVERIFY(!finding.hasFix());
+    QCOMPARE(reportLines(finding.detail), lines);
+
+    const QString report = lines.join(QLatin1Char('\n'));
+    if (id == QLatin1String("ai-ok")) {
+        QCOMPARE(finding.detail, QStringLiteral("直连与代理均可用：\n") + report);
+        QVERIFY(!finding.fixHint);
+        QVERIFY(finding.manualSteps.isEmpty());
+    } else if (id == QLatin1String("ai-direct-only")) {
+        QCOMPARE(finding.detail, QStringLiteral("直连正常，但通过代理访问失败：\n") + report +
+                                     QStringLiteral("\n\n提示：部分服务直连可用，Claude/Gemini "
+                                                    "等通常仍需代理。"));
+        QVERIFY(!finding.fixHint);
+        QCOMPARE(finding.manualSteps,
+                 QStringList{QStringLiteral("如遇 Claude / Gemini 打不开，请检查 ClashX 节点")});
+    } else if (id == QLatin1String("ai-need-proxy")) {
+        QCOMPARE(finding.detail,
+                 QStringLiteral("直连全部失败，通过代理可正常访问：\n") + report +
+                     QStringLiteral("\n\n⚠️ 注意：这就是「关掉 ClashX "
+                                    "就不能上网」的连带原因——代理一旦退出，请务必同时关闭系统代理，"
+                                    "否则整机断网（本工具可一键处理）。"));
+        QCOMPARE(finding.fixHint,
+                 QStringLiteral("保持 ClashX 运行即可；若需关闭 "
+                                "ClashX，请先点「一键关闭系统代理」或直接使用上方代理故障修复。"));
+        QCOMPARE(
+            finding.manualSteps,
+            (QStringList{QStringLiteral("ClashX 常驻菜单栏"),
+                         QStringLiteral("关闭 ClashX 前先在 ClashX 菜单取消「设置为系统代理」"),
+                         QStringLiteral("或使用本工具的「一键关闭系统代理」")}));
+    } else {
+        QCOMPARE(finding.detail,
+                 QStringLiteral("直连与代理两种方式都失败：\n") + report +
+                     QStringLiteral("\n\n说明底层网络或代理链路本身有问题（先解决上面"
+                                    "的连接 / 代理故障）。"));
+        QCOMPARE(finding.fixHint, QStringLiteral("先修复基础网络与代理问题，再重新扫描。"));
+        QCOMPARE(finding.manualSteps, (QStringList{QStringLiteral("确认 ClashX 已启动且节点可用"),
+                                                   QStringLiteral("ClashX 菜单 → 重新设置系统代理"),
+                                                   QStringLiteral("必要时更换代理节点/订阅")}));
+    }
+}
+
+void TestCheckAI::storeRows()
+{
+    auto runner = std::make_shared<ScriptedRunner>();
+    const QStringList direct{"200 0.125000", kNoAnswer, "401 0.250000",
+                             "200 0.125000", kNoAnswer, kNoAnswer};
+    const QStringList proxied{kNoAnswer,      "401 0.812500", "401 0.375000",
+                              "200 0.125000", "404 0.625000", kNoAnswer};
+    for (int i = 0; i < 6; ++i) {
+        runner->on(directCommand(kUrls.at(i)), 0, direct.at(i));
+        runner->on(proxiedCommand(kUrls.at(i), "'http://127.0.0.1:7890'"), 0, proxied.at(i));
+    }
+    ScopedRunner scope(runner);
+    DiagnosticsRun run;
+    run.ctx = aliveProxy();
+    const QDateTime before = QDateTime::currentDateTime();
+    run.checkAI();
+    const QDateTime after = QDateTime::currentDateTime();
+    VERIFY_ALL_SCRIPTED(*runner);
+
+    const AIStatusStore::Snapshot store = AIStatusStore::shared().snapshot();
+    QVERIFY(store.proxied);
+    QVERIFY(store.testedAt && *store.testedAt >= before && *store.testedAt <= after);
+    QCOMPARE(store.items.size(), 6);
+    const QList<bool> directOK{true, false, true, true, false, false};
+    const QList<bool> proxyOK{false, true, true, true, true, false};
+    // Direct time when direct worked, else the proxied time, else 0.
+    const QList<int> latency{125, 812, 250, 125, 625, 0};
+    for (int i = 0; i < 6; ++i) {
+        const AIStatus &row = store.items.at(i);
+        QCOMPARE(row.id, kNames.at(i));
+        QCOMPARE(row.name, kNames.at(i));
+        QCOMPARE(row.url, kUrls.at(i));
+        QCOMPARE(row.note, kNotes.at(i));
+        QCOMPARE(row.directOK, directOK.at(i));
+        QCOMPARE(row.proxyOK, proxyOK.at(i));
+        QCOMPARE(row.latencyMs, latency.at(i));
+    }
+}
+
+void TestCheckAI::proxyAddress_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("alive");
+    QTest::addColumn<QString>("quotedProxy"); // null: no proxied probe at all
+
+    QTest::newRow("recorded host") << "10.0.0.2" << true << "'http://10.0.0.2:7890'";
+    QTest::newRow("empty host means loopback") << "" << true << "'http://127.0.0.1:7890'";
+    QTest::newRow("host with a quote stays one word") << "a'b" << true << "'http://a'\\''b:7890'";
+    QTest::newRow("switched on but dead: not tried") << "127.0.0.1" << false << QString();
+}
+
+void TestCheckAI::proxyAddress()
+{
+    QFETCH(QString, host);
+    QFETCH(bool, alive);
+    QFETCH(QString, quotedProxy);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    for (const QString &url : kUrls) {
+        runner->on(directCommand(url), 7, kNoAnswer);
+        if (!quotedProxy.isNull())
+            runner->on(proxiedCommand(url, quotedProxy), 0, "200 0.250000");
+    }
+    ScopedRunner scope(runner);
+    DiagnosticsRun run;
+    run.ctx = aliveProxy();
+    run.ctx.proxyHost = host;
+    run.ctx.proxyTargetAlive = alive;
+    const QList<Finding> findings = run.checkAI();
+    VERIFY_ALL_SCRIPTED(*runner);
+
+    for (const QString &url : kUrls) {
+        QCOMPARE(runner->count(directCommand(url)), 1);
+        if (!quotedProxy.isNull())
+            QCOMPARE(runner->count(proxiedCommand(url, quotedProxy)), 1);
+    }
+    QCOMPARE(runner->commands().size(), quotedProxy.isNull() ? 6 : 12);
+    QCOMPARE(AIStatusStore::shared().proxied(), !quotedProxy.isNull());
+    QCOMPARE(findings.first().id, quotedProxy.isNull() ? QStringLiteral("ai-all-fail")
+                                                       : QStringLiteral("ai-need-proxy"));
+
+    // Within a row the direct probe comes first, the proxied one after it has ended.
+    if (quotedProxy.isNull())
+        return;
+    const QList<ScriptedRunner::Call> calls = runner->calls();
+    for (const QString &url : kUrls) {
+        qsizetype directAt = -1;
+        qsizetype proxiedAt = -1;
+        for (qsizetype i = 0; i < calls.size(); ++i) {
+            if (calls.at(i).command == directCommand(url))
+                directAt = i;
+            else if (calls.at(i).command == proxiedCommand(url, quotedProxy))
+                proxiedAt = i;
+        }
+        QVERIFY2(directAt >= 0 && proxiedAt > directAt, qPrintable(url));
+        QVERIFY(calls.at(proxiedAt).startMs >= calls.at(directAt).endMs);
+    }
+}
+
+void TestCheckAI::directProbesOverlap()
+{
+    // Six slow endpoints: the probes must all be under way at once, even on two cores.
+    auto runner = std::make_shared<ScriptedRunner>();
+    for (const QString &url : kUrls)
+        runner->on(directCommand(url), 28, kNoAnswer, 500);
+    ScopedRunner scope(runner);
+    DiagnosticsRun run;
+    run.checkAI();
+    VERIFY_ALL_SCRIPTED(*runner);
+
+    const QList<ScriptedRunner::Call> calls = runner->calls();
+    QCOMPARE(calls.size(), 6);
+    qint64 lastStart = 0;
+    qint64 firstEnd = std::numeric_limits<qint64>::max();
+    for (const ScriptedRunner::Call &call : calls) {
+        lastStart = std::max(lastStart, call.startMs);
+        firstEnd = std::min(firstEnd, call.endMs);
+    }
+    QVERIFY2(lastStart < firstEnd,
+             qPrintable(QStringLiteral("a probe started at %1 ms, after one had ended at %2 ms")
+                            .arg(lastStart)
+                            .arg(firstEnd)));
+}
+
+void TestCheckAI::rowsKeepTableOrder()
+{
+    auto scripted = std::make_shared<ScriptedRunner>();
+    // Only DeepSeek answers: a row written to the wrong slot would show.
+    scripted->on(directCommand(kUrls.first()), 0, "200 0.250000");
+    for (qsizetype i = 1; i < kUrls.size(); ++i)
+        scripted->on(directCommand(kUrls.at(i)), 7, kNoAnswer);
+    ScopedRunner scope(std::make_shared<LastRowFirstRunner>(scripted));
+    DiagnosticsRun run;
+    const QList<Finding> findings = run.checkAI();
+    VERIFY_ALL_SCRIPTED(*scripted);
+
+    QCOMPARE(scripted->calls().first().command, directCommand(kUrls.last()));
+    const QList<AIStatus> items = AIStatusStore::shared().items();
+    QCOMPARE(items.size(), 6);
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(items.at(i).name, kNames.at(i));
+        QCOMPARE(items.at(i).directOK, i == 0);
+    }
+    QCOMPARE(reportLines(findings.first().detail).first(),
+             QStringLiteral("DeepSeek：直连 ✅ 250ms｜代理 —"));
+    QCOMPARE(reportLines(findings.first().detail).last(),
+             QStringLiteral("HuggingFace：直连 ❌｜代理 —"));
+}
+
+QTEST_GUILESS_MAIN(TestCheckAI)
+#include "tst_checkai.moc"

@@ -1,0 +1,349 @@
+#include "diagnostics/diagnosticsrun.h"
+#include "diagnostics/netverify.h"
+#include "tests/support/scriptedrunner.h"
+
+#include <QTest>
+
+namespace {
+
+const QString kScutil = QStringLiteral("scutil --proxy");
+
+// "-x" carries the quoted proxy word, or nothing for a direct fetch.
+QString fetchCommand(const QString &quotedProxy = {}, int timeout = 12)
+{
+    return QStringLiteral("curl -sL -o /dev/null -m ") + QString::number(timeout) +
+           QStringLiteral(
+               " -w '%{http_code} %{time_total}' -A 'Mozilla/5.0 (Macintosh; Intel Mac OS X "
+               "10_15_7) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36'") +
+           (quotedProxy.isEmpty() ? QStringLiteral(" --noproxy '*'")
+                                  : QStringLiteral(" -x ") + quotedProxy) +
+           QStringLiteral(" 'https://www.bing.com/search?q=internet+connection+test'");
+}
+
+// Real shape: keys sorted, two blanks of indent (shared by all samples below).
+const QString kProxyOn = QStringLiteral("<dictionary> {\n"
+                                        "  ExceptionsList : <array> {\n"
+                                        "    0 : 127.0.0.1\n"
+                                        "    1 : localhost\n"
+                                        "  }\n"
+                                        "  FTPPassive : 1\n"
+                                        "  HTTPEnable : 1\n"
+                                        "  HTTPPort : 7890\n"
+                                        "  HTTPProxy : 127.0.0.1\n"
+                                        "  HTTPSEnable : 1\n"
+                                        "  HTTPSPort : 7890\n"
+                                        "  HTTPSProxy : 127.0.0.1\n"
+                                        "  SOCKSEnable : 1\n"
+                                        "  SOCKSPort : 7890\n"
+                                        "  SOCKSProxy : 127.0.0.1\n"
+                                        "}\n");
+const QString kProxyOff = QStringLiteral("<dictionary> {\n"
+                                         "  HTTPEnable : 0\n"
+                                         "  HTTPPort : 7890\n"
+                                         "  HTTPProxy : 127.0.0.1\n"
+                                         "  HTTPSEnable : 0\n"
+                                         "  SOCKSEnable : 0\n"
+                                         "}\n");
+
+} // namespace
+
+class TestNetVerify : public QObject {
+    Q_OBJECT
+
+private slots:
+    void defaultResultMeansNotTested();
+    void systemProxy_data();
+    void systemProxy();
+    void probe_data();
+    void probe();
+    void probeCommand_data();
+    void probeCommand();
+    void bingSearch_data();
+    void bingSearch();
+    void webAccess_data();
+    void webAccess();
+};
+
+void TestNetVerify::defaultResultMeansNotTested()
+{
+    const NetVerifyResult result;
+    QVERIFY(!result.ok);
+    QCOMPARE(result.code, QStringLiteral("000"));
+    QCOMPARE(result.ms, 0);
+    QCOMPARE(result.via, QStringLiteral("直连"));
+    QVERIFY(result.tried.isEmpty());
+    QCOMPARE(result.summary, QStringLiteral("尚未测试"));
+}
+
+void TestNetVerify::systemProxy_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("addr");
+
+    QTest::newRow("all kinds on") << kProxyOn << true << "127.0.0.1:7890";
+    QTest::newRow("switched off, address kept") << kProxyOff << false << "127.0.0.1:7890";
+    QTest::newRow("HTTPS only: its host is not read")
+        << "<dictionary> {\n  HTTPEnable : 0\n  HTTPSEnable : 1\n  HTTPSPort : 7890\n  HTTPSProxy "
+           ": "
+           "10.0.0.9\n}\n"
+        << true << "127.0.0.1:7890";
+    QTest::newRow("HTTP port wins over HTTPS port")
+        << "  HTTPSPort : 7890\n  HTTPEnable : 1\n  HTTPPort : 8080\n  HTTPProxy : 10.0.0.2\n"
+        << true << "10.0.0.2:8080";
+    QTest::newRow("HTTP on without a port") << "  HTTPEnable : 1\n  HTTPProxy : 127.0.0.1\n"
+                                            << true << "";
+    QTest::newRow("SOCKS only")
+        << "  SOCKSEnable : 1\n  SOCKSPort : 1080\n  SOCKSProxy : 127.0.0.1\n"
+        << true << "";
+    QTest::newRow("empty host value") << "  HTTPEnable : 1\n  HTTPPort : 7890\n  HTTPProxy :\n"
+                                      << true << "127.0.0.1:7890";
+    QTest::newRow("tabs around values")
+        << "\tHTTPEnable : 1\n\tHTTPPort : 3128\t\n\tHTTPProxy : proxy.lan\t\n"
+        << true << "proxy.lan:3128";
+    QTest::newRow("silent tool") << "" << false << "";
+}
+
+void TestNetVerify::systemProxy()
+{
+    QFETCH(QString, output);
+    QFETCH(bool, enabled);
+    QFETCH(QString, addr);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(kScutil, output.isEmpty() ? 1 : 0, output);
+    ScopedRunner scope(runner);
+    const NetVerify::SystemProxy proxy = NetVerify::systemProxy();
+    VERIFY_ALL_SCRIPTED(*runner);
+    QCOMPARE(runner->calls().first().timeout, 6.0);
+    QCOMPARE(proxy.enabled, enabled);
+    QCOMPARE(proxy.addr, addr);
+}
+
+void TestNetVerify::probe_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<bool>("ok");
+
+    QTest::newRow("200 in half a second") << "200 0.5327"
+                                          << "200" << qint64(532) << true;
+    // 1.005 * 1000 is 1004.999… in binary floating point; the page took 1005 ms.
+    QTest::newRow("truncation keeps whole milliseconds") << "200 1.005000"
+                                                         << "200" << qint64(1005) << true;
+    QTest::newRow("redirect without an answer") << "301 0.1"
+                                                << "301" << qint64(100) << false;
+    QTest::newRow("not found") << "404 0.250000"
+                               << "404" << qint64(250) << false;
+    QTest::newRow("no answer") << "000 12.004000"
+                               << "000" << qint64(12004) << false;
+    QTest::newRow("unreadable time") << "204 abc"
+                                     << "204" << qint64(0) << true;
+    QTest::newRow("blanks and line end") << "  200   0.25 \n"
+                                         << "200" << qint64(250) << true;
+    QTest::newRow("empty output") << ""
+                                  << "000" << qint64(0) << false;
+}
+
+void TestNetVerify::probe()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, code);
+    QFETCH(qint64, ms);
+    QFETCH(bool, ok);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(fetchCommand(), output.isEmpty() ? 28 : 0, output);
+    ScopedRunner scope(runner);
+    const NetVerify::ProbeResult result = NetVerify::probe(NetVerify::bingURL, std::nullopt, 12);
+    VERIFY_ALL_SCRIPTED(*runner);
+    QCOMPARE(result.code, code);
+    QCOMPARE(result.ms, ms);
+    QCOMPARE(result.ok, ok);
+}
+
+void TestNetVerify::probeCommand_data()
+{
+    QTest::addColumn<std::optional<QString>>("proxy");
+    QTest::addColumn<int>("timeout");
+    QTest::addColumn<QString>("command");
+
+    QTest::newRow("direct") << std::optional<QString>() << 12 << fetchCommand();
+    QTest::newRow("empty proxy is direct")
+        << std::optional<QString>(QString()) << 5 << fetchCommand({}, 5);
+    QTest::newRow("through a proxy") << std::optional<QString>("127.0.0.1:7890") << 12
+                                     << fetchCommand("'http://127.0.0.1:7890'");
+    // The address comes from the system settings; a quote in it must not end the word.
+    QTest::newRow("proxy with a quote")
+        << std::optional<QString>("a'b:1") << 12 << fetchCommand("'http://a'\\''b:1'");
+}
+
+void TestNetVerify::probeCommand()
+{
+    QFETCH(std::optional<QString>, proxy);
+    QFETCH(int, timeout);
+    QFETCH(QString, command);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(command, 0, "200 0.5");
+    ScopedRunner scope(runner);
+    QVERIFY(NetVerify::probe(NetVerify::bingURL, proxy, timeout).ok);
+    VERIFY_ALL_SCRIPTED(*runner);
+    QCOMPARE(runner->calls().first().timeout, timeout + 4.0);
+}
+
+void TestNetVerify::bingSearch_data()
+{
+    QTest::addColumn<QString>("scutil");
+    QTest::addColumn<QString>("portTest"); // null: no port test
+    QTest::addColumn<int>("portCode");
+    QTest::addColumn<QString>("proxyFetch"); // null: no fetch through the proxy
+    QTest::addColumn<QString>("proxyAnswer");
+    QTest::addColumn<QString>("directAnswer"); // null: no direct fetch
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("via");
+    QTest::addColumn<QStringList>("tried");
+    QTest::addColumn<QString>("summary");
+
+    const QString nc = QStringLiteral("nc -z -G 1 127.0.0.1 7890 2>/dev/null");
+    const QString viaProxy = fetchCommand("'http://127.0.0.1:7890'");
+    QTest::newRow("proxy off: one direct fetch")
+        << kProxyOff << QString() << 0 << QString() << QString() << "200 0.5327" << true << "直连"
+        << QStringList{"直连 → HTTP 200 ✅"}
+        << QStringLiteral("已通过 www.bing.com 搜索访问测试（HTTP 200 · 532 ms · 直连）");
+    QTest::newRow("dead proxy port is skipped")
+        << kProxyOn << nc << 1 << QString() << QString() << "000 12.003" << false << "直连"
+        << QStringList{"直连 → HTTP 000 ❌"}
+        << QStringLiteral("两种通路都失败（直连 → HTTP 000 ❌）。请检查网络连接或代理设置。");
+    QTest::newRow("working proxy: direct not tried")
+        << kProxyOn << nc << 0 << viaProxy << "200 0.25" << QString() << true
+        << "系统代理 127.0.0.1:7890" << QStringList{"系统代理 127.0.0.1:7890 → HTTP 200 ✅"}
+        << QStringLiteral(
+               "已通过 www.bing.com 搜索访问测试（HTTP 200 · 250 ms · 系统代理 127.0.0.1:7890）");
+    QTest::newRow("broken proxy, direct works")
+        << kProxyOn << nc << 0 << viaProxy << "000 12.001"
+        << "200 0.125" << true << "直连"
+        << QStringList{"系统代理 127.0.0.1:7890 → HTTP 000 ❌", "直连 → HTTP 200 ✅"}
+        << QStringLiteral("已通过 www.bing.com 搜索访问测试（HTTP 200 · 125 ms · 直连）");
+    QTest::newRow("both paths fail with real codes")
+        << kProxyOn << nc << 0 << viaProxy << "502 0.1"
+        << "403 0.2" << false << "直连"
+        << QStringList{"系统代理 127.0.0.1:7890 → HTTP 502 ❌", "直连 → HTTP 403 ❌"}
+        << QStringLiteral("两种通路都失败（系统代理 127.0.0.1:7890 → HTTP 502 ❌；直连 → HTTP 403 "
+                          "❌）。请检查网络连接或代理设置。");
+    QTest::newRow("proxy on without a port: direct only")
+        << "  HTTPEnable : 1\n  HTTPProxy : 127.0.0.1\n"
+        << QString() << 0 << QString() << QString() << "200 0.5" << true << "直连"
+        << QStringList{"直连 → HTTP 200 ✅"}
+        << QStringLiteral("已通过 www.bing.com 搜索访问测试（HTTP 200 · 500 ms · 直连）");
+    // Whatever wrote the proxy host, it reaches nc and curl as one word each.
+    QTest::newRow("proxy host with shell syntax")
+        << "  HTTPEnable : 1\n  HTTPPort : 7890\n  HTTPProxy : 127.0.0.1;touch x\n"
+        << "nc -z -G 1 '127.0.0.1;touch x' 7890 2>/dev/null" << 0
+        << fetchCommand("'http://127.0.0.1;touch x:7890'") << "200 0.5" << QString() << true
+        << "系统代理 127.0.0.1;touch x:7890"
+        << QStringList{"系统代理 127.0.0.1;touch x:7890 → HTTP 200 ✅"}
+        << QStringLiteral("已通过 www.bing.com 搜索访问测试（HTTP 200 · 500 ms · 系统代理 "
+                          "127.0.0.1;touch x:7890）");
+}
+
+void TestNetVerify::bingSearch()
+{
+    QFETCH(QString, scutil);
+    QFETCH(QString, portTest);
+    QFETCH(int, portCode);
+    QFETCH(QString, proxyFetch);
+    QFETCH(QString, proxyAnswer);
+    QFETCH(QString, directAnswer);
+    QFETCH(bool, ok);
+    QFETCH(QString, via);
+    QFETCH(QStringList, tried);
+    QFETCH(QString, summary);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    QStringList expected{kScutil};
+    runner->on(kScutil, 0, scutil);
+    if (!portTest.isNull()) {
+        runner->on(portTest, portCode);
+        expected << portTest;
+    }
+    if (!proxyFetch.isNull()) {
+        runner->on(proxyFetch, 0, proxyAnswer);
+        expected << proxyFetch;
+    }
+    if (!directAnswer.isNull()) {
+        runner->on(fetchCommand(), 0, directAnswer);
+        expected << fetchCommand();
+    }
+    ScopedRunner scope(runner);
+    const NetVerifyResult result = NetVerify::bingSearch();
+    VERIFY_ALL_SCRIPTED(*runner);
+    QCOMPARE(runner->commands(), expected);
+    if (!portTest.isNull())
+        QCOMPARE(runner->calls().at(1).timeout, 6.0);
+
+    QCOMPARE(result.ok, ok);
+    QCOMPARE(result.via, via);
+    QCOMPARE(result.tried, tried);
+    QCOMPARE(result.summary, summary);
+    if (!ok) {
+        QCOMPARE(result.code, QStringLiteral("000"));
+        QCOMPARE(result.ms, 0);
+    }
+}
+
+void TestNetVerify::webAccess_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("id");
+
+    QTest::newRow("direct path works") << "200 0.5327"
+                                       << "web-access";
+    QTest::newRow("no network") << "000 12.002"
+                                << "web-access-fail";
+}
+
+void TestNetVerify::webAccess()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, id);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(kScutil, 0, kProxyOff).on(fetchCommand(), 0, answer);
+    ScopedRunner scope(runner);
+    DiagnosticsRun run;
+    const QList<Finding> findings = run.checkWebAccess();
+    VERIFY_ALL_SCRIPTED(*runner);
+    QCOMPARE(runner->calls().last().timeout, 16.0);
+
+    QCOMPARE(findings.size(), 1);
+    const Finding &finding = findings.first();
+    QCOMPARE(finding.id, id);
+    QCOMPARE(finding.category, CheckCategory::connectivity);
+    QVERIFY(!finding.hasFix());
+    if (id == QLatin1String("web-access")) {
+        QCOMPARE(finding.title, QStringLiteral("可以正常上网（端到端实测通过）"));
+        QCOMPARE(finding.severity, Severity::ok);
+        QCOMPARE(finding.detail,
+                 QStringLiteral("已通过 www.bing.com 搜索访问测试（HTTP 200 · 532 ms · 直连）\n"
+                                "浏览器、Velden Studio 等应用现在都能正常访问网络。"));
+        QVERIFY(!finding.fixHint);
+        QVERIFY(finding.manualSteps.isEmpty());
+        return;
+    }
+    QCOMPARE(finding.title, QStringLiteral("上网实测未通过（www.bing.com 访问失败）"));
+    QCOMPARE(finding.severity, Severity::warn);
+    QCOMPARE(finding.detail,
+             QStringLiteral("两种通路都失败（直连 → HTTP 000 ❌）。请检查网络连接或代理设置。"));
+    QCOMPARE(
+        finding.fixHint,
+        QStringLiteral("若上面的连接 / 代理检查报了故障，请先修复它们；修复完成后会自动复测。"));
+    QCOMPARE(finding.manualSteps,
+             (QStringList{QStringLiteral("确认 Wi-Fi 或网线已连接且能 ping 通网关"),
+                          QStringLiteral("确认系统代理指向正在运行的代理软件，或直接关闭系统代理"),
+                          QStringLiteral("点击本工具顶部的「重新测试」按钮复测")}));
+}
+
+QTEST_GUILESS_MAIN(TestNetVerify)
+#include "tst_netverify.moc"
