@@ -85,44 +85,67 @@ void setProxiesOff(Mac &mac, const QString &service)
                 QStringLiteral("There aren't any bypass domains set on %1.\n").arg(service)});
 }
 
+// "route -n get default" on a Mac whose Wi-Fi (en0) is the primary interface.
+const char kRouteOutput[] = R"(   route to: default
+destination: default
+       mask: default
+    gateway: 192.168.1.1
+  interface: en0
+      flags: <UP,GATEWAY,DONE,STATIC,PRCLONING,GLOBAL>
+ recvpipe  sendpipe  ssthresh  rtt,msec    rttvar  hopcount      mtu     expire
+       0         0         0         0         0         0      1500         0
+)";
+
+const char kHardwarePortsOutput[] = R"(
+Hardware Port: Ethernet Adapter (en4)
+Device: en4
+Ethernet Address: 6a:2c:1f:00:11:22
+
+Hardware Port: Wi-Fi
+Device: en0
+Ethernet Address: a4:83:e7:12:34:56
+
+Hardware Port: Thunderbolt Bridge
+Device: bridge0
+Ethernet Address: 36:21:4a:9b:01:c0
+
+VLAN Configurations
+===================
+)";
+
+const char kServicesOutput[] = R"(An asterisk (*) denotes that a network service is disabled.
+USB 10/100/1000 LAN
+Wi-Fi
+*Thunderbolt Bridge
+)";
+
+const char kPsOutput[] = R"( 1234 /Applications/ClashX.app/Contents/MacOS/ClashX
+ 1240 /Applications/ClashX.app/Contents/MacOS/com.west2online.ClashX.ProxyConfigHelper
+)";
+
+const char kVpnLine[] =
+    R"(* (Disconnected)   6B3C2A10-4F0E-4C53-9E21-0A1B2C3D4E5F PPP --> L2TP       "Office VPN"                     [PPP/L2TP])";
+
 Mac typicalMac()
 {
     Mac mac;
-    mac[kServices] = {0, QStringLiteral("An asterisk (*) denotes that a network service is "
-                                        "disabled.\nUSB 10/100/1000 LAN\nWi-Fi\n*Thunderbolt "
-                                        "Bridge\n")};
-    mac[kRoute] = {0, QStringLiteral("   route to: default\ndestination: default\n       mask: "
-                                     "default\n    gateway: 192.168.1.1\n  interface: en0\n      "
-                                     "flags: <UP,GATEWAY,DONE,STATIC,PRCLONING,GLOBAL>\n recvpipe  "
-                                     "sendpipe  ssthresh  rtt,msec    rttvar  hopcount      mtu    "
-                                     " expire\n       0         0         0         0         0    "
-                                     "     0      1500         0\n")};
+    mac[kServices] = {0, QString::fromUtf8(kServicesOutput)};
+    mac[kRoute] = {0, QString::fromUtf8(kRouteOutput)};
     mac[ipconfig(QStringLiteral("en0"))] = {0, QStringLiteral("192.168.1.23\n")};
-    mac[kHardwarePorts] = {0, QStringLiteral("\nHardware Port: Ethernet Adapter (en4)\nDevice: "
-                                             "en4\nEthernet Address: 6a:2c:1f:00:11:22\n\nHardware "
-                                             "Port: Wi-Fi\nDevice: en0\nEthernet Address: "
-                                             "a4:83:e7:12:34:56\n\nHardware Port: Thunderbolt "
-                                             "Bridge\nDevice: bridge0\nEthernet Address: "
-                                             "36:21:4a:9b:01:c0\n\nVLAN "
-                                             "Configurations\n===================\n")};
+    mac[kHardwarePorts] = {0, QString::fromUtf8(kHardwarePortsOutput)};
     setProxiesOff(mac, QStringLiteral("USB 10/100/1000 LAN"));
     setProxies(mac, QStringLiteral("Wi-Fi"),
                {proxyOn("127.0.0.1", "7890"), proxyOn("127.0.0.1", "7890"),
                 proxyOn("127.0.0.1", "7890"), kAutoNeverSet, kLocalBypass});
     setProxiesOff(mac, QStringLiteral("Thunderbolt Bridge"));
-    mac[kPs] = {0, QStringLiteral(" 1234 /Applications/ClashX.app/Contents/MacOS/ClashX\n 1240 "
-                                  "/Applications/ClashX.app/Contents/MacOS/"
-                                  "com.west2online.ClashX.ProxyConfigHelper\n")};
+    mac[kPs] = {0, QString::fromUtf8(kPsOutput)};
     mac[kLsof] = {0, QStringLiteral("49152 7890 ")};
     mac[nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890"))] = {0, QString()};
     mac[kDns] = {0, QStringLiteral("192.168.1.1\n223.5.5.5\n")};
     mac[ipv6(QStringLiteral("en0"))] = {0,
                                         QStringLiteral("240e:3b7:1234:5670:1c2d:3e4f:5a6b:7c8d\n")};
     mac[kTunnels] = {0, QStringLiteral("utun0\nutun1\nutun2\n")};
-    mac[kVpn] = {
-        0,
-        QStringLiteral("* (Disconnected)   6B3C2A10-4F0E-4C53-9E21-0A1B2C3D4E5F PPP --> L2TP       "
-                       "\"Office VPN\"                     [PPP/L2TP]\n")};
+    mac[kVpn] = {0, QString::fromUtf8(kVpnLine) + QLatin1Char('\n')};
     return mac;
 }
 
@@ -195,10 +218,7 @@ void TestBuildContext::typicalMacInOrder()
     QCOMPARE(ctx.dnsServers, (QStringList{"192.168.1.1", "223.5.5.5"}));
     QVERIFY(ctx.hasIPv6);
     QCOMPARE(ctx.utunIfaces, (QStringList{"utun0", "utun1", "utun2"}));
-    QCOMPARE(
-        ctx.vpnConfigured,
-        QStringList{"* (Disconnected)   6B3C2A10-4F0E-4C53-9E21-0A1B2C3D4E5F PPP --> L2TP       "
-                    "\"Office VPN\"                     [PPP/L2TP]"});
+    QCOMPARE(ctx.vpnConfigured, QStringList{QString::fromUtf8(kVpnLine)});
 }
 
 void TestBuildContext::defaultRoute_data()
