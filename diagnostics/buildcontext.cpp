@@ -75,8 +75,6 @@ void readHardwarePorts(NetContext &ctx)
                 ctx.wifiPort = device;
         }
     }
-    if (ctx.service.isEmpty())
-        ctx.service = ctx.allServices.isEmpty() ? QStringLiteral("Wi-Fi") : ctx.allServices.first();
 }
 
 void readProxySettings(NetContext &ctx)
@@ -197,6 +195,8 @@ NetContext DiagnosticsRun::buildContext()
     readDefaultRoute(ctx);
     readAddress(ctx);
     readHardwarePorts(ctx);
+    if (ctx.service.isEmpty())
+        ctx.service = ctx.allServices.isEmpty() ? QStringLiteral("Wi-Fi") : ctx.allServices.first();
     readProxySettings(ctx);
     readProxyClients(ctx);
     readListeningPorts(ctx);
