@@ -1,6 +1,209 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "diagnostics/textparse.h"
+#include "exec/shell.h"
+#include "model/netconfig.h"
+
+namespace {
+
+QString valueAfter(QString line, const QString &prefix)
+{
+    return TextParse::trimBlanks(line.remove(prefix));
+}
+
+// "route -n get default" right-aligns its keys:
+//     gateway: 192.168.1.1
+//   interface: en0
+// A default route through a tunnel may print "gateway: -" or no gateway line at all.
+void readDefaultRoute(NetContext &ctx)
+{
+    const QString output = shell(QStringLiteral("route -n get default 2>/dev/null")).output;
+    for (const QString &raw : TextParse::lines(output)) {
+        const QString line = TextParse::trimBlanks(raw);
+        if (line.startsWith(QLatin1String("interface:"))) {
+            ctx.iface = valueAfter(line, QStringLiteral("interface:"));
+        } else if (line.startsWith(QLatin1String("gateway:"))) {
+            const QString gateway = valueAfter(line, QStringLiteral("gateway:"));
+            if (!gateway.isEmpty() && gateway != QLatin1String("-"))
+                ctx.gateway = gateway;
+        }
+    }
+}
+
+QString ipv4Address(const QString &iface)
+{
+    // "ipconfig getifaddr" prints the address and a newline, or nothing when there is none.
+    return shell(QStringLiteral("ipconfig getifaddr ") + shellWord(iface) +
+                 QStringLiteral(" 2>/dev/null"))
+        .output.trimmed();
+}
+
+void readAddress(NetContext &ctx)
+{
+    if (!ctx.iface.isEmpty()) {
+        ctx.ip = ipv4Address(ctx.iface);
+        return;
+    }
+    // Without a default route the first wired or wireless port with an address stands in.
+    for (const char *candidate : {"en0", "en1", "en2", "en3"}) {
+        const QString iface = QLatin1String(candidate);
+        const QString ip = ipv4Address(iface);
+        if (!ip.isEmpty()) {
+            ctx.iface = iface;
+            ctx.ip = ip;
+            return;
+        }
+    }
+}
+
+// Blocks of "Hardware Port: Wi-Fi" / "Device: en0" / "Ethernet Address: …".
+void readHardwarePorts(NetContext &ctx)
+{
+    const QString output =
+        shell(QStringLiteral("networksetup -listallhardwareports 2>/dev/null")).output;
+    QString port;
+    for (const QString &raw : TextParse::lines(output)) {
+        const QString line = TextParse::trimBlanks(raw);
+        if (line.startsWith(QLatin1String("Hardware Port:"))) {
+            port = valueAfter(line, QStringLiteral("Hardware Port:"));
+        } else if (line.startsWith(QLatin1String("Device:"))) {
+            const QString device = valueAfter(line, QStringLiteral("Device:"));
+            if (device == ctx.iface && !port.isEmpty())
+                ctx.service = port;
+            // Older systems call the wireless port "AirPort".
+            if (port.contains(QLatin1String("Wi-Fi")) || port.contains(QLatin1String("AirPort")))
+                ctx.wifiPort = device;
+        }
+    }
+}
+
+void readProxySettings(NetContext &ctx)
+{
+    for (const QString &service : ctx.allServices) {
+        const ProxyState state = NetConfig::proxyState(service);
+        if (!state.enabled)
+            continue;
+        ctx.proxyEnabled = true;
+        ctx.proxyServices << service;
+        ctx.proxyKinds << state.kinds;
+        // Host and port are taken independently: each from the first service that names one.
+        if (ctx.proxyHost.isEmpty())
+            ctx.proxyHost = state.host;
+        if (ctx.proxyPort.isEmpty())
+            ctx.proxyPort = state.port;
+        if (ctx.bypassDomains.isEmpty())
+            ctx.bypassDomains = state.bypass;
+    }
+    ctx.proxyKinds.removeDuplicates();
+    ctx.proxyKinds.sort();
+}
+
+// "ps -Ao pid=,comm=" prints the pid and the executable's path as started:
+//   1234 /Applications/ClashX.app/Contents/MacOS/ClashX
+//   1240 /Applications/ClashX.app/Contents/MacOS/com.west2online.ClashX.ProxyConfigHelper
+void readProxyClients(NetContext &ctx)
+{
+    const QString output = shell(QStringLiteral("ps -Ao pid=,comm= 2>/dev/null | grep -i -E "
+                                                "'clash|mihomo|surge|stash|verge|quantumult|sing-"
+                                                "box|v2ray|xray|trojan' | grep -v grep "
+                                                "2>/dev/null"))
+                               .output;
+    for (const QString &line : TextParse::trimmedLines(output)) {
+        const QStringList pieces = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (pieces.size() < 2)
+            continue;
+        // A path with blanks ("/Applications/Clash Verge.app/…") yields its first word only.
+        const QString path = pieces.at(1);
+        QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+        const QString lower = name.toLower();
+        if (lower.contains(QLatin1String("helper")) || lower.contains(QLatin1String("service")))
+            continue;
+        // ClashX ships its engine as a separate "…Core" process.
+        if (name.endsWith(QLatin1String("Core")))
+            name = QStringLiteral("ClashX");
+        if (!ctx.clashApps.contains(name))
+            ctx.clashApps << name;
+    }
+    ctx.clashRunning = !ctx.clashApps.isEmpty();
+}
+
+void readListeningPorts(NetContext &ctx)
+{
+    const QString output =
+        shell(QStringLiteral("lsof -nP -iTCP -sTCP:LISTEN 2>/dev/null | awk '{print $9}' | grep -E "
+                             "':[0-9]+$' | sed -E 's/.*:([0-9]+)$/\\1/' | sort -u | tr '\\n' ' '"))
+            .output;
+    ctx.clashPorts = output.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+void probeProxyTarget(NetContext &ctx)
+{
+    if (ctx.proxyPort.isEmpty())
+        return;
+    const QString host = ctx.proxyHost.isEmpty() ? QStringLiteral("127.0.0.1") : ctx.proxyHost;
+    // Any program can write the proxy host and port, so they enter the line as harmless words.
+    const ShellResult result =
+        shell(QStringLiteral("nc -z -G 2 ") + shellWord(host) + QLatin1Char(' ') +
+              shellWord(ctx.proxyPort) + QStringLiteral(" 2>/dev/null"));
+    ctx.proxyTargetAlive = result.code == 0;
+}
+
+void readDnsServers(NetContext &ctx)
+{
+    const QString output =
+        shell(QStringLiteral("scutil --dns | awk '/nameserver/ {print $3}' | sort -u")).output;
+    ctx.dnsServers = TextParse::trimmedLines(output);
+    ctx.dnsServers.removeDuplicates();
+}
+
+void readIPv6(NetContext &ctx)
+{
+    if (ctx.iface.isEmpty())
+        return;
+    // Link-local fe80:: addresses exist on every interface; only a global one counts.
+    const QString output = shell(QStringLiteral("ifconfig ") + shellWord(ctx.iface) +
+                                 QStringLiteral(" 2>/dev/null | awk '/inet6/ {print $2}' | "
+                                                "grep -v '^fe80' | grep -E '^[23]' | head -1"))
+                               .output;
+    ctx.hasIPv6 = !output.trimmed().isEmpty();
+}
+
+void readTunnels(NetContext &ctx)
+{
+    const QString output = shell(QStringLiteral("ifconfig -l 2>/dev/null | tr ' ' '\\n' | grep -E "
+                                                "'^utun|^ipsec|^ppp' | head -6"))
+                               .output;
+    ctx.utunIfaces = TextParse::trimmedLines(output).mid(0, 6);
+}
+
+// "* (Connected)      0F1E2D3C-… VPN (com.example.vpn) "Example VPN"   [VPN/com.example.vpn]"
+void readVpnServices(NetContext &ctx)
+{
+    const QString output = shell(QStringLiteral("scutil --nc list 2>/dev/null | grep -E "
+                                                "'\\(Connected\\)|\\(Disconnected\\)' | head -5"))
+                               .output;
+    ctx.vpnConfigured = TextParse::trimmedLines(output).mid(0, 5);
+}
+
+} // namespace
+
 NetContext DiagnosticsRun::buildContext()
 {
-    return {}; // not built yet
+    // The steps run strictly in this order: each reads what the earlier ones found.
+    NetContext ctx;
+    ctx.allServices = NetConfig::allServices();
+    readDefaultRoute(ctx);
+    readAddress(ctx);
+    readHardwarePorts(ctx);
+    if (ctx.service.isEmpty())
+        ctx.service = ctx.allServices.isEmpty() ? QStringLiteral("Wi-Fi") : ctx.allServices.first();
+    readProxySettings(ctx);
+    readProxyClients(ctx);
+    readListeningPorts(ctx);
+    probeProxyTarget(ctx);
+    readDnsServers(ctx);
+    readIPv6(ctx);
+    readTunnels(ctx);
+    readVpnServices(ctx);
+    return ctx;
 }

@@ -1,19 +1,159 @@
 #include "diagnostics/diagnosticsrun.h"
 
-QList<Finding> DiagnosticsRun::checkGateway()
+#include "diagnostics/textparse.h"
+#include "exec/probes.h"
+#include "exec/shell.h"
+
+namespace {
+
+Finding finding(const QString &id, Severity severity, const QString &title, const QString &detail)
 {
-    return {}; // not built yet
+    Finding f;
+    f.id = id;
+    f.title = title;
+    f.severity = severity;
+    f.detail = detail;
+    f.category = CheckCategory::connectivity;
+    return f;
 }
+
+struct PingResult {
+    bool replied = false; // exit code 0 and less than total loss
+    double loss = 100.0;
+    QString rtt;
+};
+
+PingResult ping(const QString &gatewayWord, int count)
+{
+    const ShellResult result = shell(QStringLiteral("ping -c ") + QString::number(count) +
+                                     QStringLiteral(" -t 4 ") + gatewayWord);
+    PingResult ping;
+    ping.loss = packetLoss(result.output);
+    ping.rtt = avgRTT(result.output);
+    ping.replied = result.code == 0 && ping.loss < 100.0;
+    return ping;
+}
+
+// Many routers (and some proxy clients' tunnel modes) drop ICMP. An ARP entry or an open web
+// port shows the router is there all the same.
+bool routerAnswersOtherwise(const QString &gatewayWord)
+{
+    // "? (192.168.1.1) at 8c:53:c3:aa:bb:cc on en0 ifscope [ethernet]"; an unresolved entry
+    // reads "at (incomplete)" and still counts, as the grep does.
+    const QString arp = shell(QStringLiteral("arp -n ") + gatewayWord +
+                              QStringLiteral(" 2>/dev/null | grep -c ' at '"))
+                            .output.trimmed();
+    const std::optional<qint64> entries = TextParse::integer(arp);
+    const bool arpHit = entries && *entries > 0;
+
+    const ShellResult tcp = shell(QStringLiteral("nc -z -G 3 ") + gatewayWord +
+                                  QStringLiteral(" 80 >/dev/null 2>&1 || nc -z -G 3 ") +
+                                  gatewayWord + QStringLiteral(" 443 >/dev/null 2>&1"));
+    const bool tcpHit = tcp.code == 0;
+    return arpHit || tcpHit;
+}
+
+} // namespace
 
 QStringList DiagnosticsRun::wifiRestartCommands() const
 {
-    return {};
+    if (ctx.wifiPort.isEmpty())
+        return {};
+    const QString port = shellWord(ctx.wifiPort);
+    return {QStringLiteral("networksetup -setairportpower ") + port + QStringLiteral(" off"),
+            QStringLiteral("sleep 2"),
+            QStringLiteral("networksetup -setairportpower ") + port + QStringLiteral(" on")};
 }
+
 QStringList DiagnosticsRun::resetIfaceCommands() const
 {
-    return {};
+    const QString iface = shellWord(ctx.iface);
+    return wifiRestartCommands() << QStringLiteral("ifconfig ") + iface + QStringLiteral(" down")
+                                 << QStringLiteral("sleep 2")
+                                 << QStringLiteral("ifconfig ") + iface + QStringLiteral(" up");
 }
+
 QStringList DiagnosticsRun::dhcpRenewCommands() const
 {
-    return {};
+    const QString iface = shellWord(ctx.iface);
+    return {QStringLiteral("ipconfig set ") + iface + QStringLiteral(" BOOTP"),
+            QStringLiteral("sleep 1"),
+            QStringLiteral("ipconfig set ") + iface + QStringLiteral(" DHCP")};
+}
+
+QList<Finding> DiagnosticsRun::checkGateway()
+{
+    if (!ctx.gateway || ctx.iface.isEmpty()) {
+        Finding f =
+            finding(QStringLiteral("no-gateway"), Severity::error, QStringLiteral("没有默认网关"),
+                    QStringLiteral("系统路由表缺少默认网关，无法与局域网外通信。"));
+        f.fixHint = QStringLiteral("续订 DHCP 重新获取路由配置；若无效请重启路由器。");
+        f.fix = FixAction{.id = QStringLiteral("fix-no-gateway"),
+                          .title = QStringLiteral("续订 DHCP 租约"),
+                          .commands = dhcpRenewCommands(),
+                          .needsAdmin = true,
+                          .fallbackAdmin = false,
+                          .successHint = QStringLiteral("已重新获取网络配置")};
+        return {f};
+    }
+
+    const QString gateway = *ctx.gateway;
+    const QString gatewayWord = shellWord(gateway);
+
+    Finding down = finding(
+        QStringLiteral("gateway-down"), Severity::error,
+        QStringLiteral("无法连通路由器（网关 ") + gateway + QStringLiteral("）"),
+        QStringLiteral("网关完全无响应，丢包 100%。可能是路由器故障、网线松动或 Wi-Fi 信号太弱。"));
+    down.fixHint = QStringLiteral("重置网络接口（相当于重插网线）；若仍不通请重启路由器与光猫。");
+    down.manualSteps = {QStringLiteral("重启路由器 / 光猫，等待 1 分钟"),
+                        QStringLiteral("靠近路由器或改用网线后重新扫描")};
+    down.fix = FixAction{.id = QStringLiteral("fix-reset-iface"),
+                         .title = QStringLiteral("重置网络接口"),
+                         .commands = resetIfaceCommands(),
+                         .needsAdmin = true,
+                         .fallbackAdmin = false,
+                         .successHint = QStringLiteral("网络接口已重置")};
+
+    const PingResult first = ping(gatewayWord, 5);
+    double loss = first.loss;
+    if (!first.replied) {
+        if (!routerAnswersOtherwise(gatewayWord))
+            return {down};
+        const PingResult second = ping(gatewayWord, 3);
+        if (!second.replied) {
+            return {finding(
+                QStringLiteral("gateway-icmp-filtered"), Severity::ok,
+                QStringLiteral("路由器可达（仅 ICMP 被过滤）"),
+                QStringLiteral("网关 ") + gateway + QStringLiteral(" ") +
+                    QStringLiteral("（ARP/TCP 探测确认路由器在线）") +
+                    QStringLiteral("。路由器或代理软件屏蔽了 ping 包，这不影响正常上网。"))};
+        }
+        // The latency shown stays that of the first ping.
+        loss = second.loss;
+    }
+
+    const QString lossText = TextParse::wholePercent(loss);
+    if (loss >= 100.0)
+        return {down};
+    if (loss >= 25.0) {
+        Finding f =
+            finding(QStringLiteral("gateway-loss"), Severity::warn,
+                    QStringLiteral("到路由器的丢包率偏高（") + lossText + QStringLiteral("%）"),
+                    QStringLiteral("网关 ") + gateway + QStringLiteral(" 可达，平均延迟 ") +
+                        first.rtt + QStringLiteral("，但丢包 ") + lossText +
+                        QStringLiteral("%——Wi-Fi 信号弱、干扰或路由器负载高。"));
+        f.fixHint = QStringLiteral("重启 Wi-Fi 接口；长期如此建议改用 5GHz 频段或网线。");
+        f.manualSteps = {QStringLiteral("靠近路由器；避开微波炉、蓝牙设备"),
+                         QStringLiteral("在「系统设置 → Wi-Fi → 高级」中切换 5GHz")};
+        f.fix = FixAction{.id = QStringLiteral("fix-wifi-restart"),
+                          .title = QStringLiteral("重启 Wi-Fi 接口"),
+                          .commands = wifiRestartCommands(),
+                          .needsAdmin = false,
+                          .fallbackAdmin = true,
+                          .successHint = QStringLiteral("Wi-Fi 接口已重启")};
+        return {f};
+    }
+    return {finding(QStringLiteral("gateway-ok"), Severity::ok, QStringLiteral("路由器连通正常"),
+                    QStringLiteral("网关 ") + gateway + QStringLiteral(" 可达，丢包 ") + lossText +
+                        QStringLiteral("%，平均延迟 ") + first.rtt)};
 }

@@ -1,6 +1,130 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "diagnostics/endpoints.h"
+#include "diagnostics/textparse.h"
+#include "exec/probes.h"
+#include "exec/shell.h"
+
+namespace {
+
+// A clock off by up to five minutes still validates certificates.
+constexpr quint64 kClockToleranceSeconds = 300;
+
+Finding finding(const QString &id, Severity severity, CheckCategory category, const QString &title,
+                const QString &detail)
+{
+    Finding f;
+    f.id = id;
+    f.title = title;
+    f.severity = severity;
+    f.detail = detail;
+    f.category = category;
+    return f;
+}
+
+Finding httpsFinding()
+{
+    const HttpProbeResult probe = httpProbe(Endpoints::kHttpsTestUrl, std::nullopt, 10);
+    if (probe.ok) {
+        return finding(QStringLiteral("https-ok"), Severity::ok, CheckCategory::system,
+                       QStringLiteral("HTTPS 访问正常"),
+                       Endpoints::kHttpsTestUrl + QStringLiteral(" 响应正常（") +
+                           QString::number(probe.ms) + QStringLiteral(" ms）"));
+    }
+    Finding f = finding(
+        QStringLiteral("https-fail"), Severity::warn, CheckCategory::system,
+        QStringLiteral("HTTPS 访问失败（curl 无响应）"),
+        QStringLiteral("底层网络可达，但访问 ") + Endpoints::kHttpsTestUrl +
+            QStringLiteral(" 失败。常见原因：代理残留、VPN 异常、系统时间错误导致证书校验失败。"));
+    f.fixHint = QStringLiteral("检查系统代理是否指向已关闭的代理软件；确认时间自动同步。");
+    f.manualSteps = {QStringLiteral("系统设置 → 通用 → 日期与时间 → 打开「自动设置」"),
+                     QStringLiteral("检查是否有残留代理：本工具「代理 / 科学上网」一栏")};
+    return f;
+}
+
+// The web server's "Date" header is the reference time; nothing when no header came back.
+std::optional<Finding> clockFinding()
+{
+    // curl -sI prints CR LF line ends: "date: Sun, 06 Dec 2026 12:00:00 GMT\r".
+    const QString serverDate =
+        shell(QStringLiteral("curl -sI -m 8 ") + Endpoints::kHttpsTestUrl +
+              QStringLiteral(
+                  " 2>/dev/null | awk -F': ' 'tolower($1)==\"date\"{print $2}' | tr -d '\\r'"))
+            .output.trimmed();
+    if (serverDate.isEmpty())
+        return std::nullopt;
+
+    // BSD date: -j parses without setting the clock; a positive result means we run ahead.
+    const QString difference =
+        shell(QStringLiteral("srv=$(date -j -u -f '%a, %d %b %Y %T GMT' ") +
+              shellQuote(serverDate) +
+              QStringLiteral(" +%s 2>/dev/null); now=$(date -u +%s); echo $(( now - srv ))"))
+            .output.trimmed();
+
+    Finding ok =
+        finding(QStringLiteral("clock-ok"), Severity::ok, CheckCategory::system,
+                QStringLiteral("系统时间正确"), QStringLiteral("与网络时间偏差在允许范围内"));
+    // A header that date could not parse leaves bash an arithmetic error, not a number.
+    const std::optional<qint64> seconds = TextParse::integer(difference);
+    if (!seconds)
+        return ok;
+    const qint64 signedValue = *seconds;
+    const quint64 absolute =
+        signedValue < 0 ? quint64(0) - quint64(signedValue) : quint64(signedValue);
+    if (absolute <= kClockToleranceSeconds)
+        return ok;
+
+    Finding f = finding(
+        QStringLiteral("clock-skew"), Severity::error, CheckCategory::system,
+        QStringLiteral("系统时间偏差 ") + QString::number(absolute) +
+            QStringLiteral(" 秒（会打断 HTTPS）"),
+        QStringLiteral("本机时间与网络时间相差 ") + QString::number(signedValue) +
+            QStringLiteral(
+                " 秒。时间错误会导致 TLS 证书验证失败，表现为「所有 HTTPS 网站都打不开」。"));
+    f.fixHint = QStringLiteral("打开网络时间自动同步：sudo systemsetup -setusingnetworktime on");
+    f.fix = FixAction{.id = QStringLiteral("fix-clock"),
+                      .title = QStringLiteral("开启网络时间同步"),
+                      .commands = {QStringLiteral("systemsetup -setusingnetworktime on"),
+                                   QStringLiteral("sntp -sS ") + Endpoints::kTimeServer},
+                      .needsAdmin = true,
+                      .fallbackAdmin = false,
+                      .successHint = QStringLiteral("已开启网络时间自动同步")};
+    return f;
+}
+
+// Hotel and airport networks answer every request with their login page until the user signs
+// in, and let nothing else through: the detection page lacks "Success" and a public address
+// does not answer ping.
+std::optional<Finding> captivePortalFinding()
+{
+    const QString page = shell(QStringLiteral("curl -s -m 6 -L ") + Endpoints::kCaptivePortalUrl +
+                               QStringLiteral(" 2>/dev/null | head -5"))
+                             .output;
+    // No page at all means no network, which other checks report.
+    const bool suspicious = !page.contains(QLatin1String("Success")) && !page.isEmpty();
+    const ShellResult ping = shell(QStringLiteral("ping -c 1 -t 3 223.5.5.5"));
+    if (!suspicious || ping.code == 0)
+        return std::nullopt;
+
+    Finding f =
+        finding(QStringLiteral("captive-portal"), Severity::warn, CheckCategory::connectivity,
+                QStringLiteral("疑似需要网页认证的 Wi-Fi（强制门户）"),
+                QStringLiteral("检测到网络被强制门户拦截（常见于酒店、机场、商场 "
+                               "Wi-Fi），需要先在浏览器中完成登录。"));
+    f.manualSteps = {QStringLiteral("打开浏览器访问任意网站"),
+                     QStringLiteral("在跳转的认证页面输入账号或勾选同意"),
+                     QStringLiteral("认证完成后回到本工具重新扫描")};
+    return f;
+}
+
+} // namespace
+
 QList<Finding> DiagnosticsRun::checkHTTPS()
 {
-    return {}; // not built yet
+    QList<Finding> findings{httpsFinding()};
+    if (const std::optional<Finding> clock = clockFinding())
+        findings << *clock;
+    if (const std::optional<Finding> portal = captivePortalFinding())
+        findings << *portal;
+    return findings;
 }
