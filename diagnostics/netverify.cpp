@@ -1,11 +1,11 @@
 #include "diagnostics/netverify.h"
 
 #include "diagnostics/endpoints.h"
+#include "exec/probes.h"
 #include "exec/shell.h"
 
 #include <QList>
 
-#include <cmath>
 
 namespace {
 
@@ -17,18 +17,6 @@ struct Path {
 QString valueAfter(const QString &line, const QString &prefix)
 {
     return line.mid(prefix.size()).trimmed();
-}
-
-// curl prints "%{time_total}" as "0.532700"; the product with 1000 may land a hair below
-// the whole number it stands for, so a tiny margin keeps truncation honest.
-qint64 secondsTextToMs(const QString &text)
-{
-    bool ok = false;
-    const double seconds = text.toDouble(&ok);
-    if (!ok || !std::isfinite(seconds))
-        return 0;
-    const double ms = seconds * 1000.0;
-    return static_cast<qint64>(ms >= 0 ? ms + 1e-6 : ms - 1e-6);
 }
 
 // "127.0.0.1:7890" → "127.0.0.1 7890" for nc, each half a harmless shell word: the address
@@ -135,7 +123,7 @@ ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int t
         return result;
     result.code = pieces.at(0);
     if (pieces.size() > 1)
-        result.ms = secondsTextToMs(pieces.at(1));
+        result.ms = curlSecondsToMs(pieces.at(1));
     result.ok = result.code.startsWith(QLatin1Char('2'));
     return result;
 }

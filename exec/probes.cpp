@@ -4,6 +4,19 @@
 
 #include <QRegularExpression>
 
+#include <cmath>
+
+qint64 curlSecondsToMs(const QString &seconds)
+{
+    bool ok = false;
+    const double value = seconds.toDouble(&ok);
+    if (!ok || !std::isfinite(value) || std::abs(value) > 1e9)
+        return 0;
+    // curl prints microseconds; going through them first keeps 1.005 from becoming
+    // 1004.999… ms and truncating to 1004.
+    return std::llround(value * 1e6) / 1000;
+}
+
 double packetLoss(const QString &pingOutput)
 {
     // "5 packets transmitted, 3 packets received, 40.0% packet loss"
@@ -50,12 +63,8 @@ HttpProbeResult httpProbe(const QString &url, const std::optional<QString> &prox
     if (pieces.isEmpty())
         return probe;
     probe.code = pieces.at(0);
-    if (pieces.size() > 1) {
-        bool ok = false;
-        const double seconds = pieces.at(1).toDouble(&ok);
-        if (ok)
-            probe.ms = static_cast<int>(seconds * 1000.0);
-    }
+    if (pieces.size() > 1)
+        probe.ms = static_cast<int>(curlSecondsToMs(pieces.at(1)));
     probe.ok = !probe.code.isEmpty() && probe.code != QLatin1String("000");
     return probe;
 }

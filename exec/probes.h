@@ -11,6 +11,10 @@ struct HttpProbeResult {
     bool ok = false;                      // some server answered, whatever the status
 };
 
+// A curl time such as "0.532700" (seconds) in whole milliseconds, truncated; 0 when it is
+// not a number.
+qint64 curlSecondsToMs(const QString &seconds);
+
 // Loss in percent from a ping summary; 100 when there is none.
 double packetLoss(const QString &pingOutput);
 
