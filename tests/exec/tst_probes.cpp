@@ -132,6 +132,7 @@ void TestProbes::httpProbeParsesCurlOutput_data()
                                      << "503" << 0 << true;
     QTest::newRow("newline around") << "\n401 0.2\n"
                                     << "401" << 200 << true;
+    QTest::newRow("microsecond time, no float artefact") << "200 1.005000" << "200" << 1005 << true;
 }
 
 void TestProbes::httpProbeParsesCurlOutput()
