@@ -46,6 +46,10 @@ private slots:
     void httpProbes_data();
     void httpProbes();
     void slowUrlIsCutAtCurlsLimit();
+    void curlForms_data();
+    void curlForms();
+    void snapshotPipelines_data();
+    void snapshotPipelines();
     void clockDifferenceFromTheDateHeader_data();
     void clockDifferenceFromTheDateHeader();
     void adminPrompt_data();
@@ -250,6 +254,144 @@ void TestStandins::slowUrlIsCutAtCurlsLimit()
     const HttpProbeResult probe = httpProbe(Endpoints::kDeepSeekUrl, std::nullopt, 6);
     QCOMPARE(probe.code, QString("000"));
     QVERIFY(probe.ms >= 6000);
+}
+
+void TestStandins::curlForms_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("pattern"); // a regular expression the output must match
+
+    QTest::newRow("headers with CR LF and a date")
+        << "healthy"
+        << "curl -sI -m 8 https://www.apple.com" << 0
+        << "^HTTP/2 200 \\r\\ndate: \\w{3}, \\d{2} \\w{3} \\d{4} \\d{2}:\\d{2}:\\d{2} GMT\\r\\n";
+    QTest::newRow("headers through the proxy")
+        << "healthy"
+        << "curl -sI -m 8 -x http://127.0.0.1:7890 https://www.apple.com" << 0
+        << "^HTTP/1.1 200 Connection established\\r\\n\\r\\nHTTP/2 200";
+    QTest::newRow("range of a download")
+        << "healthy"
+        << "curl -s -m 15 -o /dev/null -w '%{size_download}' -r 0-400000 "
+           "'https://mirrors.aliyun.com/ubuntu/ls-lR.gz'"
+        << 0 << "^400001$";
+    QTest::newRow("download stalls behind a path-MTU black hole")
+        << "mtu-issue"
+        << "curl -s -m 15 -o /dev/null -w '%{size_download}' -r 0-400000 "
+           "'https://speed.cloudflare.com/__down?bytes=400000'"
+        << 28 << "^\\d{1,4}$";
+    QTest::newRow("IPv6 works") << "healthy"
+                                << "curl -6 -s -m 8 -o /dev/null -w '%{http_code}' "
+                                   "https://ipv6.google.com"
+                                << 0 << "^200$";
+    QTest::newRow("IPv6 broken") << "ipv6-broken"
+                                 << "curl -6 -s -m 8 -o /dev/null -w '%{http_code}' "
+                                    "https://ipv6.google.com"
+                                 << 28 << "^000$";
+    QTest::newRow("IPv6-only host over IPv4")
+        << "healthy"
+        << "curl -s -o /dev/null -w '%{http_code}' https://ipv6.google.com" << 6 << "^000$";
+    QTest::newRow("unknown proxy host")
+        << "healthy"
+        << "curl -s -o /dev/null -w '%{http_code}' -x http://proxy.invalid:8080 "
+           "https://www.apple.com"
+        << 5 << "^000$";
+    QTest::newRow("portal page instead of Success")
+        << "captive-portal"
+        << "curl -s -m 6 -L http://captive.apple.com/hotspot-detect.html | head -5" << 0 << "Login";
+    QTest::newRow("search page followed and timed")
+        << "healthy"
+        << "curl -sL -o /dev/null -m 12 -w '%{http_code} %{time_total}' -A 'Mozilla/5.0 "
+           "(Macintosh)' "
+           "--noproxy '*' 'https://www.bing.com/search?q=internet+connection+test'"
+        << 0 << "^200 0\\.\\d{6}$";
+    QTest::newRow("error shown without -s")
+        << "offline"
+        << "curl -m 3 https://www.apple.com" << 6 << "curl: \\(6\\) Could not resolve host";
+}
+
+void TestStandins::curlForms()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QString, command);
+    QFETCH(int, code);
+    QFETCH(QString, pattern);
+    const auto mac = openFast(scenario);
+    QVERIFY(mac);
+    ScopedRunner scope(mac->makeRunner());
+    const ShellResult result = shell(command);
+    // A pipeline's code is that of its last command.
+    if (!command.contains('|'))
+        QCOMPARE(result.code, code);
+    QVERIFY2(QRegularExpression(pattern).match(result.output).hasMatch(),
+             qPrintable(result.output));
+}
+
+void TestStandins::snapshotPipelines_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("output");
+
+    const QString ports = "lsof -nP -iTCP -sTCP:LISTEN 2>/dev/null | awk '{print $9}' | grep -E "
+                          "':[0-9]+$' | sed -E 's/.*:([0-9]+)$/\\1/' | sort -u | tr '\\n' ' '";
+    const QString clients =
+        "ps -Ao pid=,comm= 2>/dev/null | grep -i -E "
+        "'clash|mihomo|surge|stash|verge|quantumult|sing-box|v2ray|xray|trojan' "
+        "| grep -v grep 2>/dev/null";
+    const QString tunnels =
+        "ifconfig -l 2>/dev/null | tr ' ' '\\n' | grep -E '^utun|^ipsec|^ppp' | "
+        "head -6";
+    const QString vpns =
+        "scutil --nc list 2>/dev/null | grep -E '\\(Connected\\)|\\(Disconnected\\)' "
+        "| head -5";
+    QTest::newRow("listening ports") << "healthy" << ports << "49152 5000 7000 7890 7891 9090 ";
+    QTest::newRow("proxy core dead") << "proxy-port-dead" << ports << "49152 5000 7000 9090 ";
+    QTest::newRow("proxy clients")
+        << "healthy" << clients
+        << " 1234 /Applications/ClashX.app/Contents/MacOS/ClashX\n"
+           " 1240 "
+           "/Applications/ClashX.app/Contents/MacOS/com.west2online.ClashX.ProxyConfigHelper\n";
+    QTest::newRow("no tunnels") << "healthy" << tunnels << "";
+    QTest::newRow("tunnels") << "vpn-leftover" << tunnels << "utun0\nutun1\nutun2\nutun3\n";
+    QTest::newRow("disconnected VPN") << "vpn-leftover" << vpns + " | grep -c Disconnected"
+                                      << "2\n";
+    QTest::newRow("no address, no route")
+        << "offline"
+        << "route -n get default 2>/dev/null; ipconfig getifaddr en0 2>/dev/null"
+        << "";
+    QTest::newRow("self-assigned address") << "self-assigned-ip"
+                                           << "ipconfig getifaddr en0 2>/dev/null"
+                                           << "169.254.23.45\n";
+    QTest::newRow("primary service")
+        << "healthy"
+        << "networksetup -listallhardwareports 2>/dev/null | grep -A1 'Hardware Port: Wi-Fi'"
+        << "Hardware Port: Wi-Fi\nDevice: en0\n";
+    QTest::newRow("gateway ARP") << "gateway-icmp-filtered"
+                                 << "arp -n 192.168.1.1 2>/dev/null | grep -c ' at '"
+                                 << "1\n";
+    QTest::newRow("poisoned answer")
+        << "dns-poisoned"
+        << "dig +short +time=3 +tries=1 api.anthropic.com 2>/dev/null | head -3"
+        << "0.0.0.0\n";
+    QTest::newRow("Wi-Fi signal")
+        << "weak-wifi"
+        << "system_profiler SPAirPortDataType 2>/dev/null | awk '/Current Network "
+           "Information:/{f=1} f&&/Signal \\/ Noise|PHY Mode|Channel:/{print}' | head -6 | head -3"
+        << "              PHY Mode: 802.11n\n              Channel: 11 (2GHz, 20MHz)\n"
+           "              Signal / Noise: -80 dBm / -90 dBm\n";
+}
+
+void TestStandins::snapshotPipelines()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QString, command);
+    QFETCH(QString, output);
+    const auto mac = openFast(scenario);
+    QVERIFY(mac);
+    ScopedRunner scope(mac->makeRunner());
+    QCOMPARE(shell(command).output, output);
 }
 
 void TestStandins::clockDifferenceFromTheDateHeader_data()
