@@ -77,7 +77,7 @@ int pingMain(Sim &sim, const QStringList &args)
     }
     const QString address = addresses.v4.first();
     const QJsonObject entry = Net::remote(state, address);
-    const QJsonObject pingSpec = entry.value(QStringLiteral("ping")).toObject();
+    const QJsonObject pingAnswer = entry.value(QStringLiteral("ping")).toObject();
     const QString device = Net::routeInterface(state);
     const bool local = Net::isOwnAddress(state, address);
     const bool lan = entry.value(QStringLiteral("lan")).toBool();
@@ -95,11 +95,11 @@ int pingMain(Sim &sim, const QStringList &args)
         sendError = QStringLiteral("ping: sendto: Message too long\n");
 
     const bool answers =
-        local || (!entry.isEmpty() && !pingSpec.value(QStringLiteral("filtered")).toBool() &&
+        local || (!entry.isEmpty() && !pingAnswer.value(QStringLiteral("filtered")).toBool() &&
                   (lan || Net::uplink(state) == QLatin1String("ok")));
-    const double loss = local ? 0 : pingSpec.value(QStringLiteral("loss")).toDouble();
-    const double rtt = local ? 0.05 : pingSpec.value(QStringLiteral("rtt")).toDouble(20.0);
-    const int ttl = local ? 64 : pingSpec.value(QStringLiteral("ttl")).toInt(lan ? 64 : 117);
+    const double loss = local ? 0 : pingAnswer.value(QStringLiteral("loss")).toDouble();
+    const double rtt = local ? 0.05 : pingAnswer.value(QStringLiteral("rtt")).toDouble(20.0);
+    const int ttl = local ? 64 : pingAnswer.value(QStringLiteral("ttl")).toInt(lan ? 64 : 117);
 
     out(QStringLiteral("PING %1 (%2): %3 data bytes\n").arg(o.target, address).arg(o.size));
     QList<double> times;
