@@ -1,0 +1,221 @@
+#include "sim/simulatedmac.h"
+
+#include "exec/runner.h"
+#include "sim/scenario.h"
+#include "sim/simstate.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace {
+
+const QString kMarker = QStringLiteral(".brevik-sim");
+const QString kFirewallTool = QStringLiteral("/usr/libexec/ApplicationFirewall/socketfilterfw");
+
+QString simulationRoot()
+{
+    const QString root = qEnvironmentVariable("BREVIK_SIM_ROOT");
+    return root.isEmpty() ? QDir::tempPath() + QStringLiteral("/brevik-sim") : root;
+}
+
+// The folder's paths replace /etc/hosts inside command lines where the system writes the
+// path without quotes, so they must be plain words.
+bool plainPath(const QString &path)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9._/+-]+$"));
+    return plain.match(path).hasMatch();
+}
+
+bool writeText(const QString &path, const QString &text, QString *error)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Only a folder this code made (it holds the marker) or an empty one is ever replaced:
+// BREVIK_SIM_ROOT may point anywhere, and a wrong value must not cost anyone a folder.
+bool clearFolder(const QString &folder, QString *error)
+{
+    QDir dir(folder);
+    if (!dir.exists())
+        return true;
+    const bool ours = QFileInfo::exists(dir.filePath(kMarker));
+    if (!ours && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (error)
+            *error = QStringLiteral("%1 exists and is not a simulation folder; not replacing it")
+                         .arg(folder);
+        return false;
+    }
+    if (!dir.removeRecursively()) {
+        if (error)
+            *error = QStringLiteral("cannot remove the old simulation folder %1").arg(folder);
+        return false;
+    }
+    return true;
+}
+
+bool populate(const QString &folder, const QJsonObject &state, QString *error)
+{
+    QDir dir;
+    for (const QString &sub :
+         {QStringLiteral("bin"), QStringLiteral("etc"), QStringLiteral("home")}) {
+        if (!dir.mkpath(folder + QLatin1Char('/') + sub)) {
+            if (error)
+                *error = QStringLiteral("cannot make %1/%2").arg(folder, sub);
+            return false;
+        }
+    }
+    if (!writeText(folder + QStringLiteral("/etc/hosts"),
+                   state.value(QStringLiteral("hostsFile")).toString(), error))
+        return false;
+    const QJsonObject homeFiles = state.value(QStringLiteral("homeFiles")).toObject();
+    for (auto it = homeFiles.begin(); it != homeFiles.end(); ++it) {
+        const QString relative = QDir::cleanPath(it.key());
+        if (relative.startsWith(QLatin1String("..")) || QDir::isAbsolutePath(relative)) {
+            if (error)
+                *error = QStringLiteral("home file %1 lies outside the home folder").arg(it.key());
+            return false;
+        }
+        if (!writeText(folder + QStringLiteral("/home/") + relative, it.value().toString(), error))
+            return false;
+    }
+    QFile(CallLog::file(folder)).open(QIODevice::WriteOnly);
+    if (!SimState::write(folder, state, error))
+        return false;
+    return writeText(folder + QLatin1Char('/') + kMarker,
+                     QStringLiteral("made by Brevik's simulated Mac; safe to delete\n"), error);
+}
+
+bool linkTools(const QString &binDir, QString *error)
+{
+    const QString target = SimulatedMac::standinPath();
+    if (target.isEmpty() || !QFileInfo(target).isExecutable()) {
+        if (error)
+            *error = QStringLiteral("the stand-in executable brevik-sim was not found");
+        return false;
+    }
+    for (const QString &tool : SimulatedMac::toolNames()) {
+        const QString link = binDir + QLatin1Char('/') + tool;
+        QFile::remove(link);
+        if (!QFile::link(target, link)) {
+            if (error)
+                *error = QStringLiteral("cannot link %1 to %2").arg(link, target);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+SimulatedMac::SimulatedMac(QString name, QString folder)
+    : m_name(std::move(name)), m_folder(std::move(folder))
+{
+}
+
+std::optional<SimulatedMac> SimulatedMac::open(const QString &nameOrPath, bool fresh,
+                                               QString *error)
+{
+    Q_INIT_RESOURCE(scenarios);
+    const QString name = Scenario::nameOf(nameOrPath);
+    const QString folder = QDir::cleanPath(QDir(simulationRoot()).absoluteFilePath(name));
+    if (!plainPath(folder)) {
+        if (error)
+            *error = QStringLiteral("the simulation folder %1 must be a plain path "
+                                    "(letters, digits, . _ / + -); set BREVIK_SIM_ROOT")
+                         .arg(folder);
+        return std::nullopt;
+    }
+    const bool exists = QFileInfo::exists(SimState::stateFile(folder));
+    if (fresh || !exists) {
+        const std::optional<QJsonObject> state = Scenario::load(nameOrPath, error);
+        if (!state || !clearFolder(folder, error) || !populate(folder, *state, error))
+            return std::nullopt;
+    }
+    if (!linkTools(folder + QStringLiteral("/bin"), error))
+        return std::nullopt;
+    return SimulatedMac(name, folder);
+}
+
+QString SimulatedMac::standinPath()
+{
+    if (QCoreApplication::instance()) {
+        const QString beside =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/brevik-sim");
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
+    return QStringLiteral(BREVIK_SIM_STANDIN_PATH);
+}
+
+QStringList SimulatedMac::toolNames()
+{
+    return {"networksetup",   "scutil",      "route", "ipconfig",  "ifconfig",
+            "ping",           "arp",         "nc",    "curl",      "dig",
+            "dscacheutil",    "killall",     "lsof",  "ps",        "system_profiler",
+            "socketfilterfw", "systemsetup", "sntp",  "launchctl", "osascript",
+            "date",           "sed"};
+}
+
+QString SimulatedMac::home() const
+{
+    return m_folder + QStringLiteral("/home");
+}
+
+QString SimulatedMac::hostsFile() const
+{
+    return m_folder + QStringLiteral("/etc/hosts");
+}
+
+QString SimulatedMac::binDir() const
+{
+    return m_folder + QStringLiteral("/bin");
+}
+
+QString SimulatedMac::callLog() const
+{
+    return CallLog::file(m_folder);
+}
+
+std::shared_ptr<ProcessRunner> SimulatedMac::makeRunner() const
+{
+    ProcessRunner::Options options;
+    options.pathPrefix = {binDir()};
+    options.pathMap = {{kFirewallTool, binDir() + QStringLiteral("/socketfilterfw")},
+                       {QStringLiteral("/etc/hosts"), hostsFile()}};
+    options.extraEnv = {{QStringLiteral("BREVIK_SIM_DIR"), m_folder},
+                        {QStringLiteral("HOME"), home()}};
+    return std::make_shared<ProcessRunner>(options);
+}
+
+void SimulatedMac::activate() const
+{
+    installRunner(makeRunner());
+    qputenv("HOME", QFile::encodeName(home()));
+}
+
+QList<SimCall> SimulatedMac::calls() const
+{
+    return CallLog::read(callLog());
+}
+
+QJsonObject SimulatedMac::state() const
+{
+    return SimState::read(m_folder);
+}
+
+bool SimulatedMac::updateState(const std::function<bool(QJsonObject &)> &change) const
+{
+    return SimState::update(m_folder, change);
+}

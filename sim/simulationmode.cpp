@@ -1,0 +1,34 @@
+#include "sim/simulationmode.h"
+
+#include "sim/simulatedmac.h"
+
+namespace {
+
+#ifdef Q_OS_MACOS
+constexpr bool kRealMac = true;
+#else
+constexpr bool kRealMac = false;
+#endif
+
+const QString kDefaultScenario = QStringLiteral("residual-proxy");
+
+} // namespace
+
+bool enterSimulationFromEnvironment(QString *note, QString *error)
+{
+    QString scenario = qEnvironmentVariable("BREVIK_SIMULATE");
+    if (scenario.isEmpty()) {
+        if (kRealMac)
+            return true;
+        scenario = kDefaultScenario;
+        if (note)
+            *note = QStringLiteral("Brevik: 未在 macOS 上运行，使用模拟的 Mac（场景 %1）")
+                        .arg(scenario);
+    }
+    const bool fresh = qEnvironmentVariable("BREVIK_SIM_FRESH") == QLatin1String("1");
+    const std::optional<SimulatedMac> mac = SimulatedMac::open(scenario, fresh, error);
+    if (!mac)
+        return false;
+    mac->activate();
+    return true;
+}

@@ -1,0 +1,261 @@
+// route, ipconfig, ifconfig and arp: the interfaces, their addresses and the default route.
+
+#include "sim/standin/network.h"
+#include "sim/standin/sim.h"
+#include "sim/standin/tools.h"
+
+#include <QJsonArray>
+#include <algorithm>
+
+namespace {
+
+QJsonObject interfaces(const Sim &sim)
+{
+    return sim.state().value(QStringLiteral("interfaces")).toObject();
+}
+
+QStringList interfaceNames(const Sim &sim)
+{
+    const QJsonObject all = interfaces(sim);
+    QStringList names = all.keys();
+    std::stable_sort(names.begin(), names.end(), [&](const QString &a, const QString &b) {
+        return all.value(a).toObject().value(QStringLiteral("index")).toInt() <
+               all.value(b).toObject().value(QStringLiteral("index")).toInt();
+    });
+    return names;
+}
+
+// Changing an interface needs root on a Mac.
+bool rootOnly(const Sim &sim, const QString &tool, const QString &what)
+{
+    if (sim.admin())
+        return true;
+    err(QStringLiteral("%1: %2: Operation not permitted\n").arg(tool, what));
+    return false;
+}
+
+bool ipv6Off(const Sim &sim, const QString &device)
+{
+    const QJsonObject services = sim.state().value(QStringLiteral("services")).toObject();
+    for (auto it = services.begin(); it != services.end(); ++it) {
+        const QJsonObject svc = it.value().toObject();
+        if (svc.value(QStringLiteral("device")).toString() == device)
+            return svc.value(QStringLiteral("ipv6")).toString() == QLatin1String("off");
+    }
+    return false;
+}
+
+QString interfaceBlock(const Sim &sim, const QString &name)
+{
+    const QJsonObject iface = interfaces(sim).value(name).toObject();
+    const QString kind = iface.value(QStringLiteral("kind")).toString(QStringLiteral("ethernet"));
+    const bool active = Net::interfaceActive(sim.state(), name);
+    const bool up = iface.value(QStringLiteral("up")).toBool(true);
+    QString flags = iface.value(QStringLiteral("flags")).toString();
+    if (flags.isEmpty()) {
+        if (kind == QLatin1String("loopback"))
+            flags = QStringLiteral("8049<UP,LOOPBACK,RUNNING,MULTICAST>");
+        else if (kind == QLatin1String("tunnel"))
+            flags = QStringLiteral("8051<UP,POINTOPOINT,RUNNING,MULTICAST>");
+        else
+            flags = up ? QStringLiteral("8863<UP,BROADCAST,SMART,RUNNING,SIMPLEX,MULTICAST>")
+                       : QStringLiteral("8822<BROADCAST,SMART,SIMPLEX,MULTICAST>");
+    }
+    const int mtu = iface.value(QStringLiteral("mtu")).toInt(1500);
+    QString text = QStringLiteral("%1: flags=%2 mtu %3\n").arg(name, flags).arg(mtu);
+    if (kind == QLatin1String("ethernet"))
+        text +=
+            QStringLiteral("\toptions=6460<TSO4,TSO6,CHANNEL_IO,PARTIAL_CSUM,ZEROINVERT_CSUM>\n");
+    const QString ether = iface.value(QStringLiteral("ether")).toString();
+    if (!ether.isEmpty())
+        text += QStringLiteral("\tether %1\n").arg(ether);
+    const bool showAddresses =
+        active || kind == QLatin1String("loopback") || kind == QLatin1String("tunnel");
+    if (showAddresses) {
+        const QString scope = QString::number(iface.value(QStringLiteral("index")).toInt(), 16);
+        if (!ipv6Off(sim, name)) {
+            for (const QString &address : toStringList(iface.value(QStringLiteral("inet6")))) {
+                if (address.startsWith(QLatin1String("fe80")))
+                    text += QStringLiteral("\tinet6 %1 prefixlen 64 secured scopeid 0x%2\n")
+                                .arg(address, scope);
+                else if (address == QLatin1String("::1"))
+                    text += QStringLiteral("\tinet6 ::1 prefixlen 128\n");
+                else
+                    text +=
+                        QStringLiteral("\tinet6 %1 prefixlen 64 autoconf secured\n").arg(address);
+            }
+        }
+        const QString inet = iface.value(QStringLiteral("inet")).toString();
+        if (!inet.isEmpty()) {
+            text += QStringLiteral("\tinet %1 netmask %2")
+                        .arg(inet, iface.value(QStringLiteral("netmask"))
+                                       .toString(QStringLiteral("0xffffff00")));
+            const QString broadcast = iface.value(QStringLiteral("broadcast")).toString();
+            text += broadcast.isEmpty() ? QStringLiteral("\n")
+                                        : QStringLiteral(" broadcast %1\n").arg(broadcast);
+        }
+    }
+    text += QStringLiteral("\tnd6 options=201<PERFORMNUD,DAD>\n");
+    if (kind == QLatin1String("ethernet")) {
+        text += QStringLiteral("\tmedia: autoselect\n\tstatus: %1\n")
+                    .arg(active ? "active" : "inactive");
+    }
+    return text;
+}
+
+int setInterface(Sim &sim, const QString &name, const QStringList &args)
+{
+    const QString what = args.value(0);
+    if (what == QLatin1String("down") || what == QLatin1String("up")) {
+        if (!rootOnly(sim, QStringLiteral("ifconfig"), QStringLiteral("ioctl (SIOCSIFFLAGS)")))
+            return 1;
+        return sim.update([&](QJsonObject &state) {
+            setAt(state, {"interfaces", name, "up"}, what == QLatin1String("up"));
+            return true;
+        })
+                   ? 0
+                   : 1;
+    }
+    if (what == QLatin1String("mtu")) {
+        bool ok = false;
+        const int mtu = args.value(1).toInt(&ok);
+        if (!ok || mtu < 576 || mtu > 9000) {
+            err(QStringLiteral("ifconfig: ioctl (set mtu): Invalid argument\n"));
+            return 1;
+        }
+        if (!rootOnly(sim, QStringLiteral("ifconfig"), QStringLiteral("ioctl (set mtu)")))
+            return 1;
+        return sim.update([&](QJsonObject &state) {
+            setAt(state, {"interfaces", name, "mtu"}, mtu);
+            return true;
+        })
+                   ? 0
+                   : 1;
+    }
+    err(QStringLiteral("ifconfig: %1: not simulated\n").arg(args.join(QLatin1Char(' '))));
+    return 1;
+}
+
+} // namespace
+
+int routeMain(Sim &sim, const QStringList &args)
+{
+    QStringList words = args;
+    words.removeAll(QStringLiteral("-n"));
+    if (words != QStringList{QStringLiteral("get"), QStringLiteral("default")}) {
+        err(QStringLiteral("route: %1: not simulated\n").arg(args.join(QLatin1Char(' '))));
+        return 1;
+    }
+    const QJsonObject &state = sim.state();
+    const QString device = Net::routeInterface(state);
+    if (device.isEmpty()) {
+        err(QStringLiteral("route: writing to routing socket: not in table\n"));
+        return 1;
+    }
+    const QString gateway = Net::gateway(state);
+    QString text =
+        QStringLiteral("   route to: default\ndestination: default\n       mask: default\n");
+    if (!gateway.isEmpty())
+        text += QStringLiteral("    gateway: %1\n").arg(gateway);
+    text += QStringLiteral("  interface: %1\n").arg(device);
+    text += gateway.isEmpty()
+                ? QStringLiteral("      flags: <UP,DONE,STATIC,PRCLONING,GLOBAL>\n")
+                : QStringLiteral("      flags: <UP,GATEWAY,DONE,STATIC,PRCLONING,GLOBAL>\n");
+    text += QStringLiteral(
+        " recvpipe  sendpipe  ssthresh  rtt,msec    rttvar  hopcount      mtu     expire\n");
+    text +=
+        QStringLiteral("       0         0         0         0         0         0 %1         0\n")
+            .arg(at(state, {"interfaces", device, "mtu"}).toInt(1500), 9);
+    out(text);
+    return 0;
+}
+
+int ipconfigMain(Sim &sim, const QStringList &args)
+{
+    const QString verb = args.value(0);
+    const QString name = args.value(1);
+    if (verb == QLatin1String("getifaddr")) {
+        // Nothing at all, exit 1, when the interface has no IPv4 address.
+        const QString inet = at(sim.state(), {"interfaces", name, "inet"}).toString();
+        if (!Net::interfaceActive(sim.state(), name) || inet.isEmpty())
+            return 1;
+        out(inet + QLatin1Char('\n'));
+        return 0;
+    }
+    if (verb == QLatin1String("set") && args.size() >= 3) {
+        if (!interfaces(sim).contains(name)) {
+            err(QStringLiteral("ipconfig: set %1: no such interface\n").arg(name));
+            return 1;
+        }
+        if (!rootOnly(sim, QStringLiteral("ipconfig"), QStringLiteral("set")))
+            return 1;
+        // A lease the scenario offers ("dhcpLease") is taken on renewal; without one the
+        // interface keeps what it had (a self-assigned address stays self-assigned).
+        const QJsonObject lease = objectAt(sim.state(), {"dhcpLease", name});
+        if (args.value(2).compare(QLatin1String("DHCP"), Qt::CaseInsensitive) == 0 &&
+            !lease.isEmpty()) {
+            return sim.update([&](QJsonObject &state) {
+                for (const QString &key : {QStringLiteral("inet"), QStringLiteral("netmask"),
+                                           QStringLiteral("broadcast")}) {
+                    if (lease.contains(key))
+                        setAt(state, {"interfaces", name, key}, lease.value(key));
+                }
+                if (lease.contains(QStringLiteral("gateway")))
+                    state.insert(QStringLiteral("route"),
+                                 QJsonObject{{"gateway", lease.value(QStringLiteral("gateway"))},
+                                             {"interface", name}});
+                return true;
+            })
+                       ? 0
+                       : 1;
+        }
+        return 0;
+    }
+    err(QStringLiteral("ipconfig: %1: not simulated\n").arg(args.join(QLatin1Char(' '))));
+    return 1;
+}
+
+int ifconfigMain(Sim &sim, const QStringList &args)
+{
+    if (args.value(0) == QLatin1String("-l")) {
+        out(interfaceNames(sim).join(QLatin1Char(' ')) + QLatin1Char('\n'));
+        return 0;
+    }
+    if (args.isEmpty() || args.value(0) == QLatin1String("-a")) {
+        QString text;
+        for (const QString &name : interfaceNames(sim))
+            text += interfaceBlock(sim, name);
+        out(text);
+        return 0;
+    }
+    const QString name = args.first();
+    if (!interfaces(sim).contains(name)) {
+        err(QStringLiteral("ifconfig: interface %1 does not exist\n").arg(name));
+        return 1;
+    }
+    if (args.size() > 1)
+        return setInterface(sim, name, args.mid(1));
+    out(interfaceBlock(sim, name));
+    return 0;
+}
+
+int arpMain(Sim &sim, const QStringList &args)
+{
+    QStringList words = args;
+    words.removeAll(QStringLiteral("-n"));
+    const QString address = words.value(0);
+    if (address.isEmpty() || address.startsWith(QLatin1Char('-'))) {
+        err(QStringLiteral("usage: arp [-n] [-i interface] hostname\n"));
+        return 1;
+    }
+    const QJsonObject &state = sim.state();
+    const QJsonObject entry = Net::remote(state, address);
+    const QString device = Net::routeInterface(state);
+    if (device.isEmpty() || !entry.value(QStringLiteral("lan")).toBool()) {
+        out(QStringLiteral("%1 (%1) -- no entry\n").arg(address));
+        return 1;
+    }
+    const QString mac = entry.value(QStringLiteral("arp")).toString(QStringLiteral("(incomplete)"));
+    out(QStringLiteral("? (%1) at %2 on %3 ifscope [ethernet]\n").arg(address, mac, device));
+    return 0;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class Sim;
+
+// The simulated Mac's network as the tools see it: which interface carries the default
+// route, what DNS answers, what a remote host does with a packet or a connection.
+namespace Net {
+
+bool isIPv4(const QString &text);
+bool isIPv6(const QString &text);
+bool isLoopback(const QString &address);
+
+// An interface is in use when it is up and its link is active (for the Wi-Fi device, also
+// when the radio is on).
+bool interfaceActive(const QJsonObject &state, const QString &name);
+
+// The interface of the default route, if that route is in force.
+QString routeInterface(const QJsonObject &state);
+QString gateway(const QJsonObject &state);
+bool linkUp(const QJsonObject &state);
+
+// Beyond the local network: "ok", "down" (nothing passes the router) or "portal" (a
+// captive portal answers every web request and drops everything else).
+QString uplink(const QJsonObject &state);
+
+// The service whose device carries the default route; else the first enabled one.
+QString primaryService(const QJsonObject &state);
+
+// DNS servers in force: the primary service's own, else those the network handed out.
+QStringList dnsServers(const QJsonObject &state);
+bool dnsWorks(const QJsonObject &state);
+
+// The scenario's entry for a host name or address ("remote"), matched without regard to
+// letter case; for an address, also the site whose "addresses" hold it.
+QJsonObject remote(const QJsonObject &state, const QString &host);
+QString siteOfAddress(const QJsonObject &state, const QString &address);
+
+struct Addresses {
+    QStringList v4;
+    QStringList v6;
+    bool fromHostsFile = false;
+};
+
+// What DNS answers for a name (no hosts file), empty when it knows none.
+Addresses dnsAnswer(const QJsonObject &state, const QString &host);
+
+// The system resolver: an address stays itself; a name is looked up in the hosts file,
+// then in DNS when DNS works.
+Addresses resolve(const Sim &sim, const QString &host);
+
+// The primary interface's global IPv6 address, if any.
+bool hasGlobalIPv6(const QJsonObject &state);
+
+// A local listener on host:port (host a loopback or own address, or "*").
+std::optional<QJsonObject> listener(const QJsonObject &state, const QString &host, int port);
+bool isOwnAddress(const QJsonObject &state, const QString &address);
+
+enum class Connect { Open, Refused, Timeout, Unreachable, Portal };
+
+struct Connection {
+    Connect result = Connect::Timeout;
+    double delay = 0; // seconds until the answer (or, for Timeout, never)
+    QString site;     // the remote entry that answered
+};
+
+// A TCP connection from the Mac straight to address:port.
+Connection connect(const QJsonObject &state, const QString &address, int port);
+
+} // namespace Net
