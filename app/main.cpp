@@ -1,7 +1,6 @@
-#include <cstdio>
+#include "app/brevikapp.h"
 
-int main()
+int main(int argc, char **argv)
 {
-    std::puts("Brevik: the window is not built yet.");
-    return 0;
+    return BrevikApp::run(argc, argv);
 }

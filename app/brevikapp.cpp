@@ -1,0 +1,68 @@
+#include "app/brevikapp.h"
+
+#include "app/commandline.h"
+#include "app/terminalmodes.h"
+#include "sim/simulationmode.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+QStringList arguments(int argc, char **argv)
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
+void printError(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+}
+
+} // namespace
+
+int BrevikApp::run(int argc, char **argv)
+{
+    // The switches are read before any application object exists: a terminal mode must
+    // never load or show anything of the window.
+    const CommandLine line = CommandLine::parse(arguments(argc, argv));
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Brevik"));
+
+    QString note;
+    QString error;
+    if (!enterSimulationFromEnvironment(&note, &error)) {
+        printError(error);
+        return 1;
+    }
+    if (!note.isEmpty())
+        printError(note);
+
+    using Mode = CommandLine::Mode;
+    switch (line.mode) {
+    case Mode::guard:
+        return TerminalModes::guard();
+    case Mode::guardStatus:
+        return TerminalModes::guardStatus();
+    case Mode::installAgent:
+        return TerminalModes::installAgent();
+    case Mode::uninstallAgent:
+        return TerminalModes::uninstallAgent();
+    case Mode::scan:
+        return TerminalModes::scan(line.json);
+    case Mode::fix:
+        return TerminalModes::fix(line.fixId);
+    case Mode::window:
+        break;
+    }
+    std::puts(
+        "Brevik 的窗口尚未提供。可用：--scan [--json]、--fix FIX-ID、--guard、--guard-status、"
+        "--install-agent、--uninstall-agent");
+    return 0;
+}

@@ -1,0 +1,139 @@
+#include "app/scanreport.h"
+
+#include "diagnostics/aistatusstore.h"
+#include "diagnostics/diagnosticsrun.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+
+namespace {
+
+QString severityName(Severity severity)
+{
+    switch (severity) {
+    case Severity::ok:
+        return QStringLiteral("ok");
+    case Severity::info:
+        return QStringLiteral("info");
+    case Severity::warn:
+        return QStringLiteral("warn");
+    case Severity::error:
+        return QStringLiteral("error");
+    }
+    return {};
+}
+
+QJsonValue optionalText(const std::optional<QString> &text)
+{
+    return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonObject fixToJson(const FixAction &fix)
+{
+    return {
+        {QStringLiteral("id"), fix.id},
+        {QStringLiteral("title"), fix.title},
+        {QStringLiteral("commands"), QJsonArray::fromStringList(fix.commands)},
+        {QStringLiteral("needsAdmin"), fix.needsAdmin},
+        {QStringLiteral("fallbackAdmin"), fix.fallbackAdmin},
+        {QStringLiteral("successHint"), fix.successHint},
+        {QStringLiteral("verifyHint"), fix.verifyHint},
+    };
+}
+
+QJsonObject findingToJson(const Finding &finding)
+{
+    return {
+        {QStringLiteral("id"), finding.id},
+        {QStringLiteral("title"), finding.title},
+        {QStringLiteral("severity"), severityName(finding.severity)},
+        {QStringLiteral("category"), rawValue(finding.category)},
+        {QStringLiteral("detail"), finding.detail},
+        {QStringLiteral("fixHint"), optionalText(finding.fixHint)},
+        {QStringLiteral("manualSteps"), QJsonArray::fromStringList(finding.manualSteps)},
+        {QStringLiteral("fix"),
+         finding.fix ? QJsonValue(fixToJson(*finding.fix)) : QJsonValue(QJsonValue::Null)},
+    };
+}
+
+QJsonObject aiToJson(const AIStatus &row)
+{
+    return {
+        {QStringLiteral("name"), row.name},           {QStringLiteral("url"), row.url},
+        {QStringLiteral("directOK"), row.directOK},   {QStringLiteral("proxyOK"), row.proxyOK},
+        {QStringLiteral("latencyMs"), row.latencyMs}, {QStringLiteral("note"), row.note},
+    };
+}
+
+QJsonObject verifyToJson(const NetVerifyResult &result)
+{
+    return {
+        {QStringLiteral("ok"), result.ok},
+        {QStringLiteral("code"), result.code},
+        {QStringLiteral("ms"), result.ms},
+        {QStringLiteral("via"), result.via},
+        {QStringLiteral("tried"), QJsonArray::fromStringList(result.tried)},
+        {QStringLiteral("summary"), result.summary},
+    };
+}
+
+QString indented(const QString &text)
+{
+    QString out;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        out += QStringLiteral("    ") + line + QLatin1Char('\n');
+    return out;
+}
+
+} // namespace
+
+ScanReport runScan(const std::function<void(const QString &)> &progress)
+{
+    QElapsedTimer timer;
+    timer.start();
+    DiagnosticsRun run;
+    run.ctx = DiagnosticsRun::buildContext();
+    ScanReport report;
+    for (const ScanStep &step : run.steps()) {
+        if (progress)
+            progress(step.name);
+        report.findings += step.run();
+    }
+    report.seconds = double(timer.elapsed()) / 1000.0;
+    report.ai = AIStatusStore::shared().items();
+    report.internet = NetVerify::bingSearch();
+    return report;
+}
+
+QJsonObject toJson(const ScanReport &report)
+{
+    QJsonArray findings;
+    for (const Finding &finding : report.findings)
+        findings.append(findingToJson(finding));
+    QJsonArray ai;
+    for (const AIStatus &row : report.ai)
+        ai.append(aiToJson(row));
+    return {
+        {QStringLiteral("findings"), findings},
+        {QStringLiteral("ai"), ai},
+        {QStringLiteral("internet"), verifyToJson(report.internet)},
+        {QStringLiteral("seconds"), report.seconds},
+    };
+}
+
+QString toText(const ScanReport &report)
+{
+    QString out;
+    for (const Finding &finding : report.findings) {
+        out += QLatin1Char('[') + label(finding.severity) + QStringLiteral("] ") + finding.title +
+               QLatin1Char('\n');
+        if (!finding.detail.isEmpty())
+            out += indented(finding.detail);
+        if (finding.fix)
+            out += QStringLiteral("    修复：") + finding.fix->title + QStringLiteral("（") +
+                   finding.fix->id + QStringLiteral("）\n");
+        out += QLatin1Char('\n');
+    }
+    out += QStringLiteral("上网实测：") + report.internet.summary + QLatin1Char('\n');
+    return out;
+}

@@ -1,0 +1,75 @@
+#include "bench/benchsupport.h"
+
+#include <QFile>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <chrono>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+ChildRun runChild(const QStringList &argv, const QStringList &env)
+{
+    std::vector<QByteArray> argStore, envStore;
+    for (const QString &a : argv)
+        argStore.push_back(a.toUtf8());
+    for (const QString &e : env)
+        envStore.push_back(e.toUtf8());
+    std::vector<char *> args, envp;
+    for (auto &a : argStore)
+        args.push_back(a.data());
+    args.push_back(nullptr);
+    for (auto &e : envStore)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    ChildRun run;
+    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return run;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    run.ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.maxRssKb = usage.ru_maxrss;
+    return run;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+ScriptFile::ScriptFile(const QStringList &lines)
+{
+    QTemporaryFile file;
+    file.setAutoRemove(false);
+    if (file.open()) {
+        file.write(("#!/bin/bash\n" + lines.join(QLatin1Char('\n')) + "\n").toUtf8());
+        m_path = file.fileName();
+        file.close();
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+ScriptFile::~ScriptFile()
+{
+    if (!m_path.isEmpty())
+        QFile::remove(m_path);
+}

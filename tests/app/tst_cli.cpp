@@ -1,0 +1,292 @@
+#include "exec/runner.h"
+#include "exec/shell.h"
+#include "model/netconfig.h"
+#include "sim/simulatedmac.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// The proxy kinds switched on across all services of the simulated Mac, read through the
+// same networksetup queries the app uses.
+QStringList servicesWithProxyOn(const SimulatedMac &mac)
+{
+    ScopedRunner scope(mac.makeRunner());
+    QStringList on;
+    for (const QString &service : NetConfig::allServices()) {
+        if (NetConfig::proxyState(service).enabled)
+            on << service;
+    }
+    return on;
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void guardConfirmsThenRepairsThenStaysQuiet();
+    void guardStatusNeverRepairs();
+    void switchPrecedence_data();
+    void switchPrecedence();
+    void agentInstallUninstallRoundTrip();
+    void fixRestoresTheMachine();
+    void fixWithoutMatchingFindingExits2();
+    void scanJsonHasTheDocumentedShape();
+    void scanTextListsFindingsAndVerdict();
+
+private:
+    Run brevik(const QString &scenario, const QStringList &args, bool fresh = false);
+    std::optional<SimulatedMac> mac(const QString &scenario, bool fresh);
+
+    QTemporaryDir m_root;
+};
+
+void TestCli::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    qputenv("BREVIK_SIM_ROOT", m_root.path().toUtf8());
+    qputenv("BREVIK_SIM_TIME_SCALE", "0.1");
+}
+
+Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("BREVIK_SIMULATE"), scenario);
+    env.insert(QStringLiteral("BREVIK_SIM_ROOT"), m_root.path());
+    if (fresh)
+        env.insert(QStringLiteral("BREVIK_SIM_FRESH"), QStringLiteral("1"));
+    else
+        env.remove(QStringLiteral("BREVIK_SIM_FRESH"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(BREVIK_EXECUTABLE), args);
+    if (!process.waitForFinished(180000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return {};
+    }
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+std::optional<SimulatedMac> TestCli::mac(const QString &scenario, bool fresh)
+{
+    return SimulatedMac::open(scenario, fresh);
+}
+
+void TestCli::guardConfirmsThenRepairsThenStaysQuiet()
+{
+    const auto sim = mac(QStringLiteral("residual-proxy"), true);
+    QVERIFY(sim);
+    const QStringList before = servicesWithProxyOn(*sim);
+    QVERIFY(before.size() >= 2);
+
+    const Run first = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--guard")});
+    QCOMPARE(first.code, 0);
+    QCOMPARE(first.out,
+             QStringLiteral(
+                 "⚠️ 发现残留代理 127.0.0.1:7890（无人监听）——确认中…\n"));
+    QCOMPARE(servicesWithProxyOn(*sim), before);
+
+    const Run second = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--guard")});
+    QCOMPARE(second.code, 0);
+    QCOMPARE(second.out,
+             QStringLiteral("✅ 已自动修复：系统代理残留（127.0.0.1:7890）已关闭，网络恢复直连\n"));
+    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
+
+    const Run third = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--guard")});
+    QCOMPARE(third.code, 0);
+    QCOMPARE(third.out, QString());
+
+    QFile log(sim->home() + QStringLiteral("/Library/Logs/Brevik/guard.log"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    QVERIFY(text.contains(QStringLiteral("[守护] ⚠️ 发现残留代理 127.0.0.1:7890")));
+    QVERIFY(text.contains(QStringLiteral("[自动修复] 关闭残留系统代理 127.0.0.1:7890（服务：")));
+}
+
+void TestCli::guardStatusNeverRepairs()
+{
+    const auto sim = mac(QStringLiteral("residual-proxy"), true);
+    QVERIFY(sim);
+    const QStringList before = servicesWithProxyOn(*sim);
+    for (int i = 0; i < 3; ++i) {
+        const Run run =
+            brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--guard-status")});
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out.startsWith(
+                     QStringLiteral("⚠️ 发现残留代理 127.0.0.1:7890（无人监听）")),
+                 qPrintable(run.out));
+        QVERIFY(run.out.endsWith(QLatin1Char('\n')));
+    }
+    QCOMPARE(servicesWithProxyOn(*sim), before);
+}
+
+void TestCli::switchPrecedence_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("expectedStart");
+    QTest::newRow("guard beats install-agent")
+        << QStringList{"--install-agent", "--guard"} << "⚠️ 发现残留代理";
+    QTest::newRow("guard beats scan")
+        << QStringList{"--scan", "--guard"} << "⚠️ 发现残留代理";
+    QTest::newRow("switch with a value is no switch")
+        << QStringList{"--guard=1"} << "Brevik 的窗口尚未提供";
+    QTest::newRow("capitals are no switch") << QStringList{"--GUARD"} << "Brevik 的窗口尚未提供";
+}
+
+void TestCli::switchPrecedence()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, expectedStart);
+    const Run run = brevik(QStringLiteral("residual-proxy"), args, true);
+    QCOMPARE(run.code, 0);
+    QVERIFY2(run.out.startsWith(expectedStart), qPrintable(run.out));
+    const auto sim = mac(QStringLiteral("residual-proxy"), false);
+    QVERIFY(sim);
+    QVERIFY2(!QFile::exists(sim->home() +
+                            QStringLiteral("/Library/LaunchAgents/com.ostrand.brevik.guard.plist")),
+             "a lower-ranked switch ran");
+}
+
+void TestCli::agentInstallUninstallRoundTrip()
+{
+    const auto sim = mac(QStringLiteral("healthy"), true);
+    QVERIFY(sim);
+    const QString plist =
+        sim->home() + QStringLiteral("/Library/LaunchAgents/com.ostrand.brevik.guard.plist");
+
+    const Run install = brevik(QStringLiteral("healthy"), {QStringLiteral("--install-agent")});
+    QCOMPARE(install.code, 0);
+    QCOMPARE(install.out,
+             QStringLiteral(
+                 "后台守护已安装：即使本工具关闭，也会每 5 秒自动检测并修复代理残留断网。\n"));
+    QVERIFY(QFile::exists(plist));
+    {
+        ScopedRunner scope(sim->makeRunner());
+        QVERIFY(shell(QStringLiteral("launchctl list"))
+                    .output.contains(QStringLiteral("com.ostrand.brevik.guard")));
+    }
+    QFile file(plist);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("<string>--guard</string>"));
+
+    const Run again = brevik(QStringLiteral("healthy"), {QStringLiteral("--install-agent")});
+    QCOMPARE(again.code, 0);
+
+    const Run uninstall = brevik(QStringLiteral("healthy"), {QStringLiteral("--uninstall-agent")});
+    QCOMPARE(uninstall.code, 0);
+    QCOMPARE(uninstall.out, QStringLiteral("后台守护已卸载。\n"));
+    QVERIFY(!QFile::exists(plist));
+    ScopedRunner scope(sim->makeRunner());
+    QVERIFY(!shell(QStringLiteral("launchctl list"))
+                 .output.contains(QStringLiteral("com.ostrand.brevik.guard")));
+}
+
+void TestCli::fixRestoresTheMachine()
+{
+    const auto sim = mac(QStringLiteral("residual-proxy"), true);
+    QVERIFY(sim);
+    const Run fix = brevik(QStringLiteral("residual-proxy"),
+                           {QStringLiteral("--fix"), QStringLiteral("fix-proxy-off-all")});
+    QCOMPARE(fix.code, 0);
+    QVERIFY2(
+        fix.out.startsWith(QStringLiteral("✅ 修复成功：已关闭所有服务的系统代理，网络已恢复直连")),
+        qPrintable(fix.out));
+    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
+
+    const Run scan = brevik(QStringLiteral("residual-proxy"),
+                            {QStringLiteral("--scan"), QStringLiteral("--json")});
+    QCOMPARE(scan.code, 0);
+    const QJsonObject doc = QJsonDocument::fromJson(scan.out.toUtf8()).object();
+    QStringList ids;
+    for (const QJsonValue &finding : doc.value(QStringLiteral("findings")).toArray())
+        ids << finding.toObject().value(QStringLiteral("id")).toString();
+    QVERIFY2(ids.contains(QStringLiteral("proxy-off")), qPrintable(ids.join(", ")));
+    QVERIFY(!ids.contains(QStringLiteral("proxy-dead-crash")));
+    QVERIFY(doc.value(QStringLiteral("internet")).toObject().value(QStringLiteral("ok")).toBool());
+}
+
+void TestCli::fixWithoutMatchingFindingExits2()
+{
+    const Run run = brevik(QStringLiteral("healthy"),
+                           {QStringLiteral("--fix"), QStringLiteral("fix-proxy-off-all")}, true);
+    QCOMPARE(run.code, 2);
+    QCOMPARE(run.out, QString());
+    const Run missing = brevik(QStringLiteral("healthy"), {QStringLiteral("--fix")});
+    QCOMPARE(missing.code, 2);
+}
+
+void TestCli::scanJsonHasTheDocumentedShape()
+{
+    const Run run = brevik(QStringLiteral("residual-proxy"),
+                           {QStringLiteral("--scan"), QStringLiteral("--json")}, true);
+    QCOMPARE(run.code, 0);
+    QJsonParseError error;
+    const QJsonObject doc = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QStringList keys = doc.keys();
+    QCOMPARE(QSet<QString>(keys.begin(), keys.end()),
+             (QSet<QString>{"findings", "ai", "internet", "seconds"}));
+    QVERIFY(doc.value(QStringLiteral("seconds")).isDouble());
+
+    bool sawCrash = false;
+    const QSet<QString> severities{"ok", "info", "warn", "error"};
+    for (const QJsonValue &value : doc.value(QStringLiteral("findings")).toArray()) {
+        const QJsonObject finding = value.toObject();
+        QCOMPARE(finding.keys().size(), 8);
+        QVERIFY(severities.contains(finding.value(QStringLiteral("severity")).toString()));
+        QVERIFY(finding.value(QStringLiteral("fixHint")).isString() ||
+                finding.value(QStringLiteral("fixHint")).isNull());
+        QVERIFY(finding.value(QStringLiteral("manualSteps")).isArray());
+        if (finding.value(QStringLiteral("id")).toString() == QLatin1String("proxy-dead-crash")) {
+            sawCrash = true;
+            QCOMPARE(finding.value(QStringLiteral("severity")).toString(), QStringLiteral("error"));
+            QCOMPARE(finding.value(QStringLiteral("category")).toString(),
+                     QStringLiteral("代理 / 科学上网"));
+            const QJsonObject fix = finding.value(QStringLiteral("fix")).toObject();
+            QCOMPARE(fix.value(QStringLiteral("id")).toString(),
+                     QStringLiteral("fix-proxy-off-all"));
+            QCOMPARE(fix.value(QStringLiteral("needsAdmin")).toBool(), false);
+            QCOMPARE(fix.value(QStringLiteral("fallbackAdmin")).toBool(), true);
+            QVERIFY(!fix.value(QStringLiteral("commands")).toArray().isEmpty());
+        }
+    }
+    QVERIFY(sawCrash);
+    const QJsonArray ai = doc.value(QStringLiteral("ai")).toArray();
+    QCOMPARE(ai.size(), 6);
+    QCOMPARE(ai.first().toObject().keys().size(), 6);
+    const QJsonObject internet = doc.value(QStringLiteral("internet")).toObject();
+    const QStringList internetKeys = internet.keys();
+    QCOMPARE(QSet<QString>(internetKeys.begin(), internetKeys.end()),
+             (QSet<QString>{"ok", "code", "ms", "via", "tried", "summary"}));
+}
+
+void TestCli::scanTextListsFindingsAndVerdict()
+{
+    const Run run = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--scan")}, true);
+    QCOMPARE(run.code, 0);
+    QVERIFY(
+        run.out.contains(QStringLiteral("[故障] 致命：系统代理指向已关闭的代理软件（整机断网）")));
+    QVERIFY(run.out.contains(QStringLiteral("修复：一键关闭系统代理（立即恢复上网）")));
+    QVERIFY(run.out.contains(QStringLiteral("上网实测：")));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

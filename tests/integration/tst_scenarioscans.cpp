@@ -1,0 +1,196 @@
+#include "exec/shell.h"
+#include "model/netconfig.h"
+#include "tests/integration/scanonsim.h"
+
+#include <QJsonArray>
+#include <QRegularExpression>
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestScenarioScans : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void scenarioGivesItsFinding_data();
+    void scenarioGivesItsFinding();
+    void healthyMacHasNoProblem();
+    void residualProxyRepairCoversEveryService();
+    void aiProbesRunSideBySide();
+    void hostileValuesNeverRun();
+
+private:
+    QTemporaryDir m_root;
+};
+
+void TestScenarioScans::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    qputenv("BREVIK_SIM_ROOT", m_root.path().toUtf8());
+    // Pings and transfers keep their printed times but wait a tenth as long.
+    qputenv("BREVIK_SIM_TIME_SCALE", "0.1");
+}
+
+void TestScenarioScans::scenarioGivesItsFinding_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("residual proxy") << "residual-proxy" << QStringList{"proxy-dead-crash"};
+    QTest::newRow("offline") << "offline" << QStringList{"no-interface", "no-gateway"};
+    QTest::newRow("dns poisoned") << "dns-poisoned" << QStringList{"dns-poisoned"};
+    QTest::newRow("captive portal") << "captive-portal" << QStringList{"captive-portal"};
+    QTest::newRow("clock skew") << "clock-skew" << QStringList{"clock-skew"};
+    QTest::newRow("hosts hijack") << "hosts-hijack" << QStringList{"hosts-hijack"};
+    QTest::newRow("stale shell proxy") << "stale-shell-proxy" << QStringList{"shell-proxy-stale"};
+    QTest::newRow("mtu issue") << "mtu-issue" << QStringList{"mtu-issue"};
+    QTest::newRow("weak wifi") << "weak-wifi" << QStringList{"wifi-weak"};
+    QTest::newRow("ipv6 broken") << "ipv6-broken" << QStringList{"ipv6-unreachable"};
+    QTest::newRow("vpn leftover") << "vpn-leftover" << QStringList{"vpn-leftover"};
+    QTest::newRow("self-assigned ip") << "self-assigned-ip" << QStringList{"self-assigned-ip"};
+    QTest::newRow("gateway filters icmp")
+        << "gateway-icmp-filtered" << QStringList{"gateway-icmp-filtered"};
+    QTest::newRow("direct only") << "direct-only"
+                                 << QStringList{"proxy-off", "ai-direct-only", "web-access"};
+    QTest::newRow("client without system proxy")
+        << "client-no-system-proxy" << QStringList{"proxy-off-but-running"};
+    QTest::newRow("proxy port dead") << "proxy-port-dead" << QStringList{"proxy-port-dead"};
+}
+
+void TestScenarioScans::scenarioGivesItsFinding()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QStringList, expected);
+    QString error;
+    const auto mac = SimulatedMac::open(scenario, true, &error);
+    QVERIFY2(mac, qPrintable(error));
+    const ScanOutcome outcome = scanOn(*mac);
+    const QStringList ids = outcome.ids();
+    for (const QString &id : expected)
+        QVERIFY2(ids.contains(id),
+                 qPrintable(scenario + ": " + id + " missing from " + ids.join(", ")));
+}
+
+void TestScenarioScans::healthyMacHasNoProblem()
+{
+    QString error;
+    const auto mac = SimulatedMac::open(QStringLiteral("healthy"), true, &error);
+    QVERIFY2(mac, qPrintable(error));
+    const ScanOutcome outcome = scanOn(*mac);
+    QStringList problems;
+    for (const Finding &finding : outcome.findings) {
+        if (finding.isProblem())
+            problems << finding.id + ": " + finding.title;
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
+    // Ten steps ran: the scan ends with the end-to-end verdict.
+    QCOMPARE(outcome.findings.last().id, QStringLiteral("web-access"));
+    QVERIFY(outcome.ids().contains(QStringLiteral("proxy-ok")));
+    QVERIFY(outcome.ids().contains(QStringLiteral("ai-ok")));
+}
+
+void TestScenarioScans::residualProxyRepairCoversEveryService()
+{
+    QString error;
+    const auto mac = SimulatedMac::open(QStringLiteral("residual-proxy"), true, &error);
+    QVERIFY2(mac, qPrintable(error));
+    const ScanOutcome outcome = scanOn(*mac);
+    const auto crash = outcome.find(QStringLiteral("proxy-dead-crash"));
+    QVERIFY(crash && crash->fix);
+    QCOMPARE(crash->fix->id, QStringLiteral("fix-proxy-off-all"));
+    QVERIFY2(outcome.ctx.allServices.size() >= 2, "a realistic Mac has more than one service");
+    QCOMPARE(outcome.ctx.proxyServices, outcome.ctx.allServices);
+    QStringList expected;
+    for (const QString &service : outcome.ctx.allServices)
+        expected += NetConfig::disableProxyCommands(service);
+    QCOMPARE(crash->fix->commands, expected);
+}
+
+void TestScenarioScans::aiProbesRunSideBySide()
+{
+    // Every AI endpoint answers a second late, in real time: run one after another, the six
+    // direct probes could not overlap.
+    QTemporaryDir dir;
+    QJsonObject remote;
+    for (const QString host :
+         {"api.deepseek.com", "api.anthropic.com", "api.openai.com", "open.bigmodel.cn",
+          "generativelanguage.googleapis.com", "huggingface.co"})
+        remote.insert(host, QJsonObject{{"direct", QJsonObject{{"slow", 1.0}}}});
+    const QString path =
+        writeScenario(dir, QStringLiteral("slow-ai"),
+                      {{"extends", "direct-only"}, {"timeScale", 1}, {"remote", remote}});
+    const QByteArray oldScale = qgetenv("BREVIK_SIM_TIME_SCALE");
+    qunsetenv("BREVIK_SIM_TIME_SCALE");
+    QString error;
+    const auto mac = SimulatedMac::open(path, true, &error);
+    QVERIFY2(mac, qPrintable(error));
+    {
+        OnSimulatedMac on(*mac);
+        DiagnosticsRun run;
+        run.ctx = DiagnosticsRun::buildContext();
+        run.checkAI();
+    }
+    qputenv("BREVIK_SIM_TIME_SCALE", oldScale);
+
+    QList<SimCall> probes;
+    for (const SimCall &call : mac->calls()) {
+        if (call.tool == QLatin1String("curl") && call.args.contains(QStringLiteral("--noproxy")) &&
+            call.args.contains(QStringLiteral("6")))
+            probes << call;
+    }
+    QCOMPARE(probes.size(), 6);
+    qint64 lastStart = 0;
+    qint64 firstEnd = std::numeric_limits<qint64>::max();
+    for (const SimCall &call : probes) {
+        lastStart = std::max(lastStart, call.startMs);
+        firstEnd = std::min(firstEnd, call.endMs);
+    }
+    QVERIFY2(lastStart < firstEnd, "a direct AI probe waited for another one to finish");
+}
+
+void TestScenarioScans::hostileValuesNeverRun()
+{
+    // Any program can write the network settings: a service name, a proxy host and a
+    // gateway that carry shell syntax must reach the tools as plain words.
+    QTemporaryDir dir;
+    const QString marker = dir.filePath(QStringLiteral("pwned"));
+    const QString service = QStringLiteral("Wi-Fi '$(touch %1)'").arg(marker);
+    const QJsonObject proxy{{"enabled", true},
+                            {"server", QStringLiteral("127.0.0.1;touch %1").arg(marker)},
+                            {"port", 7890}};
+    QJsonObject wifi{
+        {"hardwarePort", "Wi-Fi"},
+        {"device", "en0"},
+        {"enabled", true},
+        {"ipv6", "automatic"},
+        {"proxies", QJsonObject{{"web", proxy}, {"secureweb", proxy}, {"socks", proxy}}},
+        {"bypass", QJsonArray{"localhost"}},
+        {"dns", QJsonArray{}}};
+    const QString path = writeScenario(
+        dir, QStringLiteral("hostile"),
+        {{"extends", "residual-proxy"},
+         {"serviceOrder", QJsonArray{service, "USB 10/100/1000 LAN", "Thunderbolt Bridge"}},
+         {"services", QJsonObject{{"Wi-Fi", QJsonValue::Null}, {service, wifi}}},
+         {"route", QJsonObject{{"gateway", QStringLiteral("192.168.1.1`touch %1`").arg(marker)},
+                               {"interface", "en0"}}}});
+    QString error;
+    const auto mac = SimulatedMac::open(path, true, &error);
+    QVERIFY2(mac, qPrintable(error));
+    const ScanOutcome outcome = scanOn(*mac);
+    QVERIFY2(outcome.ctx.allServices.contains(service),
+             qPrintable(outcome.ctx.allServices.join(" | ")));
+    QVERIFY(outcome.ctx.proxyHost.contains(QStringLiteral("touch")));
+    QVERIFY2(!QFile::exists(marker), "a value from the network settings ran as a command");
+    // The repairs built from those values run safely too.
+    const auto crash = outcome.find(QStringLiteral("proxy-dead-crash"));
+    QVERIFY(crash && crash->fix);
+    {
+        OnSimulatedMac on(*mac);
+        for (const QString &command : crash->fix->commands)
+            shell(command);
+    }
+    QVERIFY2(!QFile::exists(marker), "a repair command ran an injected command");
+}
+
+QTEST_GUILESS_MAIN(TestScenarioScans)
+#include "tst_scenarioscans.moc"
