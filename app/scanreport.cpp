@@ -81,7 +81,7 @@ QString indented(const QString &text)
 {
     QString out;
     for (const QString &line : text.split(QLatin1Char('\n')))
-        out += QStringLiteral("    ") + line + QLatin1Char('\n');
+        out += (line.isEmpty() ? QString() : QStringLiteral("    ") + line) + QLatin1Char('\n');
     return out;
 }
 
@@ -130,8 +130,8 @@ QString toText(const ScanReport &report)
         if (!finding.detail.isEmpty())
             out += indented(finding.detail);
         if (finding.fix)
-            out += QStringLiteral("    修复：") + finding.fix->title + QStringLiteral("（") +
-                   finding.fix->id + QStringLiteral("）\n");
+            out += QStringLiteral("    修复：") + finding.fix->title + QStringLiteral(" · brevik --fix ") +
+                   finding.fix->id + QLatin1Char('\n');
         out += QLatin1Char('\n');
     }
     out += QStringLiteral("上网实测：") + report.internet.summary + QLatin1Char('\n');

@@ -284,7 +284,7 @@ void TestCli::scanTextListsFindingsAndVerdict()
     QCOMPARE(run.code, 0);
     QVERIFY(
         run.out.contains(QStringLiteral("[故障] 致命：系统代理指向已关闭的代理软件（整机断网）")));
-    QVERIFY(run.out.contains(QStringLiteral("修复：一键关闭系统代理（立即恢复上网）")));
+    QVERIFY(run.out.contains(QStringLiteral("修复：一键关闭系统代理（立即恢复上网） · brevik --fix fix-proxy-off-all")));
     QVERIFY(run.out.contains(QStringLiteral("上网实测：")));
 }
 
