@@ -1,21 +1,11 @@
 #include "diagnostics/diagnosticsrun.h"
 
 #include "diagnostics/endpoints.h"
+#include "diagnostics/makefinding.h"
 #include "diagnostics/textparse.h"
 #include "exec/shell.h"
 
 namespace {
-
-Finding finding(const QString &id, Severity severity, const QString &title, const QString &detail)
-{
-    Finding f;
-    f.id = id;
-    f.title = title;
-    f.severity = severity;
-    f.detail = detail;
-    f.category = CheckCategory::dns;
-    return f;
-}
 
 QString publicDnsCommand(const QString &service)
 {
@@ -64,8 +54,9 @@ QList<Finding> DiagnosticsRun::checkDNS()
     const QString servers = ctx.dnsServers.join(QStringLiteral(", "));
 
     if (ctx.dnsServers.isEmpty()) {
-        Finding f = finding(
-            QStringLiteral("no-dns"), Severity::error, QStringLiteral("系统未配置 DNS 服务器"),
+        Finding f = makeFinding(
+            QStringLiteral("no-dns"), Severity::error, CheckCategory::dns,
+            QStringLiteral("系统未配置 DNS 服务器"),
             QStringLiteral("没有 DNS 就无法把域名翻译成 IP，浏览器会提示「找不到服务器」。"));
         f.fixHint =
             QStringLiteral("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29）。");
@@ -77,9 +68,9 @@ QList<Finding> DiagnosticsRun::checkDNS()
                           .successHint = QStringLiteral("已设置公共 DNS")};
         findings << f;
     } else {
-        findings << finding(QStringLiteral("dns-config-ok"), Severity::ok,
-                            QStringLiteral("DNS 配置正常"),
-                            QStringLiteral("DNS 服务器：") + servers);
+        findings << makeFinding(QStringLiteral("dns-config-ok"), Severity::ok, CheckCategory::dns,
+                                QStringLiteral("DNS 配置正常"),
+                                QStringLiteral("DNS 服务器：") + servers);
     }
 
     // The system resolver's answer, as applications get it; the first IPv4 address or nothing.
@@ -88,11 +79,11 @@ QList<Finding> DiagnosticsRun::checkDNS()
               QStringLiteral(" | grep 'ip_address' | head -1 | awk '{print $2}'"))
             .output.trimmed();
     if (address.isEmpty()) {
-        Finding f = finding(QStringLiteral("dns-resolve-fail"), Severity::error,
-                            QStringLiteral("域名解析失败（") + Endpoints::kDnsTestHost +
-                                QStringLiteral("）"),
-                            QStringLiteral("DNS 查询没有返回结果。当前 DNS：") +
-                                (servers.isEmpty() ? QStringLiteral("无") : servers));
+        Finding f = makeFinding(
+            QStringLiteral("dns-resolve-fail"), Severity::error, CheckCategory::dns,
+            QStringLiteral("域名解析失败（") + Endpoints::kDnsTestHost + QStringLiteral("）"),
+            QStringLiteral("DNS 查询没有返回结果。当前 DNS：") +
+                (servers.isEmpty() ? QStringLiteral("无") : servers));
         f.fixHint = QStringLiteral(
             "刷新 DNS 缓存并改用公共 DNS，可解决绝大多数「网页打不开但能 ping 通」的问题。");
         f.fix = FixAction{.id = QStringLiteral("fix-dns-flush"),
@@ -103,17 +94,17 @@ QList<Finding> DiagnosticsRun::checkDNS()
                           .successHint = QStringLiteral("DNS 缓存已刷新并设置公共 DNS")};
         findings << f;
     } else {
-        findings << finding(QStringLiteral("dns-resolve-ok"), Severity::ok,
-                            QStringLiteral("域名解析正常"),
-                            Endpoints::kDnsTestHost + QStringLiteral(" → ") + address);
+        findings << makeFinding(QStringLiteral("dns-resolve-ok"), Severity::ok, CheckCategory::dns,
+                                QStringLiteral("域名解析正常"),
+                                Endpoints::kDnsTestHost + QStringLiteral(" → ") + address);
     }
 
     const QStringList bad = pollutedAnswers();
     if (!bad.isEmpty()) {
-        Finding f = finding(QStringLiteral("dns-poisoned"), Severity::warn,
-                            QStringLiteral("检测到 DNS 污染 / 屏蔽"),
-                            QStringLiteral("以下 AI 域名被解析到无效地址：\n") +
-                                bad.join(QLatin1Char('\n')));
+        Finding f = makeFinding(QStringLiteral("dns-poisoned"), Severity::warn, CheckCategory::dns,
+                                QStringLiteral("检测到 DNS 污染 / 屏蔽"),
+                                QStringLiteral("以下 AI 域名被解析到无效地址：\n") +
+                                    bad.join(QLatin1Char('\n')));
         f.fixHint = QStringLiteral("改用加密或公共 DNS，并确保通过 ClashX 等代理访问 AI 服务。");
         f.fix = FixAction{.id = QStringLiteral("fix-dns-poison"),
                           .title = QStringLiteral("改用公共 DNS + 刷新缓存"),

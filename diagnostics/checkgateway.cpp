@@ -1,21 +1,11 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "diagnostics/makefinding.h"
 #include "diagnostics/textparse.h"
 #include "exec/probes.h"
 #include "exec/shell.h"
 
 namespace {
-
-Finding finding(const QString &id, Severity severity, const QString &title, const QString &detail)
-{
-    Finding f;
-    f.id = id;
-    f.title = title;
-    f.severity = severity;
-    f.detail = detail;
-    f.category = CheckCategory::connectivity;
-    return f;
-}
 
 struct PingResult {
     bool replied = false; // exit code 0 and less than total loss
@@ -84,9 +74,9 @@ QStringList DiagnosticsRun::dhcpRenewCommands() const
 QList<Finding> DiagnosticsRun::checkGateway()
 {
     if (!ctx.gateway || ctx.iface.isEmpty()) {
-        Finding f =
-            finding(QStringLiteral("no-gateway"), Severity::error, QStringLiteral("没有默认网关"),
-                    QStringLiteral("系统路由表缺少默认网关，无法与局域网外通信。"));
+        Finding f = makeFinding(QStringLiteral("no-gateway"), Severity::error,
+                                CheckCategory::connectivity, QStringLiteral("没有默认网关"),
+                                QStringLiteral("系统路由表缺少默认网关，无法与局域网外通信。"));
         f.fixHint = QStringLiteral("续订 DHCP 重新获取路由配置；若无效请重启路由器。");
         f.fix = FixAction{.id = QStringLiteral("fix-no-gateway"),
                           .title = QStringLiteral("续订 DHCP 租约"),
@@ -100,8 +90,8 @@ QList<Finding> DiagnosticsRun::checkGateway()
     const QString gateway = *ctx.gateway;
     const QString gatewayWord = shellWord(gateway);
 
-    Finding down = finding(
-        QStringLiteral("gateway-down"), Severity::error,
+    Finding down = makeFinding(
+        QStringLiteral("gateway-down"), Severity::error, CheckCategory::connectivity,
         QStringLiteral("无法连通路由器（网关 ") + gateway + QStringLiteral("）"),
         QStringLiteral("网关完全无响应，丢包 100%。可能是路由器故障、网线松动或 Wi-Fi 信号太弱。"));
     down.fixHint = QStringLiteral("重置网络接口（相当于重插网线）；若仍不通请重启路由器与光猫。");
@@ -121,8 +111,8 @@ QList<Finding> DiagnosticsRun::checkGateway()
             return {down};
         const PingResult second = ping(gatewayWord, 3);
         if (!second.replied) {
-            return {finding(
-                QStringLiteral("gateway-icmp-filtered"), Severity::ok,
+            return {makeFinding(
+                QStringLiteral("gateway-icmp-filtered"), Severity::ok, CheckCategory::connectivity,
                 QStringLiteral("路由器可达（仅 ICMP 被过滤）"),
                 QStringLiteral("网关 ") + gateway + QStringLiteral(" ") +
                     QStringLiteral("（ARP/TCP 探测确认路由器在线）") +
@@ -137,11 +127,11 @@ QList<Finding> DiagnosticsRun::checkGateway()
         return {down};
     if (loss >= 25.0) {
         Finding f =
-            finding(QStringLiteral("gateway-loss"), Severity::warn,
-                    QStringLiteral("到路由器的丢包率偏高（") + lossText + QStringLiteral("%）"),
-                    QStringLiteral("网关 ") + gateway + QStringLiteral(" 可达，平均延迟 ") +
-                        first.rtt + QStringLiteral("，但丢包 ") + lossText +
-                        QStringLiteral("%——Wi-Fi 信号弱、干扰或路由器负载高。"));
+            makeFinding(QStringLiteral("gateway-loss"), Severity::warn, CheckCategory::connectivity,
+                        QStringLiteral("到路由器的丢包率偏高（") + lossText + QStringLiteral("%）"),
+                        QStringLiteral("网关 ") + gateway + QStringLiteral(" 可达，平均延迟 ") +
+                            first.rtt + QStringLiteral("，但丢包 ") + lossText +
+                            QStringLiteral("%——Wi-Fi 信号弱、干扰或路由器负载高。"));
         f.fixHint = QStringLiteral("重启 Wi-Fi 接口；长期如此建议改用 5GHz 频段或网线。");
         f.manualSteps = {QStringLiteral("靠近路由器；避开微波炉、蓝牙设备"),
                          QStringLiteral("在「系统设置 → Wi-Fi → 高级」中切换 5GHz")};
@@ -153,7 +143,8 @@ QList<Finding> DiagnosticsRun::checkGateway()
                           .successHint = QStringLiteral("Wi-Fi 接口已重启")};
         return {f};
     }
-    return {finding(QStringLiteral("gateway-ok"), Severity::ok, QStringLiteral("路由器连通正常"),
-                    QStringLiteral("网关 ") + gateway + QStringLiteral(" 可达，丢包 ") + lossText +
-                        QStringLiteral("%，平均延迟 ") + first.rtt)};
+    return {makeFinding(QStringLiteral("gateway-ok"), Severity::ok, CheckCategory::connectivity,
+                        QStringLiteral("路由器连通正常"),
+                        QStringLiteral("网关 ") + gateway + QStringLiteral(" 可达，丢包 ") +
+                            lossText + QStringLiteral("%，平均延迟 ") + first.rtt)};
 }

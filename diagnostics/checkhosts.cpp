@@ -1,6 +1,7 @@
 #include "diagnostics/diagnosticsrun.h"
 
 #include "diagnostics/endpoints.h"
+#include "diagnostics/makefinding.h"
 #include "exec/shell.h"
 
 #include <QDir>
@@ -57,18 +58,6 @@ QString hostsSedCommand()
            alternatives.join(QLatin1Char('|')) + QStringLiteral(")/# &/' /etc/hosts");
 }
 
-Finding systemFinding(const QString &id, const QString &title, Severity severity,
-                      const QString &detail)
-{
-    Finding finding;
-    finding.id = id;
-    finding.title = title;
-    finding.severity = severity;
-    finding.detail = detail;
-    finding.category = CheckCategory::system;
-    return finding;
-}
-
 Finding hostsFinding()
 {
     const QStringList lines =
@@ -91,9 +80,9 @@ Finding hostsFinding()
     }
 
     if (!suspicious.isEmpty()) {
-        Finding finding = systemFinding(
-            QStringLiteral("hosts-hijack"),
-            QStringLiteral("/etc/hosts 存在劫持 AI 域名或黑洞地址的条目"), Severity::warn,
+        Finding finding = makeFinding(
+            QStringLiteral("hosts-hijack"), Severity::warn, CheckCategory::system,
+            QStringLiteral("/etc/hosts 存在劫持 AI 域名或黑洞地址的条目"),
             QStringLiteral(
                 "以下域名被本地 hosts 指向无效/固定地址，会导致网站或 AI 服务打不开：\n") +
                 suspicious.join(QLatin1Char('\n')));
@@ -113,15 +102,16 @@ Finding hostsFinding()
         return finding;
     }
     if (!custom.isEmpty()) {
-        return systemFinding(
-            QStringLiteral("hosts-custom"), QStringLiteral("/etc/hosts 有自定义条目（通常无害）"),
-            Severity::info,
+        return makeFinding(
+            QStringLiteral("hosts-custom"), Severity::info, CheckCategory::system,
+            QStringLiteral("/etc/hosts 有自定义条目（通常无害）"),
             QStringLiteral("未发现劫持 AI 域名或黑洞地址的条目。以下自定义映射供参考：\n") +
                 custom.join(QLatin1Char('\n')) +
                 QStringLiteral("\n\n提示：若某个网站打不开，可尝试注释对应条目。"));
     }
-    return systemFinding(QStringLiteral("hosts-ok"), QStringLiteral("/etc/hosts 正常"),
-                         Severity::ok, QStringLiteral("没有发现针对常见域名或 AI 域名的劫持条目"));
+    return makeFinding(QStringLiteral("hosts-ok"), Severity::ok, CheckCategory::system,
+                       QStringLiteral("/etc/hosts 正常"),
+                       QStringLiteral("没有发现针对常见域名或 AI 域名的劫持条目"));
 }
 
 struct StaleProxyLines {
@@ -182,14 +172,14 @@ Finding shellProxyFinding(const QStringList &listeningPorts)
 {
     const StaleProxyLines stale = staleProxyLines(listeningPorts);
     if (stale.lines.isEmpty()) {
-        return systemFinding(QStringLiteral("shell-proxy-ok"),
-                             QStringLiteral("终端代理环境变量正常"), Severity::ok,
-                             QStringLiteral("未发现指向失效端口的代理环境变量"));
+        return makeFinding(QStringLiteral("shell-proxy-ok"), Severity::ok, CheckCategory::system,
+                           QStringLiteral("终端代理环境变量正常"),
+                           QStringLiteral("未发现指向失效端口的代理环境变量"));
     }
     // Filed under proxy, unlike the rest of this check: the cause is a dead proxy port.
-    Finding finding = systemFinding(
-        QStringLiteral("shell-proxy-stale"), QStringLiteral("Shell 配置里的代理环境变量可能已失效"),
-        Severity::warn,
+    Finding finding = makeFinding(
+        QStringLiteral("shell-proxy-stale"), Severity::warn, CheckCategory::system,
+        QStringLiteral("Shell 配置里的代理环境变量可能已失效"),
         QStringLiteral("以下配置把代理写死在终端环境里，端口 ") +
             stale.ports.join(QStringLiteral(", ")) +
             QStringLiteral(

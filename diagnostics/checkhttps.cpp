@@ -1,6 +1,7 @@
 #include "diagnostics/diagnosticsrun.h"
 
 #include "diagnostics/endpoints.h"
+#include "diagnostics/makefinding.h"
 #include "diagnostics/textparse.h"
 #include "exec/probes.h"
 #include "exec/shell.h"
@@ -10,28 +11,16 @@ namespace {
 // A clock off by up to five minutes still validates certificates.
 constexpr quint64 kClockToleranceSeconds = 300;
 
-Finding finding(const QString &id, Severity severity, CheckCategory category, const QString &title,
-                const QString &detail)
-{
-    Finding f;
-    f.id = id;
-    f.title = title;
-    f.severity = severity;
-    f.detail = detail;
-    f.category = category;
-    return f;
-}
-
 Finding httpsFinding()
 {
     const HttpProbeResult probe = httpProbe(Endpoints::kHttpsTestUrl, std::nullopt, 10);
     if (probe.ok) {
-        return finding(QStringLiteral("https-ok"), Severity::ok, CheckCategory::system,
-                       QStringLiteral("HTTPS 访问正常"),
-                       Endpoints::kHttpsTestUrl + QStringLiteral(" 响应正常（") +
-                           QString::number(probe.ms) + QStringLiteral(" ms）"));
+        return makeFinding(QStringLiteral("https-ok"), Severity::ok, CheckCategory::system,
+                           QStringLiteral("HTTPS 访问正常"),
+                           Endpoints::kHttpsTestUrl + QStringLiteral(" 响应正常（") +
+                               QString::number(probe.ms) + QStringLiteral(" ms）"));
     }
-    Finding f = finding(
+    Finding f = makeFinding(
         QStringLiteral("https-fail"), Severity::warn, CheckCategory::system,
         QStringLiteral("HTTPS 访问失败（curl 无响应）"),
         QStringLiteral("底层网络可达，但访问 ") + Endpoints::kHttpsTestUrl +
@@ -62,8 +51,8 @@ std::optional<Finding> clockFinding()
             .output.trimmed();
 
     Finding ok =
-        finding(QStringLiteral("clock-ok"), Severity::ok, CheckCategory::system,
-                QStringLiteral("系统时间正确"), QStringLiteral("与网络时间偏差在允许范围内"));
+        makeFinding(QStringLiteral("clock-ok"), Severity::ok, CheckCategory::system,
+                    QStringLiteral("系统时间正确"), QStringLiteral("与网络时间偏差在允许范围内"));
     // A header that date could not parse leaves bash an arithmetic error, not a number.
     const std::optional<qint64> seconds = TextParse::integer(difference);
     if (!seconds)
@@ -74,7 +63,7 @@ std::optional<Finding> clockFinding()
     if (absolute <= kClockToleranceSeconds)
         return ok;
 
-    Finding f = finding(
+    Finding f = makeFinding(
         QStringLiteral("clock-skew"), Severity::error, CheckCategory::system,
         QStringLiteral("系统时间偏差 ") + QString::number(absolute) +
             QStringLiteral(" 秒（会打断 HTTPS）"),
@@ -107,10 +96,10 @@ std::optional<Finding> captivePortalFinding()
         return std::nullopt;
 
     Finding f =
-        finding(QStringLiteral("captive-portal"), Severity::warn, CheckCategory::connectivity,
-                QStringLiteral("疑似需要网页认证的 Wi-Fi（强制门户）"),
-                QStringLiteral("检测到网络被强制门户拦截（常见于酒店、机场、商场 "
-                               "Wi-Fi），需要先在浏览器中完成登录。"));
+        makeFinding(QStringLiteral("captive-portal"), Severity::warn, CheckCategory::connectivity,
+                    QStringLiteral("疑似需要网页认证的 Wi-Fi（强制门户）"),
+                    QStringLiteral("检测到网络被强制门户拦截（常见于酒店、机场、商场 "
+                                   "Wi-Fi），需要先在浏览器中完成登录。"));
     f.manualSteps = {QStringLiteral("打开浏览器访问任意网站"),
                      QStringLiteral("在跳转的认证页面输入账号或勾选同意"),
                      QStringLiteral("认证完成后回到本工具重新扫描")};

@@ -1,27 +1,13 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "diagnostics/makefinding.h"
 #include "exec/shell.h"
-
-namespace {
-
-Finding finding(const QString &id, Severity severity, const QString &title, const QString &detail)
-{
-    Finding f;
-    f.id = id;
-    f.title = title;
-    f.severity = severity;
-    f.detail = detail;
-    f.category = CheckCategory::connectivity;
-    return f;
-}
-
-} // namespace
 
 QList<Finding> DiagnosticsRun::checkInterface()
 {
     if (ctx.iface.isEmpty()) {
-        Finding f = finding(
-            QStringLiteral("no-interface"), Severity::error,
+        Finding f = makeFinding(
+            QStringLiteral("no-interface"), Severity::error, CheckCategory::connectivity,
             QStringLiteral("未检测到任何活动的网络连接"),
             QStringLiteral("系统当前没有处于连接状态的网络接口：Wi-Fi 未连接、也没有插网线。"));
         f.fixHint = QStringLiteral("先打开 Wi-Fi 电源；若仍无法连接，请点击菜单栏 Wi-Fi "
@@ -42,10 +28,10 @@ QList<Finding> DiagnosticsRun::checkInterface()
     }
 
     if (ctx.ip.isEmpty()) {
-        Finding f =
-            finding(QStringLiteral("no-ip"), Severity::error,
-                    QStringLiteral("接口 ") + ctx.iface + QStringLiteral(" 已连接但没有 IP 地址"),
-                    QStringLiteral("DHCP 没有拿到地址，通常表现为「已连接但无法上网」。"));
+        Finding f = makeFinding(
+            QStringLiteral("no-ip"), Severity::error, CheckCategory::connectivity,
+            QStringLiteral("接口 ") + ctx.iface + QStringLiteral(" 已连接但没有 IP 地址"),
+            QStringLiteral("DHCP 没有拿到地址，通常表现为「已连接但无法上网」。"));
         f.fixHint = QStringLiteral("续订 DHCP 租约，重新向路由器申请 IP。若仍失败，请重启路由器。");
         f.fix = FixAction{.id = QStringLiteral("fix-renew-dhcp"),
                           .title = QStringLiteral("续订 DHCP 租约"),
@@ -58,10 +44,11 @@ QList<Finding> DiagnosticsRun::checkInterface()
 
     // macOS gives itself a 169.254.x.x address when no DHCP server answered.
     if (ctx.ip.startsWith(QLatin1String("169.254."))) {
-        Finding f = finding(QStringLiteral("self-assigned-ip"), Severity::error,
-                            QStringLiteral("拿到的是自动私有地址 169.254.x.x"),
-                            QStringLiteral("当前 IP：") + ctx.ip +
-                                QStringLiteral("。这是 DHCP 失败后系统自己编的地址，无法上网。"));
+        Finding f = makeFinding(
+            QStringLiteral("self-assigned-ip"), Severity::error, CheckCategory::connectivity,
+            QStringLiteral("拿到的是自动私有地址 169.254.x.x"),
+            QStringLiteral("当前 IP：") + ctx.ip +
+                QStringLiteral("。这是 DHCP 失败后系统自己编的地址，无法上网。"));
         f.fixHint =
             QStringLiteral("续订 DHCP；若无效说明路由器 DHCP 异常或 Wi-Fi 密码/信号有问题。");
         f.fix = FixAction{.id = QStringLiteral("fix-self-assigned"),
@@ -77,6 +64,6 @@ QList<Finding> DiagnosticsRun::checkInterface()
                      QStringLiteral("）\n本机 IP：") + ctx.ip;
     if (ctx.gateway)
         detail += QStringLiteral("\n网关：") + *ctx.gateway;
-    return {
-        finding(QStringLiteral("iface-ok"), Severity::ok, QStringLiteral("网络接口正常"), detail)};
+    return {makeFinding(QStringLiteral("iface-ok"), Severity::ok, CheckCategory::connectivity,
+                        QStringLiteral("网络接口正常"), detail)};
 }

@@ -1,23 +1,9 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "diagnostics/makefinding.h"
 #include "diagnostics/textparse.h"
 #include "exec/probes.h"
 #include "exec/shell.h"
-
-namespace {
-
-Finding finding(const QString &id, Severity severity, const QString &title, const QString &detail)
-{
-    Finding f;
-    f.id = id;
-    f.title = title;
-    f.severity = severity;
-    f.detail = detail;
-    f.category = CheckCategory::connectivity;
-    return f;
-}
-
-} // namespace
 
 QList<Finding> DiagnosticsRun::checkInternet()
 {
@@ -29,10 +15,11 @@ QList<Finding> DiagnosticsRun::checkInternet()
 
     // BSD ping exits 0 as soon as one reply came, 2 when none did.
     if (a.code != 0 && b.code != 0) {
-        Finding f = finding(QStringLiteral("internet-down"), Severity::error,
-                            QStringLiteral("无法访问互联网（公网 IP 不通）"),
-                            QStringLiteral("本地网络可达，但 ping 公网 IP "
-                                           "全部失败。问题在路由器、光猫、宽带线路或运营商侧。"));
+        Finding f = makeFinding(
+            QStringLiteral("internet-down"), Severity::error, CheckCategory::connectivity,
+            QStringLiteral("无法访问互联网（公网 IP 不通）"),
+            QStringLiteral("本地网络可达，但 ping 公网 IP "
+                           "全部失败。问题在路由器、光猫、宽带线路或运营商侧。"));
         f.fixHint = QStringLiteral(
             "先续订 DHCP + 重置网络接口；若无效请重启光猫/路由器，检查宽带是否欠费。");
         f.manualSteps = {QStringLiteral("重启光猫与路由器（断电 30 秒）"),
@@ -49,11 +36,12 @@ QList<Finding> DiagnosticsRun::checkInternet()
 
     const double best = lossB < lossA ? lossB : lossA;
     if (best >= 20.0) {
-        Finding f = finding(QStringLiteral("internet-loss"), Severity::warn,
-                            QStringLiteral("公网丢包率偏高（") + TextParse::wholePercent(best) +
-                                QStringLiteral("%）"),
-                            QStringLiteral("网络时通时断，音视频会议会卡顿。常见原因：Wi-Fi "
-                                           "信号弱、路由器过热、线路质量差。"));
+        Finding f = makeFinding(QStringLiteral("internet-loss"), Severity::warn,
+                                CheckCategory::connectivity,
+                                QStringLiteral("公网丢包率偏高（") + TextParse::wholePercent(best) +
+                                    QStringLiteral("%）"),
+                                QStringLiteral("网络时通时断，音视频会议会卡顿。常见原因：Wi-Fi "
+                                               "信号弱、路由器过热、线路质量差。"));
         f.fixHint =
             QStringLiteral("重启网络接口；持续存在请用网线直连测试，必要时找运营商检修线路。");
         f.fix = FixAction{.id = QStringLiteral("fix-internet-loss"),
@@ -64,8 +52,9 @@ QList<Finding> DiagnosticsRun::checkInternet()
                           .successHint = QStringLiteral("网络接口已重置")};
         return {f};
     }
-    return {finding(QStringLiteral("internet-ok"), Severity::ok, QStringLiteral("外网连通正常"),
-                    QStringLiteral("223.5.5.5 丢包 ") + TextParse::wholePercent(lossA) +
-                        QStringLiteral("%，1.1.1.1 丢包 ") + TextParse::wholePercent(lossB) +
-                        QStringLiteral("%"))};
+    return {makeFinding(QStringLiteral("internet-ok"), Severity::ok, CheckCategory::connectivity,
+                        QStringLiteral("外网连通正常"),
+                        QStringLiteral("223.5.5.5 丢包 ") + TextParse::wholePercent(lossA) +
+                            QStringLiteral("%，1.1.1.1 丢包 ") + TextParse::wholePercent(lossB) +
+                            QStringLiteral("%"))};
 }

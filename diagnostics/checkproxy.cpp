@@ -1,5 +1,6 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "diagnostics/makefinding.h"
 #include "exec/shell.h"
 #include "model/netconfig.h"
 
@@ -44,18 +45,6 @@ QString listeningPortsText(const NetContext &ctx)
     return ctx.clashPorts.mid(0, 8).join(QStringLiteral(", "));
 }
 
-Finding proxyFinding(const QString &id, const QString &title, Severity severity,
-                     const QString &detail)
-{
-    Finding finding;
-    finding.id = id;
-    finding.title = title;
-    finding.severity = severity;
-    finding.detail = detail;
-    finding.category = CheckCategory::proxy;
-    return finding;
-}
-
 // Proxy repairs try without a password first: networksetup needs rights only on some
 // macOS versions.
 FixAction proxyFix(const QString &id, const QString &title, const QStringList &commands,
@@ -75,15 +64,15 @@ Finding proxyOff(const NetContext &ctx)
         QStringLiteral("系统代理已关闭，且未检测到 ClashX 等代理客户端在运行，当前为直连状态。");
     if (!ctx.proxyHost.isEmpty())
         detail += QStringLiteral("\n（历史代理地址：") + targetText(ctx) + QStringLiteral("）");
-    return proxyFinding(QStringLiteral("proxy-off"), QStringLiteral("系统代理已关闭（直连）"),
-                        Severity::ok, detail);
+    return makeFinding(QStringLiteral("proxy-off"), Severity::ok, CheckCategory::proxy,
+                       QStringLiteral("系统代理已关闭（直连）"), detail);
 }
 
 Finding proxyOffButRunning(const NetContext &ctx)
 {
-    Finding finding = proxyFinding(
-        QStringLiteral("proxy-off-but-running"),
-        QStringLiteral("代理软件正在运行，但系统代理未开启"), Severity::warn,
+    Finding finding = makeFinding(
+        QStringLiteral("proxy-off-but-running"), Severity::warn, CheckCategory::proxy,
+        QStringLiteral("代理软件正在运行，但系统代理未开启"),
         QStringLiteral("检测到 ") + appsText(ctx) +
             QStringLiteral(" 在运行，但系统代理是关闭的。\n") +
             QStringLiteral("Claude、ChatGPT、Gemini "
@@ -109,9 +98,9 @@ Finding proxyOffButRunning(const NetContext &ctx)
 
 Finding proxyDeadCrash(const NetContext &ctx, const QStringList &disableAll)
 {
-    Finding finding = proxyFinding(
-        QStringLiteral("proxy-dead-crash"),
-        QStringLiteral("致命：系统代理指向已关闭的代理软件（整机断网）"), Severity::error,
+    Finding finding = makeFinding(
+        QStringLiteral("proxy-dead-crash"), Severity::error, CheckCategory::proxy,
+        QStringLiteral("致命：系统代理指向已关闭的代理软件（整机断网）"),
         QStringLiteral("系统代理仍指向 ") + targetText(ctx) +
             QStringLiteral("，但该端口没有任何程序在监听，代理软件也已退出。\n") +
             QStringLiteral("这正是「关掉 ClashX 后所有 App 全部断网」的原因：浏览器 / Claude "
@@ -132,10 +121,9 @@ Finding proxyDeadCrash(const NetContext &ctx, const QStringList &disableAll)
 Finding proxyPortDead(const NetContext &ctx, const QStringList &disableAll)
 {
     const QString target = targetText(ctx);
-    Finding finding = proxyFinding(
-        QStringLiteral("proxy-port-dead"),
+    Finding finding = makeFinding(
+        QStringLiteral("proxy-port-dead"), Severity::error, CheckCategory::proxy,
         QStringLiteral("代理软件在运行，但端口 ") + target + QStringLiteral(" 无法连接"),
-        Severity::error,
         QStringLiteral("检测到 ") + appsText(ctx) + QStringLiteral(" 正在运行，但系统代理指向的 ") +
             target + QStringLiteral(" 端口拒绝连接或未监听。\n") +
             QStringLiteral("这种情况同样会导致断网。可能是代理尚未启动完成、配置端口不一致、"
@@ -153,11 +141,12 @@ Finding proxyPortDead(const NetContext &ctx, const QStringList &disableAll)
 
 Finding proxyOk(const NetContext &ctx)
 {
-    return proxyFinding(
-        QStringLiteral("proxy-ok"), QStringLiteral("系统代理链路正常"), Severity::ok,
-        QStringLiteral("代理客户端：") + appsText(ctx) + QStringLiteral("\n代理地址：") +
-            targetText(ctx) + QStringLiteral("（端口监听正常）\n启用服务：") +
-            ctx.proxyServices.join(kIdeographicComma));
+    return makeFinding(QStringLiteral("proxy-ok"), Severity::ok, CheckCategory::proxy,
+                       QStringLiteral("系统代理链路正常"),
+                       QStringLiteral("代理客户端：") + appsText(ctx) +
+                           QStringLiteral("\n代理地址：") + targetText(ctx) +
+                           QStringLiteral("（端口监听正常）\n启用服务：") +
+                           ctx.proxyServices.join(kIdeographicComma));
 }
 
 Finding proxyBypass(const NetContext &ctx)
@@ -165,8 +154,9 @@ Finding proxyBypass(const NetContext &ctx)
     const QString current = ctx.bypassDomains.isEmpty()
                                 ? QStringLiteral("（空）")
                                 : ctx.bypassDomains.join(QStringLiteral(", "));
-    Finding finding = proxyFinding(
-        QStringLiteral("proxy-bypass"), QStringLiteral("代理例外列表缺少本地地址"), Severity::warn,
+    Finding finding = makeFinding(
+        QStringLiteral("proxy-bypass"), Severity::warn, CheckCategory::proxy,
+        QStringLiteral("代理例外列表缺少本地地址"),
         QStringLiteral("代理未排除 127.0.0.1 / localhost，本地服务（Docker、本地开发服务器、"
                        "部分 AI 工具的回调）可能被错误代理导致连接失败。\n当前例外：") +
             current);

@@ -1,6 +1,7 @@
 #include "diagnostics/diagnosticsrun.h"
 
 #include "diagnostics/endpoints.h"
+#include "diagnostics/makefinding.h"
 #include "exec/shell.h"
 
 #include <QRegularExpression>
@@ -20,18 +21,6 @@ std::optional<qint64> readInteger(const QString &text)
     bool ok = false;
     const qint64 value = text.trimmed().toLongLong(&ok, 10);
     return ok ? std::optional<qint64>(value) : std::nullopt;
-}
-
-Finding systemFinding(const QString &id, const QString &title, Severity severity,
-                      const QString &detail)
-{
-    Finding finding;
-    finding.id = id;
-    finding.title = title;
-    finding.severity = severity;
-    finding.detail = detail;
-    finding.category = CheckCategory::system;
-    return finding;
 }
 
 FixAction adminFix(const QString &id, const QString &title, const QString &command,
@@ -87,33 +76,32 @@ Finding mtuFinding(const NetContext &ctx)
 
     if (mtu <= kReducedMtu) {
         const QString value = QString::number(mtu);
-        return systemFinding(
-            QStringLiteral("mtu-tuned"),
+        return makeFinding(
+            QStringLiteral("mtu-tuned"), Severity::info, CheckCategory::system,
             QStringLiteral("MTU 已设为 ") + value + QStringLiteral("（适配当前线路）"),
-            Severity::info,
             QStringLiteral("当前接口 MTU 为 ") + value +
                 QStringLiteral("，已低于 1500，属于兼容大包问题的常见取值。部分网络会"
                                "过滤大 ICMP 包，这不影响实际使用。"));
     }
     if (largePasses) {
-        return systemFinding(QStringLiteral("mtu-ok"), QStringLiteral("MTU 正常"), Severity::ok,
-                             QStringLiteral("1500 字节数据包可正常通过"));
+        return makeFinding(QStringLiteral("mtu-ok"), Severity::ok, CheckCategory::system,
+                           QStringLiteral("MTU 正常"), QStringLiteral("1500 字节数据包可正常通过"));
     }
 
     const qint64 bytes = downloadedBytes();
     const bool mediumPasses = pingPayloadPasses(1372);
     if (bytes > kProvenBytes) {
-        return systemFinding(
-            QStringLiteral("mtu-filtered"), QStringLiteral("网络过滤了大 ICMP 包（不影响使用）"),
-            Severity::info,
+        return makeFinding(
+            QStringLiteral("mtu-filtered"), Severity::info, CheckCategory::system,
+            QStringLiteral("网络过滤了大 ICMP 包（不影响使用）"),
             QStringLiteral("1500 字节的 ping 包被网络丢弃，但实测 400KB 数据下载正常（") +
                 QString::number(bytes / 1000) +
                 QStringLiteral(" KB），说明实际 MTU 没有问题，无需处理。"));
     }
     if (mediumPasses) {
-        Finding finding = systemFinding(
-            QStringLiteral("mtu-issue"), QStringLiteral("MTU 过大导致大包丢失（部分网站打不开）"),
-            Severity::warn,
+        Finding finding = makeFinding(
+            QStringLiteral("mtu-issue"), Severity::warn, CheckCategory::system,
+            QStringLiteral("MTU 过大导致大包丢失（部分网站打不开）"),
             QStringLiteral(
                 "1500 字节的数据包无法通过，1400 字节可以。典型表现：能 ping "
                 "通但网页卡住、下载中断、SSH 卡死。常见于 PPPoE 宽带、VPN、部分路由器。"));
@@ -123,9 +111,10 @@ Finding mtuFinding(const NetContext &ctx)
                                QStringLiteral("MTU 已调整为 1400"));
         return finding;
     }
-    Finding finding = systemFinding(
-        QStringLiteral("mtu-broken"), QStringLiteral("网络阻塞严重（连 1400 字节包也不通）"),
-        Severity::warn, QStringLiteral("大小数据包都不通，说明当前网络质量很差或存在链路故障。"));
+    Finding finding =
+        makeFinding(QStringLiteral("mtu-broken"), Severity::warn, CheckCategory::system,
+                    QStringLiteral("网络阻塞严重（连 1400 字节包也不通）"),
+                    QStringLiteral("大小数据包都不通，说明当前网络质量很差或存在链路故障。"));
     finding.manualSteps = {QStringLiteral("重启路由器"), QStringLiteral("改用网线测试"),
                            QStringLiteral("联系运营商检查线路")};
     return finding;
@@ -139,12 +128,12 @@ Finding ipv6Finding(const NetContext &ctx)
             .output.trimmed();
     // Any status, 404 included, proves that IPv6 traffic leaves the machine.
     if (!code.isEmpty() && code != QLatin1String("000")) {
-        return systemFinding(QStringLiteral("ipv6-ok"), QStringLiteral("IPv6 正常"), Severity::ok,
-                             QStringLiteral("IPv6 出口实测可用"));
+        return makeFinding(QStringLiteral("ipv6-ok"), Severity::ok, CheckCategory::system,
+                           QStringLiteral("IPv6 正常"), QStringLiteral("IPv6 出口实测可用"));
     }
-    Finding finding = systemFinding(
-        QStringLiteral("ipv6-unreachable"), QStringLiteral("IPv6 可能不可用（可选优化）"),
-        Severity::info,
+    Finding finding = makeFinding(
+        QStringLiteral("ipv6-unreachable"), Severity::info, CheckCategory::system,
+        QStringLiteral("IPv6 可能不可用（可选优化）"),
         QStringLiteral("本机有全局 IPv6 地址，但 IPv6 出口实测不通。极少数应用会优先尝试 "
                        "IPv6，可能造成「打开页面先卡一下」。若你上网正常，可忽略此项。"));
     finding.fixHint = QStringLiteral("如遇网页打开偏慢，可临时关闭当前服务的 IPv6。");
@@ -176,9 +165,9 @@ std::optional<Finding> wifiFinding()
 
     const QString dbm = QString::number(*signal);
     if (*signal <= kWeakSignalDbm) {
-        Finding finding = systemFinding(
-            QStringLiteral("wifi-weak"),
-            QStringLiteral("Wi-Fi 信号偏弱（") + dbm + QStringLiteral(" dBm）"), Severity::warn,
+        Finding finding = makeFinding(
+            QStringLiteral("wifi-weak"), Severity::warn, CheckCategory::system,
+            QStringLiteral("Wi-Fi 信号偏弱（") + dbm + QStringLiteral(" dBm）"),
             QStringLiteral("信号强度 ") + dbm +
                 QStringLiteral(" dBm（低于 -72 dBm 属于弱信号），容易出现丢包、掉线。\n") + report);
         finding.manualSteps = {QStringLiteral("靠近路由器，减少隔墙"),
@@ -186,8 +175,9 @@ std::optional<Finding> wifiFinding()
                                QStringLiteral("重启路由器或更换信道避免邻居干扰")};
         return finding;
     }
-    return systemFinding(QStringLiteral("wifi-ok"), QStringLiteral("Wi-Fi 信号良好"), Severity::ok,
-                         QStringLiteral("信号强度 ") + dbm + QStringLiteral(" dBm"));
+    return makeFinding(QStringLiteral("wifi-ok"), Severity::ok, CheckCategory::system,
+                       QStringLiteral("Wi-Fi 信号良好"),
+                       QStringLiteral("信号强度 ") + dbm + QStringLiteral(" dBm"));
 }
 
 Finding vpnFinding(const NetContext &ctx)
@@ -200,8 +190,9 @@ Finding vpnFinding(const NetContext &ctx)
             text += QLatin1Char('\n');
         text += QStringLiteral("VPN 配置：\n") + ctx.vpnConfigured.join(QLatin1Char('\n'));
     }
-    Finding finding = systemFinding(
-        QStringLiteral("vpn-leftover"), QStringLiteral("虚拟网络接口 / VPN 配置"), Severity::info,
+    Finding finding = makeFinding(
+        QStringLiteral("vpn-leftover"), Severity::info, CheckCategory::system,
+        QStringLiteral("虚拟网络接口 / VPN 配置"),
         text + QStringLiteral(
                    "\n\n提示：若 VPN 已断开但仍残留配置，可能造成部分网站无法访问或 DNS 异常。"));
     finding.manualSteps = {QStringLiteral("系统设置 → 网络 → VPN → 断开并删除不用的配置"),
@@ -236,8 +227,9 @@ std::optional<Finding> serviceOrderFinding(const NetContext &ctx)
     if (ports.isEmpty() || ctx.service.isEmpty() || ports.first() == ctx.service ||
         !ports.contains(ctx.service))
         return std::nullopt;
-    Finding finding = systemFinding(
-        QStringLiteral("service-order"), QStringLiteral("网络服务顺序可能不是最优"), Severity::info,
+    Finding finding = makeFinding(
+        QStringLiteral("service-order"), Severity::info, CheckCategory::system,
+        QStringLiteral("网络服务顺序可能不是最优"),
         QStringLiteral("当前使用「") + ctx.service +
             QStringLiteral("」，但服务顺序里排在最前的是「") + ports.first() +
             QStringLiteral("」。\n服务顺序靠前的接口会优先被系统尝试，顺序不合理时可能出现连上慢、"
@@ -256,11 +248,11 @@ std::optional<Finding> firewallFinding()
             .output.trimmed();
     if (state.isEmpty())
         return std::nullopt;
-    return systemFinding(QStringLiteral("firewall"), QStringLiteral("系统防火墙状态"),
-                         Severity::info,
-                         state + QStringLiteral("\n\n提示：防火墙一般不会影响正常上网；若某些 App "
-                                                "完全无法联网，可在「系统设置 → 网络 → 防火墙 → "
-                                                "选项」中检查该 App 是否被阻止。"));
+    return makeFinding(QStringLiteral("firewall"), Severity::info, CheckCategory::system,
+                       QStringLiteral("系统防火墙状态"),
+                       state + QStringLiteral("\n\n提示：防火墙一般不会影响正常上网；若某些 App "
+                                              "完全无法联网，可在「系统设置 → 网络 → 防火墙 → "
+                                              "选项」中检查该 App 是否被阻止。"));
 }
 
 } // namespace

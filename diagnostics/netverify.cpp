@@ -6,7 +6,6 @@
 
 #include <QList>
 
-
 namespace {
 
 struct Path {
