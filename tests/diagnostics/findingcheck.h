@@ -48,7 +48,7 @@ inline QString shownText(const Finding &f)
 
 // The text (when not empty) appears in the finding's title or detail.
 #define VERIFY_SHOWN(finding, text)                                                                \
-    QVERIFY2(QString(text).isEmpty() || shownText(finding).contains(text),                        \
+    QVERIFY2(QString(text).isEmpty() || shownText(finding).contains(text),                         \
              qPrintable(shownText(finding) + QStringLiteral("\n lacks: ") + (text)))
 
 inline QStringList fixCommands(const Finding &f)

@@ -53,7 +53,8 @@ void TestCheckDNS::configurationAndResolution_data()
 
     QTest::newRow("two servers, resolving")
         << QStringList{"192.168.1.1", "8.8.8.8"} << "17.253.144.10\n"
-        << QStringList{"dns-config-ok/ok", "dns-resolve-ok/ok"} << "DNS 服务器：192.168.1.1, 8.8.8.8"
+        << QStringList{"dns-config-ok/ok", "dns-resolve-ok/ok"}
+        << "DNS 服务器：192.168.1.1, 8.8.8.8"
         << "www.apple.com → 17.253.144.10";
     QTest::newRow("no servers and no answer")
         << QStringList{} << "" << QStringList{"no-dns/error", "dns-resolve-fail/error"} << ""
@@ -94,23 +95,32 @@ void TestCheckDNS::pollution_data()
     QTest::addColumn<QString>("detail"); // empty: no pollution finding
 
     const QString head = QStringLiteral("以下 AI 域名被解析到无效地址：\n");
-    QTest::newRow("normal answers") << kDigNormal << "162.159.140.245\n" << "";
+    QTest::newRow("normal answers") << kDigNormal << "162.159.140.245\n"
+                                    << "";
     QTest::newRow("CNAME then loopback: only the loopback line")
-        << "api.anthropic.com.cdn.cloudflare.net.\n127.0.0.1\n" << "162.159.140.245\n"
+        << "api.anthropic.com.cdn.cloudflare.net.\n127.0.0.1\n"
+        << "162.159.140.245\n"
         << head + "api.anthropic.com → 127.0.0.1";
     QTest::newRow("both hosts, every bad line in order")
-        << "127.0.0.1\n0.0.0.0\n" << "::\n"
+        << "127.0.0.1\n0.0.0.0\n"
+        << "::\n"
         << head + "api.anthropic.com → 127.0.0.1\napi.anthropic.com → 0.0.0.0\n"
                   "api.openai.com → ::";
-    QTest::newRow("::1 and 0.0.0.1 are not invalid") << "::1\n" << "0.0.0.1\n" << "";
+    QTest::newRow("::1 and 0.0.0.1 are not invalid") << "::1\n"
+                                                     << "0.0.0.1\n"
+                                                     << "";
     QTest::newRow("the test is on the beginning of the line")
-        << "0.0.0.0.example.net.\n" << "162.159.140.245\n"
+        << "0.0.0.0.example.net.\n"
+        << "162.159.140.245\n"
         << head + "api.anthropic.com → 0.0.0.0.example.net.";
     QTest::newRow("blanks and tabs around an answer are trimmed")
-        << "104.18.32.47\n \t127.0.0.2 \n" << "162.159.140.245\n"
+        << "104.18.32.47\n \t127.0.0.2 \n"
+        << "162.159.140.245\n"
         << head + "api.anthropic.com → 127.0.0.2";
     QTest::newRow("no answer or a dig time-out is not pollution")
-        << ";; connection timed out; no servers could be reached\n" << "" << "";
+        << ";; connection timed out; no servers could be reached\n"
+        << ""
+        << "";
 }
 
 void TestCheckDNS::pollution()

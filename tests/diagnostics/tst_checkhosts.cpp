@@ -112,31 +112,33 @@ void TestCheckHosts::hostsEntries_data()
     QTest::addColumn<QStringList>("listed");
 
     QTest::newRow("black hole for a platform domain")
-        << "0.0.0.0 www.apple.com" << "hosts-hijack/warn" << QStringList{"0.0.0.0 www.apple.com"};
+        << "0.0.0.0 www.apple.com"
+        << "hosts-hijack/warn" << QStringList{"0.0.0.0 www.apple.com"};
     QTest::newRow("AI API host pinned to a public address")
-        << "104.18.32.7\tapi.anthropic.com" << "hosts-hijack/warn"
-        << QStringList{"104.18.32.7\tapi.anthropic.com"};
+        << "104.18.32.7\tapi.anthropic.com"
+        << "hosts-hijack/warn" << QStringList{"104.18.32.7\tapi.anthropic.com"};
     QTest::newRow("search engine on loopback is only custom")
-        << "127.0.0.1 www.bing.com" << "hosts-custom/info" << QStringList{"127.0.0.1 www.bing.com"};
+        << "127.0.0.1 www.bing.com"
+        << "hosts-custom/info" << QStringList{"127.0.0.1 www.bing.com"};
     QTest::newRow("second column on loopback")
-        << "10.0.0.1 127.0.0.2 www.google.com" << "hosts-hijack/warn"
-        << QStringList{"10.0.0.1 127.0.0.2 www.google.com"};
-    QTest::newRow("Claude web app alone is not watched")
-        << "1.2.3.4 claude.ai" << "hosts-ok/ok" << QStringList{};
+        << "10.0.0.1 127.0.0.2 www.google.com"
+        << "hosts-hijack/warn" << QStringList{"10.0.0.1 127.0.0.2 www.google.com"};
+    QTest::newRow("Claude web app alone is not watched") << "1.2.3.4 claude.ai"
+                                                         << "hosts-ok/ok" << QStringList{};
     QTest::newRow("Claude web app on a watched line")
-        << "1.2.3.4 www.google.com claude.ai" << "hosts-hijack/warn"
-        << QStringList{"1.2.3.4 www.google.com claude.ai"};
+        << "1.2.3.4 www.google.com claude.ai"
+        << "hosts-hijack/warn" << QStringList{"1.2.3.4 www.google.com claude.ai"};
     QTest::newRow("indented comment is judged after trimming")
-        << "   # 0.0.0.0 www.google.com  " << "hosts-hijack/warn"
-        << QStringList{"# 0.0.0.0 www.google.com"};
+        << "   # 0.0.0.0 www.google.com  "
+        << "hosts-hijack/warn" << QStringList{"# 0.0.0.0 www.google.com"};
     QTest::newRow("hijack lists only the suspicious lines")
         << "127.0.0.1 www.bing.com\n0.0.0.0 api.openai.com\n192.168.1.5 nas.lan\n"
         << "hosts-hijack/warn" << QStringList{"0.0.0.0 api.openai.com"};
     QTest::newRow("custom lines in file order")
-        << "127.0.0.1 www.bing.com\n\n10.0.0.5 mail.qq.com\n" << "hosts-custom/info"
-        << QStringList{"127.0.0.1 www.bing.com", "10.0.0.5 mail.qq.com"};
-    QTest::newRow("unrelated lines only") << "192.168.1.5 nas.lan" << "hosts-ok/ok"
-                                          << QStringList{};
+        << "127.0.0.1 www.bing.com\n\n10.0.0.5 mail.qq.com\n"
+        << "hosts-custom/info" << QStringList{"127.0.0.1 www.bing.com", "10.0.0.5 mail.qq.com"};
+    QTest::newRow("unrelated lines only") << "192.168.1.5 nas.lan"
+                                          << "hosts-ok/ok" << QStringList{};
 }
 
 void TestCheckHosts::hostsEntries()
@@ -265,7 +267,8 @@ void TestCheckHosts::shellProxyVariables()
     QCOMPARE(outline(findings).at(1), QStringLiteral("shell-proxy-stale/warn"));
     QCOMPARE(f.category, CheckCategory::proxy);
     QCOMPARE(f.detail, detail);
-    QCOMPARE(fixShape(f), commands.isEmpty() ? QStringLiteral("-") : QStringLiteral("fix-shell-proxy"));
+    QCOMPARE(fixShape(f),
+             commands.isEmpty() ? QStringLiteral("-") : QStringLiteral("fix-shell-proxy"));
     QCOMPARE(fixCommands(f), commands);
 }
 

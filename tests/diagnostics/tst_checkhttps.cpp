@@ -69,10 +69,15 @@ void TestCheckHTTPS::httpsProbe_data()
     QTest::addColumn<QString>("finding");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("any status is an answer") << "403 0.153220" << "https-ok/ok"
+    QTest::newRow("any status is an answer") << "403 0.153220"
+                                             << "https-ok/ok"
                                              << "https://www.apple.com 响应正常（153 ms）";
-    QTest::newRow("no answer") << "000 10.004119" << "https-fail/warn" << "";
-    QTest::newRow("nothing printed") << "" << "https-fail/warn" << "";
+    QTest::newRow("no answer") << "000 10.004119"
+                               << "https-fail/warn"
+                               << "";
+    QTest::newRow("nothing printed") << ""
+                                     << "https-fail/warn"
+                                     << "";
 }
 
 void TestCheckHTTPS::httpsProbe()
@@ -104,20 +109,26 @@ void TestCheckHTTPS::clock_data()
     QTest::addColumn<QString>("shown");
 
     const QString skew = QStringLiteral("clock-skew/error");
-    QTest::newRow("300 s behind is still tolerated") << kServerDate << "-300\n" << "clock-ok/ok"
-                                                   << "";
+    QTest::newRow("300 s behind is still tolerated") << kServerDate << "-300\n"
+                                                     << "clock-ok/ok"
+                                                     << "";
     QTest::newRow("301 s ahead of us")
-        << kServerDate << "-301\n" << skew
-        << "系统时间偏差 301 秒（会打断 HTTPS）\n本机时间与网络时间相差 -301 秒。";
-    QTest::newRow("an explicit plus sign is read")
-        << kServerDate << "+400\n" << skew << "系统时间偏差 400 秒";
+        << kServerDate << "-301\n"
+        << skew << "系统时间偏差 301 秒（会打断 HTTPS）\n本机时间与网络时间相差 -301 秒。";
+    QTest::newRow("an explicit plus sign is read") << kServerDate << "+400\n"
+                                                   << skew << "系统时间偏差 400 秒";
     QTest::newRow("bash arithmetic error counts as ok")
         << kServerDate
         << "bash: now - srv : syntax error: operand expected (error token is \"srv \")\n"
-        << "clock-ok/ok" << "";
-    QTest::newRow("a fraction is not an integer") << kServerDate << "400.5\n" << "clock-ok/ok"
+        << "clock-ok/ok"
+        << "";
+    QTest::newRow("a fraction is not an integer") << kServerDate << "400.5\n"
+                                                  << "clock-ok/ok"
                                                   << "";
-    QTest::newRow("no date header: no clock finding") << "" << "" << "" << "";
+    QTest::newRow("no date header: no clock finding") << ""
+                                                      << ""
+                                                      << ""
+                                                      << "";
 }
 
 void TestCheckHTTPS::clock()
@@ -148,8 +159,8 @@ void TestCheckHTTPS::clock()
     VERIFY_SHOWN(f, shown);
     if (f.id == QLatin1String("clock-skew")) {
         QCOMPARE(fixShape(f), QStringLiteral("fix-clock admin"));
-        QCOMPARE(fixCommands(f), (QStringList{"systemsetup -setusingnetworktime on",
-                                              "sntp -sS time.apple.com"}));
+        QCOMPARE(fixCommands(f),
+                 (QStringList{"systemsetup -setusingnetworktime on", "sntp -sS time.apple.com"}));
     }
 }
 

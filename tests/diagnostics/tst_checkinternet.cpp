@@ -39,31 +39,41 @@ void TestCheckInternet::decision_data()
 
     QTest::newRow("one target answering fully is enough")
         << 0 << pingOutput(kAli, 5, 5) << 2 << pingOutput(kCloudflare, 5, 0) << "internet-ok/ok"
-        << "223.5.5.5 丢包 0%，1.1.1.1 丢包 100%" << "-" << QStringList{};
+        << "223.5.5.5 丢包 0%，1.1.1.1 丢包 100%"
+        << "-" << QStringList{};
     QTest::newRow("the better target decides")
         << 0 << pingOutput(kAli, 5, 1) << 0 << pingOutput(kCloudflare, 5, 5) << "internet-ok/ok"
-        << "223.5.5.5 丢包 80%，1.1.1.1 丢包 0%" << "-" << QStringList{};
+        << "223.5.5.5 丢包 80%，1.1.1.1 丢包 0%"
+        << "-" << QStringList{};
     QTest::newRow("best of the two is exactly 20 percent")
-        << 0 << pingOutput(kAli, 5, 4) << 2 << pingOutput(kCloudflare, 5, 0)
-        << "internet-loss/warn" << "公网丢包率偏高（20%）" << "fix-internet-loss fallback" << wifi;
+        << 0 << pingOutput(kAli, 5, 4) << 2 << pingOutput(kCloudflare, 5, 0) << "internet-loss/warn"
+        << "公网丢包率偏高（20%）"
+        << "fix-internet-loss fallback" << wifi;
     // "-t 4" can end a run before all five requests went out, so other fractions occur.
     QTest::newRow("fractions are dropped, never rounded up")
-        << 0 << pingOutput(kAli, 3, 1) << 2 << pingOutput(kCloudflare, 5, 0)
-        << "internet-loss/warn" << "（66%）" << "fix-internet-loss fallback" << wifi;
+        << 0 << pingOutput(kAli, 3, 1) << 2 << pingOutput(kCloudflare, 5, 0) << "internet-loss/warn"
+        << "（66%）"
+        << "fix-internet-loss fallback" << wifi;
     QTest::newRow("fractions in the ok detail are dropped too")
         << 0 << pingOutput(kAli, 4, 4) << 0 << pingOutput(kCloudflare, 3, 2) << "internet-ok/ok"
-        << "223.5.5.5 丢包 0%，1.1.1.1 丢包 33%" << "-" << QStringList{};
+        << "223.5.5.5 丢包 0%，1.1.1.1 丢包 33%"
+        << "-" << QStringList{};
     QTest::newRow("exit 0 without a summary counts as total loss")
-        << 0 << "PING 223.5.5.5 (223.5.5.5): 56 data bytes\n" << 0
-        << pingOutput(kCloudflare, 5, 5) << "internet-ok/ok" << "223.5.5.5 丢包 100%" << "-"
-        << QStringList{};
+        << 0 << "PING 223.5.5.5 (223.5.5.5): 56 data bytes\n"
+        << 0 << pingOutput(kCloudflare, 5, 5) << "internet-ok/ok"
+        << "223.5.5.5 丢包 100%"
+        << "-" << QStringList{};
     QTest::newRow("neither answers: renew, then restart wi-fi")
         << 2 << pingOutput(kAli, 5, 0) << 2 << pingOutput(kCloudflare, 5, 0)
-        << "internet-down/error" << "" << "fix-internet admin" << renew + wifi;
+        << "internet-down/error"
+        << ""
+        << "fix-internet admin" << renew + wifi;
     QTest::newRow("both failing decides down whatever the summaries say")
-        << 68 << "ping: sendto: No route to host\n" << 2
-        << "5 packets transmitted, 4 packets received, 20.0% packet loss\n"
-        << "internet-down/error" << "" << "fix-internet admin" << renew + wifi;
+        << 68 << "ping: sendto: No route to host\n"
+        << 2 << "5 packets transmitted, 4 packets received, 20.0% packet loss\n"
+        << "internet-down/error"
+        << ""
+        << "fix-internet admin" << renew + wifi;
 }
 
 void TestCheckInternet::decision()

@@ -4,7 +4,6 @@
 
 #include <QTest>
 
-
 namespace {
 
 QString mtuQuery(const QString &iface)
@@ -93,21 +92,26 @@ void TestCheckSystem::mtu_data()
     QTest::addColumn<QString>("shown");
 
     QTest::newRow("reduced MTU, whatever the pings")
-        << "1400\n" << 2 << QStringList{} << -1 << "mtu-tuned/info"
+        << "1400\n"
+        << 2 << QStringList{} << -1 << "mtu-tuned/info"
         << "MTU 已设为 1400（适配当前线路）\n当前接口 MTU 为 1400，";
     QTest::newRow("1420 still counts as reduced")
-        << "1420" << 0 << QStringList{} << -1 << "mtu-tuned/info" << "MTU 已设为 1420";
-    QTest::newRow("silent ifconfig means 1500")
-        << "" << 0 << QStringList{} << -1 << "mtu-ok/ok" << "";
+        << "1420" << 0 << QStringList{} << -1 << "mtu-tuned/info"
+        << "MTU 已设为 1420";
+    QTest::newRow("silent ifconfig means 1500") << "" << 0 << QStringList{} << -1 << "mtu-ok/ok"
+                                                << "";
     QTest::newRow("first endpoint proves the path")
         << "1421" << 2 << QStringList{"400001"} << 0 << "mtu-filtered/info"
         << "实测 400KB 数据下载正常（400 KB）";
     QTest::newRow("second endpoint after a silent first")
-        << "1500" << 2 << QStringList{"", "350999"} << 2 << "mtu-filtered/info" << "（350 KB）";
+        << "1500" << 2 << QStringList{"", "350999"} << 2 << "mtu-filtered/info"
+        << "（350 KB）";
     QTest::newRow("299999 bytes prove nothing")
-        << "1500" << 2 << QStringList{"299999", "garbage"} << 0 << "mtu-issue/warn" << "";
+        << "1500" << 2 << QStringList{"299999", "garbage"} << 0 << "mtu-issue/warn"
+        << "";
     QTest::newRow("everything blocked")
-        << "1500" << 2 << QStringList{"0", ""} << 2 << "mtu-broken/warn" << "";
+        << "1500" << 2 << QStringList{"0", ""} << 2 << "mtu-broken/warn"
+        << "";
 }
 
 void TestCheckSystem::mtu()
@@ -171,10 +175,14 @@ void TestCheckSystem::ipv6_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("finding"); // empty: no IPv6 finding and no probe
 
-    QTest::newRow("404 still proves the way out") << true << "404" << "ipv6-ok/ok";
-    QTest::newRow("no answer") << true << "000" << "ipv6-unreachable/info";
-    QTest::newRow("silent curl") << true << "" << "ipv6-unreachable/info";
-    QTest::newRow("no global IPv6 address") << false << "" << "";
+    QTest::newRow("404 still proves the way out") << true << "404"
+                                                  << "ipv6-ok/ok";
+    QTest::newRow("no answer") << true << "000"
+                               << "ipv6-unreachable/info";
+    QTest::newRow("silent curl") << true << ""
+                                 << "ipv6-unreachable/info";
+    QTest::newRow("no global IPv6 address") << false << ""
+                                            << "";
 }
 
 void TestCheckSystem::ipv6()
@@ -213,21 +221,38 @@ void TestCheckSystem::wifiSignal_data()
     // What the awk filter keeps of system_profiler: the current network's lines only.
     const QString weak = QStringLiteral("              PHY Mode: 802.11ac\n"
                                         "              Signal / Noise: -73 dBm / -92 dBm\n");
-    QTest::newRow("-72 dBm is good") << "Wi-Fi" << "en0" << "en0"
-                                     << "Signal / Noise: -72 dBm / -94 dBm" << "wifi-ok/ok"
+    QTest::newRow("-72 dBm is good") << "Wi-Fi"
+                                     << "en0"
+                                     << "en0"
+                                     << "Signal / Noise: -72 dBm / -94 dBm"
+                                     << "wifi-ok/ok"
                                      << "信号强度 -72 dBm";
     QTest::newRow("-73 dBm is weak, report trimmed below")
-        << "Wi-Fi" << "en0" << "en0" << weak << "wifi-weak/warn"
+        << "Wi-Fi"
+        << "en0"
+        << "en0" << weak << "wifi-weak/warn"
         << "Wi-Fi 信号偏弱（-73 dBm）\n信号强度 -73 dBm（低于 -72 dBm 属于弱信号），容易出现丢包、"
            "掉线。\nPHY Mode: 802.11ac\n              Signal / Noise: -73 dBm / -92 dBm";
-    QTest::newRow("Wi-Fi device under another service name")
-        << "Home" << "en0" << "en0" << "Signal / Noise: -40 dBm / -94 dBm" << "wifi-ok/ok"
-        << "信号强度 -40 dBm";
-    QTest::newRow("no signal line") << "Wi-Fi" << "en0" << "en0" << "PHY Mode: 802.11ax" << ""
+    QTest::newRow("Wi-Fi device under another service name") << "Home"
+                                                             << "en0"
+                                                             << "en0"
+                                                             << "Signal / Noise: -40 dBm / -94 dBm"
+                                                             << "wifi-ok/ok"
+                                                             << "信号强度 -40 dBm";
+    QTest::newRow("no signal line") << "Wi-Fi"
+                                    << "en0"
+                                    << "en0"
+                                    << "PHY Mode: 802.11ax"
+                                    << ""
                                     << "";
-    QTest::newRow("wired primary, Wi-Fi elsewhere") << kEthernet << "en7" << "en0" << QString()
-                                                    << "" << "";
-    QTest::newRow("no interface and no Wi-Fi port: looked at") << "" << "" << "" << "" << ""
+    QTest::newRow("wired primary, Wi-Fi elsewhere") << kEthernet << "en7"
+                                                    << "en0" << QString() << ""
+                                                    << "";
+    QTest::newRow("no interface and no Wi-Fi port: looked at") << ""
+                                                               << ""
+                                                               << ""
+                                                               << ""
+                                                               << ""
                                                                << "";
 }
 
@@ -271,24 +296,35 @@ void TestCheckSystem::optionalSections_data()
         QStringLiteral("* (Disconnected)   6B3C2A10 PPP --> L2TP  \"Office VPN\"  [PPP/L2TP]");
     const QStringList none;
     QTest::newRow("tunnel interfaces only")
-        << QStringList{"utun3", "utun4"} << none << kEthernet << "" << "" << "vpn-leftover/info"
+        << QStringList{"utun3", "utun4"} << none << kEthernet << ""
+        << ""
+        << "vpn-leftover/info"
         << "\n存在虚拟接口：utun3, utun4\n\n提示";
-    QTest::newRow("VPN services only")
-        << none << QStringList{office, "second"} << kEthernet << "" << "" << "vpn-leftover/info"
-        << "\nVPN 配置：\n" + office + "\nsecond\n\n";
+    QTest::newRow("VPN services only") << none << QStringList{office, "second"} << kEthernet << ""
+                                       << ""
+                                       << "vpn-leftover/info"
+                                       << "\nVPN 配置：\n" + office + "\nsecond\n\n";
     QTest::newRow("tunnels and VPN services")
-        << QStringList{"utun3"} << QStringList{office} << kEthernet << "" << ""
-        << "vpn-leftover/info" << "存在虚拟接口：utun3\nVPN 配置：\n" + office;
+        << QStringList{"utun3"} << QStringList{office} << kEthernet << ""
+        << ""
+        << "vpn-leftover/info"
+        << "存在虚拟接口：utun3\nVPN 配置：\n" + office;
     QTest::newRow("wired port ahead of the Wi-Fi in use")
-        << none << none << "Wi-Fi" << kServiceListing << "" << "service-order/info"
+        << none << none << "Wi-Fi" << kServiceListing << ""
+        << "service-order/info"
         << "当前使用「Wi-Fi」，但服务顺序里排在最前的是「USB 10/100/1000 LAN」。";
     QTest::newRow("current service first") << none << none << kEthernet << kServiceListing << ""
-                                           << "" << "";
+                                           << ""
+                                           << "";
     QTest::newRow("current service not listed")
-        << none << none << "iPhone USB" << kServiceListing << "" << "" << "";
+        << none << none << "iPhone USB" << kServiceListing << ""
+        << ""
+        << "";
     QTest::newRow("firewall reported whatever its state")
-        << none << none << kEthernet << "" << "Firewall is disabled. (State = 0)\n"
-        << "firewall/info" << "\nFirewall is disabled. (State = 0)\n\n提示";
+        << none << none << kEthernet << ""
+        << "Firewall is disabled. (State = 0)\n"
+        << "firewall/info"
+        << "\nFirewall is disabled. (State = 0)\n\n提示";
 }
 
 void TestCheckSystem::optionalSections()

@@ -283,10 +283,13 @@ void TestNetVerify::webAccess_data()
     QTest::addColumn<QString>("summary");
 
     QTest::newRow("direct path works")
-        << "200 0.5327" << "web-access/ok"
+        << "200 0.5327"
+        << "web-access/ok"
         << "已通过 www.bing.com 搜索访问测试（HTTP 200 · 532 ms · 直连）\n";
-    QTest::newRow("no network") << "000 12.002" << "web-access-fail/warn"
-                                << "两种通路都失败（直连 → HTTP 000 ❌）。请检查网络连接或代理设置。";
+    QTest::newRow("no network")
+        << "000 12.002"
+        << "web-access-fail/warn"
+        << "两种通路都失败（直连 → HTTP 000 ❌）。请检查网络连接或代理设置。";
 }
 
 void TestNetVerify::webAccess()
