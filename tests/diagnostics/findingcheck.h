@@ -4,26 +4,54 @@
 
 #include <QTest>
 
-// Compares every field of a finding's repair; call through VERIFY_FIX so a mismatch stops the
-// calling test at once.
-inline void compareFix(const Finding &finding, const QString &id, const QString &title,
-                       const QStringList &commands, bool needsAdmin, bool fallbackAdmin,
-                       const QString &successHint)
+// The decision tables compare what a check decided, not the constant texts around it:
+// each finding as "id/severity", its repair as "fix-id admin|fallback" and the texts that
+// are assembled from values (looked for in title and detail).
+
+inline QString severityName(Severity severity)
 {
-    QVERIFY2(finding.fix.has_value(), qPrintable(finding.id + QStringLiteral(" has no repair")));
-    const FixAction &fix = *finding.fix;
-    QCOMPARE(fix.id, id);
-    QCOMPARE(fix.title, title);
-    QCOMPARE(fix.commands, commands);
-    QCOMPARE(fix.needsAdmin, needsAdmin);
-    QCOMPARE(fix.fallbackAdmin, fallbackAdmin);
-    QCOMPARE(fix.successHint, successHint);
-    QCOMPARE(fix.verifyHint, QStringLiteral("修复后请点击「重新扫描」确认结果。"));
+    switch (severity) {
+    case Severity::ok:
+        return QStringLiteral("ok");
+    case Severity::info:
+        return QStringLiteral("info");
+    case Severity::warn:
+        return QStringLiteral("warn");
+    case Severity::error:
+        return QStringLiteral("error");
+    }
+    return {};
 }
 
-#define VERIFY_FIX(...)                                                                            \
-    do {                                                                                           \
-        compareFix(__VA_ARGS__);                                                                   \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
+inline QStringList outline(const QList<Finding> &findings)
+{
+    QStringList list;
+    for (const Finding &f : findings)
+        list << f.id + QLatin1Char('/') + severityName(f.severity);
+    return list;
+}
+
+// "-" when there is no repair; "fix-x" when it runs plainly.
+inline QString fixShape(const Finding &f)
+{
+    if (!f.fix)
+        return QStringLiteral("-");
+    if (f.fix->needsAdmin)
+        return f.fix->id + QStringLiteral(" admin");
+    return f.fix->id + (f.fix->fallbackAdmin ? QStringLiteral(" fallback") : QString());
+}
+
+inline QString shownText(const Finding &f)
+{
+    return f.title + QLatin1Char('\n') + f.detail;
+}
+
+// The text (when not empty) appears in the finding's title or detail.
+#define VERIFY_SHOWN(finding, text)                                                                \
+    QVERIFY2(QString(text).isEmpty() || shownText(finding).contains(text),                         \
+             qPrintable(shownText(finding) + QStringLiteral("\n lacks: ") + (text)))
+
+inline QStringList fixCommands(const Finding &f)
+{
+    return f.fix ? f.fix->commands : QStringList{};
+}

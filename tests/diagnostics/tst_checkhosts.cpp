@@ -1,4 +1,5 @@
 #include "diagnostics/diagnosticsrun.h"
+#include "tests/diagnostics/findingcheck.h"
 #include "tests/support/scriptedrunner.h"
 
 #include <QDir>
@@ -79,7 +80,6 @@ private slots:
     void cleanupTestCase();
     void hostsEntries_data();
     void hostsEntries();
-    void hostsRepair();
     void shellProxyVariables_data();
     void shellProxyVariables();
 
@@ -108,49 +108,42 @@ void TestCheckHosts::cleanupTestCase()
 void TestCheckHosts::hostsEntries_data()
 {
     QTest::addColumn<QString>("hosts"); // what the filtering grep prints
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<Severity>("severity");
+    QTest::addColumn<QString>("finding");
     QTest::addColumn<QStringList>("listed");
 
     QTest::newRow("black hole for a platform domain")
         << "0.0.0.0 www.apple.com"
-        << "hosts-hijack" << Severity::warn << QStringList{"0.0.0.0 www.apple.com"};
+        << "hosts-hijack/warn" << QStringList{"0.0.0.0 www.apple.com"};
     QTest::newRow("AI API host pinned to a public address")
         << "104.18.32.7\tapi.anthropic.com"
-        << "hosts-hijack" << Severity::warn << QStringList{"104.18.32.7\tapi.anthropic.com"};
+        << "hosts-hijack/warn" << QStringList{"104.18.32.7\tapi.anthropic.com"};
     QTest::newRow("search engine on loopback is only custom")
         << "127.0.0.1 www.bing.com"
-        << "hosts-custom" << Severity::info << QStringList{"127.0.0.1 www.bing.com"};
+        << "hosts-custom/info" << QStringList{"127.0.0.1 www.bing.com"};
     QTest::newRow("second column on loopback")
         << "10.0.0.1 127.0.0.2 www.google.com"
-        << "hosts-hijack" << Severity::warn << QStringList{"10.0.0.1 127.0.0.2 www.google.com"};
-    QTest::newRow("Claude web app alone is not watched")
-        << "1.2.3.4 claude.ai"
-        << "hosts-ok" << Severity::ok << QStringList{};
+        << "hosts-hijack/warn" << QStringList{"10.0.0.1 127.0.0.2 www.google.com"};
+    QTest::newRow("Claude web app alone is not watched") << "1.2.3.4 claude.ai"
+                                                         << "hosts-ok/ok" << QStringList{};
     QTest::newRow("Claude web app on a watched line")
         << "1.2.3.4 www.google.com claude.ai"
-        << "hosts-hijack" << Severity::warn << QStringList{"1.2.3.4 www.google.com claude.ai"};
+        << "hosts-hijack/warn" << QStringList{"1.2.3.4 www.google.com claude.ai"};
     QTest::newRow("indented comment is judged after trimming")
         << "   # 0.0.0.0 www.google.com  "
-        << "hosts-hijack" << Severity::warn << QStringList{"# 0.0.0.0 www.google.com"};
+        << "hosts-hijack/warn" << QStringList{"# 0.0.0.0 www.google.com"};
     QTest::newRow("hijack lists only the suspicious lines")
         << "127.0.0.1 www.bing.com\n0.0.0.0 api.openai.com\n192.168.1.5 nas.lan\n"
-        << "hosts-hijack" << Severity::warn << QStringList{"0.0.0.0 api.openai.com"};
+        << "hosts-hijack/warn" << QStringList{"0.0.0.0 api.openai.com"};
     QTest::newRow("custom lines in file order")
         << "127.0.0.1 www.bing.com\n\n10.0.0.5 mail.qq.com\n"
-        << "hosts-custom" << Severity::info
-        << QStringList{"127.0.0.1 www.bing.com", "10.0.0.5 mail.qq.com"};
+        << "hosts-custom/info" << QStringList{"127.0.0.1 www.bing.com", "10.0.0.5 mail.qq.com"};
     QTest::newRow("unrelated lines only") << "192.168.1.5 nas.lan"
-                                          << "hosts-ok" << Severity::ok << QStringList{};
-    QTest::newRow("empty or missing file") << ""
-                                           << "hosts-ok" << Severity::ok << QStringList{};
+                                          << "hosts-ok/ok" << QStringList{};
 }
 
 void TestCheckHosts::hostsEntries()
 {
     QFETCH(QString, hosts);
-    QFETCH(QString, id);
-    QFETCH(Severity, severity);
     QFETCH(QStringList, listed);
 
     auto runner = scriptedMachine(hosts, {});
@@ -158,54 +151,20 @@ void TestCheckHosts::hostsEntries()
     const QList<Finding> findings = runCheck();
     VERIFY_ALL_SCRIPTED(*runner);
     QCOMPARE(runner->commands().first(), kHostsGrep);
-    QCOMPARE(runner->calls().first().timeout, 25.0);
 
     QCOMPARE(findings.size(), 2);
-    QCOMPARE(findings.at(1).id, QStringLiteral("shell-proxy-ok"));
-    const Finding &finding = findings.first();
-    QCOMPARE(finding.id, id);
-    QCOMPARE(finding.severity, severity);
-    QCOMPARE(finding.category, CheckCategory::system);
-    QVERIFY(finding.manualSteps.isEmpty());
-    const QString lines = listed.join(QLatin1Char('\n'));
-    if (id == QLatin1String("hosts-hijack")) {
-        QCOMPARE(finding.title, QStringLiteral("/etc/hosts 存在劫持 AI 域名或黑洞地址的条目"));
-        QCOMPARE(finding.detail,
-                 QStringLiteral(
-                     "以下域名被本地 hosts 指向无效/固定地址，会导致网站或 AI 服务打不开：\n") +
-                     lines);
-        QVERIFY(finding.hasFix());
-    } else if (id == QLatin1String("hosts-custom")) {
-        QCOMPARE(finding.title, QStringLiteral("/etc/hosts 有自定义条目（通常无害）"));
-        QCOMPARE(finding.detail,
-                 QStringLiteral("未发现劫持 AI 域名或黑洞地址的条目。以下自定义映射供参考：\n") +
-                     lines + QStringLiteral("\n\n提示：若某个网站打不开，可尝试注释对应条目。"));
-        QVERIFY(!finding.fixHint);
-        QVERIFY(!finding.hasFix());
-    } else {
-        QCOMPARE(finding.title, QStringLiteral("/etc/hosts 正常"));
-        QCOMPARE(finding.detail, QStringLiteral("没有发现针对常见域名或 AI 域名的劫持条目"));
-        QVERIFY(!finding.fixHint);
-        QVERIFY(!finding.hasFix());
+    QTEST(outline(findings).first(), "finding");
+    const Finding &f = findings.first();
+    QCOMPARE(f.category, CheckCategory::system);
+    VERIFY_SHOWN(f, (listed.isEmpty() ? QString() : QStringLiteral("：\n") + listed.join('\n')));
+    if (f.id != QLatin1String("hosts-hijack")) {
+        QVERIFY(!f.hasFix());
+        return;
     }
-}
-
-void TestCheckHosts::hostsRepair()
-{
-    auto runner = scriptedMachine(QStringLiteral("0.0.0.0 www.apple.com"), {});
-    ScopedRunner scope(runner);
-    const Finding finding = runCheck().first();
-    VERIFY_ALL_SCRIPTED(*runner);
-
-    QCOMPARE(finding.fixHint, QStringLiteral("先备份 /etc/hosts，再自动注释掉可疑行（原文件保存为 "
-                                             "/etc/hosts.brevik.bak）。"));
-    QVERIFY(finding.hasFix());
-    const FixAction &fix = *finding.fix;
-    QCOMPARE(fix.id, QStringLiteral("fix-hosts"));
-    QCOMPARE(fix.title, QStringLiteral("注释可疑条目（自动备份）"));
     // Every active line naming a watched domain is commented out, custom ones included.
+    QCOMPARE(fixShape(f), QStringLiteral("fix-hosts admin"));
     QCOMPARE(
-        fix.commands,
+        fixCommands(f),
         (QStringList{
             "cp /etc/hosts /etc/hosts.brevik.bak",
             "sed -i '' -E 's/^[[:space:]]*[^#].*(apple[.]com|icloud[.]com|google[.]com|bing[.]com|"
@@ -214,11 +173,6 @@ void TestCheckHosts::hostsRepair()
             "dscacheutil -flushcache",
             "killall -HUP mDNSResponder",
         }));
-    QVERIFY(fix.needsAdmin);
-    QVERIFY(!fix.fallbackAdmin);
-    QCOMPARE(fix.successHint,
-             QStringLiteral("已注释可疑条目并刷新 DNS 缓存（备份：/etc/hosts.brevik.bak）"));
-    QCOMPARE(fix.verifyHint, kDefaultVerifyHint);
 }
 
 void TestCheckHosts::shellProxyVariables_data()
@@ -302,39 +256,20 @@ void TestCheckHosts::shellProxyVariables()
                           proxyLinesGrep("~/.bash_profile"), proxyLinesGrep("~/.bashrc"),
                           proxyLinesGrep("~/.config/fish/config.fish")}));
 
-    QCOMPARE(findings.size(), 2);
-    QCOMPARE(findings.first().id, QStringLiteral("hosts-ok"));
-    const Finding &finding = findings.at(1);
+    QCOMPARE(outline(findings).first(), QStringLiteral("hosts-ok/ok"));
+    const Finding &f = findings.at(1);
     if (detail.isNull()) {
-        QCOMPARE(finding.id, QStringLiteral("shell-proxy-ok"));
-        QCOMPARE(finding.title, QStringLiteral("终端代理环境变量正常"));
-        QCOMPARE(finding.severity, Severity::ok);
-        QCOMPARE(finding.category, CheckCategory::system);
-        QCOMPARE(finding.detail, QStringLiteral("未发现指向失效端口的代理环境变量"));
-        QVERIFY(!finding.fixHint);
-        QVERIFY(!finding.hasFix());
+        QCOMPARE(outline(findings).at(1), QStringLiteral("shell-proxy-ok/ok"));
+        QVERIFY(!f.hasFix());
         return;
     }
-    QCOMPARE(finding.id, QStringLiteral("shell-proxy-stale"));
-    QCOMPARE(finding.title, QStringLiteral("Shell 配置里的代理环境变量可能已失效"));
-    QCOMPARE(finding.severity, Severity::warn);
-    QCOMPARE(finding.category, CheckCategory::proxy);
-    QCOMPARE(finding.detail, detail);
-    QCOMPARE(finding.fixHint,
-             QStringLiteral("自动注释这些行并备份原文件（.brevik.bak）。若你需要长期使用"
-                            "代理，可改为手动在需要时 export。"));
-    QVERIFY(finding.manualSteps.isEmpty());
-    if (commands.isEmpty()) {
-        QVERIFY(!finding.hasFix());
-        return;
-    }
-    QVERIFY(finding.hasFix());
-    QCOMPARE(finding.fix->id, QStringLiteral("fix-shell-proxy"));
-    QCOMPARE(finding.fix->title, QStringLiteral("注释失效的代理变量（自动备份）"));
-    QCOMPARE(finding.fix->commands, commands);
-    QVERIFY(!finding.fix->needsAdmin);
-    QVERIFY(!finding.fix->fallbackAdmin);
-    QCOMPARE(finding.fix->successHint, QStringLiteral("已注释失效的代理环境变量（原文件已备份）"));
+    // Filed under proxy: the cause is a dead proxy port.
+    QCOMPARE(outline(findings).at(1), QStringLiteral("shell-proxy-stale/warn"));
+    QCOMPARE(f.category, CheckCategory::proxy);
+    QCOMPARE(f.detail, detail);
+    QCOMPARE(fixShape(f),
+             commands.isEmpty() ? QStringLiteral("-") : QStringLiteral("fix-shell-proxy"));
+    QCOMPARE(fixCommands(f), commands);
 }
 
 QTEST_GUILESS_MAIN(TestCheckHosts)

@@ -61,14 +61,9 @@ void TestShell::outputAndCode_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("output");
-    QTest::newRow("stdout, exit 0") << "echo hello" << 0 << "hello\n";
     QTest::newRow("exit code passed through") << "exit 7" << 7 << "";
-    QTest::newRow("stderr only, non-zero")
-        << "ls /no/such/path/brevik" << 2
-        << "ls: cannot access '/no/such/path/brevik': No such file or directory\n";
-    QTest::newRow("streams merged in write order")
-        << "echo a; echo b >&2; echo c" << 0 << "a\nb\nc\n";
-    QTest::newRow("untrimmed") << "printf '  x  \\n\\n'" << 0 << "  x  \n\n";
+    QTest::newRow("streams merged in write order, untrimmed")
+        << "echo a; echo b >&2; printf '  c  \\n\\n'" << 0 << "a\nb\n  c  \n\n";
     QTest::newRow("utf-8 decoded") << "printf '系统代理'" << 0 << "系统代理";
 }
 
@@ -124,8 +119,6 @@ void TestShell::deadlineEndsCommand_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("output");
-    QTest::newRow("sleeping child") << "sleep 30"
-                                    << "";
     QTest::newRow("output before the deadline is kept") << "echo partial; sleep 30"
                                                         << "partial\n";
     QTest::newRow("background grandchild holds the pipe") << "sleep 30 & echo $!; wait"
@@ -184,8 +177,6 @@ void TestShell::shellQuoteMakesOneWord_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("quoted");
-    QTest::newRow("plain") << "Wi-Fi"
-                           << "'Wi-Fi'";
     QTest::newRow("empty") << ""
                            << "''";
     QTest::newRow("single quote") << "it's"
@@ -208,10 +199,7 @@ void TestShell::shellQuoteMakesOneWord()
 void TestShell::shellWordKeepsSafeValues_data()
 {
     QTest::addColumn<QString>("value");
-    QTest::newRow("interface") << "en0";
-    QTest::newRow("ipv4") << "192.168.1.1";
     QTest::newRow("scoped ipv6") << "fe80::1%en0";
-    QTest::newRow("port") << "7890";
     QTest::newRow("host name") << "proxy-1.corp_lan.example";
     QTest::newRow("empty") << "";
 }
@@ -229,10 +217,7 @@ void TestShell::hostileValuesNeverRun_data()
     QTest::newRow("command substitution") << "$(touch MARK)";
     QTest::newRow("backticks") << "`touch MARK`";
     QTest::newRow("quote breaks out") << "a' ; touch MARK ; echo '";
-    QTest::newRow("pipe") << "en0 | touch MARK";
     QTest::newRow("newline") << "en0\ntouch MARK";
-    QTest::newRow("and") << "7890&&touch MARK";
-    QTest::newRow("redirect") << "x>MARK";
 }
 
 void TestShell::hostileValuesNeverRun()

@@ -44,7 +44,6 @@ private slots:
     void initTestCase();
     void sharedInstanceUsesHome();
     void firstEntryCreatesFolderAndFile();
-    void entriesAppendInOrder();
     void cutBackPastSizeLimit_data();
     void cutBackPastSizeLimit();
     void tail_data();
@@ -77,31 +76,16 @@ void TestGuardianLog::firstEntryCreatesFolderAndFile()
     ProxyGuardian guardian(home.path());
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     guardian.appendLog(QStringLiteral("[后台守护] 已卸载"));
+    guardian.appendLog(QStringLiteral("second"));
 
     const QString text = readAll(home.path() + "/Library/Logs/Brevik/guard.log");
-    static const QRegularExpression entry(
-        QStringLiteral("^(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d)  \\[后台守护\\] 已卸载\\n$"));
+    static const QRegularExpression entry(QStringLiteral(
+        "^(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d)  \\[后台守护\\] 已卸载\\n.{19}  second\\n$"));
     const QRegularExpressionMatch match = entry.match(text);
     QVERIFY2(match.hasMatch(), qPrintable(text));
     const QDateTime stamp =
         QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    QVERIFY(stamp >= before.addSecs(-1));
-    QVERIFY(stamp <= QDateTime::currentDateTime());
-}
-
-void TestGuardianLog::entriesAppendInOrder()
-{
-    QTemporaryDir home;
-    ProxyGuardian guardian(home.path());
-    writeFile(guardian.logPath(), "2026-01-01 00:00:00  old entry\n");
-    guardian.appendLog(QStringLiteral("second"));
-    guardian.appendLog(QStringLiteral("third"));
-
-    const QStringList lines = guardian.logTail(10);
-    QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines.at(0), QStringLiteral("2026-01-01 00:00:00  old entry"));
-    QVERIFY(lines.at(1).endsWith(QStringLiteral("  second")));
-    QVERIFY(lines.at(2).endsWith(QStringLiteral("  third")));
+    QVERIFY(stamp >= before.addSecs(-1) && stamp <= QDateTime::currentDateTime());
 }
 
 void TestGuardianLog::cutBackPastSizeLimit_data()
@@ -153,11 +137,8 @@ void TestGuardianLog::tail_data()
     QTest::newRow("default takes the last eight")
         << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n") << -1
         << QStringList{"3", "4", "5", "6", "7", "8", "9", "10"};
-    QTest::newRow("fewer lines than asked") << QByteArray("a\nb\n") << 5 << QStringList{"a", "b"};
     QTest::newRow("blank lines skipped, no final newline")
         << QByteArray("a\n\n\nb\n\nc") << 2 << QStringList{"b", "c"};
-    QTest::newRow("utf-8 text") << QByteArray("x\n✅ 已自动修复\n") << 1
-                                << QStringList{QStringLiteral("✅ 已自动修复")};
     QTest::newRow("zero lines") << QByteArray("a\nb\n") << 0 << QStringList{};
 }
 
