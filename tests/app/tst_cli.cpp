@@ -45,6 +45,7 @@ private slots:
     void switchPrecedence_data();
     void switchPrecedence();
     void agentInstallUninstallRoundTrip();
+    void agentInstallFailureExits1();
     void fixRestoresTheMachine();
     void fixWithoutMatchingFindingExits2();
     void scanJsonHasTheDocumentedShape();
@@ -199,6 +200,23 @@ void TestCli::agentInstallUninstallRoundTrip()
                  .output.contains(QStringLiteral("com.ostrand.brevik.guard")));
 }
 
+void TestCli::agentInstallFailureExits1()
+{
+    const auto sim = mac(QStringLiteral("healthy"), true);
+    QVERIFY(sim);
+    // A file where the agents folder belongs: the property list cannot be written.
+    const QString agents = sim->home() + QStringLiteral("/Library/LaunchAgents");
+    QDir(agents).removeRecursively();
+    QVERIFY(QDir().mkpath(sim->home() + QStringLiteral("/Library")));
+    QFile blocker(agents);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    const Run run = brevik(QStringLiteral("healthy"), {QStringLiteral("--install-agent")});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.out.startsWith(QStringLiteral("写入守护配置失败：")), qPrintable(run.out));
+}
+
 void TestCli::fixRestoresTheMachine()
 {
     const auto sim = mac(QStringLiteral("residual-proxy"), true);
@@ -284,7 +302,8 @@ void TestCli::scanTextListsFindingsAndVerdict()
     QCOMPARE(run.code, 0);
     QVERIFY(
         run.out.contains(QStringLiteral("[故障] 致命：系统代理指向已关闭的代理软件（整机断网）")));
-    QVERIFY(run.out.contains(QStringLiteral("修复：一键关闭系统代理（立即恢复上网） · brevik --fix fix-proxy-off-all")));
+    QVERIFY(run.out.contains(
+        QStringLiteral("修复：一键关闭系统代理（立即恢复上网） · brevik --fix fix-proxy-off-all")));
     QVERIFY(run.out.contains(QStringLiteral("上网实测：")));
 }
 
