@@ -1,7 +1,9 @@
-// The stand-ins' output goes through the project's own parsers: what a check would read on a
-// real Mac, it reads on the simulated one.
+// What the whole-scan tests cannot see of the stand-ins: a setter's change read by the next
+// query, curl's time limit, the password prompt, launchctl and BSD date; and, for the tools
+// whose output format the parsers depend on most, that the project's own parser reads it.
 
 #include "diagnostics/endpoints.h"
+#include "diagnostics/netverify.h"
 #include "exec/probes.h"
 #include "exec/runner.h"
 #include "exec/shell.h"
@@ -38,24 +40,15 @@ class TestStandins : public QObject {
 
 private slots:
     void initTestCase();
-    void servicesAndProxyState();
+    void proxySettingsThroughParsers();
     void setterIsSeenByTheNextQuery();
-    void unknownServiceIsAnError();
-    void pingSummaries_data();
-    void pingSummaries();
-    void httpProbes_data();
-    void httpProbes();
+    void pingThroughParsers_data();
+    void pingThroughParsers();
     void slowUrlIsCutAtCurlsLimit();
-    void curlForms_data();
-    void curlForms();
-    void snapshotPipelines_data();
-    void snapshotPipelines();
-    void clockDifferenceFromTheDateHeader_data();
-    void clockDifferenceFromTheDateHeader();
+    void bsdDateReadsTheDateHeader();
     void adminPrompt_data();
     void adminPrompt();
     void launchAgentLoadAndUnload();
-    void killallChangesOnlyTheScenario();
 
 private:
     QTemporaryDir m_root;
@@ -67,7 +60,7 @@ void TestStandins::initTestCase()
     qputenv("BREVIK_SIM_ROOT", QFile::encodeName(m_root.path()));
 }
 
-void TestStandins::servicesAndProxyState()
+void TestStandins::proxySettingsThroughParsers()
 {
     const auto mac = openFast("healthy");
     QVERIFY(mac);
@@ -77,9 +70,7 @@ void TestStandins::servicesAndProxyState()
     const ProxyState wifi = NetConfig::proxyState("Wi-Fi");
     QVERIFY(wifi.enabled);
     QCOMPARE(wifi.kinds, (QStringList{"HTTP", "HTTPS", "SOCKS"}));
-    QCOMPARE(wifi.host, QString("127.0.0.1"));
-    QCOMPARE(wifi.port, QString("7890"));
-    QVERIFY(!NetConfig::defaultBypassNeeded(wifi.bypass));
+    QCOMPARE(wifi.host + ":" + wifi.port, QString("127.0.0.1:7890"));
 
     // A never-configured service: "Server: " empty, "Port: 0", and the no-list sentence.
     const ProxyState bridge = NetConfig::proxyState("Thunderbolt Bridge");
@@ -87,6 +78,10 @@ void TestStandins::servicesAndProxyState()
     QCOMPARE(bridge.port, QString("0"));
     QCOMPARE(bridge.bypass,
              QStringList{"There aren't any bypass domains set on Thunderbolt Bridge."});
+
+    const NetVerify::SystemProxy system = NetVerify::systemProxy();
+    QVERIFY(system.enabled);
+    QCOMPARE(system.addr, QString("127.0.0.1:7890"));
 }
 
 void TestStandins::setterIsSeenByTheNextQuery()
@@ -110,74 +105,42 @@ void TestStandins::setterIsSeenByTheNextQuery()
     const ProxyState bridge = NetConfig::proxyState("Thunderbolt Bridge");
     QCOMPARE(bridge.kinds, (QStringList{"HTTP", "HTTPS", "SOCKS"}));
     QCOMPARE(bridge.port, QString("7891"));
-    QCOMPARE(bridge.bypass, (QStringList{"127.0.0.1", "localhost", "*.local", "10.0.0.0/8",
-                                         "172.16.0.0/12", "192.168.0.0/16"}));
+    QVERIFY(!NetConfig::defaultBypassNeeded(bridge.bypass));
 
     QCOMPARE(shell("networksetup -setdnsservers 'Wi-Fi' 223.5.5.5 119.29.29.29").code, 0);
     QCOMPARE(shell("scutil --dns | awk '/nameserver/ {print $3}' | sort -u").output,
              QString("119.29.29.29\n223.5.5.5\n"));
-    QCOMPARE(shell("networksetup -setv6off 'Wi-Fi'").code, 0);
-    QCOMPARE(shell("ifconfig en0 2>/dev/null | awk '/inet6/ {print $2}' | grep -v '^fe80' | "
-                   "grep -E '^[23]' | head -1")
-                 .output,
-             QString());
     QCOMPARE(shell("networksetup -setairportpower en0 off").code, 0);
     QCOMPARE(shell("route -n get default 2>/dev/null").code, 1);
-    QCOMPARE(shell("ipconfig getifaddr en0").code, 1);
+
+    const ShellResult unknown = shell("networksetup -setwebproxystate 'Ethernet 2' off");
+    QVERIFY(unknown.code != 0);
+    QVERIFY(unknown.output.contains("Ethernet 2 is not a recognized network service."));
 }
 
-void TestStandins::unknownServiceIsAnError()
-{
-    const auto mac = openFast("healthy");
-    QVERIFY(mac);
-    ScopedRunner scope(mac->makeRunner());
-    const ShellResult result = shell("networksetup -setwebproxystate 'Ethernet 2' off");
-    QVERIFY(result.code != 0);
-    QVERIFY(result.output.contains("Ethernet 2 is not a recognized network service."));
-    QVERIFY(!NetConfig::proxyState("Ethernet 2").enabled);
-}
-
-void TestStandins::pingSummaries_data()
+void TestStandins::pingThroughParsers_data()
 {
     QTest::addColumn<QString>("scenario");
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("code");
     QTest::addColumn<double>("loss");
     QTest::addColumn<bool>("hasRtt");
-    QTest::addColumn<QString>("mentions");
 
-    QTest::newRow("public resolver answers")
-        << "healthy"
-        << "ping -c 5 -t 4 223.5.5.5" << 0 << 0.0 << true << "5 packets received";
-    QTest::newRow("gateway drops ping")
-        << "gateway-icmp-filtered"
-        << "ping -c 3 -t 4 192.168.1.1" << 2 << 100.0 << false << "Request timeout";
-    QTest::newRow("no route") << "offline"
-                              << "ping -c 2 -t 4 1.1.1.1" << 2 << 100.0 << false
-                              << "No route to host";
-    QTest::newRow("portal drops ping")
-        << "captive-portal"
-        << "ping -c 1 -t 3 223.5.5.5" << 2 << 100.0 << false << "0 packets received";
+    QTest::newRow("answers") << "healthy"
+                             << "ping -c 5 -t 4 223.5.5.5" << 0 << 0.0 << true;
+    QTest::newRow("timeouts") << "gateway-icmp-filtered"
+                              << "ping -c 3 -t 4 192.168.1.1" << 2 << 100.0 << false;
     QTest::newRow("unknown host") << "healthy"
-                                  << "ping -c 1 -t 3 no-such.invalid" << 68 << 100.0 << false
-                                  << "Unknown host";
-    QTest::newRow("1500-byte packet over a 1400 path")
-        << "mtu-issue"
-        << "ping -c 1 -t 4 -D -s 1472 223.5.5.5" << 2 << 100.0 << false
-        << "ping: sendto: Message too long";
-    QTest::newRow("1400-byte packet over a 1400 path")
-        << "mtu-issue"
-        << "ping -c 1 -t 4 -D -s 1372 223.5.5.5" << 0 << 0.0 << true << "1380 bytes from 223.5.5.5";
+                                  << "ping -c 1 -t 3 no-such.invalid" << 68 << 100.0 << false;
 }
 
-void TestStandins::pingSummaries()
+void TestStandins::pingThroughParsers()
 {
     QFETCH(QString, scenario);
     QFETCH(QString, command);
     QFETCH(int, code);
     QFETCH(double, loss);
     QFETCH(bool, hasRtt);
-    QFETCH(QString, mentions);
     const auto mac = openFast(scenario);
     QVERIFY(mac);
     ScopedRunner scope(mac->makeRunner());
@@ -185,53 +148,6 @@ void TestStandins::pingSummaries()
     QCOMPARE(result.code, code);
     QCOMPARE(packetLoss(result.output), loss);
     QCOMPARE(avgRTT(result.output) != QLatin1String("-"), hasRtt);
-    QVERIFY2(result.output.contains(mentions), qPrintable(result.output));
-}
-
-void TestStandins::httpProbes_data()
-{
-    QTest::addColumn<QString>("scenario");
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("proxy");
-    QTest::addColumn<QString>("code");
-
-    QTest::newRow("anonymous API call answers 401")
-        << "healthy" << Endpoints::kAnthropicUrl << QString() << "401";
-    QTest::newRow("through the live proxy")
-        << "healthy" << Endpoints::kOpenAIUrl << "127.0.0.1:7890"
-        << "401";
-    QTest::newRow("blocked directly")
-        << "direct-only" << Endpoints::kAnthropicUrl << QString() << "000";
-    QTest::newRow("dead proxy port")
-        << "residual-proxy" << Endpoints::kDeepSeekUrl << "127.0.0.1:7890"
-        << "000";
-    QTest::newRow("direct beside a dead proxy")
-        << "residual-proxy" << Endpoints::kDeepSeekUrl << QString() << "404";
-    QTest::newRow("poisoned DNS") << "dns-poisoned" << Endpoints::kAnthropicUrl << QString()
-                                  << "000";
-    QTest::newRow("poisoned DNS, proxy resolves remotely")
-        << "dns-poisoned" << Endpoints::kAnthropicUrl << "127.0.0.1:7890"
-        << "401";
-    QTest::newRow("hosts file pin")
-        << "hosts-hijack" << Endpoints::kOpenAIUrl << QString() << "000";
-    QTest::newRow("portal breaks TLS")
-        << "captive-portal" << Endpoints::kHttpsTestUrl << QString() << "000";
-    QTest::newRow("offline") << "offline" << Endpoints::kHttpsTestUrl << QString() << "000";
-}
-
-void TestStandins::httpProbes()
-{
-    QFETCH(QString, scenario);
-    QFETCH(QString, url);
-    QFETCH(QString, proxy);
-    QFETCH(QString, code);
-    const auto mac = openFast(scenario);
-    QVERIFY(mac);
-    ScopedRunner scope(mac->makeRunner());
-    const HttpProbeResult result =
-        httpProbe(url, proxy.isEmpty() ? std::nullopt : std::optional<QString>(proxy), 6);
-    QCOMPARE(result.code, code);
-    QCOMPARE(result.ok, code != QLatin1String("000"));
 }
 
 void TestStandins::slowUrlIsCutAtCurlsLimit()
@@ -251,169 +167,17 @@ void TestStandins::slowUrlIsCutAtCurlsLimit()
         shell(httpProbeCommand(Endpoints::kDeepSeekUrl, std::nullopt, 6), 10);
     QCOMPARE(result.code, 28);
     QVERIFY2(result.output.startsWith("000 6.00"), qPrintable(result.output));
-    const HttpProbeResult probe = httpProbe(Endpoints::kDeepSeekUrl, std::nullopt, 6);
-    QCOMPARE(probe.code, QString("000"));
-    QVERIFY(probe.ms >= 6000);
 }
 
-void TestStandins::curlForms_data()
+void TestStandins::bsdDateReadsTheDateHeader()
 {
-    QTest::addColumn<QString>("scenario");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("pattern"); // a regular expression the output must match
-
-    QTest::newRow("headers with CR LF and a date")
-        << "healthy"
-        << "curl -sI -m 8 https://www.apple.com" << 0
-        << "^HTTP/2 200 \\r\\ndate: \\w{3}, \\d{2} \\w{3} \\d{4} \\d{2}:\\d{2}:\\d{2} GMT\\r\\n";
-    QTest::newRow("headers through the proxy")
-        << "healthy"
-        << "curl -sI -m 8 -x http://127.0.0.1:7890 https://www.apple.com" << 0
-        << "^HTTP/1.1 200 Connection established\\r\\n\\r\\nHTTP/2 200";
-    QTest::newRow("range of a download")
-        << "healthy"
-        << "curl -s -m 15 -o /dev/null -w '%{size_download}' -r 0-400000 "
-           "'https://mirrors.aliyun.com/ubuntu/ls-lR.gz'"
-        << 0 << "^400001$";
-    QTest::newRow("download stalls behind a path-MTU black hole")
-        << "mtu-issue"
-        << "curl -s -m 15 -o /dev/null -w '%{size_download}' -r 0-400000 "
-           "'https://speed.cloudflare.com/__down?bytes=400000'"
-        << 28 << "^\\d{1,4}$";
-    QTest::newRow("IPv6 works") << "healthy"
-                                << "curl -6 -s -m 8 -o /dev/null -w '%{http_code}' "
-                                   "https://ipv6.google.com"
-                                << 0 << "^200$";
-    QTest::newRow("IPv6 broken") << "ipv6-broken"
-                                 << "curl -6 -s -m 8 -o /dev/null -w '%{http_code}' "
-                                    "https://ipv6.google.com"
-                                 << 28 << "^000$";
-    QTest::newRow("IPv6-only host over IPv4")
-        << "healthy"
-        << "curl -s -o /dev/null -w '%{http_code}' https://ipv6.google.com" << 6 << "^000$";
-    QTest::newRow("unknown proxy host")
-        << "healthy"
-        << "curl -s -o /dev/null -w '%{http_code}' -x http://proxy.invalid:8080 "
-           "https://www.apple.com"
-        << 5 << "^000$";
-    QTest::newRow("portal page instead of Success")
-        << "captive-portal"
-        << "curl -s -m 6 -L http://captive.apple.com/hotspot-detect.html | head -5" << 0 << "Login";
-    QTest::newRow("search page followed and timed")
-        << "healthy"
-        << "curl -sL -o /dev/null -m 12 -w '%{http_code} %{time_total}' -A 'Mozilla/5.0 "
-           "(Macintosh)' "
-           "--noproxy '*' 'https://www.bing.com/search?q=internet+connection+test'"
-        << 0 << "^200 0\\.\\d{6}$";
-    QTest::newRow("error shown without -s")
-        << "offline"
-        << "curl -m 3 https://www.apple.com" << 6 << "curl: \\(6\\) Could not resolve host";
-}
-
-void TestStandins::curlForms()
-{
-    QFETCH(QString, scenario);
-    QFETCH(QString, command);
-    QFETCH(int, code);
-    QFETCH(QString, pattern);
-    const auto mac = openFast(scenario);
-    QVERIFY(mac);
-    ScopedRunner scope(mac->makeRunner());
-    const ShellResult result = shell(command);
-    // A pipeline's code is that of its last command.
-    if (!command.contains('|'))
-        QCOMPARE(result.code, code);
-    QVERIFY2(QRegularExpression(pattern).match(result.output).hasMatch(),
-             qPrintable(result.output));
-}
-
-void TestStandins::snapshotPipelines_data()
-{
-    QTest::addColumn<QString>("scenario");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("output");
-
-    const QString ports = "lsof -nP -iTCP -sTCP:LISTEN 2>/dev/null | awk '{print $9}' | grep -E "
-                          "':[0-9]+$' | sed -E 's/.*:([0-9]+)$/\\1/' | sort -u | tr '\\n' ' '";
-    const QString clients =
-        "ps -Ao pid=,comm= 2>/dev/null | grep -i -E "
-        "'clash|mihomo|surge|stash|verge|quantumult|sing-box|v2ray|xray|trojan' "
-        "| grep -v grep 2>/dev/null";
-    const QString tunnels =
-        "ifconfig -l 2>/dev/null | tr ' ' '\\n' | grep -E '^utun|^ipsec|^ppp' | "
-        "head -6";
-    const QString vpns =
-        "scutil --nc list 2>/dev/null | grep -E '\\(Connected\\)|\\(Disconnected\\)' "
-        "| head -5";
-    QTest::newRow("listening ports") << "healthy" << ports << "49152 5000 7000 7890 7891 9090 ";
-    QTest::newRow("proxy core dead") << "proxy-port-dead" << ports << "49152 5000 7000 9090 ";
-    QTest::newRow("proxy clients")
-        << "healthy" << clients
-        << " 1234 /Applications/ClashX.app/Contents/MacOS/ClashX\n"
-           " 1240 "
-           "/Applications/ClashX.app/Contents/MacOS/com.west2online.ClashX.ProxyConfigHelper\n";
-    QTest::newRow("no tunnels") << "healthy" << tunnels << "";
-    QTest::newRow("tunnels") << "vpn-leftover" << tunnels << "utun0\nutun1\nutun2\nutun3\n";
-    QTest::newRow("disconnected VPN") << "vpn-leftover" << vpns + " | grep -c Disconnected"
-                                      << "2\n";
-    QTest::newRow("no address, no route")
-        << "offline"
-        << "route -n get default 2>/dev/null; ipconfig getifaddr en0 2>/dev/null"
-        << "";
-    QTest::newRow("self-assigned address") << "self-assigned-ip"
-                                           << "ipconfig getifaddr en0 2>/dev/null"
-                                           << "169.254.23.45\n";
-    QTest::newRow("primary service")
-        << "healthy"
-        << "networksetup -listallhardwareports 2>/dev/null | grep -A1 'Hardware Port: Wi-Fi'"
-        << "Hardware Port: Wi-Fi\nDevice: en0\n";
-    QTest::newRow("gateway ARP") << "gateway-icmp-filtered"
-                                 << "arp -n 192.168.1.1 2>/dev/null | grep -c ' at '"
-                                 << "1\n";
-    QTest::newRow("poisoned answer")
-        << "dns-poisoned"
-        << "dig +short +time=3 +tries=1 api.anthropic.com 2>/dev/null | head -3"
-        << "0.0.0.0\n";
-    QTest::newRow("Wi-Fi signal")
-        << "weak-wifi"
-        << "system_profiler SPAirPortDataType 2>/dev/null | awk '/Current Network "
-           "Information:/{f=1} f&&/Signal \\/ Noise|PHY Mode|Channel:/{print}' | head -6 | head -3"
-        << "              PHY Mode: 802.11n\n              Channel: 11 (2GHz, 20MHz)\n"
-           "              Signal / Noise: -80 dBm / -90 dBm\n";
-}
-
-void TestStandins::snapshotPipelines()
-{
-    QFETCH(QString, scenario);
-    QFETCH(QString, command);
-    QFETCH(QString, output);
-    const auto mac = openFast(scenario);
-    QVERIFY(mac);
-    ScopedRunner scope(mac->makeRunner());
-    QCOMPARE(shell(command).output, output);
-}
-
-void TestStandins::clockDifferenceFromTheDateHeader_data()
-{
-    QTest::addColumn<QString>("scenario");
-    QTest::addColumn<int>("skew");
-    QTest::newRow("clock right") << "healthy" << 0;
-    QTest::newRow("clock an hour ahead") << "clock-skew" << 3600;
-}
-
-void TestStandins::clockDifferenceFromTheDateHeader()
-{
-    QFETCH(QString, scenario);
-    QFETCH(int, skew);
-    const auto mac = openFast(scenario);
+    const auto mac = openFast("clock-skew");
     QVERIFY(mac);
     ScopedRunner scope(mac->makeRunner());
     const QString header =
         shell("curl -sI -m 8 " + Endpoints::kHttpsTestUrl +
               " 2>/dev/null | awk -F': ' 'tolower($1)==\"date\"{print $2}' | tr -d '\\r'")
             .output.trimmed();
-    QVERIFY(header.endsWith(" GMT"));
     const QString difference =
         shell("srv=$(date -j -u -f '%a, %d %b %Y %T GMT' " + shellQuote(header) +
               " +%s 2>/dev/null); now=$(date -u +%s); echo $(( now - srv ))")
@@ -421,8 +185,8 @@ void TestStandins::clockDifferenceFromTheDateHeader()
     bool ok = false;
     const int seconds = difference.toInt(&ok);
     QVERIFY2(ok, qPrintable(difference));
-    // The header and "now" are read a moment apart and may straddle a second.
-    QVERIFY2(seconds >= skew && seconds <= skew + 2, qPrintable(difference));
+    // The scenario's clock is an hour ahead; header and "now" may straddle a second.
+    QVERIFY2(seconds >= 3600 && seconds <= 3602, qPrintable(difference));
 
     const ShellResult bad = shell("date -j -u -f '%a, %d %b %Y %T GMT' 'yesterday' +%s");
     QCOMPARE(bad.code, 1);
@@ -490,25 +254,6 @@ void TestStandins::launchAgentLoadAndUnload()
     const ShellResult bad = shell("launchctl load -w " + shellQuote(plist) + " 2>&1");
     QCOMPARE(bad.code, 5);
     QCOMPARE(bad.output, QString("Load failed: 5: Input/output error\n"));
-}
-
-void TestStandins::killallChangesOnlyTheScenario()
-{
-    const auto mac = openFast("healthy");
-    QVERIFY(mac);
-    ScopedRunner scope(mac->makeRunner());
-    const QString client = "ps -Ao comm= 2>/dev/null | grep -i -E 'clash' | grep -v grep | head -1";
-    QVERIFY(!shell(client).output.trimmed().isEmpty());
-    QCOMPARE(shell("nc -z -G 1 127.0.0.1 7890 2>/dev/null").code, 0);
-
-    // mDNSResponder is not the user's: only an administrator may signal it.
-    QCOMPARE(shell("killall -HUP mDNSResponder").code, 1);
-    QCOMPARE(runAsAdmin({"killall -HUP mDNSResponder"}).code, 0);
-
-    QCOMPARE(shell("killall ClashX").code, 0);
-    QCOMPARE(shell("nc -z -G 1 127.0.0.1 7890 2>/dev/null").code, 1);
-    QVERIFY(shell("ps -Ao pid=,comm=").output.contains("ProxyConfigHelper")); // root's helper
-    QCOMPARE(shell("killall ClashX").code, 1);
 }
 
 QTEST_GUILESS_MAIN(TestStandins)
