@@ -132,13 +132,6 @@ void TestSimConcurrency::parallelProbesOverlapInTheCallLog()
         }
     }
     QVERIFY(overlapping > 0);
-    QStringList recordedUrls;
-    for (const SimCall &call : calls)
-        recordedUrls << call.args.last();
-    recordedUrls.sort();
-    QStringList expected = urls;
-    expected.sort();
-    QCOMPARE(recordedUrls, expected);
 }
 
 QTEST_GUILESS_MAIN(TestSimConcurrency)

