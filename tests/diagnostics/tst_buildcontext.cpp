@@ -142,11 +142,9 @@ class TestBuildContext : public QObject {
 
 private slots:
     void typicalMacInOrder();
-    void defaultRoute_data();
-    void defaultRoute();
+    void primaryInterface_data();
+    void primaryInterface();
     void addressFallback();
-    void hardwarePorts_data();
-    void hardwarePorts();
     void proxySettingsAcrossServices();
     void proxyTarget();
     void proxyClients_data();
@@ -172,54 +170,58 @@ void TestBuildContext::typicalMacInOrder()
              << ipv6(QStringLiteral("en0")) << kTunnels << kVpn;
     QCOMPARE(runner->commands(), expected);
 
-    QCOMPARE(ctx.iface, QStringLiteral("en0"));
-    QCOMPARE(ctx.ip, QStringLiteral("192.168.1.23"));
-    QCOMPARE(ctx.gateway, QStringLiteral("192.168.1.1"));
-    QCOMPARE(ctx.service, QStringLiteral("Wi-Fi"));
-    QCOMPARE(ctx.wifiPort, QStringLiteral("en0"));
+    QCOMPARE(
+        (QStringList{ctx.iface, ctx.ip, ctx.gateway.value_or("-"), ctx.service, ctx.wifiPort,
+                     ctx.proxyHost, ctx.proxyPort}),
+        (QStringList{"en0", "192.168.1.23", "192.168.1.1", "Wi-Fi", "en0", "127.0.0.1", "7890"}));
+    QVERIFY(ctx.proxyEnabled && ctx.clashRunning && ctx.proxyTargetAlive && ctx.hasIPv6);
     QCOMPARE(ctx.allServices, (QStringList{"USB 10/100/1000 LAN", "Wi-Fi", "Thunderbolt Bridge"}));
-    QVERIFY(ctx.proxyEnabled);
-    QCOMPARE(ctx.proxyHost, QStringLiteral("127.0.0.1"));
-    QCOMPARE(ctx.proxyPort, QStringLiteral("7890"));
     QCOMPARE(ctx.proxyKinds, (QStringList{"HTTP", "HTTPS", "SOCKS"}));
     QCOMPARE(ctx.proxyServices, QStringList{"Wi-Fi"});
     QCOMPARE(ctx.bypassDomains, (QStringList{"127.0.0.1", "localhost", "*.local", "169.254/16"}));
-    QVERIFY(ctx.clashRunning);
     QCOMPARE(ctx.clashApps, QStringList{"ClashX"});
     QCOMPARE(ctx.clashPorts, (QStringList{"49152", "7890"}));
-    QVERIFY(ctx.proxyTargetAlive);
     QCOMPARE(ctx.dnsServers, (QStringList{"192.168.1.1", "223.5.5.5"}));
-    QVERIFY(ctx.hasIPv6);
     QCOMPARE(ctx.utunIfaces, (QStringList{"utun0", "utun1", "utun2"}));
     QCOMPARE(ctx.vpnConfigured, QStringList{QString::fromUtf8(kVpnLine)});
 }
 
-void TestBuildContext::defaultRoute_data()
+void TestBuildContext::primaryInterface_data()
 {
     QTest::addColumn<QString>("route");
-    QTest::addColumn<QString>("iface");
+    QTest::addColumn<QString>("ports");
     QTest::addColumn<QString>("gateway"); // empty: absent
+    QTest::addColumn<QString>("service");
+    QTest::addColumn<QString>("wifiPort");
 
-    QTest::newRow("a gateway of - is absent") << "    gateway: -\n  interface: en0\n"
-                                              << "en0"
-                                              << "";
-    QTest::newRow("tunnel route without a gateway line")
-        << "   route to: default\n  interface: utun3\n"
-        << "utun3"
-        << "";
-    QTest::newRow("later lines overwrite earlier ones")
-        << "    gateway: 10.0.0.1\n    gateway: 10.0.0.254\n  interface: en0\n"
-        << "en0"
-        << "10.0.0.254";
+    const QString wifiOnEn1 = QStringLiteral("Hardware Port: Ethernet\nDevice: en0\n\n"
+                                             "Hardware Port: Wi-Fi\nDevice: en1\n");
+    QTest::newRow("gateway - is absent; wired port named, wi-fi found elsewhere")
+        << "    gateway: -\n  interface: en0\n"
+        << wifiOnEn1 << ""
+        << "Ethernet"
+        << "en1";
+    QTest::newRow("tunnel without a gateway line falls back to the first service")
+        << "  interface: utun3\n"
+        << wifiOnEn1 << ""
+        << "USB 10/100/1000 LAN"
+        << "en1";
+    QTest::newRow("older systems call it AirPort") << "    gateway: 10.0.0.1\n  interface: en1\n"
+                                                   << "Hardware Port: AirPort\nDevice: en1\n"
+                                                   << "10.0.0.1"
+                                                   << "AirPort"
+                                                   << "en1";
 }
 
-void TestBuildContext::defaultRoute()
+void TestBuildContext::primaryInterface()
 {
     QFETCH(QString, route);
-    QFETCH(QString, iface);
+    QFETCH(QString, ports);
     QFETCH(QString, gateway);
+    const QString iface = route.section(QStringLiteral("interface: "), 1).trimmed();
     Mac mac = typicalMac();
     mac[kRoute] = {0, route};
+    mac[kHardwarePorts] = {0, ports};
     mac[ipconfig(iface)] = {0, QStringLiteral("10.0.0.23\n")};
     mac[ipv6(iface)] = {0, QString()};
     std::shared_ptr<ScriptedRunner> runner;
@@ -230,6 +232,8 @@ void TestBuildContext::defaultRoute()
     QCOMPARE(ctx.ip, QStringLiteral("10.0.0.23"));
     QCOMPARE(ctx.gateway.value_or(QString()), gateway);
     QCOMPARE(ctx.gateway.has_value(), !gateway.isEmpty());
+    QTEST(ctx.service, "service");
+    QTEST(ctx.wifiPort, "wifiPort");
 }
 
 void TestBuildContext::addressFallback()
@@ -250,44 +254,6 @@ void TestBuildContext::addressFallback()
     QVERIFY(!ctx.gateway);
     QCOMPARE(runner->commands().mid(2, 3),
              (QStringList{ipconfig("en0"), ipconfig("en1"), kHardwarePorts}));
-}
-
-void TestBuildContext::hardwarePorts_data()
-{
-    QTest::addColumn<QString>("iface");
-    QTest::addColumn<QString>("ports");
-    QTest::addColumn<QString>("service");
-    QTest::addColumn<QString>("wifiPort");
-
-    const QString wifiOnEn1 = QStringLiteral("Hardware Port: Ethernet\nDevice: en0\n\n"
-                                             "Hardware Port: Wi-Fi\nDevice: en1\n");
-    QTest::newRow("wired primary names its port; wi-fi found elsewhere")
-        << "en0" << wifiOnEn1 << "Ethernet"
-        << "en1";
-    QTest::newRow("older systems call it AirPort") << "en1"
-                                                   << "Hardware Port: AirPort\nDevice: en1\n"
-                                                   << "AirPort"
-                                                   << "en1";
-    QTest::newRow("unlisted primary falls back to the first service")
-        << "utun3" << wifiOnEn1 << "USB 10/100/1000 LAN"
-        << "en1";
-}
-
-void TestBuildContext::hardwarePorts()
-{
-    QFETCH(QString, iface);
-    QFETCH(QString, ports);
-    Mac mac = typicalMac();
-    mac[kRoute] = {0, "  interface: " + iface + "\n"};
-    mac[kHardwarePorts] = {0, ports};
-    mac[ipconfig(iface)] = {0, QStringLiteral("192.168.1.23\n")};
-    mac[ipv6(iface)] = {0, QString()};
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
-
-    VERIFY_ALL_SCRIPTED(*runner);
-    QTEST(ctx.service, "service");
-    QTEST(ctx.wifiPort, "wifiPort");
 }
 
 void TestBuildContext::proxySettingsAcrossServices()
