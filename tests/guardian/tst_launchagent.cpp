@@ -52,13 +52,10 @@ private slots:
     void plistEscapesPaths_data();
     void plistEscapesPaths();
     void installWritesAndLoads();
-    void installUsesRunningExecutable();
     void installFailures_data();
     void installFailures();
-    void unwritablePlist();
     void installedNeedsFileAndJob_data();
     void installedNeedsFileAndJob();
-    void uninstallAlwaysSucceeds_data();
     void uninstallAlwaysSucceeds();
 
 private:
@@ -140,7 +137,10 @@ void TestLaunchAgent::installWritesAndLoads()
     ScopedRunner scope(runner);
     ProxyGuardian guardian(m_home->path());
 
-    QVERIFY(guardian.installAgent(QStringLiteral("/old/brevik")).ok);
+    QVERIFY(guardian.installAgent().ok);
+    QString error;
+    QCOMPARE(plistStrings(readAll(agentPath()), &error).value(1),
+             QCoreApplication::applicationFilePath());
     const ProxyGuardian::AgentResult result = guardian.installAgent(QStringLiteral("/new/brevik"));
     QVERIFY(result.ok);
     QCOMPARE(result.msg, kInstalledMsg);
@@ -153,21 +153,6 @@ void TestLaunchAgent::installWritesAndLoads()
     QCOMPARE(lastLogLine(guardian),
              QStringLiteral("[后台守护] 已安装 LaunchAgent（每 5 秒检查一次）"));
     VERIFY_ALL_SCRIPTED(*runner);
-}
-
-void TestLaunchAgent::installUsesRunningExecutable()
-{
-    auto runner = std::make_shared<ScriptedRunner>();
-    runner->on(unload(), 0).on(load(), 0);
-    ScopedRunner scope(runner);
-    ProxyGuardian guardian(m_home->path());
-
-    QVERIFY(guardian.installAgent().ok);
-    QVERIFY(!QCoreApplication::applicationFilePath().isEmpty());
-    QString error;
-    const QStringList strings = plistStrings(readAll(agentPath()), &error);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-    QCOMPARE(strings.value(1), QCoreApplication::applicationFilePath());
 }
 
 void TestLaunchAgent::installFailures_data()
@@ -184,8 +169,6 @@ void TestLaunchAgent::installFailures_data()
         << QStringLiteral("/opt/brevik") << 5
         << QStringLiteral("Load failed: 5: Input/output error\n")
         << QStringLiteral("启动守护失败：Load failed: 5: Input/output error\n") << true;
-    QTest::newRow("launchd refuses silently") << QStringLiteral("/opt/brevik") << 1 << QString()
-                                              << QStringLiteral("启动守护失败：") << true;
 }
 
 void TestLaunchAgent::installFailures()
@@ -209,25 +192,6 @@ void TestLaunchAgent::installFailures()
     QVERIFY(guardian.logTail().isEmpty());
     QCOMPARE(runner->commands().isEmpty(), !plistWritten);
     VERIFY_ALL_SCRIPTED(*runner);
-}
-
-void TestLaunchAgent::unwritablePlist()
-{
-    auto runner = std::make_shared<ScriptedRunner>();
-    ScopedRunner scope(runner);
-    // A plain file where the LaunchAgents folder belongs: nothing can be written below it.
-    QDir().mkpath(m_home->path() + "/Library");
-    QFile blocker(m_home->path() + "/Library/LaunchAgents");
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    ProxyGuardian guardian(m_home->path());
-
-    const ProxyGuardian::AgentResult result = guardian.installAgent(QStringLiteral("/opt/brevik"));
-    QVERIFY(!result.ok);
-    const QString prefix = QStringLiteral("写入守护配置失败：");
-    QVERIFY2(result.msg.startsWith(prefix) && result.msg.size() > prefix.size(),
-             qPrintable(result.msg));
-    QVERIFY(runner->commands().isEmpty());
 }
 
 void TestLaunchAgent::installedNeedsFileAndJob_data()
@@ -260,29 +224,21 @@ void TestLaunchAgent::installedNeedsFileAndJob()
     QCOMPARE(runner->commands(), fileExists ? QStringList{kLoadedLabel} : QStringList{});
 }
 
-void TestLaunchAgent::uninstallAlwaysSucceeds_data()
-{
-    QTest::addColumn<bool>("installed");
-    QTest::newRow("installed") << true;
-    QTest::newRow("nothing installed") << false;
-}
-
 void TestLaunchAgent::uninstallAlwaysSucceeds()
 {
-    QFETCH(bool, installed);
+    // Nothing installed: launchctl complains and exits 113; removal still reads as done.
+    // (The command-line tests remove an installed agent.)
     auto runner = std::make_shared<ScriptedRunner>();
     const QString unloadDisable = "launchctl unload -w " + shellQuote(agentPath()) + " 2>/dev/null";
-    runner->on(unload(), 0).on(load(), 0).on(unloadDisable, installed ? 0 : 113);
+    runner->on(unloadDisable, 113);
     ScopedRunner scope(runner);
     ProxyGuardian guardian(m_home->path());
-    if (installed)
-        QVERIFY(guardian.installAgent(QStringLiteral("/opt/brevik")).ok);
 
     const ProxyGuardian::AgentResult result = guardian.uninstallAgent();
     QVERIFY(result.ok);
     QCOMPARE(result.msg, QStringLiteral("后台守护已卸载。"));
     QVERIFY(!QFile::exists(agentPath()));
-    QCOMPARE(runner->commands().constLast(), unloadDisable);
+    QCOMPARE(runner->commands(), QStringList{unloadDisable});
     QCOMPARE(lastLogLine(guardian), QStringLiteral("[后台守护] 已卸载"));
     VERIFY_ALL_SCRIPTED(*runner);
 }
