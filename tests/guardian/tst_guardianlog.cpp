@@ -41,34 +41,13 @@ QByteArray numberedLines(int count, int width)
 class TestGuardianLog : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void sharedInstanceUsesHome();
     void firstEntryCreatesFolderAndFile();
     void cutBackPastSizeLimit_data();
     void cutBackPastSizeLimit();
     void tail_data();
     void tail();
     void unwritableLogIsNotReplaced();
-
-private:
-    QTemporaryDir m_sharedHome;
 };
-
-void TestGuardianLog::initTestCase()
-{
-    QVERIFY(m_sharedHome.isValid());
-    // Before anything asks for the home folder, so the shared instance lives in the sandbox.
-    qputenv("HOME", m_sharedHome.path().toUtf8());
-}
-
-void TestGuardianLog::sharedInstanceUsesHome()
-{
-    ProxyGuardian &guardian = ProxyGuardian::shared();
-    QCOMPARE(&guardian, &ProxyGuardian::shared());
-    QCOMPARE(guardian.logPath(), m_sharedHome.path() + "/Library/Logs/Brevik/guard.log");
-    QCOMPARE(guardian.agentPath(),
-             m_sharedHome.path() + "/Library/LaunchAgents/com.ostrand.brevik.guard.plist");
-}
 
 void TestGuardianLog::firstEntryCreatesFolderAndFile()
 {
