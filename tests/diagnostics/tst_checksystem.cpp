@@ -72,7 +72,6 @@ class TestCheckSystem : public QObject {
 private slots:
     void mtu_data();
     void mtu();
-    void interfaceNameIsOneWord();
     void ipv6_data();
     void ipv6();
     void wifiSignal_data();
@@ -91,13 +90,10 @@ void TestCheckSystem::mtu_data()
     QTest::addColumn<QString>("finding");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("reduced MTU, whatever the pings")
-        << "1400\n"
+    QTest::newRow("1420 is reduced, whatever the pings")
+        << "1420\n"
         << 2 << QStringList{} << -1 << "mtu-tuned/info"
-        << "MTU 已设为 1400（适配当前线路）\n当前接口 MTU 为 1400，";
-    QTest::newRow("1420 still counts as reduced")
-        << "1420" << 0 << QStringList{} << -1 << "mtu-tuned/info"
-        << "MTU 已设为 1420";
+        << "MTU 已设为 1420（适配当前线路）\n当前接口 MTU 为 1420，";
     QTest::newRow("silent ifconfig means 1500") << "" << 0 << QStringList{} << -1 << "mtu-ok/ok"
                                                 << "";
     QTest::newRow("first endpoint proves the path")
@@ -148,27 +144,6 @@ void TestCheckSystem::mtu()
                                                              : QStringLiteral("-"));
 }
 
-void TestCheckSystem::interfaceNameIsOneWord()
-{
-    // Interface names come from tool output; one with shell syntax must stay one word.
-    auto runner = std::make_shared<ScriptedRunner>();
-    runner->on(mtuQuery("'en7;reboot'"), 0, "1500")
-        .on(kLargePing, 2)
-        .on(kDownloads.at(0), 28)
-        .on(kDownloads.at(1), 28)
-        .on(kMediumPing, 0)
-        .on(kServiceOrder, 0)
-        .on(kFirewall, 0);
-    ScopedRunner scope(runner);
-    NetContext ctx = wiredContext();
-    ctx.iface = QStringLiteral("en7;reboot");
-    const QList<Finding> findings = runCheck(ctx);
-    VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(findings.first().id, QStringLiteral("mtu-issue"));
-    QCOMPARE(fixCommands(findings.first()),
-             QStringList{QStringLiteral("ifconfig 'en7;reboot' mtu 1400")});
-}
-
 void TestCheckSystem::ipv6_data()
 {
     QTest::addColumn<bool>("hasIPv6");
@@ -179,8 +154,6 @@ void TestCheckSystem::ipv6_data()
                                                   << "ipv6-ok/ok";
     QTest::newRow("no answer") << true << "000"
                                << "ipv6-unreachable/info";
-    QTest::newRow("silent curl") << true << ""
-                                 << "ipv6-unreachable/info";
     QTest::newRow("no global IPv6 address") << false << ""
                                             << "";
 }
@@ -304,11 +277,6 @@ void TestCheckSystem::optionalSections_data()
                                        << ""
                                        << "vpn-leftover/info"
                                        << "\nVPN 配置：\n" + office + "\nsecond\n\n";
-    QTest::newRow("tunnels and VPN services")
-        << QStringList{"utun3"} << QStringList{office} << kEthernet << ""
-        << ""
-        << "vpn-leftover/info"
-        << "存在虚拟接口：utun3\nVPN 配置：\n" + office;
     QTest::newRow("wired port ahead of the Wi-Fi in use")
         << none << none << "Wi-Fi" << kServiceListing << ""
         << "service-order/info"
