@@ -46,7 +46,6 @@ private slots:
     void noGatewayRunsNothing();
     void commandBuilders_data();
     void commandBuilders();
-    void hostileGatewayStaysOneWord();
 };
 
 void TestCheckInterface::interfaceDecision_data()
@@ -143,9 +142,6 @@ void TestCheckInterface::gatewayDecision_data()
     const QStringList fallbackAndSecond{kPing5, kArp, kTcp, kPing3};
     const QString filtered = QStringLiteral("网关 192.168.1.1 （ARP/TCP 探测确认路由器在线）。");
 
-    QTest::newRow("all answered") << 0 << pingOutput(kGateway, 5, 5) << "" << 1 << 2 << none3
-                                  << firstOnly << "gateway-ok/ok"
-                                  << "网关 192.168.1.1 可达，丢包 0%，平均延迟 8.477 ms";
     QTest::newRow("one of five lost is still ok")
         << 0 << pingOutput(kGateway, 5, 4, "3.1/4.25/6.0/1.0") << "" << 1 << 2 << none3 << firstOnly
         << "gateway-ok/ok"
@@ -284,30 +280,6 @@ void TestCheckInterface::commandBuilders()
     QTEST(run.wifiRestartCommands(), "wifiRestart");
     QTEST(run.resetIfaceCommands(), "resetIface");
     QTEST(run.dhcpRenewCommands(), "dhcpRenew");
-}
-
-void TestCheckInterface::hostileGatewayStaysOneWord()
-{
-    const QString hostile = QStringLiteral("192.168.1.1; touch /tmp/pwned");
-    const QString word = QStringLiteral("'192.168.1.1; touch /tmp/pwned'");
-    auto runner = std::make_shared<ScriptedRunner>();
-    runner->on(QStringLiteral("ping -c 5 -t 4 ") + word, 2, pingOutput(hostile, 5, 0))
-        .on(QStringLiteral("arp -n ") + word + QStringLiteral(" 2>/dev/null | grep -c ' at '"), 1,
-            QStringLiteral("0\n"))
-        .on(QStringLiteral("nc -z -G 3 ") + word +
-                QStringLiteral(" 80 >/dev/null 2>&1 || nc -z -G 3 ") + word +
-                QStringLiteral(" 443 >/dev/null 2>&1"),
-            1);
-    ScopedRunner scope(runner);
-
-    DiagnosticsRun run = wifiMachine();
-    run.ctx.gateway = hostile;
-    const QList<Finding> findings = run.checkGateway();
-
-    VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(runner->commands().size(), 3);
-    // Messages show the value as read; only command lines quote it.
-    QVERIFY(findings.value(0).title.contains(hostile));
 }
 
 QTEST_GUILESS_MAIN(TestCheckInterface)
