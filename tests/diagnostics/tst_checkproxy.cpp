@@ -64,8 +64,6 @@ void TestCheckProxy::decision_data()
 
     QTest::newRow("off, no client") << false << false << false << "proxy-off/ok"
                                     << "-";
-    QTest::newRow("off, no client, port answers") << false << false << true << "proxy-off/ok"
-                                                  << "-";
     QTest::newRow("off, client runs") << false << true << false << "proxy-off-but-running/warn"
                                       << "fix-proxy-on fallback";
     QTest::newRow("on, no client, dead port") << true << false << false << "proxy-dead-crash/error"
@@ -74,8 +72,6 @@ void TestCheckProxy::decision_data()
                                                 << "fix-proxy-off-2 fallback";
     QTest::newRow("on, unknown program serves the port") << true << false << true << "proxy-ok/ok"
                                                          << "-";
-    QTest::newRow("on, client serves the port") << true << true << true << "proxy-ok/ok"
-                                                << "-";
 }
 
 void TestCheckProxy::decision()
@@ -104,16 +100,9 @@ void TestCheckProxy::assembledTexts_data()
         << false << false << "127.0.0.1"
         << "7890" << QStringList{} << QStringList{}
         << QStringList{"直连状态。\n（历史代理地址：127.0.0.1:7890）"};
-    QTest::newRow("off: old host without port")
-        << false << false << "10.0.0.2"
-        << "" << QStringList{} << QStringList{} << QStringList{"（历史代理地址：10.0.0.2:?）"};
     QTest::newRow("off: a port alone is no history")
         << false << false << ""
         << "7890" << QStringList{} << QStringList{} << QStringList{"!历史"};
-    QTest::newRow("running: ports in snapshot order")
-        << false << true << ""
-        << "" << clash << QStringList{"9090", "7891"}
-        << QStringList{"检测到 ClashX 在运行", "已在监听的本地端口：9090, 7891"};
     QTest::newRow("running: ten ports, first eight shown")
         << false << true << ""
         << "" << QStringList{"ClashX", "Clash Verge"}
@@ -168,9 +157,6 @@ void TestCheckProxy::clientPortChoice_data()
     QTest::addColumn<QString>("port");     // as shown in the repair's title; empty: no repair
     QTest::addColumn<QString>("portWord"); // as it enters the command lines
 
-    QTest::newRow("common port after an unknown one") << QStringList{"9090", "7891"} << ""
-                                                      << "7891"
-                                                      << "7891";
     QTest::newRow("snapshot order decides, not the common list")
         << QStringList{"7891", "7890"} << ""
         << "7891"
@@ -234,7 +220,6 @@ void TestCheckProxy::bypass_data()
         << QStringList{"*.local", "localhost", "127.0.0.1"} << QString();
     QTest::newRow("localhost only")
         << QStringList{"localhost", "*.local"} << QStringLiteral("当前例外：localhost, *.local");
-    QTest::newRow("empty list") << QStringList{} << QStringLiteral("当前例外：（空）");
     QTest::newRow("no list: the tool's sentence")
         << QStringList{"There aren't any bypass domains set on Wi-Fi."}
         << QStringLiteral("当前例外：There aren't any bypass domains set on Wi-Fi.");
