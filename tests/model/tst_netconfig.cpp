@@ -76,10 +76,6 @@ void TestNetConfig::proxyState_data()
         << QStringList{kNeverSet, kNeverSet, kOn7890, kNoAuto, kNoBypass} << true
         << QStringList{"SOCKS"} << "127.0.0.1"
         << "0" << QStringList{"There aren't any bypass domains set on Wi-Fi."};
-    QTest::newRow("http and https")
-        << QStringList{kOn7890, kOn7890, kNeverSet, kNoAuto, "127.0.0.1\nlocalhost\n*.local\n"}
-        << true << QStringList{"HTTP", "HTTPS"} << "127.0.0.1"
-        << "7890" << QStringList{"127.0.0.1", "localhost", "*.local"};
     QTest::newRow("switched off after use keeps the old values")
         << QStringList{"Enabled: No\nServer: 127.0.0.1\nPort: 7890\n", kNeverSet, kNeverSet,
                        kNoAuto, ""}
