@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kServices = QStringLiteral("networksetup -listallnetworkservices 2>/dev/null");
@@ -197,20 +199,13 @@ void TestBuildContext::primaryInterface_data()
     const QString wifiOnEn1 = QStringLiteral("Hardware Port: Ethernet\nDevice: en0\n\n"
                                              "Hardware Port: Wi-Fi\nDevice: en1\n");
     QTest::newRow("gateway - is absent; wired port named, wi-fi found elsewhere")
-        << "    gateway: -\n  interface: en0\n"
-        << wifiOnEn1 << ""
-        << "Ethernet"
-        << "en1";
+        << u"    gateway: -\n  interface: en0\n"_s << wifiOnEn1 << u""_s << u"Ethernet"_s
+        << u"en1"_s;
     QTest::newRow("tunnel without a gateway line falls back to the first service")
-        << "  interface: utun3\n"
-        << wifiOnEn1 << ""
-        << "USB 10/100/1000 LAN"
-        << "en1";
-    QTest::newRow("older systems call it AirPort") << "    gateway: 10.0.0.1\n  interface: en1\n"
-                                                   << "Hardware Port: AirPort\nDevice: en1\n"
-                                                   << "10.0.0.1"
-                                                   << "AirPort"
-                                                   << "en1";
+        << u"  interface: utun3\n"_s << wifiOnEn1 << u""_s << u"USB 10/100/1000 LAN"_s << u"en1"_s;
+    QTest::newRow("older systems call it AirPort")
+        << u"    gateway: 10.0.0.1\n  interface: en1\n"_s
+        << u"Hardware Port: AirPort\nDevice: en1\n"_s << u"10.0.0.1"_s << u"AirPort"_s << u"en1"_s;
 }
 
 void TestBuildContext::primaryInterface()
@@ -312,18 +307,18 @@ void TestBuildContext::proxyClients_data()
     QTest::addColumn<QStringList>("apps");
 
     QTest::newRow("helper and service processes in any case are skipped")
-        << " 1241 /Library/PrivilegedHelperTools/com.clash.HELPER\n"
+        << u" 1241 /Library/PrivilegedHelperTools/com.clash.HELPER\n"_s
            " 2300 /Library/PrivilegedHelperTools/io.github.clash-verge-rev.service\n"
         << QStringList{};
     QTest::newRow("a Core process is listed as ClashX, once")
-        << " 1301 /Applications/ClashX.app/Contents/Resources/ClashCore\n"
+        << u" 1301 /Applications/ClashX.app/Contents/Resources/ClashCore\n"_s
            " 1234 /Applications/ClashX.app/Contents/MacOS/ClashX\n"
         << QStringList{"ClashX"};
     QTest::newRow("a path with a blank gives its first word; a bare pid is skipped")
-        << " 2210 /Applications/Clash Verge.app/Contents/MacOS/verge-mihomo\n 4001\n"
+        << u" 2210 /Applications/Clash Verge.app/Contents/MacOS/verge-mihomo\n 4001\n"_s
         << QStringList{"Clash"};
     QTest::newRow("order of discovery, no repeats")
-        << " 3001 /opt/homebrew/bin/mihomo\n 3002 /usr/local/bin/sing-box\n"
+        << u" 3001 /opt/homebrew/bin/mihomo\n 3002 /usr/local/bin/sing-box\n"_s
            " 3003 /opt/homebrew/bin/mihomo\n"
         << QStringList{"mihomo", "sing-box"};
 }

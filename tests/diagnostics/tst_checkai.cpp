@@ -10,6 +10,8 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QStringList kNames{"DeepSeek", "Claude", "ChatGPT", "GLM 智谱", "Gemini", "HuggingFace"};
@@ -117,15 +119,15 @@ void TestCheckAI::classification_data()
     QTest::newRow("no proxy: anonymous 401/403/404 count as reachable")
         << QStringList{"404 0.125000", "401 0.250000", "401 0.375000",
                        "403 0.500000", "404 0.125000", "503 0.250000"}
-        << none << "ai-direct-only/info"
+        << none << u"ai-direct-only/info"_s
         << QStringList{"DeepSeek：直连 ✅ 125ms｜代理 —", "Claude：直连 ✅ 250ms｜代理 —"};
     QTest::newRow("no network, no proxy")
-        << allFail << none << "ai-all-fail/error" << QStringList{"DeepSeek：直连 ❌｜代理 —"};
+        << allFail << none << u"ai-all-fail/error"_s << QStringList{"DeepSeek：直连 ❌｜代理 —"};
     QTest::newRow("direct blocked, proxy carries everything")
-        << allFail << QStringList(6, "200 0.500000") << "ai-need-proxy/warn"
+        << allFail << QStringList(6, "200 0.500000") << u"ai-need-proxy/warn"_s
         << QStringList{"DeepSeek：直连 ❌｜代理 ✅ 500ms"};
     QTest::newRow("direct works, live proxy fails everything")
-        << QStringList(6, "200 0.250000") << allFail << "ai-direct-only/info"
+        << QStringList(6, "200 0.250000") << allFail << u"ai-direct-only/info"_s
         << QStringList{"DeepSeek：直连 ✅ 250ms｜代理 ❌"};
 }
 
@@ -206,9 +208,10 @@ void TestCheckAI::proxyAddress_data()
     QTest::addColumn<bool>("alive");
     QTest::addColumn<QString>("quotedProxy"); // null: no proxied probe at all
 
-    QTest::newRow("empty host means loopback") << "" << true << "'http://127.0.0.1:7890'";
-    QTest::newRow("host with a quote stays one word") << "a'b" << true << "'http://a'\\''b:7890'";
-    QTest::newRow("switched on but dead: not tried") << "127.0.0.1" << false << QString();
+    QTest::newRow("empty host means loopback") << u""_s << true << u"'http://127.0.0.1:7890'"_s;
+    QTest::newRow("host with a quote stays one word")
+        << u"a'b"_s << true << u"'http://a'\\''b:7890'"_s;
+    QTest::newRow("switched on but dead: not tried") << u"127.0.0.1"_s << false << QString();
 }
 
 void TestCheckAI::proxyAddress()

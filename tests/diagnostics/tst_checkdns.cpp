@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kResolve = QStringLiteral("dscacheutil -q host -a name www.apple.com | grep "
@@ -52,17 +54,16 @@ void TestCheckDNS::configurationAndResolution_data()
     QTest::addColumn<QString>("resolveShown");
 
     QTest::newRow("two servers, resolving")
-        << QStringList{"192.168.1.1", "8.8.8.8"} << "17.253.144.10\n"
+        << QStringList{"192.168.1.1", "8.8.8.8"} << u"17.253.144.10\n"_s
         << QStringList{"dns-config-ok/ok", "dns-resolve-ok/ok"}
-        << "DNS 服务器：192.168.1.1, 8.8.8.8"
-        << "www.apple.com → 17.253.144.10";
+        << u"DNS 服务器：192.168.1.1, 8.8.8.8"_s << u"www.apple.com → 17.253.144.10"_s;
     QTest::newRow("no servers and no answer")
-        << QStringList{} << "" << QStringList{"no-dns/error", "dns-resolve-fail/error"} << ""
-        << "域名解析失败（www.apple.com）\nDNS 查询没有返回结果。当前 DNS：无";
+        << QStringList{} << u""_s << QStringList{"no-dns/error", "dns-resolve-fail/error"} << u""_s
+        << u"域名解析失败（www.apple.com）\nDNS 查询没有返回结果。当前 DNS：无"_s;
     QTest::newRow("servers but a blank answer")
-        << QStringList{"192.168.1.1", "223.5.5.5"} << " \n"
-        << QStringList{"dns-config-ok/ok", "dns-resolve-fail/error"} << ""
-        << "当前 DNS：192.168.1.1, 223.5.5.5";
+        << QStringList{"192.168.1.1", "223.5.5.5"} << u" \n"_s
+        << QStringList{"dns-config-ok/ok", "dns-resolve-fail/error"} << u""_s
+        << u"当前 DNS：192.168.1.1, 223.5.5.5"_s;
 }
 
 void TestCheckDNS::configurationAndResolution()
@@ -96,29 +97,21 @@ void TestCheckDNS::pollution_data()
 
     const QString head = QStringLiteral("以下 AI 域名被解析到无效地址：\n");
     QTest::newRow("CNAME then loopback: only the loopback line")
-        << "api.anthropic.com.cdn.cloudflare.net.\n127.0.0.1\n"
-        << "162.159.140.245\n"
+        << u"api.anthropic.com.cdn.cloudflare.net.\n127.0.0.1\n"_s << u"162.159.140.245\n"_s
         << head + "api.anthropic.com → 127.0.0.1";
     QTest::newRow("both hosts, every bad line in order")
-        << "127.0.0.1\n0.0.0.0\n"
-        << "::\n"
+        << u"127.0.0.1\n0.0.0.0\n"_s << u"::\n"_s
         << head + "api.anthropic.com → 127.0.0.1\napi.anthropic.com → 0.0.0.0\n"
                   "api.openai.com → ::";
-    QTest::newRow("::1 and 0.0.0.1 are not invalid") << "::1\n"
-                                                     << "0.0.0.1\n"
-                                                     << "";
+    QTest::newRow("::1 and 0.0.0.1 are not invalid") << u"::1\n"_s << u"0.0.0.1\n"_s << u""_s;
     QTest::newRow("the test is on the beginning of the line")
-        << "0.0.0.0.example.net.\n"
-        << "162.159.140.245\n"
+        << u"0.0.0.0.example.net.\n"_s << u"162.159.140.245\n"_s
         << head + "api.anthropic.com → 0.0.0.0.example.net.";
     QTest::newRow("blanks and tabs around an answer are trimmed")
-        << "104.18.32.47\n \t127.0.0.2 \n"
-        << "162.159.140.245\n"
+        << u"104.18.32.47\n \t127.0.0.2 \n"_s << u"162.159.140.245\n"_s
         << head + "api.anthropic.com → 127.0.0.2";
     QTest::newRow("no answer or a dig time-out is not pollution")
-        << ";; connection timed out; no servers could be reached\n"
-        << ""
-        << "";
+        << u";; connection timed out; no servers could be reached\n"_s << u""_s << u""_s;
 }
 
 void TestCheckDNS::pollution()

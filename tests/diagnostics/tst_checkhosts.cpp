@@ -9,6 +9,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using FileOutputs = QMap<QString, QString>; // start-up file as listed → grep output
@@ -112,25 +114,25 @@ void TestCheckHosts::hostsEntries_data()
     QTest::addColumn<QStringList>("listed");
 
     QTest::newRow("AI API host pinned to a public address")
-        << "104.18.32.7\tapi.anthropic.com"
-        << "hosts-hijack/warn" << QStringList{"104.18.32.7\tapi.anthropic.com"};
+        << u"104.18.32.7\tapi.anthropic.com"_s << u"hosts-hijack/warn"_s
+        << QStringList{"104.18.32.7\tapi.anthropic.com"};
     QTest::newRow("search engine on loopback is only custom")
-        << "127.0.0.1 www.bing.com"
-        << "hosts-custom/info" << QStringList{"127.0.0.1 www.bing.com"};
+        << u"127.0.0.1 www.bing.com"_s << u"hosts-custom/info"_s
+        << QStringList{"127.0.0.1 www.bing.com"};
     QTest::newRow("second column on loopback")
-        << "10.0.0.1 127.0.0.2 www.google.com"
-        << "hosts-hijack/warn" << QStringList{"10.0.0.1 127.0.0.2 www.google.com"};
-    QTest::newRow("Claude web app alone is not watched") << "1.2.3.4 claude.ai"
-                                                         << "hosts-ok/ok" << QStringList{};
+        << u"10.0.0.1 127.0.0.2 www.google.com"_s << u"hosts-hijack/warn"_s
+        << QStringList{"10.0.0.1 127.0.0.2 www.google.com"};
+    QTest::newRow("Claude web app alone is not watched")
+        << u"1.2.3.4 claude.ai"_s << u"hosts-ok/ok"_s << QStringList{};
     QTest::newRow("indented comment is judged after trimming")
-        << "   # 0.0.0.0 www.google.com  "
-        << "hosts-hijack/warn" << QStringList{"# 0.0.0.0 www.google.com"};
+        << u"   # 0.0.0.0 www.google.com  "_s << u"hosts-hijack/warn"_s
+        << QStringList{"# 0.0.0.0 www.google.com"};
     QTest::newRow("hijack lists only the suspicious lines")
-        << "127.0.0.1 www.bing.com\n0.0.0.0 www.apple.com\n192.168.1.5 nas.lan\n"
-        << "hosts-hijack/warn" << QStringList{"0.0.0.0 www.apple.com"};
+        << u"127.0.0.1 www.bing.com\n0.0.0.0 www.apple.com\n192.168.1.5 nas.lan\n"_s
+        << u"hosts-hijack/warn"_s << QStringList{"0.0.0.0 www.apple.com"};
     QTest::newRow("custom lines in file order")
-        << "127.0.0.1 www.bing.com\n\n10.0.0.5 mail.qq.com\n"
-        << "hosts-custom/info" << QStringList{"127.0.0.1 www.bing.com", "10.0.0.5 mail.qq.com"};
+        << u"127.0.0.1 www.bing.com\n\n10.0.0.5 mail.qq.com\n"_s << u"hosts-custom/info"_s
+        << QStringList{"127.0.0.1 www.bing.com", "10.0.0.5 mail.qq.com"};
 }
 
 void TestCheckHosts::hostsEntries()

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kProbe = QStringLiteral("curl -s -o /dev/null -m 10 -w '%{http_code} %{time_total}' "
@@ -69,12 +71,9 @@ void TestCheckHTTPS::httpsProbe_data()
     QTest::addColumn<QString>("finding");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("any status is an answer") << "403 0.153220"
-                                             << "https-ok/ok"
-                                             << "https://www.apple.com 响应正常（153 ms）";
-    QTest::newRow("no answer") << "000 10.004119"
-                               << "https-fail/warn"
-                               << "";
+    QTest::newRow("any status is an answer")
+        << u"403 0.153220"_s << u"https-ok/ok"_s << u"https://www.apple.com 响应正常（153 ms）"_s;
+    QTest::newRow("no answer") << u"000 10.004119"_s << u"https-fail/warn"_s << u""_s;
 }
 
 void TestCheckHTTPS::httpsProbe()
@@ -106,23 +105,18 @@ void TestCheckHTTPS::clock_data()
     QTest::addColumn<QString>("shown");
 
     const QString skew = QStringLiteral("clock-skew/error");
-    QTest::newRow("300 s behind is still tolerated") << kServerDate << "-300\n"
-                                                     << "clock-ok/ok"
-                                                     << "";
+    QTest::newRow("300 s behind is still tolerated")
+        << kServerDate << u"-300\n"_s << u"clock-ok/ok"_s << u""_s;
     QTest::newRow("301 s ahead of us")
-        << kServerDate << "-301\n"
-        << skew << "系统时间偏差 301 秒（会打断 HTTPS）\n本机时间与网络时间相差 -301 秒。";
-    QTest::newRow("an explicit plus sign is read") << kServerDate << "+400\n"
-                                                   << skew << "系统时间偏差 400 秒";
+        << kServerDate << u"-301\n"_s << skew
+        << u"系统时间偏差 301 秒（会打断 HTTPS）\n本机时间与网络时间相差 -301 秒。"_s;
+    QTest::newRow("an explicit plus sign is read")
+        << kServerDate << u"+400\n"_s << skew << u"系统时间偏差 400 秒"_s;
     QTest::newRow("bash arithmetic error counts as ok")
         << kServerDate
-        << "bash: now - srv : syntax error: operand expected (error token is \"srv \")\n"
-        << "clock-ok/ok"
-        << "";
-    QTest::newRow("no date header: no clock finding") << ""
-                                                      << ""
-                                                      << ""
-                                                      << "";
+        << u"bash: now - srv : syntax error: operand expected (error token is \"srv \")\n"_s
+        << u"clock-ok/ok"_s << u""_s;
+    QTest::newRow("no date header: no clock finding") << u""_s << u""_s << u""_s << u""_s;
 }
 
 void TestCheckHTTPS::clock()

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kGateway = QStringLiteral("192.168.1.1");
@@ -60,39 +62,24 @@ void TestCheckInterface::interfaceDecision_data()
     QTest::addColumn<QStringList>("commands");
 
     QTest::newRow("no interface wins over address and gateway")
-        << ""
-        << "192.168.1.23" << true << "en1"
-        << "no-interface/error"
-        << ""
-        << "fix-wifi-on fallback" << QStringList{"networksetup -setairportpower en1 on"};
+        << u""_s << u"192.168.1.23"_s << true << u"en1"_s << u"no-interface/error"_s << u""_s
+        << u"fix-wifi-on fallback"_s << QStringList{"networksetup -setairportpower en1 on"};
     QTest::newRow("no wi-fi port leaves the power repair empty")
-        << ""
-        << "" << false << ""
-        << "no-interface/error"
-        << ""
-        << "fix-wifi-on fallback" << QStringList{};
-    QTest::newRow("interface without address") << "en0"
-                                               << "" << true << "en0"
-                                               << "no-ip/error"
-                                               << "接口 en0 已连接但没有 IP 地址"
-                                               << "fix-renew-dhcp admin" << kRenewEn0;
-    QTest::newRow("link-local address") << "en0"
-                                        << "169.254.12.3" << true << "en0"
-                                        << "self-assigned-ip/error"
-                                        << "当前 IP：169.254.12.3。"
-                                        << "fix-self-assigned admin" << kRenewEn0;
+        << u""_s << u""_s << false << u""_s << u"no-interface/error"_s << u""_s
+        << u"fix-wifi-on fallback"_s << QStringList{};
+    QTest::newRow("interface without address")
+        << u"en0"_s << u""_s << true << u"en0"_s << u"no-ip/error"_s
+        << u"接口 en0 已连接但没有 IP 地址"_s << u"fix-renew-dhcp admin"_s << kRenewEn0;
+    QTest::newRow("link-local address")
+        << u"en0"_s << u"169.254.12.3"_s << true << u"en0"_s << u"self-assigned-ip/error"_s
+        << u"当前 IP：169.254.12.3。"_s << u"fix-self-assigned admin"_s << kRenewEn0;
     QTest::newRow("169.254. further on is an ordinary address, no gateway line")
-        << "en0"
-        << "10.169.254.7" << false << "en0"
-        << "iface-ok/ok"
-        << "活动接口：en0（Wi-Fi）\n本机 IP：10.169.254.7"
-        << "-" << QStringList{};
+        << u"en0"_s << u"10.169.254.7"_s << false << u"en0"_s << u"iface-ok/ok"_s
+        << u"活动接口：en0（Wi-Fi）\n本机 IP：10.169.254.7"_s << u"-"_s << QStringList{};
     QTest::newRow("ok with gateway adds a third line")
-        << "en0"
-        << "192.168.1.23" << true << "en0"
-        << "iface-ok/ok"
-        << "活动接口：en0（Wi-Fi）\n本机 IP：192.168.1.23\n网关：192.168.1.1"
-        << "-" << QStringList{};
+        << u"en0"_s << u"192.168.1.23"_s << true << u"en0"_s << u"iface-ok/ok"_s
+        << u"活动接口：en0（Wi-Fi）\n本机 IP：192.168.1.23\n网关：192.168.1.1"_s << u"-"_s
+        << QStringList{};
 }
 
 void TestCheckInterface::interfaceDecision()
@@ -143,41 +130,34 @@ void TestCheckInterface::gatewayDecision_data()
     const QString filtered = QStringLiteral("网关 192.168.1.1 （ARP/TCP 探测确认路由器在线）。");
 
     QTest::newRow("one of five lost is still ok")
-        << 0 << pingOutput(kGateway, 5, 4, "3.1/4.25/6.0/1.0") << "" << 1 << 2 << none3 << firstOnly
-        << "gateway-ok/ok"
-        << "丢包 20%，平均延迟 4.25 ms";
+        << 0 << pingOutput(kGateway, 5, 4, "3.1/4.25/6.0/1.0") << u""_s << 1 << 2 << none3
+        << firstOnly << u"gateway-ok/ok"_s << u"丢包 20%，平均延迟 4.25 ms"_s;
     // -c 5 cannot lose exactly a quarter; a four-packet summary pins the boundary.
     QTest::newRow("exactly 25 percent is already loss")
-        << 0 << pingOutput(kGateway, 4, 3) << "" << 1 << 2 << none3 << firstOnly
-        << "gateway-loss/warn"
-        << "到路由器的丢包率偏高（25%）\n网关 192.168.1.1 可达，平均延迟 8.477 ms，但丢包 25%";
+        << 0 << pingOutput(kGateway, 4, 3) << u""_s << 1 << 2 << none3 << firstOnly
+        << u"gateway-loss/warn"_s
+        << u"到路由器的丢包率偏高（25%）\n网关 192.168.1.1 可达，平均延迟 8.477 ms，但丢包 25%"_s;
     QTest::newRow("no reply, no arp entry, ports closed")
-        << 2 << none << "0\n"
-        << 1 << 0 << pingOutput(kGateway, 3, 3) << fallback << "gateway-down/error"
-        << "无法连通路由器（网关 192.168.1.1）";
+        << 2 << none << u"0\n"_s << 1 << 0 << pingOutput(kGateway, 3, 3) << fallback
+        << u"gateway-down/error"_s << u"无法连通路由器（网关 192.168.1.1）"_s;
     QTest::newRow("exit 0 without a summary counts as no reply")
-        << 0 << "PING 192.168.1.1 (192.168.1.1): 56 data bytes\n"
-        << "0\n"
-        << 1 << 2 << none3 << fallback << "gateway-down/error"
-        << "";
+        << 0 << u"PING 192.168.1.1 (192.168.1.1): 56 data bytes\n"_s << u"0\n"_s << 1 << 2 << none3
+        << fallback << u"gateway-down/error"_s << u""_s;
     QTest::newRow("arp output that is not a number is no hit")
-        << 2 << none << "usage: arp [-n] [-i interface] hostname\n"
-        << 1 << 0 << pingOutput(kGateway, 3, 3) << fallback << "gateway-down/error"
-        << "";
+        << 2 << none << u"usage: arp [-n] [-i interface] hostname\n"_s << 1 << 0
+        << pingOutput(kGateway, 3, 3) << fallback << u"gateway-down/error"_s << u""_s;
     QTest::newRow("arp hit, second ping answers: its loss, the first ping's latency")
-        << 2 << none << "1\n"
-        << 1 << 0 << pingOutput(kGateway, 3, 3) << fallbackAndSecond << "gateway-ok/ok"
-        << "丢包 0%，平均延迟 -";
+        << 2 << none << u"1\n"_s << 1 << 0 << pingOutput(kGateway, 3, 3) << fallbackAndSecond
+        << u"gateway-ok/ok"_s << u"丢包 0%，平均延迟 -"_s;
     QTest::newRow("second ping 1 of 3: 66.7 shows as 66")
-        << 2 << none << "1\n"
-        << 1 << 0 << pingOutput(kGateway, 3, 1) << fallbackAndSecond << "gateway-loss/warn"
-        << "（66%）";
+        << 2 << none << u"1\n"_s << 1 << 0 << pingOutput(kGateway, 3, 1) << fallbackAndSecond
+        << u"gateway-loss/warn"_s << u"（66%）"_s;
     QTest::newRow("port open, second ping silent")
-        << 2 << none << "0\n"
-        << 0 << 2 << none3 << fallbackAndSecond << "gateway-icmp-filtered/ok" << filtered;
+        << 2 << none << u"0\n"_s << 0 << 2 << none3 << fallbackAndSecond
+        << u"gateway-icmp-filtered/ok"_s << filtered;
     QTest::newRow("arp count with blanks around it is a hit")
-        << 2 << none << "  2 \n"
-        << 1 << 2 << none3 << fallbackAndSecond << "gateway-icmp-filtered/ok" << filtered;
+        << 2 << none << u"  2 \n"_s << 1 << 2 << none3 << fallbackAndSecond
+        << u"gateway-icmp-filtered/ok"_s << filtered;
 }
 
 void TestCheckInterface::gatewayDecision()
@@ -242,8 +222,7 @@ void TestCheckInterface::commandBuilders_data()
     QTest::addColumn<QStringList>("dhcpRenew");
 
     QTest::newRow("wired primary, wi-fi on en1")
-        << "en4"
-        << "en1"
+        << u"en4"_s << u"en1"_s
         << QStringList{"networksetup -setairportpower en1 off", "sleep 2",
                        "networksetup -setairportpower en1 on"}
         << QStringList{"networksetup -setairportpower en1 off",
@@ -253,11 +232,10 @@ void TestCheckInterface::commandBuilders_data()
                        "sleep 2",
                        "ifconfig en4 up"}
         << QStringList{"ipconfig set en4 BOOTP", "sleep 1", "ipconfig set en4 DHCP"};
-    QTest::newRow("no wi-fi port") << "en0"
-                                   << "" << QStringList{} << kIfconfigEn0 << kRenewEn0;
+    QTest::newRow("no wi-fi port")
+        << u"en0"_s << u""_s << QStringList{} << kIfconfigEn0 << kRenewEn0;
     QTest::newRow("hostile names are quoted as one word")
-        << "en0; touch /tmp/pwned"
-        << "en1$(reboot)"
+        << u"en0; touch /tmp/pwned"_s << u"en1$(reboot)"_s
         << QStringList{"networksetup -setairportpower 'en1$(reboot)' off", "sleep 2",
                        "networksetup -setairportpower 'en1$(reboot)' on"}
         << QStringList{"networksetup -setairportpower 'en1$(reboot)' off",

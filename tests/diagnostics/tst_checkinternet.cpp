@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kAli = QStringLiteral("223.5.5.5");
@@ -38,38 +40,30 @@ void TestCheckInternet::decision_data()
                            "networksetup -setairportpower en1 on"};
 
     QTest::newRow("one target answering fully is enough")
-        << 0 << pingOutput(kAli, 5, 5) << 2 << pingOutput(kCloudflare, 5, 0) << "internet-ok/ok"
-        << "223.5.5.5 丢包 0%，1.1.1.1 丢包 100%"
-        << "-" << QStringList{};
+        << 0 << pingOutput(kAli, 5, 5) << 2 << pingOutput(kCloudflare, 5, 0) << u"internet-ok/ok"_s
+        << u"223.5.5.5 丢包 0%，1.1.1.1 丢包 100%"_s << u"-"_s << QStringList{};
     QTest::newRow("the better target decides")
-        << 0 << pingOutput(kAli, 5, 1) << 0 << pingOutput(kCloudflare, 5, 5) << "internet-ok/ok"
-        << "223.5.5.5 丢包 80%，1.1.1.1 丢包 0%"
-        << "-" << QStringList{};
+        << 0 << pingOutput(kAli, 5, 1) << 0 << pingOutput(kCloudflare, 5, 5) << u"internet-ok/ok"_s
+        << u"223.5.5.5 丢包 80%，1.1.1.1 丢包 0%"_s << u"-"_s << QStringList{};
     QTest::newRow("best of the two is exactly 20 percent")
-        << 0 << pingOutput(kAli, 5, 4) << 2 << pingOutput(kCloudflare, 5, 0) << "internet-loss/warn"
-        << "公网丢包率偏高（20%）"
-        << "fix-internet-loss fallback" << wifi;
+        << 0 << pingOutput(kAli, 5, 4) << 2 << pingOutput(kCloudflare, 5, 0)
+        << u"internet-loss/warn"_s << u"公网丢包率偏高（20%）"_s << u"fix-internet-loss fallback"_s
+        << wifi;
     // "-t 4" can end a run before all five requests went out, so other fractions occur.
     QTest::newRow("fractions are dropped, never rounded up")
-        << 0 << pingOutput(kAli, 3, 1) << 2 << pingOutput(kCloudflare, 5, 0) << "internet-loss/warn"
-        << "（66%）"
-        << "fix-internet-loss fallback" << wifi;
+        << 0 << pingOutput(kAli, 3, 1) << 2 << pingOutput(kCloudflare, 5, 0)
+        << u"internet-loss/warn"_s << u"（66%）"_s << u"fix-internet-loss fallback"_s << wifi;
     QTest::newRow("exit 0 without a summary counts as total loss")
-        << 0 << "PING 223.5.5.5 (223.5.5.5): 56 data bytes\n"
-        << 0 << pingOutput(kCloudflare, 5, 5) << "internet-ok/ok"
-        << "223.5.5.5 丢包 100%"
-        << "-" << QStringList{};
+        << 0 << u"PING 223.5.5.5 (223.5.5.5): 56 data bytes\n"_s << 0
+        << pingOutput(kCloudflare, 5, 5) << u"internet-ok/ok"_s << u"223.5.5.5 丢包 100%"_s
+        << u"-"_s << QStringList{};
     QTest::newRow("neither answers: renew, then restart wi-fi")
         << 2 << pingOutput(kAli, 5, 0) << 2 << pingOutput(kCloudflare, 5, 0)
-        << "internet-down/error"
-        << ""
-        << "fix-internet admin" << renew + wifi;
+        << u"internet-down/error"_s << u""_s << u"fix-internet admin"_s << renew + wifi;
     QTest::newRow("both failing decides down whatever the summaries say")
-        << 68 << "ping: sendto: No route to host\n"
-        << 2 << "5 packets transmitted, 4 packets received, 20.0% packet loss\n"
-        << "internet-down/error"
-        << ""
-        << "fix-internet admin" << renew + wifi;
+        << 68 << u"ping: sendto: No route to host\n"_s << 2
+        << u"5 packets transmitted, 4 packets received, 20.0% packet loss\n"_s
+        << u"internet-down/error"_s << u""_s << u"fix-internet admin"_s << renew + wifi;
 }
 
 void TestCheckInternet::decision()

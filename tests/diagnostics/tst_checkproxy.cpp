@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 NetContext proxyContext(bool enabled, bool clientRunning, bool alive)
@@ -62,16 +64,15 @@ void TestCheckProxy::decision_data()
     QTest::addColumn<QString>("finding");
     QTest::addColumn<QString>("fix");
 
-    QTest::newRow("off, no client") << false << false << false << "proxy-off/ok"
-                                    << "-";
-    QTest::newRow("off, client runs") << false << true << false << "proxy-off-but-running/warn"
-                                      << "fix-proxy-on fallback";
-    QTest::newRow("on, no client, dead port") << true << false << false << "proxy-dead-crash/error"
-                                              << "fix-proxy-off-all fallback";
-    QTest::newRow("on, client runs, dead port") << true << true << false << "proxy-port-dead/error"
-                                                << "fix-proxy-off-2 fallback";
-    QTest::newRow("on, unknown program serves the port") << true << false << true << "proxy-ok/ok"
-                                                         << "-";
+    QTest::newRow("off, no client") << false << false << false << u"proxy-off/ok"_s << u"-"_s;
+    QTest::newRow("off, client runs")
+        << false << true << false << u"proxy-off-but-running/warn"_s << u"fix-proxy-on fallback"_s;
+    QTest::newRow("on, no client, dead port")
+        << true << false << false << u"proxy-dead-crash/error"_s << u"fix-proxy-off-all fallback"_s;
+    QTest::newRow("on, client runs, dead port")
+        << true << true << false << u"proxy-port-dead/error"_s << u"fix-proxy-off-2 fallback"_s;
+    QTest::newRow("on, unknown program serves the port")
+        << true << false << true << u"proxy-ok/ok"_s << u"-"_s;
 }
 
 void TestCheckProxy::decision()
@@ -97,34 +98,29 @@ void TestCheckProxy::assembledTexts_data()
 
     const QStringList clash{"ClashX"};
     QTest::newRow("off: old address still recorded")
-        << false << false << "127.0.0.1"
-        << "7890" << QStringList{} << QStringList{}
+        << false << false << u"127.0.0.1"_s << u"7890"_s << QStringList{} << QStringList{}
         << QStringList{"直连状态。\n（历史代理地址：127.0.0.1:7890）"};
     QTest::newRow("off: a port alone is no history")
-        << false << false << ""
-        << "7890" << QStringList{} << QStringList{} << QStringList{"!历史"};
+        << false << false << u""_s << u"7890"_s << QStringList{} << QStringList{}
+        << QStringList{"!历史"};
     QTest::newRow("running: ten ports, first eight shown")
-        << false << true << ""
-        << "" << QStringList{"ClashX", "Clash Verge"}
+        << false << true << u""_s << u""_s << QStringList{"ClashX", "Clash Verge"}
         << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}
         << QStringList{"检测到 ClashX、Clash Verge 在运行", "：1, 2, 3, 4, 5, 6, 7, 8", "!8, 9"};
     QTest::newRow("running: nothing listening, no app name")
-        << false << true << ""
-        << "" << QStringList{} << QStringList{}
+        << false << true << u""_s << u""_s << QStringList{} << QStringList{}
         << QStringList{"检测到 代理客户端 在运行", "已在监听的本地端口：（未发现常见代理端口）"};
     QTest::newRow("dead: target, services and kinds joined")
-        << true << false << "127.0.0.1"
-        << "7890" << QStringList{} << QStringList{}
+        << true << false << u"127.0.0.1"_s << u"7890"_s << QStringList{} << QStringList{}
         << QStringList{"系统代理仍指向 127.0.0.1:7890，",
                        "启用代理的服务：Wi-Fi、USB 10/100/1000 LAN\n代理类型：HTTP、SOCKS"};
     QTest::newRow("port dead: empty host reads as loopback")
-        << true << true << ""
-        << "7897" << clash << QStringList{}
+        << true << true << u""_s << u"7897"_s << clash << QStringList{}
         << QStringList{"代理软件在运行，但端口 127.0.0.1:7897 无法连接",
                        "检测到 ClashX 正在运行，但系统代理指向的 127.0.0.1:7897 端口"};
     QTest::newRow("port dead: empty port shows a question mark")
-        << true << true << "10.0.0.2"
-        << "" << clash << QStringList{} << QStringList{"端口 10.0.0.2:? 无法连接"};
+        << true << true << u"10.0.0.2"_s << u""_s << clash << QStringList{}
+        << QStringList{"端口 10.0.0.2:? 无法连接"};
 }
 
 void TestCheckProxy::assembledTexts()
@@ -158,19 +154,14 @@ void TestCheckProxy::clientPortChoice_data()
     QTest::addColumn<QString>("portWord"); // as it enters the command lines
 
     QTest::newRow("snapshot order decides, not the common list")
-        << QStringList{"7891", "7890"} << ""
-        << "7891"
-        << "7891";
-    QTest::newRow("no common port: the recorded port") << QStringList{"9090"} << "8001"
-                                                       << "8001"
-                                                       << "8001";
-    QTest::newRow("no port at all: manual only") << QStringList{"9090", "5000"} << ""
-                                                 << ""
-                                                 << "";
+        << QStringList{"7891", "7890"} << u""_s << u"7891"_s << u"7891"_s;
+    QTest::newRow("no common port: the recorded port")
+        << QStringList{"9090"} << u"8001"_s << u"8001"_s << u"8001"_s;
+    QTest::newRow("no port at all: manual only")
+        << QStringList{"9090", "5000"} << u""_s << u""_s << u""_s;
     // Any program can write the system proxy's port; it must not reach bash as syntax.
-    QTest::newRow("recorded port with shell syntax") << QStringList{} << "80;reboot"
-                                                     << "80;reboot"
-                                                     << "'80;reboot'";
+    QTest::newRow("recorded port with shell syntax")
+        << QStringList{} << u"80;reboot"_s << u"80;reboot"_s << u"'80;reboot'"_s;
 }
 
 void TestCheckProxy::clientPortChoice()

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString mtuQuery(const QString &iface)
@@ -91,23 +93,20 @@ void TestCheckSystem::mtu_data()
     QTest::addColumn<QString>("shown");
 
     QTest::newRow("1420 is reduced, whatever the pings")
-        << "1420\n"
-        << 2 << QStringList{} << -1 << "mtu-tuned/info"
-        << "MTU 已设为 1420（适配当前线路）\n当前接口 MTU 为 1420，";
-    QTest::newRow("silent ifconfig means 1500") << "" << 0 << QStringList{} << -1 << "mtu-ok/ok"
-                                                << "";
+        << u"1420\n"_s << 2 << QStringList{} << -1 << u"mtu-tuned/info"_s
+        << u"MTU 已设为 1420（适配当前线路）\n当前接口 MTU 为 1420，"_s;
+    QTest::newRow("silent ifconfig means 1500")
+        << u""_s << 0 << QStringList{} << -1 << u"mtu-ok/ok"_s << u""_s;
     QTest::newRow("first endpoint proves the path")
-        << "1421" << 2 << QStringList{"400001"} << 0 << "mtu-filtered/info"
-        << "实测 400KB 数据下载正常（400 KB）";
+        << u"1421"_s << 2 << QStringList{"400001"} << 0 << u"mtu-filtered/info"_s
+        << u"实测 400KB 数据下载正常（400 KB）"_s;
     QTest::newRow("second endpoint after a silent first")
-        << "1500" << 2 << QStringList{"", "350999"} << 2 << "mtu-filtered/info"
-        << "（350 KB）";
+        << u"1500"_s << 2 << QStringList{"", "350999"} << 2 << u"mtu-filtered/info"_s
+        << u"（350 KB）"_s;
     QTest::newRow("299999 bytes prove nothing")
-        << "1500" << 2 << QStringList{"299999", "garbage"} << 0 << "mtu-issue/warn"
-        << "";
+        << u"1500"_s << 2 << QStringList{"299999", "garbage"} << 0 << u"mtu-issue/warn"_s << u""_s;
     QTest::newRow("everything blocked")
-        << "1500" << 2 << QStringList{"0", ""} << 2 << "mtu-broken/warn"
-        << "";
+        << u"1500"_s << 2 << QStringList{"0", ""} << 2 << u"mtu-broken/warn"_s << u""_s;
 }
 
 void TestCheckSystem::mtu()
@@ -150,12 +149,9 @@ void TestCheckSystem::ipv6_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("finding"); // empty: no IPv6 finding and no probe
 
-    QTest::newRow("404 still proves the way out") << true << "404"
-                                                  << "ipv6-ok/ok";
-    QTest::newRow("no answer") << true << "000"
-                               << "ipv6-unreachable/info";
-    QTest::newRow("no global IPv6 address") << false << ""
-                                            << "";
+    QTest::newRow("404 still proves the way out") << true << u"404"_s << u"ipv6-ok/ok"_s;
+    QTest::newRow("no answer") << true << u"000"_s << u"ipv6-unreachable/info"_s;
+    QTest::newRow("no global IPv6 address") << false << u""_s << u""_s;
 }
 
 void TestCheckSystem::ipv6()
@@ -194,39 +190,22 @@ void TestCheckSystem::wifiSignal_data()
     // What the awk filter keeps of system_profiler: the current network's lines only.
     const QString weak = QStringLiteral("              PHY Mode: 802.11ac\n"
                                         "              Signal / Noise: -73 dBm / -92 dBm\n");
-    QTest::newRow("-72 dBm is good") << "Wi-Fi"
-                                     << "en0"
-                                     << "en0"
-                                     << "Signal / Noise: -72 dBm / -94 dBm"
-                                     << "wifi-ok/ok"
-                                     << "信号强度 -72 dBm";
+    QTest::newRow("-72 dBm is good")
+        << u"Wi-Fi"_s << u"en0"_s << u"en0"_s << u"Signal / Noise: -72 dBm / -94 dBm"_s
+        << u"wifi-ok/ok"_s << u"信号强度 -72 dBm"_s;
     QTest::newRow("-73 dBm is weak, report trimmed below")
-        << "Wi-Fi"
-        << "en0"
-        << "en0" << weak << "wifi-weak/warn"
-        << "Wi-Fi 信号偏弱（-73 dBm）\n信号强度 -73 dBm（低于 -72 dBm 属于弱信号），容易出现丢包、"
+        << u"Wi-Fi"_s << u"en0"_s << u"en0"_s << weak << u"wifi-weak/warn"_s
+        << u"Wi-Fi 信号偏弱（-73 dBm）\n信号强度 -73 dBm（低于 -72 dBm 属于弱信号），容易出现丢包、"_s
            "掉线。\nPHY Mode: 802.11ac\n              Signal / Noise: -73 dBm / -92 dBm";
-    QTest::newRow("Wi-Fi device under another service name") << "Home"
-                                                             << "en0"
-                                                             << "en0"
-                                                             << "Signal / Noise: -40 dBm / -94 dBm"
-                                                             << "wifi-ok/ok"
-                                                             << "信号强度 -40 dBm";
-    QTest::newRow("no signal line") << "Wi-Fi"
-                                    << "en0"
-                                    << "en0"
-                                    << "PHY Mode: 802.11ax"
-                                    << ""
-                                    << "";
-    QTest::newRow("wired primary, Wi-Fi elsewhere") << kEthernet << "en7"
-                                                    << "en0" << QString() << ""
-                                                    << "";
-    QTest::newRow("no interface and no Wi-Fi port: looked at") << ""
-                                                               << ""
-                                                               << ""
-                                                               << ""
-                                                               << ""
-                                                               << "";
+    QTest::newRow("Wi-Fi device under another service name")
+        << u"Home"_s << u"en0"_s << u"en0"_s << u"Signal / Noise: -40 dBm / -94 dBm"_s
+        << u"wifi-ok/ok"_s << u"信号强度 -40 dBm"_s;
+    QTest::newRow("no signal line")
+        << u"Wi-Fi"_s << u"en0"_s << u"en0"_s << u"PHY Mode: 802.11ax"_s << u""_s << u""_s;
+    QTest::newRow("wired primary, Wi-Fi elsewhere")
+        << kEthernet << u"en7"_s << u"en0"_s << QString() << u""_s << u""_s;
+    QTest::newRow("no interface and no Wi-Fi port: looked at")
+        << u""_s << u""_s << u""_s << u""_s << u""_s << u""_s;
 }
 
 void TestCheckSystem::wifiSignal()
@@ -269,30 +248,21 @@ void TestCheckSystem::optionalSections_data()
         QStringLiteral("* (Disconnected)   6B3C2A10 PPP --> L2TP  \"Office VPN\"  [PPP/L2TP]");
     const QStringList none;
     QTest::newRow("tunnel interfaces only")
-        << QStringList{"utun3", "utun4"} << none << kEthernet << ""
-        << ""
-        << "vpn-leftover/info"
-        << "\n存在虚拟接口：utun3, utun4\n\n提示";
-    QTest::newRow("VPN services only") << none << QStringList{office, "second"} << kEthernet << ""
-                                       << ""
-                                       << "vpn-leftover/info"
-                                       << "\nVPN 配置：\n" + office + "\nsecond\n\n";
+        << QStringList{"utun3", "utun4"} << none << kEthernet << u""_s << u""_s
+        << u"vpn-leftover/info"_s << u"\n存在虚拟接口：utun3, utun4\n\n提示"_s;
+    QTest::newRow("VPN services only")
+        << none << QStringList{office, "second"} << kEthernet << u""_s << u""_s
+        << u"vpn-leftover/info"_s << u"\nVPN 配置：\n"_s + office + "\nsecond\n\n";
     QTest::newRow("wired port ahead of the Wi-Fi in use")
-        << none << none << "Wi-Fi" << kServiceListing << ""
-        << "service-order/info"
-        << "当前使用「Wi-Fi」，但服务顺序里排在最前的是「USB 10/100/1000 LAN」。";
-    QTest::newRow("current service first") << none << none << kEthernet << kServiceListing << ""
-                                           << ""
-                                           << "";
+        << none << none << u"Wi-Fi"_s << kServiceListing << u""_s << u"service-order/info"_s
+        << u"当前使用「Wi-Fi」，但服务顺序里排在最前的是「USB 10/100/1000 LAN」。"_s;
+    QTest::newRow("current service first")
+        << none << none << kEthernet << kServiceListing << u""_s << u""_s << u""_s;
     QTest::newRow("current service not listed")
-        << none << none << "iPhone USB" << kServiceListing << ""
-        << ""
-        << "";
+        << none << none << u"iPhone USB"_s << kServiceListing << u""_s << u""_s << u""_s;
     QTest::newRow("firewall reported whatever its state")
-        << none << none << kEthernet << ""
-        << "Firewall is disabled. (State = 0)\n"
-        << "firewall/info"
-        << "\nFirewall is disabled. (State = 0)\n\n提示";
+        << none << none << kEthernet << u""_s << u"Firewall is disabled. (State = 0)\n"_s
+        << u"firewall/info"_s << u"\nFirewall is disabled. (State = 0)\n\n提示"_s;
 }
 
 void TestCheckSystem::optionalSections()

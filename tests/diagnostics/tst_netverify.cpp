@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kScutil = QStringLiteral("scutil --proxy");
@@ -53,15 +55,15 @@ void TestNetVerify::systemProxy_data()
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("addr");
 
-    QTest::newRow("switched off, address kept") << kProxyOff << false << "127.0.0.1:7890";
+    QTest::newRow("switched off, address kept") << kProxyOff << false << u"127.0.0.1:7890"_s;
     QTest::newRow("HTTPS only: its host is not read")
-        << "  HTTPEnable : 0\n  HTTPSEnable : 1\n  HTTPSPort : 7890\n  HTTPSProxy : 10.0.0.9\n"
-        << true << "127.0.0.1:7890";
+        << u"  HTTPEnable : 0\n  HTTPSEnable : 1\n  HTTPSPort : 7890\n  HTTPSProxy : 10.0.0.9\n"_s
+        << true << u"127.0.0.1:7890"_s;
     QTest::newRow("HTTP port wins over HTTPS port")
-        << "  HTTPSPort : 7890\n  HTTPEnable : 1\n  HTTPPort : 8080\n  HTTPProxy : 10.0.0.2\n"
-        << true << "10.0.0.2:8080";
-    QTest::newRow("HTTP on without a port") << "  HTTPEnable : 1\n  HTTPProxy : 127.0.0.1\n"
-                                            << true << "";
+        << u"  HTTPSPort : 7890\n  HTTPEnable : 1\n  HTTPPort : 8080\n  HTTPProxy : 10.0.0.2\n"_s
+        << true << u"10.0.0.2:8080"_s;
+    QTest::newRow("HTTP on without a port")
+        << u"  HTTPEnable : 1\n  HTTPProxy : 127.0.0.1\n"_s << true << u""_s;
 }
 
 void TestNetVerify::systemProxy()
@@ -88,14 +90,11 @@ void TestNetVerify::probe_data()
     QTest::addColumn<bool>("ok");
 
     // 1.005 * 1000 is 1004.999… in binary floating point; the page took 1005 ms.
-    QTest::newRow("truncation keeps whole milliseconds") << "200 1.005000"
-                                                         << "200" << qint64(1005) << true;
-    QTest::newRow("redirect without an answer") << "301 0.1"
-                                                << "301" << qint64(100) << false;
-    QTest::newRow("blanks and line end") << "  200   0.25 \n"
-                                         << "200" << qint64(250) << true;
-    QTest::newRow("empty output") << ""
-                                  << "000" << qint64(0) << false;
+    QTest::newRow("truncation keeps whole milliseconds")
+        << u"200 1.005000"_s << u"200"_s << qint64(1005) << true;
+    QTest::newRow("redirect without an answer") << u"301 0.1"_s << u"301"_s << qint64(100) << false;
+    QTest::newRow("blanks and line end") << u"  200   0.25 \n"_s << u"200"_s << qint64(250) << true;
+    QTest::newRow("empty output") << u""_s << u"000"_s << qint64(0) << false;
 }
 
 void TestNetVerify::probe()
@@ -157,24 +156,25 @@ void TestNetVerify::bingSearch_data()
     const QString viaProxy = fetchCommand("'http://127.0.0.1:7890'");
     const QString none;
     QTest::newRow("proxy off: one direct fetch")
-        << kProxyOff << none << 0 << none << none << "200 0.5327"
+        << kProxyOff << none << 0 << none << none << u"200 0.5327"_s
         << QStringList{"直连 → HTTP 200 ✅"}
-        << "已通过 www.bing.com 搜索访问测试（HTTP 200 · 532 ms · 直连）";
+        << u"已通过 www.bing.com 搜索访问测试（HTTP 200 · 532 ms · 直连）"_s;
     QTest::newRow("dead proxy port is skipped")
-        << kProxyOn << nc << 1 << none << none << "000 12.003" << QStringList{"直连 → HTTP 000 ❌"}
-        << "两种通路都失败（直连 → HTTP 000 ❌）。请检查网络连接或代理设置。";
+        << kProxyOn << nc << 1 << none << none << u"000 12.003"_s
+        << QStringList{"直连 → HTTP 000 ❌"}
+        << u"两种通路都失败（直连 → HTTP 000 ❌）。请检查网络连接或代理设置。"_s;
     QTest::newRow("working proxy: direct not tried")
-        << kProxyOn << nc << 0 << viaProxy << "200 0.25" << none
+        << kProxyOn << nc << 0 << viaProxy << u"200 0.25"_s << none
         << QStringList{"系统代理 127.0.0.1:7890 → HTTP 200 ✅"}
-        << "已通过 www.bing.com 搜索访问测试（HTTP 200 · 250 ms · 系统代理 127.0.0.1:7890）";
+        << u"已通过 www.bing.com 搜索访问测试（HTTP 200 · 250 ms · 系统代理 127.0.0.1:7890）"_s;
     QTest::newRow("broken proxy, direct works")
-        << kProxyOn << nc << 0 << viaProxy << "000 12.001"
-        << "200 0.125" << QStringList{"系统代理 127.0.0.1:7890 → HTTP 000 ❌", "直连 → HTTP 200 ✅"}
-        << "已通过 www.bing.com 搜索访问测试（HTTP 200 · 125 ms · 直连）";
+        << kProxyOn << nc << 0 << viaProxy << u"000 12.001"_s << u"200 0.125"_s
+        << QStringList{"系统代理 127.0.0.1:7890 → HTTP 000 ❌", "直连 → HTTP 200 ✅"}
+        << u"已通过 www.bing.com 搜索访问测试（HTTP 200 · 125 ms · 直连）"_s;
     QTest::newRow("both paths fail with real codes")
-        << kProxyOn << nc << 0 << viaProxy << "502 0.1"
-        << "403 0.2" << QStringList{"系统代理 127.0.0.1:7890 → HTTP 502 ❌", "直连 → HTTP 403 ❌"}
-        << "两种通路都失败（系统代理 127.0.0.1:7890 → HTTP 502 ❌；直连 → HTTP 403 ❌）。"
+        << kProxyOn << nc << 0 << viaProxy << u"502 0.1"_s << u"403 0.2"_s
+        << QStringList{"系统代理 127.0.0.1:7890 → HTTP 502 ❌", "直连 → HTTP 403 ❌"}
+        << u"两种通路都失败（系统代理 127.0.0.1:7890 → HTTP 502 ❌；直连 → HTTP 403 ❌）。"_s
            "请检查网络连接或代理设置。";
 }
 
@@ -225,13 +225,11 @@ void TestNetVerify::webAccess_data()
     QTest::addColumn<QString>("summary");
 
     QTest::newRow("direct path works")
-        << "200 0.5327"
-        << "web-access/ok"
-        << "已通过 www.bing.com 搜索访问测试（HTTP 200 · 532 ms · 直连）\n";
+        << u"200 0.5327"_s << u"web-access/ok"_s
+        << u"已通过 www.bing.com 搜索访问测试（HTTP 200 · 532 ms · 直连）\n"_s;
     QTest::newRow("no network")
-        << "000 12.002"
-        << "web-access-fail/warn"
-        << "两种通路都失败（直连 → HTTP 000 ❌）。请检查网络连接或代理设置。";
+        << u"000 12.002"_s << u"web-access-fail/warn"_s
+        << u"两种通路都失败（直连 → HTTP 000 ❌）。请检查网络连接或代理设置。"_s;
 }
 
 void TestNetVerify::webAccess()

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestProbes : public QObject {
     Q_OBJECT
 
@@ -32,21 +34,21 @@ void TestProbes::pingSummary_data()
     QTest::addColumn<double>("loss");
     QTest::addColumn<QString>("rtt");
     QTest::newRow("all answered")
-        << "PING 223.5.5.5 (223.5.5.5): 56 data bytes\n"
+        << u"PING 223.5.5.5 (223.5.5.5): 56 data bytes\n"_s
            "64 bytes from 223.5.5.5: icmp_seq=0 ttl=117 time=8.412 ms\n"
            "\n--- 223.5.5.5 ping statistics ---\n"
            "3 packets transmitted, 3 packets received, 0.0% packet loss\n"
            "round-trip min/avg/max/stddev = 10.123/12.45600/15.789/1.2 ms\n"
-        << 0.0 << "12.45600 ms";
+        << 0.0 << u"12.45600 ms"_s;
     QTest::newRow("none answered")
-        << "Request timeout for icmp_seq 0\n\n--- 10.0.0.1 ping statistics ---\n"
+        << u"Request timeout for icmp_seq 0\n\n--- 10.0.0.1 ping statistics ---\n"_s
            "5 packets transmitted, 0 packets received, 100.0% packet loss\n"
-        << 100.0 << "-";
+        << 100.0 << u"-"_s;
     QTest::newRow("fraction kept")
-        << "3 packets transmitted, 2 packets received, 33.3% packet loss" << 33.3 << "-";
-    QTest::newRow("no summary") << "ping: cannot resolve example.invalid: Unknown host" << 100.0
-                                << "-";
-    QTest::newRow("two decimal points") << "1.2.3% packet loss" << 100.0 << "-";
+        << u"3 packets transmitted, 2 packets received, 33.3% packet loss"_s << 33.3 << u"-"_s;
+    QTest::newRow("no summary") << u"ping: cannot resolve example.invalid: Unknown host"_s << 100.0
+                                << u"-"_s;
+    QTest::newRow("two decimal points") << u"1.2.3% packet loss"_s << 100.0 << u"-"_s;
 }
 
 void TestProbes::pingSummary()
@@ -92,14 +94,10 @@ void TestProbes::httpProbeParsesCurlOutput_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<int>("ms");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("no answer") << "000 5.001"
-                               << "000" << 5001 << false;
-    QTest::newRow("empty") << ""
-                           << "000" << 0 << false;
-    QTest::newRow("time unreadable") << "503 abc"
-                                     << "503" << 0 << true;
-    QTest::newRow("no float artefact") << "200 1.005000"
-                                       << "200" << 1005 << true;
+    QTest::newRow("no answer") << u"000 5.001"_s << u"000"_s << 5001 << false;
+    QTest::newRow("empty") << u""_s << u"000"_s << 0 << false;
+    QTest::newRow("time unreadable") << u"503 abc"_s << u"503"_s << 0 << true;
+    QTest::newRow("no float artefact") << u"200 1.005000"_s << u"200"_s << 1005 << true;
 }
 
 void TestProbes::httpProbeParsesCurlOutput()
@@ -124,10 +122,10 @@ void TestProbes::httpProbeAgainstLocalServer_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("proxy"); // 0 none, 1 live, 2 dead
     QTest::addColumn<QString>("code");
-    QTest::newRow("200 direct") << false << "/ok" << 0 << "200";
-    QTest::newRow("404 via proxy") << false << "/missing" << 1 << "404";
-    QTest::newRow("dead port") << true << "/" << 0 << "000";
-    QTest::newRow("dead proxy") << false << "/ok" << 2 << "000";
+    QTest::newRow("200 direct") << false << u"/ok"_s << 0 << u"200"_s;
+    QTest::newRow("404 via proxy") << false << u"/missing"_s << 1 << u"404"_s;
+    QTest::newRow("dead port") << true << u"/"_s << 0 << u"000"_s;
+    QTest::newRow("dead proxy") << false << u"/ok"_s << 2 << u"000"_s;
 }
 
 void TestProbes::httpProbeAgainstLocalServer()

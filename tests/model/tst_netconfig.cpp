@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kList = QStringLiteral("networksetup -listallnetworkservices 2>/dev/null");
@@ -74,21 +76,19 @@ void TestNetConfig::proxyState_data()
 
     QTest::newRow("socks only: port taken from the unset web proxy")
         << QStringList{kNeverSet, kNeverSet, kOn7890, kNoAuto, kNoBypass} << true
-        << QStringList{"SOCKS"} << "127.0.0.1"
-        << "0" << QStringList{"There aren't any bypass domains set on Wi-Fi."};
+        << QStringList{"SOCKS"} << u"127.0.0.1"_s << u"0"_s
+        << QStringList{"There aren't any bypass domains set on Wi-Fi."};
     QTest::newRow("switched off after use keeps the old values")
         << QStringList{"Enabled: No\nServer: 127.0.0.1\nPort: 7890\n", kNeverSet, kNeverSet,
                        kNoAuto, ""}
-        << false << QStringList{} << "127.0.0.1"
-        << "7890" << QStringList{};
+        << false << QStringList{} << u"127.0.0.1"_s << u"7890"_s << QStringList{};
     QTest::newRow("pac only: the URL is the host")
         << QStringList{"", "", "", "URL: http://127.0.0.1:7890/proxy.pac\nEnabled: Yes\n", ""}
-        << true << QStringList{"自动代理(PAC)"} << "http://127.0.0.1:7890/proxy.pac"
-        << "" << QStringList{};
+        << true << QStringList{"自动代理(PAC)"} << u"http://127.0.0.1:7890/proxy.pac"_s << u""_s
+        << QStringList{};
     QTest::newRow("Yes is case-sensitive")
         << QStringList{"Enabled: yes\nServer: h\nPort: 1\n", "", "", "", ""} << false
-        << QStringList{} << "h"
-        << "1" << QStringList{};
+        << QStringList{} << u"h"_s << u"1"_s << QStringList{};
 }
 
 void TestNetConfig::proxyState()
@@ -132,12 +132,10 @@ void TestNetConfig::enableCommands_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("target");
-    QTest::newRow("plain values stay as they are") << "127.0.0.1"
-                                                   << "7890"
-                                                   << " 127.0.0.1 7890";
-    QTest::newRow("hostile host quoted") << "127.0.0.1;reboot"
-                                         << "7890"
-                                         << " '127.0.0.1;reboot' 7890";
+    QTest::newRow("plain values stay as they are")
+        << u"127.0.0.1"_s << u"7890"_s << u" 127.0.0.1 7890"_s;
+    QTest::newRow("hostile host quoted")
+        << u"127.0.0.1;reboot"_s << u"7890"_s << u" '127.0.0.1;reboot' 7890"_s;
 }
 
 void TestNetConfig::enableCommands()

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 FixAction action(const QString &id, const QStringList &commands, bool needsAdmin = false,
@@ -52,18 +54,17 @@ void TestFixEngine::formatLogDecisions_data()
     QTest::addColumn<QString>("expected");
 
     const QString cancelled = QStringLiteral("⚠️ 已取消授权，未做任何修改。");
-    QTest::newRow("1280 is a cancel whatever the output") << true << 1280 << "done" << cancelled;
+    QTest::newRow("1280 is a cancel whatever the output") << true << 1280 << u"done"_s << cancelled;
     QTest::newRow("success shows hint and trimmed output")
-        << true << 0 << "\n  line1\nline2 \n"
-        << "✅ 修复成功：提示-fix-a\nline1\nline2";
-    QTest::newRow("success without action has no hint") << false << 0 << " \n"
-                                                        << "✅ 修复成功";
-    QTest::newRow("zero code with cancel text is a success") << false << 0 << "User canceled"
-                                                             << "✅ 修复成功\nUser canceled";
+        << true << 0 << u"\n  line1\nline2 \n"_s << u"✅ 修复成功：提示-fix-a\nline1\nline2"_s;
+    QTest::newRow("success without action has no hint")
+        << false << 0 << u" \n"_s << u"✅ 修复成功"_s;
+    QTest::newRow("zero code with cancel text is a success")
+        << false << 0 << u"User canceled"_s << u"✅ 修复成功\nUser canceled"_s;
     QTest::newRow("User canceled on failure") << true << 1 << kCancelOutput << cancelled;
-    QTest::newRow("-128 alone on failure") << true << 1 << "error (-128)" << cancelled;
-    QTest::newRow("failure with output") << true << 2 << "  boom \n"
-                                         << "❌ 执行失败（退出码 2）\nboom";
+    QTest::newRow("-128 alone on failure") << true << 1 << u"error (-128)"_s << cancelled;
+    QTest::newRow("failure with output")
+        << true << 2 << u"  boom \n"_s << u"❌ 执行失败（退出码 2）\nboom"_s;
 }
 
 void TestFixEngine::formatLogDecisions()
@@ -92,21 +93,22 @@ void TestFixEngine::applyPaths_data()
     const QString adminDone = QStringLiteral("✅ 修复成功：提示-fix-x\nadmin-out");
 
     QTest::newRow("direct success joins outputs")
-        << false << false << 0 << 0 << three << true << "✅ 修复成功：提示-fix-x\nout1\nout3";
+        << false << false << 0 << 0 << three << true << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
     QTest::newRow("first of three fails, nothing after it runs")
-        << false << false << 7 << 0 << QStringList{"c1"} << false << "❌ 执行失败（退出码 7）\nout1";
+        << false << false << 7 << 0 << QStringList{"c1"} << false
+        << u"❌ 执行失败（退出码 7）\nout1"_s;
     QTest::newRow("needsAdmin never runs directly")
         << true << false << 0 << 0 << QStringList{admin} << true << adminDone;
     QTest::newRow("needsAdmin wins over fallback")
         << true << true << 0 << 0 << QStringList{admin} << true << adminDone;
     QTest::newRow("fallback after direct failure succeeds with note")
         << false << true << 7 << 0 << QStringList{"c1", admin} << true
-        << "✅ 修复成功：提示-fix-x\n（免密码方式未生效，已通过管理员权限完成）\nadmin-out";
+        << u"✅ 修复成功：提示-fix-x\n（免密码方式未生效，已通过管理员权限完成）\nadmin-out"_s;
     QTest::newRow("fallback failing shows only the admin run")
         << false << true << 7 << 2 << QStringList{"c1", admin} << false
-        << "❌ 执行失败（退出码 2）\nadmin-out";
+        << u"❌ 执行失败（退出码 2）\nadmin-out"_s;
     QTest::newRow("fallback not needed when direct run succeeds")
-        << false << true << 0 << 0 << three << true << "✅ 修复成功：提示-fix-x\nout1\nout3";
+        << false << true << 0 << 0 << three << true << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
 }
 
 void TestFixEngine::applyPaths()

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Opens a scenario afresh with waits shortened tenfold.
@@ -126,12 +128,11 @@ void TestStandins::pingThroughParsers_data()
     QTest::addColumn<double>("loss");
     QTest::addColumn<bool>("hasRtt");
 
-    QTest::newRow("answers") << "healthy"
-                             << "ping -c 5 -t 4 223.5.5.5" << 0 << 0.0 << true;
-    QTest::newRow("timeouts") << "gateway-icmp-filtered"
-                              << "ping -c 3 -t 4 192.168.1.1" << 2 << 100.0 << false;
-    QTest::newRow("unknown host") << "healthy"
-                                  << "ping -c 1 -t 3 no-such.invalid" << 68 << 100.0 << false;
+    QTest::newRow("answers") << u"healthy"_s << u"ping -c 5 -t 4 223.5.5.5"_s << 0 << 0.0 << true;
+    QTest::newRow("timeouts") << u"gateway-icmp-filtered"_s << u"ping -c 3 -t 4 192.168.1.1"_s << 2
+                              << 100.0 << false;
+    QTest::newRow("unknown host") << u"healthy"_s << u"ping -c 1 -t 3 no-such.invalid"_s << 68
+                                  << 100.0 << false;
 }
 
 void TestStandins::pingThroughParsers()
@@ -200,14 +201,14 @@ void TestStandins::adminPrompt_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("output");
 
-    QTest::newRow("accepted") << "healthy"
+    QTest::newRow("accepted") << u"healthy"_s
                               << QStringList{"echo \"quoted\\\\path\"",
                                              "networksetup -setv6off 'Wi-Fi'"}
-                              << 0 << "quoted\\path";
-    QTest::newRow("script fails") << "healthy" << QStringList{"ls /no/such/dir"} << 1
-                                  << "execution error:";
-    QTest::newRow("cancelled") << "admin-cancel" << QStringList{"networksetup -setv6off 'Wi-Fi'"}
-                               << 1 << "0:56: execution error: User canceled. (-128)";
+                              << 0 << u"quoted\\path"_s;
+    QTest::newRow("script fails") << u"healthy"_s << QStringList{"ls /no/such/dir"} << 1
+                                  << u"execution error:"_s;
+    QTest::newRow("cancelled") << u"admin-cancel"_s << QStringList{"networksetup -setv6off 'Wi-Fi'"}
+                               << 1 << u"0:56: execution error: User canceled. (-128)"_s;
 }
 
 void TestStandins::adminPrompt()
