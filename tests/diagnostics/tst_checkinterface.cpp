@@ -221,17 +221,6 @@ void TestCheckInterface::commandBuilders_data()
     QTest::addColumn<QStringList>("resetIface");
     QTest::addColumn<QStringList>("dhcpRenew");
 
-    QTest::newRow("wired primary, wi-fi on en1")
-        << u"en4"_s << u"en1"_s
-        << QStringList{"networksetup -setairportpower en1 off", "sleep 2",
-                       "networksetup -setairportpower en1 on"}
-        << QStringList{"networksetup -setairportpower en1 off",
-                       "sleep 2",
-                       "networksetup -setairportpower en1 on",
-                       "ifconfig en4 down",
-                       "sleep 2",
-                       "ifconfig en4 up"}
-        << QStringList{"ipconfig set en4 BOOTP", "sleep 1", "ipconfig set en4 DHCP"};
     QTest::newRow("no wi-fi port")
         << u"en0"_s << u""_s << QStringList{} << kIfconfigEn0 << kRenewEn0;
     QTest::newRow("hostile names are quoted as one word")

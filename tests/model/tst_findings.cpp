@@ -11,7 +11,7 @@ class TestFindings : public QObject {
 
 private slots:
     void severityRawValuesAndOrder();
-    void rawNamesAreExact();
+    void fromRawAcceptsOnlyExactNames();
     void findingEqualityIgnoresPresentation();
 };
 
@@ -30,13 +30,8 @@ void TestFindings::severityRawValuesAndOrder()
     QCOMPARE(shuffled, all);
 }
 
-void TestFindings::rawNamesAreExact()
+void TestFindings::fromRawAcceptsOnlyExactNames()
 {
-    QStringList names;
-    for (CheckCategory category : allCategories())
-        names << rawValue(category);
-    QCOMPARE(names,
-             (QStringList{"基础连接", "DNS 解析", "代理 / 科学上网", "AI 服务连通", "系统环境"}));
     QCOMPARE(categoryFromRaw(QStringLiteral("DNS 解析")),
              std::optional<CheckCategory>(CheckCategory::dns));
     QCOMPARE(categoryFromRaw(QStringLiteral("dns")), std::nullopt);
