@@ -130,8 +130,8 @@ QString toText(const ScanReport &report)
         if (!finding.detail.isEmpty())
             out += indented(finding.detail);
         if (finding.fix)
-            out += QStringLiteral("    修复：") + finding.fix->title + QStringLiteral(" · brevik --fix ") +
-                   finding.fix->id + QLatin1Char('\n');
+            out += QStringLiteral("    修复：") + finding.fix->title +
+                   QStringLiteral(" · brevik --fix ") + finding.fix->id + QLatin1Char('\n');
         out += QLatin1Char('\n');
     }
     out += QStringLiteral("上网实测：") + report.internet.summary + QLatin1Char('\n');

@@ -126,7 +126,8 @@ int main(int argc, char **argv)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const auto &[key, value] : inner->options().extraEnv)
         environment.insert(key, value);
-    environment.insert(QStringLiteral("PATH"), mac->binDir() + QLatin1Char(':') + QString::fromLatin1(kCommandPath));
+    environment.insert(QStringLiteral("PATH"),
+                       mac->binDir() + QLatin1Char(':') + QString::fromLatin1(kCommandPath));
     environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(kCommandLocale));
     const QStringList env = environment.toStringList();
 
