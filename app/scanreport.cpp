@@ -8,21 +8,6 @@
 
 namespace {
 
-QString severityName(Severity severity)
-{
-    switch (severity) {
-    case Severity::ok:
-        return QStringLiteral("ok");
-    case Severity::info:
-        return QStringLiteral("info");
-    case Severity::warn:
-        return QStringLiteral("warn");
-    case Severity::error:
-        return QStringLiteral("error");
-    }
-    return {};
-}
-
 QJsonValue optionalText(const std::optional<QString> &text)
 {
     return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);

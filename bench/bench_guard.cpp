@@ -1,9 +1,9 @@
 // One `brevik --guard` on the simulated Mac against a bash script that runs the same three
 // stand-in commands, interleaved in one run; also the peak memory of the guard process.
 #include "bench/benchsupport.h"
+#include "bench/simbench.h"
 #include "exec/runner.h"
 #include "exec/shell.h"
-#include "sim/simulatedmac.h"
 
 #include <QCoreApplication>
 #include <QProcessEnvironment>
@@ -16,14 +16,9 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 30;
     QTemporaryDir root;
-    qputenv("BREVIK_SIM_ROOT", root.path().toUtf8());
-    qputenv("BREVIK_SIM_TIME_SCALE", "0"); // the stand-ins answer at once
-    QString error;
-    const auto mac = SimulatedMac::open(QStringLiteral("healthy"), true, &error);
-    if (!mac) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    const auto mac = openInstantHealthyMac(root);
+    if (!mac)
         return 1;
-    }
     const QString brevik =
         QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/brevik");
 

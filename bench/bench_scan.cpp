@@ -3,10 +3,10 @@
 // the AI probes of the six services side by side as the scan runs them). What the scan
 // costs beyond its commands is the difference.
 #include "bench/benchsupport.h"
+#include "bench/simbench.h"
 #include "diagnostics/diagnosticsrun.h"
 #include "exec/runner.h"
 #include "exec/shell.h"
-#include "sim/simulatedmac.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -104,14 +104,9 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 7;
     QTemporaryDir root;
-    qputenv("BREVIK_SIM_ROOT", root.path().toUtf8());
-    qputenv("BREVIK_SIM_TIME_SCALE", "0"); // the stand-ins answer at once
-    QString error;
-    const auto mac = SimulatedMac::open(QStringLiteral("healthy"), true, &error);
-    if (!mac) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    const auto mac = openInstantHealthyMac(root);
+    if (!mac)
         return 1;
-    }
     qputenv("HOME", mac->home().toUtf8());
     const auto inner = mac->makeRunner();
     auto recorder = std::make_shared<RecordingRunner>(inner);

@@ -7,6 +7,21 @@ std::optional<Severity> severityFromRaw(int raw)
     return static_cast<Severity>(raw);
 }
 
+QString severityName(Severity severity)
+{
+    switch (severity) {
+    case Severity::ok:
+        return QStringLiteral("ok");
+    case Severity::info:
+        return QStringLiteral("info");
+    case Severity::warn:
+        return QStringLiteral("warn");
+    case Severity::error:
+        return QStringLiteral("error");
+    }
+    return {};
+}
+
 QString label(Severity severity)
 {
     switch (severity) {

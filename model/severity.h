@@ -12,6 +12,7 @@ inline int rawValue(Severity severity)
     return static_cast<int>(severity);
 }
 std::optional<Severity> severityFromRaw(int raw);
+QString severityName(Severity severity); // the case name: "ok", "info", "warn", "error"
 QString label(Severity severity);
 QString icon(Severity severity);      // system symbol name
 QString colorName(Severity severity); // palette colour of the style kit

@@ -8,21 +8,6 @@
 // each finding as "id/severity", its repair as "fix-id admin|fallback" and the texts that
 // are assembled from values (looked for in title and detail).
 
-inline QString severityName(Severity severity)
-{
-    switch (severity) {
-    case Severity::ok:
-        return QStringLiteral("ok");
-    case Severity::info:
-        return QStringLiteral("info");
-    case Severity::warn:
-        return QStringLiteral("warn");
-    case Severity::error:
-        return QStringLiteral("error");
-    }
-    return {};
-}
-
 inline QStringList outline(const QList<Finding> &findings)
 {
     QStringList list;

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "sim/simulatedmac.h"
+
+#include <QTemporaryDir>
+
+#include <optional>
+
+// A fresh healthy simulated Mac under `root` whose stand-ins answer at once, so that a
+// benchmark measures our work and the processes, not the scenario's pings.
+std::optional<SimulatedMac> openInstantHealthyMac(const QTemporaryDir &root);
