@@ -71,6 +71,16 @@ QStringList DiagnosticsRun::dhcpRenewCommands() const
             QStringLiteral("ipconfig set ") + iface + QStringLiteral(" DHCP")};
 }
 
+FixAction DiagnosticsRun::dhcpRenewFix(const QString &id, const QString &successHint) const
+{
+    return FixAction{.id = id,
+                     .title = QStringLiteral("续订 DHCP 租约"),
+                     .commands = dhcpRenewCommands(),
+                     .needsAdmin = true,
+                     .fallbackAdmin = false,
+                     .successHint = successHint};
+}
+
 QList<Finding> DiagnosticsRun::checkGateway()
 {
     if (!ctx.gateway || ctx.iface.isEmpty()) {
@@ -78,12 +88,8 @@ QList<Finding> DiagnosticsRun::checkGateway()
                                 CheckCategory::connectivity, QStringLiteral("没有默认网关"),
                                 QStringLiteral("系统路由表缺少默认网关，无法与局域网外通信。"));
         f.fixHint = QStringLiteral("续订 DHCP 重新获取路由配置；若无效请重启路由器。");
-        f.fix = FixAction{.id = QStringLiteral("fix-no-gateway"),
-                          .title = QStringLiteral("续订 DHCP 租约"),
-                          .commands = dhcpRenewCommands(),
-                          .needsAdmin = true,
-                          .fallbackAdmin = false,
-                          .successHint = QStringLiteral("已重新获取网络配置")};
+        f.fix =
+            dhcpRenewFix(QStringLiteral("fix-no-gateway"), QStringLiteral("已重新获取网络配置"));
         return {f};
     }
 

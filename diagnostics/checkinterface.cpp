@@ -33,12 +33,8 @@ QList<Finding> DiagnosticsRun::checkInterface()
             QStringLiteral("接口 ") + ctx.iface + QStringLiteral(" 已连接但没有 IP 地址"),
             QStringLiteral("DHCP 没有拿到地址，通常表现为「已连接但无法上网」。"));
         f.fixHint = QStringLiteral("续订 DHCP 租约，重新向路由器申请 IP。若仍失败，请重启路由器。");
-        f.fix = FixAction{.id = QStringLiteral("fix-renew-dhcp"),
-                          .title = QStringLiteral("续订 DHCP 租约"),
-                          .commands = dhcpRenewCommands(),
-                          .needsAdmin = true,
-                          .fallbackAdmin = false,
-                          .successHint = QStringLiteral("已重新申请 IP 地址")};
+        f.fix =
+            dhcpRenewFix(QStringLiteral("fix-renew-dhcp"), QStringLiteral("已重新申请 IP 地址"));
         return {f};
     }
 
@@ -51,12 +47,8 @@ QList<Finding> DiagnosticsRun::checkInterface()
                 QStringLiteral("。这是 DHCP 失败后系统自己编的地址，无法上网。"));
         f.fixHint =
             QStringLiteral("续订 DHCP；若无效说明路由器 DHCP 异常或 Wi-Fi 密码/信号有问题。");
-        f.fix = FixAction{.id = QStringLiteral("fix-self-assigned"),
-                          .title = QStringLiteral("续订 DHCP 租约"),
-                          .commands = dhcpRenewCommands(),
-                          .needsAdmin = true,
-                          .fallbackAdmin = false,
-                          .successHint = QStringLiteral("已重新申请 IP 地址")};
+        f.fix =
+            dhcpRenewFix(QStringLiteral("fix-self-assigned"), QStringLiteral("已重新申请 IP 地址"));
         return {f};
     }
 

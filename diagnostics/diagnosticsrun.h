@@ -37,4 +37,6 @@ public:
     QStringList resetIfaceCommands() const;
     QStringList disableAllProxyCommands() const;
     QStringList dhcpRenewCommands() const;
+    // The "续订 DHCP 租约" repair, which three findings offer under their own id and hint.
+    FixAction dhcpRenewFix(const QString &id, const QString &successHint) const;
 };
