@@ -55,6 +55,20 @@ void TestScenarioScans::scenarioGivesItsFinding_data()
     QTest::newRow("client without system proxy")
         << "client-no-system-proxy" << QStringList{"proxy-off-but-running"};
     QTest::newRow("proxy port dead") << "proxy-port-dead" << QStringList{"proxy-port-dead"};
+    QTest::newRow("working socks-only proxy")
+        << "socks-only-proxy" << QStringList{"proxy-ok", "ai-ok"};
+    QTest::newRow("working https-only proxy")
+        << "https-only-proxy" << QStringList{"proxy-ok", "ai-ok"};
+    QTest::newRow("local pac answers") << "pac-local" << QStringList{"proxy-ok"};
+    QTest::newRow("local pac, nothing listens") << "pac-dead" << QStringList{"proxy-dead-crash"};
+    QTest::newRow("office proxy out of reach")
+        << "company-proxy-dead" << QStringList{"proxy-remote-dead", "web-access"};
+    QTest::newRow("residual proxy, client's helper still runs")
+        << "residual-proxy-helper" << QStringList{"proxy-dead-crash"};
+    QTest::newRow("custom bypass list")
+        << "custom-bypass" << QStringList{"proxy-ok", "proxy-bypass"};
+    QTest::newRow("proxy left on a switched-off service")
+        << "idle-service-proxy" << QStringList{"proxy-off"};
 }
 
 void TestScenarioScans::scenarioGivesItsFinding()
