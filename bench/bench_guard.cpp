@@ -28,8 +28,8 @@ int main(int argc, char **argv)
     for (QString command :
          {QStringLiteral("scutil --proxy"), QStringLiteral("nc -z -G 1 127.0.0.1 7890 2>/dev/null"),
           QStringLiteral("ps -Ao comm= 2>/dev/null | grep -i -E "
-                         "'clash|mihomo|surge|stash|verge|sing-box|v2ray|xray|trojan' | grep -v "
-                         "grep | head -1")}) {
+                         "'clash|mihomo|surge|stash|verge|quantumult|sing-box|v2ray|xray|trojan' "
+                         "| grep -v grep")}) {
         script << QStringLiteral("/bin/bash -c ") + shellQuote(command) +
                       QStringLiteral(" >/dev/null 2>&1");
     }

@@ -3,6 +3,8 @@
 #include "diagnostics/textparse.h"
 #include "exec/shell.h"
 #include "model/netconfig.h"
+#include "model/proxyclients.h"
+#include "model/proxyendpoint.h"
 
 namespace {
 
@@ -77,22 +79,35 @@ void readHardwarePorts(NetContext &ctx)
     }
 }
 
-void readProxySettings(NetContext &ctx)
+void judgeProxyOf(NetContext &ctx, const QString &service, const ProxyState &state)
 {
-    for (const QString &service : ctx.allServices) {
-        const ProxyState state = NetConfig::proxyState(service);
+    ctx.proxyService = service;
+    ctx.proxyHost = state.host;
+    ctx.proxyPort = state.port;
+    ctx.proxyServerKind = state.serverKind;
+    ctx.proxyPacUrl = state.pacUrl;
+    ctx.bypassDomains = state.bypass;
+}
+
+void readProxySettings(NetContext &ctx, const QList<NetworkService> &services)
+{
+    for (const NetworkService &service : services) {
+        const ProxyState state = NetConfig::proxyState(service.name);
         if (!state.enabled)
             continue;
+        // A switched-off service sends nothing through its proxy, whatever the proxy says.
+        if (!service.enabled) {
+            ctx.idleProxyServices << service.name;
+            continue;
+        }
         ctx.proxyEnabled = true;
-        ctx.proxyServices << service;
+        ctx.proxyServices << service.name;
         ctx.proxyKinds << state.kinds;
-        // Host and port are taken independently: each from the first service that names one.
-        if (ctx.proxyHost.isEmpty())
-            ctx.proxyHost = state.host;
-        if (ctx.proxyPort.isEmpty())
-            ctx.proxyPort = state.port;
-        if (ctx.bypassDomains.isEmpty())
-            ctx.bypassDomains = state.bypass;
+        // One service's settings are judged together: a host of one service paired with the
+        // port of another is no proxy at all. The primary service carries the traffic, so
+        // its proxy wins over one met earlier in the list.
+        if (ctx.proxyService.isEmpty() || service.name == ctx.service)
+            judgeProxyOf(ctx, service.name, state);
     }
     ctx.proxyKinds.removeDuplicates();
     ctx.proxyKinds.sort();
@@ -103,21 +118,18 @@ void readProxySettings(NetContext &ctx)
 //   1240 /Applications/ClashX.app/Contents/MacOS/com.west2online.ClashX.ProxyConfigHelper
 void readProxyClients(NetContext &ctx)
 {
-    const QString output = shell(QStringLiteral("ps -Ao pid=,comm= 2>/dev/null | grep -i -E "
-                                                "'clash|mihomo|surge|stash|verge|quantumult|sing-"
-                                                "box|v2ray|xray|trojan' | grep -v grep "
-                                                "2>/dev/null"))
+    const QString output = shell(QStringLiteral("ps -Ao pid=,comm= 2>/dev/null | ") +
+                                 ProxyClients::familyFilter() + QStringLiteral(" 2>/dev/null"))
                                .output;
     for (const QString &line : TextParse::trimmedLines(output)) {
         const QStringList pieces = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (pieces.size() < 2)
             continue;
+        if (ProxyClients::isHelper(line.section(QLatin1Char(' '), 1)))
+            continue;
         // A path with blanks ("/Applications/Clash Verge.app/…") yields its first word only.
         const QString path = pieces.at(1);
         QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-        const QString lower = name.toLower();
-        if (lower.contains(QLatin1String("helper")) || lower.contains(QLatin1String("service")))
-            continue;
         // ClashX ships its engine as a separate "…Core" process.
         if (name.endsWith(QLatin1String("Core")))
             name = QStringLiteral("ClashX");
@@ -136,16 +148,23 @@ void readListeningPorts(NetContext &ctx)
     ctx.clashPorts = output.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
+// Any program can write the proxy host and port, so they enter the line as harmless words.
+bool acceptsConnections(const QString &host, const QString &port)
+{
+    return shell(QStringLiteral("nc -z -G 2 ") + shellWord(host) + QLatin1Char(' ') +
+                 shellWord(port) + QStringLiteral(" 2>/dev/null"))
+               .code == 0;
+}
+
 void probeProxyTarget(NetContext &ctx)
 {
-    if (ctx.proxyPort.isEmpty())
-        return;
-    const QString host = ctx.proxyHost.isEmpty() ? QStringLiteral("127.0.0.1") : ctx.proxyHost;
-    // Any program can write the proxy host and port, so they enter the line as harmless words.
-    const ShellResult result =
-        shell(QStringLiteral("nc -z -G 2 ") + shellWord(host) + QLatin1Char(' ') +
-              shellWord(ctx.proxyPort) + QStringLiteral(" 2>/dev/null"));
-    ctx.proxyTargetAlive = result.code == 0;
+    if (!ctx.proxyPort.isEmpty()) {
+        const QString host = ctx.proxyHost.isEmpty() ? QStringLiteral("127.0.0.1") : ctx.proxyHost;
+        ctx.proxyTargetAlive = acceptsConnections(host, ctx.proxyPort);
+    }
+    const ProxyEndpoint pac = pacEndpoint(ctx.proxyPacUrl);
+    if (!pac.port.isEmpty())
+        ctx.pacTargetAlive = acceptsConnections(pac.host, pac.port);
 }
 
 void readDnsServers(NetContext &ctx)
@@ -191,13 +210,15 @@ NetContext DiagnosticsRun::buildContext()
 {
     // The steps run strictly in this order: each reads what the earlier ones found.
     NetContext ctx;
-    ctx.allServices = NetConfig::allServices();
+    const QList<NetworkService> services = NetConfig::services();
+    for (const NetworkService &service : services)
+        ctx.allServices << service.name;
     readDefaultRoute(ctx);
     readAddress(ctx);
     readHardwarePorts(ctx);
     if (ctx.service.isEmpty())
         ctx.service = ctx.allServices.isEmpty() ? QStringLiteral("Wi-Fi") : ctx.allServices.first();
-    readProxySettings(ctx);
+    readProxySettings(ctx, services);
     readProxyClients(ctx);
     readListeningPorts(ctx);
     probeProxyTarget(ctx);

@@ -130,7 +130,11 @@ QList<Finding> DiagnosticsRun::checkAI()
     std::optional<QString> proxy;
     if (ctx.proxyTargetAlive) {
         const QString host = ctx.proxyHost.isEmpty() ? QStringLiteral("127.0.0.1") : ctx.proxyHost;
-        proxy = host + QLatin1Char(':') + ctx.proxyPort;
+        // A SOCKS-only proxy does not speak HTTP; curl resolves names through it as well.
+        const QString scheme = ctx.proxyServerKind == QLatin1String("SOCKS")
+                                   ? QStringLiteral("socks5h://")
+                                   : QString();
+        proxy = scheme + host + QLatin1Char(':') + ctx.proxyPort;
     }
 
     const QList<AIService> &services = aiServices();

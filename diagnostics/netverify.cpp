@@ -3,6 +3,7 @@
 #include "diagnostics/endpoints.h"
 #include "exec/probes.h"
 #include "exec/shell.h"
+#include "model/proxyendpoint.h"
 
 #include <QList>
 
@@ -12,11 +13,6 @@ struct Path {
     QString label;
     std::optional<QString> proxy;
 };
-
-QString valueAfter(const QString &line, const QString &prefix)
-{
-    return line.mid(prefix.size()).trimmed();
-}
 
 // "127.0.0.1:7890" → "127.0.0.1 7890" for nc, each half a harmless shell word: the address
 // comes from the system's proxy settings, which any program may have written.
@@ -47,7 +43,8 @@ NetVerifyResult bingSearch(int timeout)
                                            QStringLiteral(" 2>/dev/null"),
                                        6);
         if (port.code == 0)
-            paths << Path{QStringLiteral("系统代理 ") + proxy.addr, proxy.addr};
+            paths << Path{QStringLiteral("系统代理 ") + proxy.addr,
+                          (proxy.socks ? QStringLiteral("socks5h://") : QString()) + proxy.addr};
     }
     paths << Path{QStringLiteral("直连"), std::nullopt};
 
@@ -74,31 +71,14 @@ NetVerifyResult bingSearch(int timeout)
 
 SystemProxy systemProxy()
 {
-    // "  HTTPEnable : 1", "  HTTPPort : 7890", "  HTTPProxy : 127.0.0.1", keys sorted.
-    const QString output = shell(QStringLiteral("scutil --proxy"), 6).output;
+    const ScutilProxy read = parseScutilProxy(shell(QStringLiteral("scutil --proxy"), 6).output);
     SystemProxy proxy;
-    proxy.enabled = output.contains(QLatin1String("HTTPEnable : 1")) ||
-                    output.contains(QLatin1String("HTTPSEnable : 1")) ||
-                    output.contains(QLatin1String("SOCKSEnable : 1"));
-
-    const QString httpProxy = QStringLiteral("HTTPProxy :");
-    const QString httpPort = QStringLiteral("HTTPPort :");
-    const QString httpsPort = QStringLiteral("HTTPSPort :");
-    QString host = QStringLiteral("127.0.0.1");
-    QString port;
-    for (const QString &raw : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QString line = raw.trimmed();
-        if (line.startsWith(httpProxy))
-            host = valueAfter(line, httpProxy);
-        else if (line.startsWith(httpPort))
-            port = valueAfter(line, httpPort);
-        else if (line.startsWith(httpsPort) && port.isEmpty())
-            port = valueAfter(line, httpsPort);
+    proxy.enabled = read.enabled;
+    // curl cannot run an automatic proxy (PAC) file; the page is then fetched directly.
+    if (!read.port.isEmpty() && read.kind != QLatin1String("PAC")) {
+        proxy.addr = read.host + QLatin1Char(':') + read.port;
+        proxy.socks = read.kind == QLatin1String("SOCKS");
     }
-    if (host.isEmpty())
-        host = QStringLiteral("127.0.0.1");
-    if (!port.isEmpty())
-        proxy.addr = host + QLatin1Char(':') + port;
     return proxy;
 }
 
@@ -110,7 +90,7 @@ ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int t
     // The proxy address is read from scutil, so it is quoted like any other outside value;
     // for an ordinary host:port this is the same 'http://host:port' word.
     if (proxy && !proxy->isEmpty())
-        command += QStringLiteral(" -x ") + shellQuote(QStringLiteral("http://") + *proxy);
+        command += QStringLiteral(" -x ") + shellQuote(curlProxyUrl(*proxy));
     else
         command += QStringLiteral(" --noproxy '*'");
     command += QLatin1Char(' ') + shellQuote(url);

@@ -22,9 +22,11 @@ namespace NetVerify {
 extern const QString userAgent;
 extern const QString bingURL;
 
+// The primary service's proxy as curl can use it.
 struct SystemProxy {
     bool enabled = false;
-    QString addr; // host:port, or empty
+    QString addr;       // host:port, or empty
+    bool socks = false; // addr is a SOCKS proxy, not an HTTP one
 };
 
 struct ProbeResult {

@@ -44,12 +44,17 @@ QString avgRTT(const QString &pingOutput)
     return pieces.size() >= 2 ? pieces.at(1) + QStringLiteral(" ms") : QStringLiteral("-");
 }
 
+QString curlProxyUrl(const QString &proxy)
+{
+    return proxy.contains(QLatin1String("://")) ? proxy : QStringLiteral("http://") + proxy;
+}
+
 QString httpProbeCommand(const QString &url, const std::optional<QString> &proxy, int timeout)
 {
     QString command = QStringLiteral("curl -s -o /dev/null -m ") + QString::number(timeout) +
                       QStringLiteral(" -w '%{http_code} %{time_total}'");
     if (proxy && !proxy->isEmpty())
-        command += QStringLiteral(" -x ") + shellQuote(QStringLiteral("http://") + *proxy);
+        command += QStringLiteral(" -x ") + shellQuote(curlProxyUrl(*proxy));
     else
         command += QStringLiteral(" --noproxy '*'");
     return command + QLatin1Char(' ') + shellQuote(url);

@@ -21,9 +21,13 @@ double packetLoss(const QString &pingOutput);
 // The average round trip of a ping summary as printed, plus " ms"; "-" when there is none.
 QString avgRTT(const QString &pingOutput);
 
+// The proxy as curl's -x takes it: host:port means an HTTP proxy; an address that names its
+// scheme ("socks5h://127.0.0.1:1080") stays as it is.
+QString curlProxyUrl(const QString &proxy);
+
 // The curl command line that httpProbe runs.
 QString httpProbeCommand(const QString &url, const std::optional<QString> &proxy, int timeout);
 
-// Probes one URL with curl, directly or through an HTTP proxy given as host:port.
+// Probes one URL with curl, directly or through a proxy (see curlProxyUrl).
 HttpProbeResult httpProbe(const QString &url, const std::optional<QString> &proxy = std::nullopt,
                           int timeout = 6);

@@ -2,8 +2,11 @@
 
 #include "exec/shell.h"
 #include "model/netconfig.h"
+#include "model/proxyclients.h"
+#include "model/proxyendpoint.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace {
 
@@ -11,52 +14,42 @@ const QString kProxyQuery = QStringLiteral("scutil --proxy");
 constexpr double kProbeTimeout = 6.0;
 constexpr double kRepairCommandTimeout = 10.0;
 
-// Process names of the proxy clients we know; one that is starting up has not opened its
+// Process paths of the proxy clients we know; one that is starting up has not opened its
 // port yet and must not have its proxy switched off under it.
 const QString kClientQuery =
-    QStringLiteral("ps -Ao comm= 2>/dev/null | grep -i -E "
-                   "'clash|mihomo|surge|stash|verge|sing-box|v2ray|xray|trojan' | grep -v grep "
-                   "| head -1");
+    QStringLiteral("ps -Ao comm= 2>/dev/null | ") + ProxyClients::familyFilter();
 
-struct ProxyEndpoint {
-    QString host = QStringLiteral("127.0.0.1");
-    QString port;
-};
-
-bool anyEnabled(const QString &output, const QStringList &markers)
+// "ps -Ao comm=" prints one executable path a line, blanks included.
+bool clientRunning(const QString &psOutput)
 {
-    for (const QString &marker : markers) {
-        if (output.contains(marker))
+    for (const QString &line : psOutput.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!line.trimmed().isEmpty() && !ProxyClients::isHelper(line))
             return true;
     }
     return false;
 }
 
-// Reads the HTTP proxy from "scutil --proxy", whose lines look like "  HTTPPort : 7890".
-// An HTTPS-only proxy gives its port; its host is not read ("HTTPSProxy :" is not
-// "HTTPProxy :").
-ProxyEndpoint parseEndpoint(const QString &output)
+// The addresses of this Mac's interfaces, from "ifconfig -a" lines such as
+// "\tinet 192.168.1.23 netmask 0xffffff00 …" and "\tinet6 fe80::1%lo0 prefixlen 64 …".
+QStringList ownAddresses()
 {
-    ProxyEndpoint endpoint;
-    QString httpPort;
-    QString httpsPort;
-    const QString hostKey = QStringLiteral("HTTPProxy :");
-    const QString httpPortKey = QStringLiteral("HTTPPort :");
-    const QString httpsPortKey = QStringLiteral("HTTPSPort :");
+    QStringList addresses;
+    const QString output = shell(QStringLiteral("ifconfig -a 2>/dev/null"), kProbeTimeout).output;
     for (const QString &raw : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        QString line = raw.trimmed();
-        if (line.startsWith(hostKey))
-            endpoint.host = line.remove(hostKey).trimmed();
-        else if (line.startsWith(httpPortKey))
-            httpPort = line.remove(httpPortKey).trimmed();
-        else if (line.startsWith(httpsPortKey))
-            httpsPort = line.remove(httpsPortKey).trimmed();
+        const QStringList words =
+            raw.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        if (words.size() >= 2 &&
+            (words.first() == QLatin1String("inet") || words.first() == QLatin1String("inet6")))
+            addresses << words.at(1).section(QLatin1Char('%'), 0, 0);
     }
-    endpoint.port = httpPort.isEmpty() ? httpsPort : httpPort;
-    // "HTTPProxy :" with nothing after it
-    if (endpoint.host.isEmpty())
-        endpoint.host = QStringLiteral("127.0.0.1");
-    return endpoint;
+    return addresses;
+}
+
+// Only a proxy on this Mac can be a client's leftover; one on another host (an office proxy
+// out of reach) is somebody else's to run, and switching it off would break it for good.
+bool onThisMac(const QString &host)
+{
+    return isLoopbackHost(host) || ownAddresses().contains(host);
 }
 
 QString confirmingText(const QString &target)
@@ -91,36 +84,33 @@ ProxyGuardian::Status ProxyGuardian::checkOnce(bool autoFix)
 ProxyGuardian::Status ProxyGuardian::check(bool autoFix, const QString &previousAgentText)
 {
     // An unreadable or failed query simply finds no proxy.
-    const QString proxyOutput = shell(kProxyQuery, kProbeTimeout).output;
-    const ProxyEndpoint endpoint = parseEndpoint(proxyOutput);
+    const ScutilProxy proxy = parseScutilProxy(shell(kProxyQuery, kProbeTimeout).output);
 
     Status status;
-    status.proxyEnabled = anyEnabled(proxyOutput, {QStringLiteral("HTTPEnable : 1"),
-                                                   QStringLiteral("HTTPSEnable : 1"),
-                                                   QStringLiteral("SOCKSEnable : 1"),
-                                                   QStringLiteral("ProxyAutoConfigEnable : 1")});
-    status.proxyHost = endpoint.host;
-    status.proxyPort = endpoint.port;
+    status.proxyEnabled = proxy.enabled;
+    status.proxyHost = proxy.host;
+    status.proxyPort = proxy.port;
 
     if (!status.proxyEnabled) {
         m_consecutiveFailures = 0;
         status.text = QStringLiteral("系统代理已关闭（直连）——关闭或打开 ClashX 都不会影响上网");
         return status;
     }
-    // A PAC-only or SOCKS-only setup names no port we could test; leave the count alone.
-    if (endpoint.port.isEmpty()) {
+    // A PAC file on disk, or a kind switched on without a port, names nothing we could test;
+    // leave the count alone.
+    if (proxy.port.isEmpty()) {
         status.text = QStringLiteral("系统代理已开启但未取到端口，守护暂不处理");
         return status;
     }
 
-    const QString target = endpoint.host + QLatin1Char(':') + endpoint.port;
+    const QString target = proxy.host + QLatin1Char(':') + proxy.port;
     // Host and port come from settings any program may write; keep them single words.
     status.portAlive =
-        shell(QStringLiteral("nc -z -G 1 ") + shellWord(endpoint.host) + QLatin1Char(' ') +
-                  shellWord(endpoint.port) + QStringLiteral(" 2>/dev/null"),
+        shell(QStringLiteral("nc -z -G 1 ") + shellWord(proxy.host) + QLatin1Char(' ') +
+                  shellWord(proxy.port) + QStringLiteral(" 2>/dev/null"),
               kProbeTimeout)
             .code == 0;
-    status.clientRunning = !shell(kClientQuery, kProbeTimeout).output.trimmed().isEmpty();
+    status.clientRunning = clientRunning(shell(kClientQuery, kProbeTimeout).output);
 
     if (status.portAlive || status.clientRunning) {
         m_consecutiveFailures = 0;
@@ -128,6 +118,12 @@ ProxyGuardian::Status ProxyGuardian::check(bool autoFix, const QString &previous
             status.portAlive
                 ? QStringLiteral("代理链路正常（") + target + QStringLiteral(" 正在监听）")
                 : QStringLiteral("代理软件运行中、端口尚未就绪——守护暂不处理，避免误关");
+        return status;
+    }
+    if (!onThisMac(proxy.host)) {
+        m_consecutiveFailures = 0;
+        status.text = QStringLiteral("系统代理指向其他主机 ") + target +
+                      QStringLiteral("（无法连接）——不是本机残留，守护不会关闭它");
         return status;
     }
 
@@ -157,9 +153,9 @@ ProxyGuardian::Status ProxyGuardian::check(bool autoFix, const QString &previous
             shell(command, kRepairCommandTimeout);
     }
 
-    const QString after = shell(kProxyQuery, kProbeTimeout).output;
-    if (anyEnabled(after, {QStringLiteral("HTTPEnable : 1"), QStringLiteral("HTTPSEnable : 1"),
-                           QStringLiteral("SOCKSEnable : 1")})) {
+    // Every kind must be off now, the automatic proxy included: a PAC-only leftover is
+    // repaired like any other.
+    if (parseScutilProxy(shell(kProxyQuery, kProbeTimeout).output).enabled) {
         status.text = QStringLiteral("❌ 自动修复失败，请点击「立即修复」手动处理");
         appendLog(QStringLiteral("[失败] 尝试关闭残留代理未生效"));
         return status;

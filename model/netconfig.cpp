@@ -2,11 +2,14 @@
 
 #include "exec/shell.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 struct ProxyKind {
     const char *querySuffix;
     QString label;
+    bool automatic = false; // prints "URL:" instead of "Server:" and "Port:"
 };
 
 const QList<ProxyKind> &proxyKinds()
@@ -16,7 +19,7 @@ const QList<ProxyKind> &proxyKinds()
         {"securewebproxy", QStringLiteral("HTTPS")},
         {"socksfirewallproxy", QStringLiteral("SOCKS")},
         // The automatic proxy is read with the URL query; it prints "URL:" and "Enabled:".
-        {"autoproxyurl", QStringLiteral("自动代理(PAC)")},
+        {"autoproxyurl", QStringLiteral("自动代理(PAC)"), true},
     };
     return kinds;
 }
@@ -31,24 +34,48 @@ QString valueAfter(QString line, const QString &prefix)
     return line.remove(prefix).trimmed();
 }
 
+// The local address, the local name, the multicast-name domain and the private IPv4 ranges.
+const QStringList kDefaultBypass{
+    QStringLiteral("127.0.0.1"),  QStringLiteral("localhost"),     QStringLiteral("*.local"),
+    QStringLiteral("10.0.0.0/8"), QStringLiteral("172.16.0.0/12"), QStringLiteral("192.168.0.0/16"),
+};
+
+// A bypass entry as one shell word. "*.local" must reach networksetup as written: unquoted,
+// bash would expand it against the current folder (a file "printer.local" there would
+// replace it).
+QString bypassWord(const QString &entry)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9./:_%-]+$"));
+    return plain.match(entry).hasMatch() ? entry : shellQuote(entry);
+}
+
 } // namespace
 
 namespace NetConfig {
 
-QStringList allServices()
+QList<NetworkService> services()
 {
     // "An asterisk (*) denotes that a network service is disabled." heads the list.
     const QStringList output =
         lines(shell(QStringLiteral("networksetup -listallnetworkservices 2>/dev/null"), 25).output);
-    QStringList services;
+    QList<NetworkService> list;
     for (qsizetype i = 1; i < output.size(); ++i) {
         QString name = output.at(i).trimmed();
-        if (name.startsWith(QLatin1Char('*')))
+        const bool switchedOff = name.startsWith(QLatin1Char('*'));
+        if (switchedOff)
             name = name.mid(1).trimmed();
         if (!name.isEmpty())
-            services << name;
+            list << NetworkService{name, !switchedOff};
     }
-    return services;
+    return list;
+}
+
+QStringList allServices()
+{
+    QStringList names;
+    for (const NetworkService &service : services())
+        names << service.name;
+    return names;
 }
 
 ProxyState proxyState(const QString &service)
@@ -64,26 +91,32 @@ ProxyState proxyState(const QString &service)
         if (output.isEmpty())
             continue;
         bool on = false;
-        const bool automatic = kind.label.startsWith(QStringLiteral("自动"));
+        QString server;
+        QString port;
+        QString url;
         for (const QString &raw : lines(output)) {
             const QString line = raw.trimmed();
-            if (line.startsWith(QLatin1String("Enabled:"))) {
+            if (line.startsWith(QLatin1String("Enabled:")))
                 on = line.contains(QLatin1String("Yes"));
-            } else if (line.startsWith(QLatin1String("Server:"))) {
-                // A switched-off kind still prints its old server; it counts all the same.
-                if (state.host.isEmpty())
-                    state.host = valueAfter(line, QStringLiteral("Server:"));
-            } else if (line.startsWith(QLatin1String("Port:"))) {
-                if (state.port.isEmpty())
-                    state.port = valueAfter(line, QStringLiteral("Port:"));
-            } else if (automatic && line.startsWith(QLatin1String("URL:"))) {
-                if (state.host.isEmpty())
-                    state.host = valueAfter(line, QStringLiteral("URL:"));
-            }
+            else if (line.startsWith(QLatin1String("Server:")))
+                server = valueAfter(line, QStringLiteral("Server:"));
+            else if (line.startsWith(QLatin1String("Port:")))
+                port = valueAfter(line, QStringLiteral("Port:"));
+            else if (line.startsWith(QLatin1String("URL:")))
+                url = valueAfter(line, QStringLiteral("URL:"));
         }
-        if (on) {
-            state.kinds << kind.label;
-            state.enabled = true;
+        if (!on)
+            continue;
+        state.kinds << kind.label;
+        state.enabled = true;
+        if (kind.automatic) {
+            // "URL: (null)" is what a PAC that was never given a URL prints.
+            if (url != QLatin1String("(null)"))
+                state.pacUrl = url;
+        } else if (state.serverKind.isEmpty()) {
+            state.host = server;
+            state.port = port;
+            state.serverKind = kind.label;
         }
     }
     const QString bypass = shell(QStringLiteral("networksetup -getproxybypassdomains ") + quoted +
@@ -117,8 +150,7 @@ QStringList enableProxyCommands(const QString &service, const QString &host, con
         QStringLiteral("networksetup -setwebproxy ") + q + target,
         QStringLiteral("networksetup -setsecurewebproxy ") + q + target,
         QStringLiteral("networksetup -setsocksfirewallproxy ") + q + target,
-        QStringLiteral("networksetup -setproxybypassdomains ") + q +
-            QStringLiteral(" 127.0.0.1 localhost *.local 10.0.0.0/8 172.16.0.0/12 192.168.0.0/16"),
+        completeBypassCommand(service, {}),
     };
 }
 
@@ -126,6 +158,26 @@ bool defaultBypassNeeded(const QStringList &bypass)
 {
     return !(bypass.contains(QStringLiteral("127.0.0.1")) &&
              bypass.contains(QStringLiteral("localhost")));
+}
+
+QString completeBypassCommand(const QString &service, const QStringList &current)
+{
+    QStringList entries;
+    for (const QString &line : current) {
+        const QString entry = line.trimmed();
+        // No entry holds a blank; the tool's messages all do.
+        if (!entry.isEmpty() && !entry.contains(QLatin1Char(' ')) && !entries.contains(entry))
+            entries << entry;
+    }
+    for (const QString &entry : kDefaultBypass) {
+        if (!entries.contains(entry))
+            entries << entry;
+    }
+    QStringList words;
+    for (const QString &entry : entries)
+        words << bypassWord(entry);
+    return QStringLiteral("networksetup -setproxybypassdomains ") + shellQuote(service) +
+           QLatin1Char(' ') + words.join(QLatin1Char(' '));
 }
 
 } // namespace NetConfig

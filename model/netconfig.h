@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -7,13 +8,26 @@
 struct ProxyState {
     bool enabled = false; // any of the four kinds is on
     QStringList kinds;    // labels of the kinds that are on, in kind order
+    // Server of the first switched-on kind among HTTP, HTTPS and SOCKS: a kind that is off
+    // still prints its old (or empty) server and port 0, which say nothing about the traffic.
     QString host;
     QString port;
+    QString serverKind; // label of that kind; empty when none of the three is on
+    QString pacUrl;     // the automatic proxy (PAC) URL while it is on; empty otherwise
     QStringList bypass;
+};
+
+// One entry of the service list; a switched-off service carries no traffic.
+struct NetworkService {
+    QString name;
+    bool enabled = true;
 };
 
 // Reading and building the per-service proxy settings through networksetup.
 namespace NetConfig {
+
+// All network services, switched-off ones included and marked, in system order.
+QList<NetworkService> services();
 
 // Names of all network services, switched-off ones included, in system order.
 QStringList allServices();
@@ -29,5 +43,10 @@ QStringList enableProxyCommands(const QString &service, const QString &host, con
 
 // True unless the bypass list holds both "127.0.0.1" and "localhost".
 bool defaultBypassNeeded(const QStringList &bypass);
+
+// The command that completes the service's bypass list: the entries in `current` are kept in
+// their order and the missing local defaults follow. The tool's own sentences ("There aren't
+// any bypass domains set on Wi-Fi.") are not entries and are dropped.
+QString completeBypassCommand(const QString &service, const QStringList &current);
 
 } // namespace NetConfig

@@ -13,16 +13,23 @@ struct NetContext {
     QString ip;      // its IPv4 address
     std::optional<QString> gateway;
     QStringList allServices; // every network service, in system order
+    // The proxy is judged on the switched-on services only: a switched-off one carries no
+    // traffic. Host, port, PAC and bypass list are those of one service, `proxyService`.
     bool proxyEnabled = false;
     QString proxyHost;
-    QString proxyPort; // ports stay text
+    QString proxyPort;       // ports stay text
+    QString proxyServerKind; // "HTTP", "HTTPS" or "SOCKS": whose host and port these are
+    QString proxyPacUrl;     // automatic proxy (PAC) URL while it is on
+    QString proxyService;    // the service judged: the primary one when its proxy is on
     QStringList proxyKinds;
     QStringList proxyServices;
+    QStringList idleProxyServices; // switched-off services that still have a proxy on
     QStringList bypassDomains;
     bool clashRunning = false; // a local proxy client of any family runs
     QStringList clashApps;
     QStringList clashPorts; // every listening TCP port of the machine
     bool proxyTargetAlive = false;
+    bool pacTargetAlive = false; // the PAC URL's host accepted a connection
     QStringList dnsServers;
     QString wifiPort;
     bool hasIPv6 = false;

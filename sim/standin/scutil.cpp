@@ -32,12 +32,11 @@ int proxy(const Sim &sim)
     }
     const QJsonObject pac = proxies.value(QStringLiteral("auto")).toObject();
     const QString url = pac.value(QStringLiteral("url")).toString();
-    if (!url.isEmpty() || pac.value(QStringLiteral("enabled")).toBool()) {
-        keys.insert(QStringLiteral("ProxyAutoConfigEnable"),
-                    pac.value(QStringLiteral("enabled")).toBool() ? "1" : "0");
-        if (!url.isEmpty())
-            keys.insert(QStringLiteral("ProxyAutoConfigURLString"), url);
-    }
+    // Printed even when no PAC was ever set.
+    keys.insert(QStringLiteral("ProxyAutoConfigEnable"),
+                pac.value(QStringLiteral("enabled")).toBool() ? "1" : "0");
+    if (!url.isEmpty())
+        keys.insert(QStringLiteral("ProxyAutoConfigURLString"), url);
     QString text = QStringLiteral("<dictionary> {\n");
     const QStringList bypass = toStringList(svc.value(QStringLiteral("bypass")));
     if (!bypass.isEmpty()) {

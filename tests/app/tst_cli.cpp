@@ -40,6 +40,7 @@ class TestCli : public QObject {
 
 private slots:
     void initTestCase();
+    void guardConfirmsThenRepairsThenStaysQuiet_data();
     void guardConfirmsThenRepairsThenStaysQuiet();
     void guardStatusNeverRepairs();
     void switchPrecedence_data();
@@ -91,35 +92,55 @@ std::optional<SimulatedMac> TestCli::mac(const QString &scenario, bool fresh)
     return SimulatedMac::open(scenario, fresh);
 }
 
+void TestCli::guardConfirmsThenRepairsThenStaysQuiet_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("target"); // empty: the guardian must never act
+    QTest::newRow("residual proxy") << "residual-proxy"
+                                    << "127.0.0.1:7890";
+    QTest::newRow("client's helper still runs") << "residual-proxy-helper"
+                                                << "127.0.0.1:7890";
+    QTest::newRow("local pac, nothing listens") << "pac-dead"
+                                                << "127.0.0.1:1089";
+    QTest::newRow("office proxy out of reach") << "company-proxy-dead"
+                                               << "";
+    QTest::newRow("working socks-only proxy") << "socks-only-proxy"
+                                              << "";
+}
+
 void TestCli::guardConfirmsThenRepairsThenStaysQuiet()
 {
-    const auto sim = mac(QStringLiteral("residual-proxy"), true);
+    QFETCH(QString, scenario);
+    QFETCH(QString, target);
+    const auto sim = mac(scenario, true);
     QVERIFY(sim);
     const QStringList before = servicesWithProxyOn(*sim);
     QVERIFY(before.size() >= 2);
 
-    const Run first = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--guard")});
+    const Run first = brevik(scenario, {QStringLiteral("--guard")});
     QCOMPARE(first.code, 0);
-    QCOMPARE(first.out,
-             QStringLiteral(
-                 "⚠️ 发现残留代理 127.0.0.1:7890（无人监听）——确认中…\n"));
-    QCOMPARE(servicesWithProxyOn(*sim), before);
-
-    const Run second = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--guard")});
+    const Run second = brevik(scenario, {QStringLiteral("--guard")});
     QCOMPARE(second.code, 0);
-    QCOMPARE(second.out,
-             QStringLiteral("✅ 已自动修复：系统代理残留（127.0.0.1:7890）已关闭，网络恢复直连\n"));
-    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
-
-    const Run third = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--guard")});
+    const Run third = brevik(scenario, {QStringLiteral("--guard")});
     QCOMPARE(third.code, 0);
     QCOMPARE(third.out, QString());
+    if (target.isEmpty()) {
+        QCOMPARE(first.out + second.out, QString());
+        QCOMPARE(servicesWithProxyOn(*sim), before);
+        return;
+    }
+    QCOMPARE(first.out, QStringLiteral("⚠️ 发现残留代理 ") + target +
+                            QStringLiteral("（无人监听）——确认中…\n"));
+    QCOMPARE(second.out, QStringLiteral("✅ 已自动修复：系统代理残留（") + target +
+                             QStringLiteral("）已关闭，网络恢复直连\n"));
+    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
 
     QFile log(sim->home() + QStringLiteral("/Library/Logs/Brevik/guard.log"));
     QVERIFY(log.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(log.readAll());
-    QVERIFY(text.contains(QStringLiteral("[守护] ⚠️ 发现残留代理 127.0.0.1:7890")));
-    QVERIFY(text.contains(QStringLiteral("[自动修复] 关闭残留系统代理 127.0.0.1:7890（服务：")));
+    QVERIFY(text.contains(QStringLiteral("[守护] ⚠️ 发现残留代理 ") + target));
+    QVERIFY(text.contains(QStringLiteral("[自动修复] 关闭残留系统代理 ") + target +
+                          QStringLiteral("（服务：")));
 }
 
 void TestCli::guardStatusNeverRepairs()

@@ -254,30 +254,27 @@ void TestBuildContext::addressFallback()
 void TestBuildContext::proxySettingsAcrossServices()
 {
     Mac mac = typicalMac();
-    // The first service names a SOCKS server but prints no port; the second has both.
+    // Listed first: a SOCKS server without a port, a PAC and its own bypass list.
     setProxies(mac, QStringLiteral("USB 10/100/1000 LAN"),
-               {QString(), QString(), QStringLiteral("Enabled: Yes\nServer: 10.0.0.8\n"), QString(),
-                QStringLiteral("There aren't any bypass domains set on USB 10/100/1000 LAN.\n")});
-    setProxies(mac, QStringLiteral("Thunderbolt Bridge"),
-               {kProxyNeverSet, kProxyNeverSet, kProxyNeverSet,
-                QStringLiteral("URL: http://127.0.0.1:7890/proxy.pac\nEnabled: Yes\n"),
-                QStringLiteral("*.local\n")});
-    mac.remove(nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890")));
-    mac[nc(QStringLiteral("10.0.0.8"), QStringLiteral("7890"))] = {1, QString()};
+               {kProxyNeverSet, kProxyNeverSet, QStringLiteral("Enabled: Yes\nServer: 10.0.0.8\n"),
+                QStringLiteral("URL: http://10.0.0.5/x.pac\nEnabled: Yes\n"),
+                QStringLiteral("*.corp.example\n")});
+    // Switched off ("*Thunderbolt Bridge"): its proxy carries nothing.
+    setProxies(
+        mac, QStringLiteral("Thunderbolt Bridge"),
+        {proxyOn("127.0.0.1", "7891"), kProxyNeverSet, kProxyNeverSet, kAutoNeverSet, QString()});
     std::shared_ptr<ScriptedRunner> runner;
     const NetContext ctx = snapshot(mac, runner);
 
+    // The primary Wi-Fi is judged whole: no host of one service with the port of another.
     VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(ctx.proxyHost, QStringLiteral("10.0.0.8"));
-    QCOMPARE(ctx.proxyPort, QStringLiteral("7890"));
-    QCOMPARE(ctx.proxyServices,
-             (QStringList{"USB 10/100/1000 LAN", "Wi-Fi", "Thunderbolt Bridge"}));
+    QCOMPARE((QStringList{ctx.proxyService, ctx.proxyServerKind, ctx.proxyHost, ctx.proxyPort,
+                          ctx.proxyPacUrl, ctx.bypassDomains.value(0)}),
+             (QStringList{"Wi-Fi", "HTTP", "127.0.0.1", "7890", "", "127.0.0.1"}));
+    QCOMPARE(ctx.proxyServices, (QStringList{"USB 10/100/1000 LAN", "Wi-Fi"}));
+    QCOMPARE(ctx.idleProxyServices, QStringList{"Thunderbolt Bridge"});
     // Without repeats and in text order: "自动代理(PAC)" sorts after the Latin labels.
     QCOMPARE(ctx.proxyKinds, (QStringList{"HTTP", "HTTPS", "SOCKS", "自动代理(PAC)"}));
-    // The tool's sentence for "no list" is a non-empty list, so the first service's wins.
-    QCOMPARE(ctx.bypassDomains,
-             QStringList{"There aren't any bypass domains set on USB 10/100/1000 LAN."});
-    QVERIFY(!ctx.proxyTargetAlive);
 }
 
 void TestBuildContext::proxyTarget()
@@ -309,6 +306,7 @@ void TestBuildContext::proxyClients_data()
     QTest::newRow("helper and service processes in any case are skipped")
         << u" 1241 /Library/PrivilegedHelperTools/com.clash.HELPER\n"_s
            " 2300 /Library/PrivilegedHelperTools/io.github.clash-verge-rev.service\n"
+           " 2301 /Applications/Clash Verge.app/Contents/MacOS/clash-verge-service\n"
         << QStringList{};
     QTest::newRow("a Core process is listed as ClashX, once")
         << u" 1301 /Applications/ClashX.app/Contents/Resources/ClashCore\n"_s

@@ -205,18 +205,25 @@ void TestCheckAI::mixedRowsReportAndStore()
 void TestCheckAI::proxyAddress_data()
 {
     QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("alive");
     QTest::addColumn<QString>("quotedProxy"); // null: no proxied probe at all
 
-    QTest::newRow("empty host means loopback") << u""_s << true << u"'http://127.0.0.1:7890'"_s;
+    QTest::newRow("empty host means loopback")
+        << u""_s << u"HTTP"_s << true << u"'http://127.0.0.1:7890'"_s;
     QTest::newRow("host with a quote stays one word")
-        << u"a'b"_s << true << u"'http://a'\\''b:7890'"_s;
-    QTest::newRow("switched on but dead: not tried") << u"127.0.0.1"_s << false << QString();
+        << u"a'b"_s << u"HTTPS"_s << true << u"'http://a'\\''b:7890'"_s;
+    // A SOCKS-only proxy (ssh -D) does not speak HTTP.
+    QTest::newRow("socks proxy keeps its scheme")
+        << u"127.0.0.1"_s << u"SOCKS"_s << true << u"'socks5h://127.0.0.1:7890'"_s;
+    QTest::newRow("switched on but dead: not tried")
+        << u"127.0.0.1"_s << u"HTTP"_s << false << QString();
 }
 
 void TestCheckAI::proxyAddress()
 {
     QFETCH(QString, host);
+    QFETCH(QString, kind);
     QFETCH(bool, alive);
     QFETCH(QString, quotedProxy);
 
@@ -230,6 +237,7 @@ void TestCheckAI::proxyAddress()
     DiagnosticsRun run;
     run.ctx = aliveProxy();
     run.ctx.proxyHost = host;
+    run.ctx.proxyServerKind = kind;
     run.ctx.proxyTargetAlive = alive;
     const QList<Finding> findings = run.checkAI();
     VERIFY_ALL_SCRIPTED(*runner);

@@ -8,16 +8,32 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// "host:port" points the HTTP proxy there; a URL makes the automatic proxy (PAC) the only
+// kind on. `alive` is what the probe of that target found.
+void setTarget(NetContext &ctx, const QString &target, bool alive)
+{
+    if (target.startsWith(QLatin1String("http"))) {
+        ctx.proxyServerKind.clear();
+        ctx.proxyPacUrl = target;
+        ctx.pacTargetAlive = alive;
+        return;
+    }
+    ctx.proxyServerKind = QStringLiteral("HTTP");
+    ctx.proxyHost = target.section(QLatin1Char(':'), 0, 0);
+    ctx.proxyPort = target.section(QLatin1Char(':'), 1);
+    ctx.proxyTargetAlive = alive;
+}
+
 NetContext proxyContext(bool enabled, bool clientRunning, bool alive)
 {
     NetContext ctx;
     ctx.service = QStringLiteral("Wi-Fi");
+    ctx.ip = QStringLiteral("192.168.1.23");
     ctx.allServices = {QStringLiteral("Wi-Fi")};
     ctx.proxyEnabled = enabled;
     ctx.clashRunning = clientRunning;
-    ctx.proxyTargetAlive = alive;
-    ctx.proxyHost = QStringLiteral("127.0.0.1");
-    ctx.proxyPort = QStringLiteral("7890");
+    setTarget(ctx, QStringLiteral("127.0.0.1:7890"), alive);
+    ctx.proxyService = QStringLiteral("Wi-Fi");
     ctx.proxyServices = {QStringLiteral("Wi-Fi"), QStringLiteral("USB 10/100/1000 LAN")};
     ctx.proxyKinds = {QStringLiteral("HTTP"), QStringLiteral("SOCKS")};
     ctx.bypassDomains = {QStringLiteral("127.0.0.1"), QStringLiteral("localhost")};
@@ -60,27 +76,45 @@ void TestCheckProxy::decision_data()
 {
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<bool>("clientRunning");
+    QTest::addColumn<QString>("target"); // see setTarget
     QTest::addColumn<bool>("alive");
     QTest::addColumn<QString>("finding");
     QTest::addColumn<QString>("fix");
 
-    QTest::newRow("off, no client") << false << false << false << u"proxy-off/ok"_s << u"-"_s;
+    const QString local = QStringLiteral("127.0.0.1:7890");
+    QTest::newRow("off, no client")
+        << false << false << local << false << u"proxy-off/ok"_s << u"-"_s;
     QTest::newRow("off, client runs")
-        << false << true << false << u"proxy-off-but-running/warn"_s << u"fix-proxy-on fallback"_s;
+        << false << true << local << false << u"proxy-off-but-running/warn"_s
+        << u"fix-proxy-on fallback"_s;
     QTest::newRow("on, no client, dead port")
-        << true << false << false << u"proxy-dead-crash/error"_s << u"fix-proxy-off-all fallback"_s;
+        << true << false << local << false << u"proxy-dead-crash/error"_s
+        << u"fix-proxy-off-all fallback"_s;
     QTest::newRow("on, client runs, dead port")
-        << true << true << false << u"proxy-port-dead/error"_s << u"fix-proxy-off-2 fallback"_s;
+        << true << true << local << false << u"proxy-port-dead/error"_s
+        << u"fix-proxy-off-2 fallback"_s;
     QTest::newRow("on, unknown program serves the port")
-        << true << false << true << u"proxy-ok/ok"_s << u"-"_s;
+        << true << false << local << true << u"proxy-ok/ok"_s << u"-"_s;
+    QTest::newRow("dead on this Mac's own address")
+        << true << false << u"192.168.1.23:8080"_s << false << u"proxy-dead-crash/error"_s
+        << u"fix-proxy-off-all fallback"_s;
+    QTest::newRow("dead office proxy on another host, client runs")
+        << true << true << u"10.20.30.40:3128"_s << false << u"proxy-remote-dead/error"_s
+        << u"fix-proxy-off-all fallback"_s;
+    QTest::newRow("remote pac does not answer")
+        << true << false << u"http://wpad.corp.example/proxy.pac"_s << false
+        << u"proxy-pac-unreachable/warn"_s << u"-"_s;
 }
 
 void TestCheckProxy::decision()
 {
     QFETCH(bool, enabled);
     QFETCH(bool, clientRunning);
+    QFETCH(QString, target);
     QFETCH(bool, alive);
-    const QList<Finding> findings = runCheck(proxyContext(enabled, clientRunning, alive));
+    NetContext ctx = proxyContext(enabled, clientRunning, false);
+    setTarget(ctx, target, alive);
+    const QList<Finding> findings = runCheck(ctx);
     QTEST(outline(findings).join(QLatin1Char(',')), "finding");
     QTEST(fixShape(findings.first()), "fix");
     QCOMPARE(findings.first().category, CheckCategory::proxy);
@@ -90,51 +124,57 @@ void TestCheckProxy::assembledTexts_data()
 {
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<bool>("clientRunning");
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("target"); // see setTarget; never alive here
     QTest::addColumn<QStringList>("apps");
     QTest::addColumn<QStringList>("listening");
     QTest::addColumn<QStringList>("shown"); // "!text": must not be shown
 
     const QStringList clash{"ClashX"};
-    QTest::newRow("off: old address still recorded")
-        << false << false << u"127.0.0.1"_s << u"7890"_s << QStringList{} << QStringList{}
-        << QStringList{"直连状态。\n（历史代理地址：127.0.0.1:7890）"};
+    QTest::newRow("off: old address still recorded, switched-off service a hint")
+        << false << false << u"127.0.0.1:7890"_s << QStringList{} << QStringList{}
+        << QStringList{"直连状态。\n（历史代理地址：127.0.0.1:7890）",
+                       "提示：已停用的服务 Thunderbolt Bridge 上仍开着代理"};
     QTest::newRow("off: a port alone is no history")
-        << false << false << u""_s << u"7890"_s << QStringList{} << QStringList{}
-        << QStringList{"!历史"};
+        << false << false << u":7890"_s << QStringList{} << QStringList{} << QStringList{"!历史"};
     QTest::newRow("running: ten ports, first eight shown")
-        << false << true << u""_s << u""_s << QStringList{"ClashX", "Clash Verge"}
+        << false << true << u":"_s << QStringList{"ClashX", "Clash Verge"}
         << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}
         << QStringList{"检测到 ClashX、Clash Verge 在运行", "：1, 2, 3, 4, 5, 6, 7, 8", "!8, 9"};
     QTest::newRow("running: nothing listening, no app name")
-        << false << true << u""_s << u""_s << QStringList{} << QStringList{}
+        << false << true << u":"_s << QStringList{} << QStringList{}
         << QStringList{"检测到 代理客户端 在运行", "已在监听的本地端口：（未发现常见代理端口）"};
     QTest::newRow("dead: target, services and kinds joined")
-        << true << false << u"127.0.0.1"_s << u"7890"_s << QStringList{} << QStringList{}
+        << true << false << u"127.0.0.1:7890"_s << QStringList{} << QStringList{}
         << QStringList{"系统代理仍指向 127.0.0.1:7890，",
                        "启用代理的服务：Wi-Fi、USB 10/100/1000 LAN\n代理类型：HTTP、SOCKS"};
+    QTest::newRow("dead pac: named as the automatic proxy")
+        << true << false << u"http://127.0.0.1:1089/proxy.pac"_s << QStringList{} << QStringList{}
+        << QStringList{"自动代理(PAC)仍指向 http://127.0.0.1:1089/proxy.pac，"};
     QTest::newRow("port dead: empty host reads as loopback")
-        << true << true << u""_s << u"7897"_s << clash << QStringList{}
+        << true << true << u":7897"_s << clash << QStringList{}
         << QStringList{"代理软件在运行，但端口 127.0.0.1:7897 无法连接",
                        "检测到 ClashX 正在运行，但系统代理指向的 127.0.0.1:7897 端口"};
-    QTest::newRow("port dead: empty port shows a question mark")
-        << true << true << u"10.0.0.2"_s << u""_s << clash << QStringList{}
-        << QStringList{"端口 10.0.0.2:? 无法连接"};
+    QTest::newRow("remote dead: empty port shows a question mark")
+        << true << true << u"10.0.0.2:"_s << clash << QStringList{}
+        << QStringList{"系统代理 10.0.0.2:? 无法连接", "不是本机代理软件的残留"};
+    QTest::newRow("remote pac: URL and the address it is fetched from")
+        << true << false << u"https://wpad.corp.example/proxy.pac"_s << QStringList{}
+        << QStringList{}
+        << QStringList{"自动代理(PAC)指向 https://wpad.corp.example/proxy.pac，但 "
+                       "wpad.corp.example:443 现在连不上"};
 }
 
 void TestCheckProxy::assembledTexts()
 {
     QFETCH(bool, enabled);
     QFETCH(bool, clientRunning);
-    QFETCH(QString, host);
-    QFETCH(QString, port);
+    QFETCH(QString, target);
     QFETCH(QStringList, apps);
     QFETCH(QStringList, listening);
     QFETCH(QStringList, shown);
     NetContext ctx = proxyContext(enabled, clientRunning, false);
-    ctx.proxyHost = host;
-    ctx.proxyPort = port;
+    setTarget(ctx, target, false);
+    ctx.idleProxyServices = {QStringLiteral("Thunderbolt Bridge")};
     ctx.clashApps = apps;
     ctx.clashPorts = listening;
     const Finding f = runCheck(ctx).value(0);
@@ -206,24 +246,31 @@ void TestCheckProxy::bypass_data()
 {
     QTest::addColumn<QStringList>("bypass");
     QTest::addColumn<QString>("shown"); // null: no bypass finding
+    QTest::addColumn<QString>("entries");
 
     QTest::newRow("both local entries among others")
-        << QStringList{"*.local", "localhost", "127.0.0.1"} << QString();
-    QTest::newRow("localhost only")
-        << QStringList{"localhost", "*.local"} << QStringLiteral("当前例外：localhost, *.local");
+        << QStringList{"*.local", "localhost", "127.0.0.1"} << QString() << QString();
+    QTest::newRow("localhost only: kept, the rest added")
+        << QStringList{"localhost", "*.corp.example"}
+        << QStringLiteral("当前例外：localhost, *.corp.example")
+        << u"localhost '*.corp.example' 127.0.0.1 '*.local' 10.0.0.0/8 172.16.0.0/12 "
+           "192.168.0.0/16"_s;
     QTest::newRow("no list: the tool's sentence")
         << QStringList{"There aren't any bypass domains set on Wi-Fi."}
-        << QStringLiteral("当前例外：There aren't any bypass domains set on Wi-Fi.");
+        << QStringLiteral("当前例外：There aren't any bypass domains set on Wi-Fi.")
+        << u"127.0.0.1 localhost '*.local' 10.0.0.0/8 172.16.0.0/12 192.168.0.0/16"_s;
 }
 
 void TestCheckProxy::bypass()
 {
     QFETCH(QStringList, bypass);
     QFETCH(QString, shown);
+    QFETCH(QString, entries);
     NetContext ctx = proxyContext(true, true, true);
     ctx.clashApps = {QStringLiteral("ClashX"), QStringLiteral("mihomo")};
     ctx.bypassDomains = bypass;
-    ctx.service = QStringLiteral("Bob's Wi-Fi");
+    // The list judged belongs to the service whose proxy was judged, not the primary one.
+    ctx.proxyService = QStringLiteral("Bob's Wi-Fi");
     const QList<Finding> findings = runCheck(ctx);
     QCOMPARE(findings.value(0).detail,
              QStringLiteral("代理客户端：ClashX、mihomo\n代理地址：127.0.0.1:7890（端口监听正常）\n"
@@ -236,8 +283,7 @@ void TestCheckProxy::bypass()
     VERIFY_SHOWN(findings[1], shown);
     QCOMPARE(fixShape(findings[1]), QStringLiteral("fix-proxy-bypass fallback"));
     QCOMPARE(fixCommands(findings[1]),
-             QStringList{"networksetup -setproxybypassdomains 'Bob'\\''s Wi-Fi' 127.0.0.1 "
-                         "localhost *.local 10.0.0.0/8 172.16.0.0/12 192.168.0.0/16"});
+             QStringList{"networksetup -setproxybypassdomains 'Bob'\\''s Wi-Fi' " + entries});
 }
 
 QTEST_GUILESS_MAIN(TestCheckProxy)

@@ -55,10 +55,10 @@ void TestNetVerify::systemProxy_data()
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("addr");
 
-    QTest::newRow("switched off, address kept") << kProxyOff << false << u"127.0.0.1:7890"_s;
-    QTest::newRow("HTTPS only: its host is not read")
+    QTest::newRow("switched off: the old keys say nothing") << kProxyOff << false << u""_s;
+    QTest::newRow("HTTPS only: with its own host")
         << u"  HTTPEnable : 0\n  HTTPSEnable : 1\n  HTTPSPort : 7890\n  HTTPSProxy : 10.0.0.9\n"_s
-        << true << u"127.0.0.1:7890"_s;
+        << true << u"10.0.0.9:7890"_s;
     QTest::newRow("HTTP port wins over HTTPS port")
         << u"  HTTPSPort : 7890\n  HTTPEnable : 1\n  HTTPPort : 8080\n  HTTPProxy : 10.0.0.2\n"_s
         << true << u"10.0.0.2:8080"_s;
@@ -171,6 +171,12 @@ void TestNetVerify::bingSearch_data()
         << kProxyOn << nc << 0 << viaProxy << u"000 12.001"_s << u"200 0.125"_s
         << QStringList{"系统代理 127.0.0.1:7890 → HTTP 000 ❌", "直连 → HTTP 200 ✅"}
         << u"已通过 www.bing.com 搜索访问测试（HTTP 200 · 125 ms · 直连）"_s;
+    QTest::newRow("socks only: fetched through it as socks")
+        << u"  HTTPEnable : 0\n  SOCKSEnable : 1\n  SOCKSPort : 1080\n  SOCKSProxy : 127.0.0.1\n"_s
+        << u"nc -z -G 1 127.0.0.1 1080 2>/dev/null"_s << 0
+        << fetchCommand("'socks5h://127.0.0.1:1080'") << u"200 0.25"_s << none
+        << QStringList{"系统代理 127.0.0.1:1080 → HTTP 200 ✅"}
+        << u"已通过 www.bing.com 搜索访问测试（HTTP 200 · 250 ms · 系统代理 127.0.0.1:1080）"_s;
     QTest::newRow("both paths fail with real codes")
         << kProxyOn << nc << 0 << viaProxy << u"502 0.1"_s << u"403 0.2"_s
         << QStringList{"系统代理 127.0.0.1:7890 → HTTP 502 ❌", "直连 → HTTP 403 ❌"}

@@ -15,19 +15,26 @@ const QString kProxyQuery = QStringLiteral("scutil --proxy");
 const QString kPortTest = QStringLiteral("nc -z -G 1 127.0.0.1 7890 2>/dev/null");
 const QString kClientTest = QStringLiteral(
     "ps -Ao comm= 2>/dev/null | grep -i -E "
-    "'clash|mihomo|surge|stash|verge|sing-box|v2ray|xray|trojan' | grep -v grep | head -1");
+    "'clash|mihomo|surge|stash|verge|quantumult|sing-box|v2ray|xray|trojan' | grep -v grep");
+const QString kOwnAddresses = QStringLiteral("ifconfig -a 2>/dev/null");
 const QString kServices = QStringLiteral("networksetup -listallnetworkservices 2>/dev/null");
 
-// "scutil --proxy" as a Mac prints it with ClashX's settings in place; switched off, the host
-// and port keys stay behind.
+// "scutil --proxy" as a Mac prints it with ClashX's settings in place (%1: the host);
+// switched off, the host and port keys stay behind.
 const QString kProxyOn =
     QStringLiteral("<dictionary> {\n  ExceptionsList : <array> {\n    0 : 127.0.0.1\n  }\n"
-                   "  HTTPEnable : 1\n  HTTPPort : 7890\n  HTTPProxy : 127.0.0.1\n"
-                   "  HTTPSEnable : 1\n  HTTPSPort : 7890\n  HTTPSProxy : 127.0.0.1\n}\n");
+                   "  HTTPEnable : 1\n  HTTPPort : 7890\n  HTTPProxy : %1\n"
+                   "  HTTPSEnable : 1\n  HTTPSPort : 7890\n  HTTPSProxy : %1\n}\n");
 const QString kProxyOff = QStringLiteral(
     "<dictionary> {\n  HTTPEnable : 0\n  HTTPPort : 7890\n  HTTPProxy : 127.0.0.1\n}\n");
-const QString kPacOnly =
+// A PAC file on disk names no host and port to test.
+const QString kPacFile =
     QStringLiteral("<dictionary> {\n  HTTPEnable : 0\n"
+                   "  ProxyAutoConfigEnable : 1\n"
+                   "  ProxyAutoConfigURLString : file:///Users/alice/proxy.pac\n}\n");
+// What a repair that missed the automatic proxy leaves behind.
+const QString kPacLeft =
+    QStringLiteral("<dictionary> {\n  HTTPEnable : 0\n  HTTPPort : 7890\n"
                    "  ProxyAutoConfigEnable : 1\n"
                    "  ProxyAutoConfigURLString : http://127.0.0.1:7890/pac\n}\n");
 
@@ -44,8 +51,9 @@ QStringList disableAll()
 
 // Scripts one check for an observation token and returns the commands it must run.
 //   off, noport, alive, client: what the machine shows;
-//   dead: port dead and no client; the suffix names what the check should then do:
-//   -paused (autoFix off), -fixed, -unverified, -noservice.
+//   dead: port dead and no client (the client's helper still runs); the suffix names what
+//   the check should then do: -paused (autoFix off), -fixed, -unverified, -noservice;
+//   remote, own: a dead proxy on another host, or on one of this Mac's own addresses.
 QStringList scriptObservation(ScriptedRunner &runner, const QString &token)
 {
     if (token == QLatin1String("off")) {
@@ -53,16 +61,30 @@ QStringList scriptObservation(ScriptedRunner &runner, const QString &token)
         return {kProxyQuery};
     }
     if (token == QLatin1String("noport")) {
-        runner.on(kProxyQuery, 0, kPacOnly);
+        runner.on(kProxyQuery, 0, kPacFile);
         return {kProxyQuery};
     }
-    runner.on(kProxyQuery, 0, kProxyOn);
+    if (token == QLatin1String("remote") || token == QLatin1String("own")) {
+        const QString host = token == QLatin1String("own") ? QStringLiteral("192.168.1.23")
+                                                           : QStringLiteral("10.20.30.40");
+        const QString portTest = QStringLiteral("nc -z -G 1 %1 7890 2>/dev/null").arg(host);
+        runner.on(kProxyQuery, 0, kProxyOn.arg(host))
+            .on(portTest, 1)
+            .on(kClientTest, 1)
+            .on(kOwnAddresses, 0,
+                QStringLiteral("\tinet6 fe80::1%lo0 prefixlen 64 scopeid 0x1\n"
+                               "\tinet 192.168.1.23 netmask 0xffffff00 broadcast 192.168.1.255\n"));
+        return {kProxyQuery, portTest, kClientTest, kOwnAddresses};
+    }
+    runner.on(kProxyQuery, 0, kProxyOn.arg(QStringLiteral("127.0.0.1")));
     const bool alive = token == QLatin1String("alive");
     const bool client = token == QLatin1String("client");
     runner.on(kPortTest, alive ? 0 : 1);
-    runner.on(kClientTest, client ? 0 : 1,
+    // A client's privileged helper outlives it and is no client.
+    runner.on(kClientTest, 0,
               client ? QStringLiteral("/Applications/ClashX Pro.app/Contents/MacOS/ClashX Pro\n")
-                     : QString());
+                     : QStringLiteral("/Library/PrivilegedHelperTools/"
+                                      "com.west2online.ClashX.ProxyConfigHelper\n"));
     QStringList expected{kProxyQuery, kPortTest, kClientTest};
     if (token == QLatin1String("dead-noservice")) {
         runner.on(kServices, 0,
@@ -74,7 +96,7 @@ QStringList scriptObservation(ScriptedRunner &runner, const QString &token)
                                  "Wi-Fi\n*Thunderbolt Bridge\n"));
         for (const QString &command : disableAll())
             runner.on(command, command.contains(QLatin1String("autoproxy")) ? 4 : 0);
-        runner.on(kProxyQuery, 0, token == QLatin1String("dead-fixed") ? kProxyOff : kProxyOn);
+        runner.on(kProxyQuery, 0, token == QLatin1String("dead-fixed") ? kProxyOff : kPacLeft);
         expected << kServices << disableAll() << kProxyQuery;
     }
     return expected;
@@ -93,6 +115,9 @@ QString expectedText(const QString &token)
         return kRepaired;
     if (token == QLatin1String("dead"))
         return kConfirming;
+    if (token == QLatin1String("remote"))
+        return QStringLiteral("系统代理指向其他主机 10.20.30.40:7890（无法连接）——"
+                              "不是本机残留，守护不会关闭它");
     return {};
 }
 
@@ -162,6 +187,8 @@ void TestProxyGuardian::confirmationStateTable_data()
         << QList<int>{1, 2, 3, 0};
     QTest::newRow("unverified repair is retried at once")
         << QStringList{"dead", "dead-unverified", "dead-fixed"} << QList<int>{1, 2, 0};
+    QTest::newRow("another host's dead proxy is never counted")
+        << QStringList{"dead", "remote", "remote", "own"} << QList<int>{1, 0, 0, 1};
     QTest::newRow("no network service changes nothing")
         << QStringList{"dead", "dead-noservice", "dead-noservice"} << QList<int>{1, 2, 3};
 }
@@ -202,10 +229,10 @@ void TestProxyGuardian::readsProxyEndpoint_data()
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("portTest"); // empty: no port test expected
 
-    QTest::newRow("https port when no http port")
+    QTest::newRow("https only: its own host")
         << QStringLiteral("  HTTPSEnable : 1\n  HTTPSPort : 8443\n  HTTPSProxy : 10.0.0.9\n")
-        << QStringLiteral("127.0.0.1") << QStringLiteral("8443")
-        << QStringLiteral("nc -z -G 1 127.0.0.1 8443 2>/dev/null");
+        << QStringLiteral("10.0.0.9") << QStringLiteral("8443")
+        << QStringLiteral("nc -z -G 1 10.0.0.9 8443 2>/dev/null");
     QTest::newRow("http port wins over https port")
         << QStringLiteral("  HTTPEnable : 1\n  HTTPPort : 7890\n  HTTPSPort : 7891\n")
         << QStringLiteral("127.0.0.1") << QStringLiteral("7890") << kPortTest;
@@ -213,9 +240,16 @@ void TestProxyGuardian::readsProxyEndpoint_data()
         << QStringLiteral("HTTPEnable : 1\nHTTPProxy : x;touch /tmp/p\nHTTPPort : 80 $(id)\n")
         << QStringLiteral("x;touch /tmp/p") << QStringLiteral("80 $(id)")
         << QStringLiteral("nc -z -G 1 'x;touch /tmp/p' '80 $(id)' 2>/dev/null");
-    QTest::newRow("socks only has no port")
-        << QStringLiteral("SOCKSEnable : 1\nSOCKSPort : 1080\nSOCKSProxy : 127.0.0.1\n")
-        << QStringLiteral("127.0.0.1") << QString() << QString();
+    QTest::newRow("socks only: the switched-off http keys say nothing")
+        << QStringLiteral("HTTPEnable : 0\nHTTPPort : 7890\nProxyAutoConfigEnable : 0\n"
+                          "SOCKSEnable : 1\nSOCKSPort : 1080\nSOCKSProxy : 127.0.0.2\n")
+        << QStringLiteral("127.0.0.2") << QStringLiteral("1080")
+        << QStringLiteral("nc -z -G 1 127.0.0.2 1080 2>/dev/null");
+    QTest::newRow("pac only: host and port of its URL")
+        << QStringLiteral("HTTPEnable : 0\nProxyAutoConfigEnable : 1\n"
+                          "ProxyAutoConfigURLString : http://[::1]:1089/proxy.pac\n")
+        << QStringLiteral("::1") << QStringLiteral("1089")
+        << QStringLiteral("nc -z -G 1 ::1 1089 2>/dev/null");
     QTest::newRow("failed query finds nothing")
         << QString() << QStringLiteral("127.0.0.1") << QString() << QString();
 }
@@ -273,6 +307,8 @@ void TestProxyGuardian::quietAgentRunLeavesNoTrace_data()
     QTest::addColumn<QString>("observation");
     QTest::newRow("healthy proxy") << QStringLiteral("alive");
     QTest::newRow("no port") << QStringLiteral("noport");
+    // Every five seconds away from the office would otherwise add a line.
+    QTest::newRow("another host's proxy") << QStringLiteral("remote");
     // A dead proxy is printed and logged: the command-line tests run that end to end.
 }
 

@@ -60,8 +60,10 @@ void TestNetConfig::allServicesSkipsHeaderAndMarks()
              "USB 10/100/1000 LAN\n*Wi-Fi\n  \n* Thunderbolt Bridge\n")
         .on(kList, 127, "");
     ScopedRunner scope(runner);
-    QCOMPARE(NetConfig::allServices(),
-             (QStringList{"USB 10/100/1000 LAN", "Wi-Fi", "Thunderbolt Bridge"}));
+    QStringList listed;
+    for (const NetworkService &service : NetConfig::services())
+        listed << (service.enabled ? "" : "off ") + service.name;
+    QCOMPARE(listed, (QStringList{"USB 10/100/1000 LAN", "off Wi-Fi", "off Thunderbolt Bridge"}));
     QVERIFY(NetConfig::allServices().isEmpty()); // the tool failed
 }
 
@@ -70,45 +72,48 @@ void TestNetConfig::proxyState_data()
     QTest::addColumn<QStringList>("outputs"); // web, secure, socks, auto, bypass
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QStringList>("kinds");
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("server"); // kind host:port; empty when no server kind is on
+    QTest::addColumn<QString>("pacUrl");
     QTest::addColumn<QStringList>("bypass");
 
-    QTest::newRow("socks only: port taken from the unset web proxy")
+    QTest::newRow("socks only: host and port of the switched-on kind")
         << QStringList{kNeverSet, kNeverSet, kOn7890, kNoAuto, kNoBypass} << true
-        << QStringList{"SOCKS"} << u"127.0.0.1"_s << u"0"_s
+        << QStringList{"SOCKS"} << u"SOCKS 127.0.0.1:7890"_s << u""_s
         << QStringList{"There aren't any bypass domains set on Wi-Fi."};
-    QTest::newRow("switched off after use keeps the old values")
+    QTest::newRow("switched off after use: the old values fix nothing")
         << QStringList{"Enabled: No\nServer: 127.0.0.1\nPort: 7890\n", kNeverSet, kNeverSet,
                        kNoAuto, ""}
-        << false << QStringList{} << u"127.0.0.1"_s << u"7890"_s << QStringList{};
-    QTest::newRow("pac only: the URL is the host")
+        << false << QStringList{} << u""_s << u""_s << QStringList{};
+    QTest::newRow("first switched-on kind wins; a pac without URL has none")
+        << QStringList{"Enabled: No\nServer: 10.0.0.1\nPort: 3128\n",
+                       "Enabled: Yes\nServer: 10.0.0.9\nPort: 8443\n", kOn7890,
+                       "URL: (null)\nEnabled: Yes\n", ""}
+        << true << QStringList{"HTTPS", "SOCKS", "自动代理(PAC)"} << u"HTTPS 10.0.0.9:8443"_s
+        << u""_s << QStringList{};
+    QTest::newRow("pac only: the URL is its own value")
         << QStringList{"", "", "", "URL: http://127.0.0.1:7890/proxy.pac\nEnabled: Yes\n", ""}
-        << true << QStringList{"自动代理(PAC)"} << u"http://127.0.0.1:7890/proxy.pac"_s << u""_s
+        << true << QStringList{"自动代理(PAC)"} << u""_s << u"http://127.0.0.1:7890/proxy.pac"_s
         << QStringList{};
     QTest::newRow("Yes is case-sensitive")
         << QStringList{"Enabled: yes\nServer: h\nPort: 1\n", "", "", "", ""} << false
-        << QStringList{} << u"h"_s << u"1"_s << QStringList{};
+        << QStringList{} << u""_s << u""_s << QStringList{};
 }
 
 void TestNetConfig::proxyState()
 {
     QFETCH(QStringList, outputs);
-    QFETCH(bool, enabled);
-    QFETCH(QStringList, kinds);
-    QFETCH(QString, host);
-    QFETCH(QString, port);
-    QFETCH(QStringList, bypass);
     auto runner = std::make_shared<ScriptedRunner>();
     scriptService(*runner, "'Wi-Fi'", outputs[0], outputs[1], outputs[2], outputs[3], outputs[4]);
     ScopedRunner scope(runner);
     const ProxyState state = NetConfig::proxyState(QStringLiteral("Wi-Fi"));
     VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(state.enabled, enabled);
-    QCOMPARE(state.kinds, kinds);
-    QCOMPARE(state.host, host);
-    QCOMPARE(state.port, port);
-    QCOMPARE(state.bypass, bypass);
+    QTEST(state.enabled, "enabled");
+    QTEST(state.kinds, "kinds");
+    QTEST(state.serverKind.isEmpty() ? QString()
+                                     : state.serverKind + ' ' + state.host + ':' + state.port,
+          "server");
+    QTEST(state.pacUrl, "pacUrl");
+    QTEST(state.bypass, "bypass");
     QCOMPARE(runner->commands().size(), 5);
 }
 
@@ -145,12 +150,11 @@ void TestNetConfig::enableCommands()
     QFETCH(QString, target);
     QCOMPARE(
         NetConfig::enableProxyCommands(QStringLiteral("Wi-Fi"), host, port),
-        (QStringList{
-            "networksetup -setwebproxy 'Wi-Fi'" + target,
-            "networksetup -setsecurewebproxy 'Wi-Fi'" + target,
-            "networksetup -setsocksfirewallproxy 'Wi-Fi'" + target,
-            "networksetup -setproxybypassdomains 'Wi-Fi' 127.0.0.1 localhost *.local 10.0.0.0/8 "
-            "172.16.0.0/12 192.168.0.0/16"}));
+        (QStringList{"networksetup -setwebproxy 'Wi-Fi'" + target,
+                     "networksetup -setsecurewebproxy 'Wi-Fi'" + target,
+                     "networksetup -setsocksfirewallproxy 'Wi-Fi'" + target,
+                     "networksetup -setproxybypassdomains 'Wi-Fi' 127.0.0.1 localhost '*.local' "
+                     "10.0.0.0/8 172.16.0.0/12 192.168.0.0/16"}));
 }
 
 void TestNetConfig::defaultBypassNeeded_data()

@@ -74,10 +74,11 @@ void TestStandins::proxySettingsThroughParsers()
     QCOMPARE(wifi.kinds, (QStringList{"HTTP", "HTTPS", "SOCKS"}));
     QCOMPARE(wifi.host + ":" + wifi.port, QString("127.0.0.1:7890"));
 
-    // A never-configured service: "Server: " empty, "Port: 0", and the no-list sentence.
+    // A never-configured service: "Server: " empty, "Port: 0", "URL: (null)" and the no-list
+    // sentence; none of it names a proxy.
     const ProxyState bridge = NetConfig::proxyState("Thunderbolt Bridge");
     QVERIFY(!bridge.enabled);
-    QCOMPARE(bridge.port, QString("0"));
+    QCOMPARE(bridge.host + bridge.port + bridge.pacUrl, QString());
     QCOMPARE(bridge.bypass,
              QStringList{"There aren't any bypass domains set on Thunderbolt Bridge."});
 
