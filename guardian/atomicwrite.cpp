@@ -7,13 +7,14 @@ bool writeAtomically(const QString &path, const QByteArray &bytes, QString *erro
     QSaveFile file(path);
     // Unbuffered: a failing write shows in write()'s result, not later in a flush that
     // commit() does not report.
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    if (ok && file.write(bytes) != bytes.size()) {
-        ok = false;
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                         file.write(bytes) == bytes.size();
+    // The reason is read before cancelWriting() replaces it with its own.
+    const QString reason = file.errorString();
+    if (!written)
         file.cancelWriting();
-    }
-    ok = ok && file.commit();
+    const bool ok = written && file.commit();
     if (!ok && error)
-        *error = file.errorString();
+        *error = written ? file.errorString() : reason;
     return ok;
 }
