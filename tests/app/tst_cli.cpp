@@ -45,7 +45,6 @@ private slots:
     void guardAcrossRuns_data();
     void guardAcrossRuns();
     void guardStatusNeverRepairs();
-    void guardStatusAsksToReinstallMovedAgent();
     void switchPrecedence_data();
     void switchPrecedence();
     void agentInstallUninstallRoundTrip();
@@ -59,7 +58,7 @@ private slots:
 private:
     // `fileSizeLimit`: run under "ulimit -f 0", a disk with no room left.
     Run brevik(const QString &scenario, const QStringList &args, bool fresh = false,
-               bool fileSizeLimit = false, const QString &executable = BREVIK_EXECUTABLE);
+               bool fileSizeLimit = false);
     std::optional<SimulatedMac> mac(const QString &scenario, bool fresh);
 
     QTemporaryDir m_root;
@@ -73,7 +72,7 @@ void TestCli::initTestCase()
 }
 
 Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh,
-                    bool fileSizeLimit, const QString &executable)
+                    bool fileSizeLimit)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -84,12 +83,13 @@ Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh
     else
         env.remove(QStringLiteral("BREVIK_SIM_FRESH"));
     process.setProcessEnvironment(env);
+    const QString brevik = QStringLiteral(BREVIK_EXECUTABLE);
     if (fileSizeLimit)
-        process.start(
-            "/bin/bash",
-            QStringList{"-c", "trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"", executable} + args);
+        process.start("/bin/bash",
+                      QStringList{"-c", "trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"", brevik} +
+                          args);
     else
-        process.start(executable, args);
+        process.start(brevik, args);
     if (!process.waitForFinished(180000)) {
         process.kill();
         process.waitForFinished(5000);
@@ -214,26 +214,6 @@ void TestCli::guardAcrossRuns()
                  qPrintable(QStringLiteral("run %1: %2").arg(i + 1).arg(run.out)));
     }
     QVERIFY(servicesWithProxyOn(*sim).isEmpty());
-}
-
-void TestCli::guardStatusAsksToReinstallMovedAgent()
-{
-    // The agent was installed from a copy of the app that has since been deleted.
-    const auto sim = mac(QStringLiteral("healthy"), true);
-    QVERIFY(sim);
-    QTemporaryDir elsewhere;
-    const QString copy = elsewhere.filePath("Brevik");
-    QVERIFY(QFile::copy(QStringLiteral(BREVIK_EXECUTABLE), copy));
-    QCOMPARE(brevik(QStringLiteral("healthy"), {"--install-agent"}, false, false, copy).code, 0);
-    const Run before = brevik(QStringLiteral("healthy"), {"--guard-status"}, false, false, copy);
-    QCOMPARE(before.out.count('\n'), 1);
-    QVERIFY(QFile::remove(copy));
-
-    const Run after = brevik(QStringLiteral("healthy"), {QStringLiteral("--guard-status")});
-    QCOMPARE(after.code, 0);
-    QVERIFY2(after.out.endsWith("\n⚠️ "
-                                "后台守护需要重新安装：守护配置指向的程序已不存在或已被移动。\n"),
-             qPrintable(after.out));
 }
 
 void TestCli::guardStatusNeverRepairs()
