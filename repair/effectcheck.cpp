@@ -52,20 +52,20 @@ std::optional<QStringList> shellWords(const QString &line)
     return words;
 }
 
-// "networksetup -setwebproxystate 'Wi-Fi' off" is read back by "-getwebproxy 'Wi-Fi'".
+// "networksetup -setwebproxystate 'Wi-Fi' off" and "-setwebproxy 'Wi-Fi' HOST PORT" are read
+// back by "-getwebproxy 'Wi-Fi'"; the automatic proxy's state by "-getautoproxyurl".
 QString proxyQuery(const QString &setter, const QString &service)
 {
-    static const QList<QPair<QString, QString>> kinds{
-        {QStringLiteral("webproxy"), QStringLiteral("webproxy")},
-        {QStringLiteral("securewebproxy"), QStringLiteral("securewebproxy")},
-        {QStringLiteral("socksfirewallproxy"), QStringLiteral("socksfirewallproxy")},
-        {QStringLiteral("autoproxy"), QStringLiteral("autoproxyurl")},
-    };
-    for (const auto &[kind, getter] : kinds) {
-        if (setter == QStringLiteral("-set") + kind + QStringLiteral("state") ||
-            setter == QStringLiteral("-set") + kind)
-            return QStringLiteral("networksetup -get") + getter + QLatin1Char(' ') +
-                   shellQuote(service);
+    static const QStringList kinds{QStringLiteral("webproxy"), QStringLiteral("securewebproxy"),
+                                   QStringLiteral("socksfirewallproxy"),
+                                   QStringLiteral("autoproxy")};
+    for (const QString &kind : kinds) {
+        const bool autoProxy = kind == QLatin1String("autoproxy");
+        const QString stem = QStringLiteral("-set") + kind;
+        if (setter == stem + QStringLiteral("state") || (!autoProxy && setter == stem)) {
+            return QStringLiteral("networksetup -get") + kind +
+                   (autoProxy ? QStringLiteral("url ") : QStringLiteral(" ")) + shellQuote(service);
+        }
     }
     return {};
 }

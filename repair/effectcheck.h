@@ -4,7 +4,7 @@
 
 // Reads back the settings a repair changed, the way the guardian reads the proxy again after
 // switching it off: a command that exited 0 is no proof that the setting holds (networksetup
-// run without the rights it needs may print its complaint and still exit 0).
+// may report a refusal in its text only).
 namespace EffectCheck {
 
 // Reads back every setting that `commands` leave behind and that can be read back: a proxy

@@ -107,9 +107,10 @@ QList<RepairRun> runAsAdminByGroup(const QList<QStringList> &groups)
             continue;
         }
         if (outcome.code != 0) {
-            runs << RepairRun{outcome.code,
-                              namingFailure(groups.at(g).at(outcome.failedCommand), outcome.output),
-                              {}};
+            runs << RepairRun{
+                outcome.code,
+                namingFailure(groups.at(g).value(outcome.failedCommand), outcome.output),
+                {}};
             continue;
         }
         runs << confirmed(groups.at(g), 0, outcome.output);
