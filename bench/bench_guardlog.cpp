@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -71,12 +70,7 @@ int main(int argc, char **argv)
         return 1;
     const QString log = mac->home() + QStringLiteral("/Library/Logs/Brevik/guard.log");
 
-    QStringList env;
-    const auto system = QProcessEnvironment::systemEnvironment();
-    for (const QString &key : system.keys())
-        env << key + QLatin1Char('=') + system.value(key);
-    env << QStringLiteral("BREVIK_SIMULATE=healthy")
-        << QStringLiteral("BREVIK_SIM_ROOT=") + root.path();
+    const QStringList env = healthyMacEnvironment(root);
 
     Figures small, lines, oneLine;
     const auto measure = [&](Figures &figures, qint64 size, bool lineEnds) {
