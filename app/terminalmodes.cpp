@@ -39,7 +39,12 @@ int guard()
 
 int guardStatus()
 {
-    print(ProxyGuardian::shared().checkOnce(false).text + QLatin1Char('\n'));
+    ProxyGuardian &guardian = ProxyGuardian::shared();
+    print(guardian.checkOnce(false).text + QLatin1Char('\n'));
+    // An agent that points at a moved or deleted program repairs nothing; say so here.
+    const QString advice = guardian.agentAdvice();
+    if (!advice.isEmpty())
+        print(advice + QLatin1Char('\n'));
     return 0;
 }
 

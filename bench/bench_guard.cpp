@@ -6,7 +6,6 @@
 #include "exec/shell.h"
 
 #include <QCoreApplication>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -35,12 +34,7 @@ int main(int argc, char **argv)
     }
     const ScriptFile baseline(script);
 
-    QStringList env;
-    const auto system = QProcessEnvironment::systemEnvironment();
-    for (const QString &key : system.keys())
-        env << key + QLatin1Char('=') + system.value(key);
-    env << QStringLiteral("BREVIK_SIMULATE=healthy")
-        << QStringLiteral("BREVIK_SIM_ROOT=") + root.path();
+    const QStringList env = healthyMacEnvironment(root);
     QStringList scriptEnv{QStringLiteral("PATH=") + mac->binDir() + QLatin1Char(':') +
                               QString::fromLatin1(kCommandPath),
                           QStringLiteral("LC_ALL=") + QString::fromLatin1(kCommandLocale),

@@ -1,5 +1,7 @@
 #include "bench/simbench.h"
 
+#include <QProcessEnvironment>
+
 #include <cstdio>
 
 std::optional<SimulatedMac> openInstantHealthyMac(const QTemporaryDir &root)
@@ -11,4 +13,15 @@ std::optional<SimulatedMac> openInstantHealthyMac(const QTemporaryDir &root)
     if (!mac)
         std::fprintf(stderr, "%s\n", qPrintable(error));
     return mac;
+}
+
+QStringList healthyMacEnvironment(const QTemporaryDir &root)
+{
+    QStringList env;
+    const auto system = QProcessEnvironment::systemEnvironment();
+    for (const QString &key : system.keys())
+        env << key + QLatin1Char('=') + system.value(key);
+    env << QStringLiteral("BREVIK_SIMULATE=healthy")
+        << QStringLiteral("BREVIK_SIM_ROOT=") + root.path();
+    return env;
 }

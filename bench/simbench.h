@@ -2,6 +2,7 @@
 
 #include "sim/simulatedmac.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <optional>
@@ -9,3 +10,6 @@
 // A fresh healthy simulated Mac under `root` whose stand-ins answer at once, so that a
 // benchmark measures our work and the processes, not the scenario's pings.
 std::optional<SimulatedMac> openInstantHealthyMac(const QTemporaryDir &root);
+
+// This process's environment as KEY=VALUE entries, with brevik pointed at that healthy Mac.
+QStringList healthyMacEnvironment(const QTemporaryDir &root);

@@ -65,17 +65,26 @@ QStringList DiagnosticsRun::resetIfaceCommands() const
 
 QStringList DiagnosticsRun::dhcpRenewCommands() const
 {
-    const QString iface = shellWord(ctx.iface);
-    return {QStringLiteral("ipconfig set ") + iface + QStringLiteral(" BOOTP"),
+    // Without a default route there is no active interface; the Wi-Fi device is where a lease
+    // would come from. "ipconfig set  BOOTP" with no device only fails behind a password.
+    const QString device = ctx.iface.isEmpty() ? ctx.wifiPort : ctx.iface;
+    if (device.isEmpty())
+        return {};
+    const QString word = shellWord(device);
+    return {QStringLiteral("ipconfig set ") + word + QStringLiteral(" BOOTP"),
             QStringLiteral("sleep 1"),
-            QStringLiteral("ipconfig set ") + iface + QStringLiteral(" DHCP")};
+            QStringLiteral("ipconfig set ") + word + QStringLiteral(" DHCP")};
 }
 
-FixAction DiagnosticsRun::dhcpRenewFix(const QString &id, const QString &successHint) const
+std::optional<FixAction> DiagnosticsRun::dhcpRenewFix(const QString &id,
+                                                      const QString &successHint) const
 {
+    const QStringList commands = dhcpRenewCommands();
+    if (commands.isEmpty())
+        return std::nullopt;
     return FixAction{.id = id,
                      .title = QStringLiteral("续订 DHCP 租约"),
-                     .commands = dhcpRenewCommands(),
+                     .commands = commands,
                      .needsAdmin = true,
                      .fallbackAdmin = false,
                      .successHint = successHint};

@@ -1,10 +1,12 @@
 #include "diagnostics/diagnosticsrun.h"
 
 #include "diagnostics/endpoints.h"
+#include "diagnostics/fileedit.h"
 #include "diagnostics/makefinding.h"
 #include "exec/shell.h"
 
 #include <QDir>
+#include <QMap>
 #include <QRegularExpression>
 
 namespace {
@@ -18,8 +20,11 @@ const QStringList kShellStartupFiles{
     QStringLiteral("~/.config/fish/config.fish"),
 };
 
-const QString kHostsBackup = QStringLiteral("/etc/hosts.brevik.bak");
-const QString kBackupSuffix = QStringLiteral(".brevik.bak");
+// A proxy assignment on a line that is not a comment: the variable may start the line (after
+// blanks) or follow other text ("export ", "[ -n x ] && export "). grep and sed run it with
+// case folding, so HTTPS_PROXY counts as https_proxy does.
+const QString kProxyAssignment = QStringLiteral(
+    "^[[:space:]]*((https?_proxy|all_proxy)=|[^#[:space:]].*(https?_proxy|all_proxy)=)");
 
 QStringList trimmedLines(const QString &text)
 {
@@ -48,14 +53,14 @@ bool isSuspicious(const QString &line)
            line.contains(QLatin1String(" 127."));
 }
 
-// Comments out every active line naming a watched domain; BSD sed wants '' after -i.
-QString hostsSedCommand()
+// Comments out every active line naming a watched domain.
+QString hostsSedExpression()
 {
     QStringList alternatives;
     for (QString domain : Endpoints::kWatchedDomains)
         alternatives << domain.replace(QLatin1Char('.'), QLatin1String("[.]"));
-    return QStringLiteral("sed -i '' -E 's/^[[:space:]]*[^#].*(") +
-           alternatives.join(QLatin1Char('|')) + QStringLiteral(")/# &/' /etc/hosts");
+    return QStringLiteral("s/^[[:space:]]*[^#].*(") + alternatives.join(QLatin1Char('|')) +
+           QStringLiteral(")/# &/");
 }
 
 Finding hostsFinding()
@@ -91,9 +96,11 @@ Finding hostsFinding()
         FixAction fix;
         fix.id = QStringLiteral("fix-hosts");
         fix.title = QStringLiteral("注释可疑条目（自动备份）");
-        fix.commands = {QStringLiteral("cp /etc/hosts ") + kHostsBackup, hostsSedCommand(),
-                        QStringLiteral("dscacheutil -flushcache"),
-                        QStringLiteral("killall -HUP mDNSResponder")};
+        // Left unquoted: the simulated Mac finds the path by its text.
+        fix.commands = {
+            FileEdit::backupThenSed(QStringLiteral("/etc/hosts"), {hostsSedExpression()}),
+            QStringLiteral("dscacheutil -flushcache"),
+            QStringLiteral("killall -HUP mDNSResponder")};
         fix.needsAdmin = true;
         fix.fallbackAdmin = false;
         fix.successHint =
@@ -115,8 +122,9 @@ Finding hostsFinding()
 }
 
 struct StaleProxyLines {
-    QStringList lines; // "~/.zshrc → 12:export https_proxy=…"
-    QStringList ports; // each once
+    QStringList lines;               // "~/.zshrc → 12:export https_proxy=…"
+    QStringList ports;               // each once
+    QMap<QString, QList<int>> files; // start-up file as listed → numbers of its stale lines
 };
 
 StaleProxyLines staleProxyLines(const QStringList &listeningPorts)
@@ -126,9 +134,14 @@ StaleProxyLines staleProxyLines(const QStringList &listeningPorts)
     static const QRegularExpression portPattern(QStringLiteral(":[0-9]{2,5}"));
     StaleProxyLines stale;
     for (const QString &file : kShellStartupFiles) {
-        const QString output = shell(QStringLiteral("grep -inE '(https?_proxy|all_proxy)=' ") +
-                                     file + QStringLiteral(" 2>/dev/null | head -3"))
-                                   .output.trimmed();
+        // -a: one NUL byte must not turn the file into "Binary file matches". Bytes that are
+        // not printable ASCII become "?", since output that is not UTF-8 would read as empty.
+        const QString output =
+            shell(
+                QStringLiteral("LC_ALL=C grep -a -inE '") + kProxyAssignment +
+                QStringLiteral("' ") + file +
+                QStringLiteral(" 2>/dev/null | head -3 | LC_ALL=C tr -c '\\11\\12\\40-\\176' '?'"))
+                .output.trimmed();
         for (const QString &line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
             const QRegularExpressionMatch match = portPattern.match(line);
             if (!match.hasMatch())
@@ -139,31 +152,30 @@ StaleProxyLines staleProxyLines(const QStringList &listeningPorts)
             stale.lines << file + QStringLiteral(" → ") + line.left(80);
             if (!stale.ports.contains(port))
                 stale.ports << port;
+            bool numbered = false;
+            const int number = line.section(QLatin1Char(':'), 0, 0).toInt(&numbered);
+            if (numbered)
+                stale.files[file] << number;
         }
     }
     return stale;
 }
 
-// Backup and comment-out for every start-up file that holds a lower-case proxy assignment.
-QStringList shellRepairCommands()
+// For each file, one command that backs it up and then comments out exactly the stale lines:
+// each by its number, and only while it still holds a proxy assignment, so a file changed
+// since the scan loses no other line.
+QStringList shellRepairCommands(const QMap<QString, QList<int>> &files)
 {
     QStringList commands;
     for (const QString &file : kShellStartupFiles) {
-        const QString path = QString(file).replace(QLatin1Char('~'), QDir::homePath());
-        const QString quoted = shellQuote(path);
-        const QString count = shell(QStringLiteral("grep -cE '(https?_proxy|all_proxy)=' ") +
-                                    quoted + QStringLiteral(" 2>/dev/null"))
-                                  .output.trimmed();
-        bool ok = false;
-        const int matches = count.toInt(&ok, 10);
-        if (!ok || matches < 1)
+        if (!files.contains(file))
             continue;
-        commands << QStringLiteral("cp ") + quoted + QLatin1Char(' ') +
-                        shellQuote(path + kBackupSuffix);
-        commands << QStringLiteral("sed -i '' -E "
-                                   "'s/^([[:space:]]*(export[[:space:]]+)?(https?_proxy|all_proxy|"
-                                   "HTTPS?_PROXY|ALL_PROXY)=)/# \\1/I' ") +
-                        quoted;
+        QStringList expressions;
+        for (const int number : files.value(file))
+            expressions << QString::number(number) + QStringLiteral("s/(") + kProxyAssignment +
+                               QStringLiteral(")/# \\1/I");
+        const QString path = QString(file).replace(QLatin1Char('~'), QDir::homePath());
+        commands << FileEdit::backupThenSed(shellQuote(path), expressions);
     }
     return commands;
 }
@@ -189,7 +201,7 @@ Finding shellProxyFinding(const QStringList &listeningPorts)
     finding.fixHint =
         QStringLiteral("自动注释这些行并备份原文件（.brevik.bak）。若你需要长期使用代理，"
                        "可改为手动在需要时 export。");
-    const QStringList commands = shellRepairCommands();
+    const QStringList commands = shellRepairCommands(stale.files);
     if (!commands.isEmpty()) {
         FixAction fix;
         fix.id = QStringLiteral("fix-shell-proxy");

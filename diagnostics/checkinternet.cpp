@@ -25,12 +25,16 @@ QList<Finding> DiagnosticsRun::checkInternet()
         f.manualSteps = {QStringLiteral("重启光猫与路由器（断电 30 秒）"),
                          QStringLiteral("检查宽带账号是否欠费"),
                          QStringLiteral("拨打运营商客服报障")};
-        f.fix = FixAction{.id = QStringLiteral("fix-internet"),
-                          .title = QStringLiteral("续订 DHCP + 重置接口"),
-                          .commands = dhcpRenewCommands() + wifiRestartCommands(),
-                          .needsAdmin = true,
-                          .fallbackAdmin = false,
-                          .successHint = QStringLiteral("网络配置已刷新")};
+        // Offered only with a device to renew; then the Wi-Fi restart follows, if any.
+        const QStringList renew = dhcpRenewCommands();
+        if (!renew.isEmpty()) {
+            f.fix = FixAction{.id = QStringLiteral("fix-internet"),
+                              .title = QStringLiteral("续订 DHCP + 重置接口"),
+                              .commands = renew + wifiRestartCommands(),
+                              .needsAdmin = true,
+                              .fallbackAdmin = false,
+                              .successHint = QStringLiteral("网络配置已刷新")};
+        }
         return {f};
     }
 

@@ -259,7 +259,11 @@ std::optional<Finding> firewallFinding()
 
 QList<Finding> DiagnosticsRun::checkSystem()
 {
-    QList<Finding> findings{mtuFinding(ctx)};
+    QList<Finding> findings;
+    // Without an interface and a route the probe packets go nowhere, and an offline Mac would
+    // read as "网络阻塞严重".
+    if (!ctx.iface.isEmpty() && ctx.gateway)
+        findings << mtuFinding(ctx);
     if (ctx.hasIPv6)
         findings << ipv6Finding(ctx);
     if (ctx.service.contains(QLatin1String("Wi-Fi")) || ctx.wifiPort == ctx.iface) {

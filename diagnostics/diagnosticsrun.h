@@ -6,6 +6,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <optional>
+
 // One scan: the network snapshot every check reads, and the ordered list of checks.
 // The run keeps no progress and no findings; whoever drives it publishes those.
 class DiagnosticsRun {
@@ -36,7 +38,10 @@ public:
     QStringList wifiRestartCommands() const;
     QStringList resetIfaceCommands() const;
     QStringList disableAllProxyCommands() const;
+    // Renewal on the active interface, or on the Wi-Fi device when none is active; empty when
+    // neither is known.
     QStringList dhcpRenewCommands() const;
-    // The "续订 DHCP 租约" repair, which three findings offer under their own id and hint.
-    FixAction dhcpRenewFix(const QString &id, const QString &successHint) const;
+    // The "续订 DHCP 租约" repair, which three findings offer under their own id and hint;
+    // none when there is no device to renew.
+    std::optional<FixAction> dhcpRenewFix(const QString &id, const QString &successHint) const;
 };

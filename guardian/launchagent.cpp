@@ -1,16 +1,22 @@
 #include "guardian/proxyguardian.h"
 
 #include "exec/shell.h"
+#include "guardian/atomicwrite.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QXmlStreamReader>
 
 namespace {
 
+const QString kWriteFailed = QStringLiteral("写入守护配置失败：");
+const QString kLoadFailed = QStringLiteral("启动守护失败：");
+
 // Paths are free text: a folder named "R&D" would otherwise make the property list invalid
-// XML, and launchd would refuse to load it.
+// XML, and launchd would refuse to load it. Tab and line ends are written as references: an
+// XML reader turns a literal carriage return into a line feed.
 QString xmlEscaped(const QString &text)
 {
     QString escaped;
@@ -32,6 +38,11 @@ QString xmlEscaped(const QString &text)
         case '\'':
             escaped += QStringLiteral("&apos;");
             break;
+        case '\t':
+        case '\n':
+        case '\r':
+            escaped += QStringLiteral("&#%1;").arg(c.unicode());
+            break;
         default:
             escaped += c;
         }
@@ -39,7 +50,49 @@ QString xmlEscaped(const QString &text)
     return escaped;
 }
 
+// The program the property list at `path` starts: the first string of ProgramArguments.
+QString plistProgram(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QXmlStreamReader reader(&file);
+    QString key;
+    bool inArguments = false;
+    while (!reader.atEnd() && !reader.hasError()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (reader.name() == QLatin1String("key"))
+            key = reader.readElementText();
+        else if (reader.name() == QLatin1String("array"))
+            inArguments = key == QLatin1String("ProgramArguments");
+        else if (inArguments && reader.name() == QLatin1String("string"))
+            return reader.readElementText();
+    }
+    return {};
+}
+
+// "launchctl list LABEL" exits 0 only while launchd holds the job; otherwise it prints
+// "Could not find service" and exits 113.
+bool jobListed()
+{
+    return shell(QStringLiteral("launchctl list ") +
+                 shellQuote(QLatin1String(ProxyGuardian::agentLabel)) +
+                 QStringLiteral(" >/dev/null 2>&1"))
+               .code == 0;
+}
+
 } // namespace
+
+bool ProxyGuardian::plistCanHold(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0xFFFE || u == 0xFFFF)
+            return false;
+    }
+    return true;
+}
 
 QString ProxyGuardian::agentPath() const
 {
@@ -65,6 +118,8 @@ QString ProxyGuardian::agentPlist(const QString &executablePath, const QString &
         QStringLiteral("        <string>--guard</string>"),
         QStringLiteral("    </array>"),
         QStringLiteral("    <key>StartInterval</key><integer>5</integer>"),
+        // launchd waits 10 s between starts by default, which would halve the promised pace.
+        QStringLiteral("    <key>ThrottleInterval</key><integer>5</integer>"),
         QStringLiteral("    <key>RunAtLoad</key><true/>"),
         QStringLiteral("    <key>StandardOutPath</key><string>") + logs +
             QStringLiteral("/agent.log</string>"),
@@ -78,12 +133,43 @@ QString ProxyGuardian::agentPlist(const QString &executablePath, const QString &
 
 bool ProxyGuardian::isAgentInstalled() const
 {
+    return agentState() == AgentState::installed;
+}
+
+ProxyGuardian::AgentState ProxyGuardian::agentState() const
+{
+    return agentState(QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
+                                                   : QString());
+}
+
+ProxyGuardian::AgentState ProxyGuardian::agentState(const QString &executablePath) const
+{
     if (!QFile::exists(agentPath()))
-        return false;
-    // "grep -c" exits 0 only when it counted at least one line with the label.
-    return shell(QStringLiteral("launchctl list 2>/dev/null | grep -c ") +
-                 shellQuote(QLatin1String(agentLabel)))
-               .code == 0;
+        return AgentState::notInstalled;
+    // launchd would start a program that is gone, or an old copy left behind by a move.
+    const QFileInfo program(plistProgram(agentPath()));
+    if (program.filePath().isEmpty() || !program.exists())
+        return AgentState::staleExecutable;
+    if (!executablePath.isEmpty() &&
+        program.canonicalFilePath() != QFileInfo(executablePath).canonicalFilePath())
+        return AgentState::staleExecutable;
+    return jobListed() ? AgentState::installed : AgentState::notLoaded;
+}
+
+QString ProxyGuardian::agentAdvice() const
+{
+    switch (agentState()) {
+    case AgentState::staleExecutable:
+        return QStringLiteral("⚠️ "
+                              "后台守护需要重新安装：守护配置指向的程序已不存在或已被移动。");
+    case AgentState::notLoaded:
+        return QStringLiteral(
+            "⚠️ 后台守护需要重新安装：launchd 没有在运行它。");
+    case AgentState::notInstalled:
+    case AgentState::installed:
+        break;
+    }
+    return {};
 }
 
 ProxyGuardian::AgentResult ProxyGuardian::installAgent()
@@ -99,25 +185,31 @@ ProxyGuardian::AgentResult ProxyGuardian::installAgent(const QString &executable
     if (executablePath.isEmpty())
         return {false, QStringLiteral("无法定位应用可执行文件路径")};
 
+    if (!plistCanHold(executablePath) || !plistCanHold(logDir()))
+        return {false,
+                kWriteFailed + QStringLiteral("程序或日志路径含有属性列表无法保存的控制字符")};
+
     QDir().mkpath(m_home + QStringLiteral("/Library/LaunchAgents"));
     QDir().mkpath(logDir());
 
-    QSaveFile file(agentPath());
-    if (!file.open(QIODevice::WriteOnly)) {
-        return {false, QStringLiteral("写入守护配置失败：") + file.errorString()};
-    }
-    file.write(agentPlist(executablePath, logDir()).toUtf8());
-    if (!file.commit())
-        return {false, QStringLiteral("写入守护配置失败：") + file.errorString()};
+    // Until the new file is whole, the old one and the job loaded from it stay as they are.
+    QString error;
+    if (!writeAtomically(agentPath(), agentPlist(executablePath, logDir()).toUtf8(), &error))
+        return {false, kWriteFailed + error};
 
     const QString quoted = shellQuote(agentPath());
     // Replaces a job loaded by an earlier installation; "not loaded" is no failure here.
     shell(QStringLiteral("launchctl unload ") + quoted + QStringLiteral(" 2>/dev/null"));
-    // "-w" also clears the disabled mark that an earlier uninstall left behind.
+    // "-w" also clears the disabled mark that an earlier uninstall left behind. Recent macOS
+    // prints "Load failed: 5: Input/output error" for a file it refuses and still exits 0, so
+    // only launchd's own list says whether it took the job.
     const ShellResult load =
         shell(QStringLiteral("launchctl load -w ") + quoted + QStringLiteral(" 2>&1"));
-    if (load.code != 0)
-        return {false, QStringLiteral("启动守护失败：") + load.output};
+    if (load.code != 0 || !jobListed()) {
+        return {false, kLoadFailed + (load.output.trimmed().isEmpty()
+                                          ? QStringLiteral("launchd 没有接受守护任务")
+                                          : load.output)};
+    }
 
     appendLog(QStringLiteral("[后台守护] 已安装 LaunchAgent（每 5 秒检查一次）"));
     return {true, QStringLiteral(

@@ -78,10 +78,11 @@ QString ProxyGuardian::logDir() const
 
 ProxyGuardian::Status ProxyGuardian::checkOnce(bool autoFix)
 {
-    return check(autoFix, QString());
+    return check(autoFix, std::nullopt);
 }
 
-ProxyGuardian::Status ProxyGuardian::check(bool autoFix, const QString &previousAgentText)
+ProxyGuardian::Status ProxyGuardian::check(bool autoFix,
+                                           const std::optional<GuardObservation> &agentCarry)
 {
     // An unreadable or failed query simply finds no proxy.
     const ScutilProxy proxy = parseScutilProxy(shell(kProxyQuery, kProbeTimeout).output);
@@ -127,10 +128,10 @@ ProxyGuardian::Status ProxyGuardian::check(bool autoFix, const QString &previous
         return status;
     }
 
-    // The agent starts a new process every few seconds; a moment-old verdict of the previous
-    // run about this very proxy is the first observation this process could not make itself.
-    if (m_consecutiveFailures == 0 && previousAgentText == confirmingText(target))
-        m_consecutiveFailures = 1;
+    // The agent starts a new process every few seconds: its count is the previous run's, as
+    // long as that run watched this very proxy.
+    if (agentCarry)
+        m_consecutiveFailures = agentCarry->target == target ? agentCarry->count : 0;
     ++m_consecutiveFailures;
     if (m_consecutiveFailures < 2) {
         status.text = confirmingText(target);
@@ -162,7 +163,7 @@ ProxyGuardian::Status ProxyGuardian::check(bool autoFix, const QString &previous
     }
 
     ++m_fixedCount;
-    m_lastFix = QDateTime::currentDateTime();
+    m_lastFix = m_clock();
     status.didFix = true;
     status.text = QStringLiteral("✅ 已自动修复：系统代理残留（") + target +
                   QStringLiteral("）已关闭，网络恢复直连");

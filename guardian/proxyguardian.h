@@ -1,9 +1,12 @@
 #pragma once
 
+#include "guardian/guardstate.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QTextStream;
@@ -33,6 +36,17 @@ public:
         QString msg;
     };
 
+    // What launchd holds of the agent, as far as the user needs to act on it.
+    enum class AgentState {
+        notInstalled,    // no property list
+        installed,       // the property list names this executable and launchd lists the job
+        notLoaded,       // the property list is there, launchd does not list the job
+        staleExecutable, // the property list names a program that is gone or is not this one
+    };
+
+    // Where the time comes from: the log's stamps, the last repair, the agent's state.
+    using Clock = std::function<QDateTime()>;
+
     static constexpr char agentLabel[] = "com.ostrand.brevik.guard";
 
     // The process-wide instance, created on first use for the user's home folder.
@@ -52,24 +66,40 @@ public:
     // The whole `--guard` run: one check with repair on the shared instance; a notable
     // verdict is logged and printed to standard output.
     static void runCLIOnce();
-    // The same run on `guardian`, printing to `out`, with `now` as the time against which the
-    // previous agent run's log entry is judged.
+    // The same run on `guardian`, printing to `out`, with `now` as the time of this run's
+    // observation: the previous run's observation is judged against it and this run's is
+    // stored with it. Also keeps the guardian log and the agent's output files bounded.
     static void runCLIOnce(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now);
 
     int consecutiveFailures() const { return m_consecutiveFailures; }
     int fixedCount() const { return m_fixedCount; }
     std::optional<QDateTime> lastFix() const { return m_lastFix; }
     QString logPath() const { return m_logPath; }
+    // Where agent runs keep their observation for the next run, in order of preference: a
+    // folder of its own, so that a log folder left unwritable (say, by a run under sudo)
+    // cannot stop the agent from repairing, then the temporary folder.
+    QStringList statePaths() const;
+
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
     // Appends one timestamped entry; cuts the log back first once it has grown too large.
-    // Never reports failure: the log is advisory.
+    // Entries of processes appending at the same moment all land, each whole. Never reports
+    // failure: the log is advisory.
     void appendLog(const QString &message);
-    // The last `n` non-empty lines of the log, oldest first; empty when it cannot be read.
+    // The last `n` non-empty lines of the log, oldest first, read from its end; empty when it
+    // cannot be read.
     QStringList logTail(int n = 8) const;
 
     QString agentPath() const;
-    // True when the property list exists and launchd lists the label.
+    // True when the property list names this executable and launchd lists the label.
     bool isAgentInstalled() const;
+    AgentState agentState() const;
+    // The same, judged for the executable at `executablePath` (empty: not known, only its
+    // existence is checked).
+    AgentState agentState(const QString &executablePath) const;
+    // What the user should do about the agent, one line; empty when nothing (installed, or
+    // never installed).
+    QString agentAdvice() const;
     // Writes the property list for the running executable and (re)loads it.
     AgentResult installAgent();
     // The same for a given executable path (empty: the path could not be found).
@@ -78,17 +108,23 @@ public:
     AgentResult uninstallAgent();
 
     // The launch agent's property list for executable `executablePath` writing its output
-    // into `logDir`.
+    // into `logDir`. Both paths must pass plistCanHold.
     static QString agentPlist(const QString &executablePath, const QString &logDir);
+    // False for text that XML 1.0 cannot carry even escaped (control characters other than
+    // tab and line ends), which no property list can hold.
+    static bool plistCanHold(const QString &text);
 
 private:
-    // `previousAgentText`: the verdict a previous agent run logged moments ago, if any; it
-    // stands in for the first dead observation that this fresh process did not see.
-    Status check(bool autoFix, const QString &previousAgentText);
+    // `agentCarry`: in an agent run, what the previous run observed (an empty one when it
+    // left nothing usable); the count of dead observations continues from it for the same
+    // proxy and starts afresh otherwise. The app's own checks pass none and keep their count
+    // in memory.
+    Status check(bool autoFix, const std::optional<GuardObservation> &agentCarry);
     QString logDir() const;
 
     QString m_home;
     QString m_logPath;
+    Clock m_clock = [] { return QDateTime::currentDateTime(); };
     int m_consecutiveFailures = 0;
     int m_fixedCount = 0;
     std::optional<QDateTime> m_lastFix;

@@ -1,40 +1,17 @@
 #include "guardian/proxyguardian.h"
 
+#include "guardian/logfile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
 #include <QTextStream>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
 const QString kAgentPrefix = QStringLiteral("[守护] ");
-const QString kStampFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-// The agent starts every 5 s; this leaves room for one slow or skipped start and no more, so
-// an observation from an earlier episode never counts.
-constexpr qint64 kCarryWindowSeconds = 15;
-
-// The verdict the previous agent run logged, when the log's last entry is one and was written
-// at most kCarryWindowSeconds before `now`; empty otherwise. Entries look like
-// "2026-12-06 12:00:00  [守护] ⚠️ 发现残留代理
-// 127.0.0.1:7890（无人监听）——确认中…".
-QString recentAgentText(const QStringList &lastEntry, const QDateTime &now)
-{
-    if (lastEntry.isEmpty())
-        return {};
-    const QString &entry = lastEntry.constLast();
-    const qsizetype stampLength = kStampFormat.size();
-    const QString separator = QStringLiteral("  ");
-    if (entry.mid(stampLength, separator.size()) != separator)
-        return {};
-    const QDateTime stamp = QDateTime::fromString(entry.left(stampLength), kStampFormat);
-    if (!stamp.isValid())
-        return {};
-    // A stamp ahead of now (clock turned back) proves nothing about the previous run.
-    const qint64 age = stamp.secsTo(now);
-    if (age < 0 || age > kCarryWindowSeconds)
-        return {};
-    const QString message = entry.mid(stampLength + separator.size());
-    return message.startsWith(kAgentPrefix) ? message.mid(kAgentPrefix.size()) : QString();
-}
 
 bool isNotable(const ProxyGuardian::Status &status)
 {
@@ -45,19 +22,45 @@ bool isNotable(const ProxyGuardian::Status &status)
 
 } // namespace
 
+QStringList ProxyGuardian::statePaths() const
+{
+    // The temporary folder is shared: the user id and the home folder keep one user's (or one
+    // test's) state apart from another's.
+    const QByteArray home = QCryptographicHash::hash(m_home.toUtf8(), QCryptographicHash::Sha1);
+    return {m_home + QStringLiteral("/Library/Application Support/Brevik/guard-state.json"),
+            QDir::tempPath() + QStringLiteral("/brevik-guard-%1-%2.json")
+                                   .arg(getuid())
+                                   .arg(QString::fromLatin1(home.toHex().left(12)))};
+}
+
 void ProxyGuardian::runCLIOnce()
 {
     QTextStream out(stdout);
-    runCLIOnce(shared(), out, QDateTime::currentDateTime());
+    ProxyGuardian &guardian = shared();
+    runCLIOnce(guardian, out, guardian.m_clock());
 }
 
 void ProxyGuardian::runCLIOnce(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now)
 {
-    const Status status = guardian.check(true, recentAgentText(guardian.logTail(1), now));
+    const QStringList paths = guardian.statePaths();
+    const std::optional<GuardObservation> previous = GuardState::load(paths, now);
+    const Status status = guardian.check(true, previous.value_or(GuardObservation{}));
+    // A proxy without a port leaves the count as it was, and so does this run.
+    if (!status.proxyEnabled || !status.proxyPort.isEmpty()) {
+        GuardState::save(paths, {status.proxyHost + QLatin1Char(':') + status.proxyPort,
+                                 guardian.consecutiveFailures(), now});
+    }
     // Healthy and undecided states leave no trace, so the log keeps only what mattered.
-    if (!isNotable(status))
-        return;
-    guardian.appendLog(kAgentPrefix + status.text);
-    out << status.text << '\n';
-    out.flush();
+    if (isNotable(status)) {
+        guardian.appendLog(kAgentPrefix + status.text);
+        out << status.text << '\n';
+        out.flush();
+        std::fflush(stdout);
+    }
+    // Cut even when nothing was appended: launchd appends the agent's output on its own, and
+    // a log that grew past its limit by other hands would otherwise stay so.
+    const QString logs = guardian.logDir();
+    for (const QString &path : {guardian.logPath(), logs + QStringLiteral("/agent.log"),
+                                logs + QStringLiteral("/agent.err.log")})
+        LogFile::cutIfOversized(path);
 }

@@ -23,12 +23,15 @@ namespace FixEngine {
 
 // Runs one repair: through the administrator prompt when it needs it, otherwise directly
 // (and once more through the prompt when a fallback is allowed and the direct run failed).
-// A repair without commands is reported as a failure, never as a success.
+// It succeeds only when every command exited 0 and the settings it changes read back as set;
+// a failure names the command that failed. A repair without commands is reported as a
+// failure, never as a success.
 FixResult apply(const FixAction &action);
 
 // Runs the repairs of all findings that carry one: direct repairs at once, in input order,
-// then every command that needs administrator rights in one script behind one prompt.
-// `progress` receives a text before each step that may take time. Result: finding id → log.
+// then every command that needs administrator rights in one script behind one prompt. Each
+// finding ends with the outcome of its own commands. `progress` receives a text before each
+// step that may take time. Result: finding id → log.
 QMap<QString, QString> applyAll(const QList<Finding> &findings,
                                 const std::function<void(const QString &)> &progress);
 

@@ -1,6 +1,6 @@
 // osascript -e 'do shell script "…" with administrator privileges': the password prompt.
 // The scenario decides how the user answers it ("admin": {"prompt": …}); an accepted
-// prompt runs the script with bash on the simulated Mac, with administrator rights.
+// prompt runs the script with /bin/sh on the simulated Mac, with administrator rights.
 
 #include "sim/standin/sim.h"
 #include "sim/standin/tools.h"
@@ -41,7 +41,8 @@ struct ScriptResult {
     QByteArray err;
 };
 
-// Runs the script with bash, keeping its standard output and error apart as osascript does.
+// Runs the script with /bin/sh, as do shell script does, keeping its standard output and error
+// apart as osascript does.
 ScriptResult runScript(const QString &script)
 {
     ScriptResult result;
@@ -67,11 +68,11 @@ ScriptResult runScript(const QString &script)
         envp.push_back(entry.data());
     envp.push_back(nullptr);
     QByteArray scriptBytes = script.toUtf8();
-    char bash[] = "/bin/bash";
+    char sh[] = "/bin/sh";
     char dashC[] = "-c";
-    char *argv[] = {bash, dashC, scriptBytes.data(), nullptr};
+    char *argv[] = {sh, dashC, scriptBytes.data(), nullptr};
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, bash, &actions, nullptr, argv, envp.data());
+    const int spawned = posix_spawn(&pid, sh, &actions, nullptr, argv, envp.data());
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);
@@ -79,7 +80,7 @@ ScriptResult runScript(const QString &script)
         close(outPipe[0]);
         close(errPipe[0]);
         result.code = 1;
-        result.err = "cannot start /bin/bash";
+        result.err = "cannot start /bin/sh";
         return result;
     }
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
@@ -148,10 +149,12 @@ int osascriptMain(Sim &sim, const QStringList &args)
         return 1;
     }
     const ScriptResult result = runScript(unescape(match.captured(1)));
-    // do shell script returns the output without its last line end.
+    // do shell script returns the output without its last line end, and with carriage returns
+    // for the line ends within it (unless asked "without altering line endings").
     QByteArray output = result.out;
     if (output.endsWith('\n'))
         output.chop(1);
+    output.replace('\n', '\r');
     if (result.code != 0) {
         QString message = QString::fromUtf8(result.err).trimmed();
         if (message.isEmpty())

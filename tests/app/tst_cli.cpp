@@ -42,18 +42,23 @@ private slots:
     void initTestCase();
     void guardConfirmsThenRepairsThenStaysQuiet_data();
     void guardConfirmsThenRepairsThenStaysQuiet();
+    void guardAcrossRuns_data();
+    void guardAcrossRuns();
     void guardStatusNeverRepairs();
     void switchPrecedence_data();
     void switchPrecedence();
     void agentInstallUninstallRoundTrip();
-    void agentInstallFailureExits1();
+    void agentInstallFailures_data();
+    void agentInstallFailures();
     void fixRestoresTheMachine();
     void fixWithoutMatchingFindingExits2();
     void scanJsonHasTheDocumentedShape();
     void scanTextListsFindingsAndVerdict();
 
 private:
-    Run brevik(const QString &scenario, const QStringList &args, bool fresh = false);
+    // `fileSizeLimit`: run under "ulimit -f 0", a disk with no room left.
+    Run brevik(const QString &scenario, const QStringList &args, bool fresh = false,
+               bool fileSizeLimit = false);
     std::optional<SimulatedMac> mac(const QString &scenario, bool fresh);
 
     QTemporaryDir m_root;
@@ -66,7 +71,8 @@ void TestCli::initTestCase()
     qputenv("BREVIK_SIM_TIME_SCALE", "0.1");
 }
 
-Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh)
+Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh,
+                    bool fileSizeLimit)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -77,7 +83,13 @@ Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh
     else
         env.remove(QStringLiteral("BREVIK_SIM_FRESH"));
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(BREVIK_EXECUTABLE), args);
+    const QString brevik = QStringLiteral(BREVIK_EXECUTABLE);
+    if (fileSizeLimit)
+        process.start("/bin/bash",
+                      QStringList{"-c", "trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"", brevik} +
+                          args);
+    else
+        process.start(brevik, args);
     if (!process.waitForFinished(180000)) {
         process.kill();
         process.waitForFinished(5000);
@@ -141,6 +153,67 @@ void TestCli::guardConfirmsThenRepairsThenStaysQuiet()
     QVERIFY(text.contains(QStringLiteral("[守护] ⚠️ 发现残留代理 ") + target));
     QVERIFY(text.contains(QStringLiteral("[自动修复] 关闭残留系统代理 ") + target +
                           QStringLiteral("（服务：")));
+}
+
+void TestCli::guardAcrossRuns_data()
+{
+    QTest::addColumn<QStringList>("changes"); // made to the Mac before each run
+    QTest::addColumn<QStringList>("printed"); // what each run prints, in short
+    QTest::addColumn<bool>("logBlocked");     // a file where the log folder belongs
+
+    QTest::newRow("dead, client back, dead again: confirms again")
+        << QStringList{"", "client-up", "client-gone", ""}
+        << QStringList{"confirming", "", "confirming", "repaired"} << false;
+    QTest::newRow("a failed repair is retried by the next run")
+        << QStringList{"settings-locked", "", "settings-open"}
+        << QStringList{"confirming", "failed", "repaired"} << false;
+    QTest::newRow("an unwritable log folder does not stop the repair")
+        << QStringList{"", ""} << QStringList{"confirming", "repaired"} << true;
+}
+
+void TestCli::guardAcrossRuns()
+{
+    QFETCH(QStringList, changes);
+    QFETCH(QStringList, printed);
+    QFETCH(bool, logBlocked);
+
+    const auto sim = mac(QStringLiteral("residual-proxy"), true);
+    QVERIFY(sim);
+    if (logBlocked) {
+        QVERIFY(QDir().mkpath(sim->home() + "/Library/Logs"));
+        QFile blocker(sim->home() + "/Library/Logs/Brevik");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    const QMap<QString, QString> texts{
+        {"", ""},
+        {"confirming",
+         "⚠️ 发现残留代理 127.0.0.1:7890（无人监听）——确认中…\n"},
+        {"failed", "❌ 自动修复失败，请点击「立即修复」手动处理\n"},
+        {"repaired", "✅ 已自动修复：系统代理残留（127.0.0.1:7890）已关闭，网络恢复直连\n"}};
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        const QString change = changes.at(i);
+        QVERIFY(sim->updateState([&change](QJsonObject &state) {
+            QJsonObject processes = state.value("processes").toObject();
+            QJsonObject admin = state.value("admin").toObject();
+            if (change == "client-up")
+                processes.insert(
+                    "1234", QJsonObject{{"path", "/Applications/ClashX.app/Contents/MacOS/ClashX"},
+                                        {"listen", QJsonArray{QJsonObject{{"address", "127.0.0.1"},
+                                                                          {"port", 7890}}}}});
+            if (change == "client-gone")
+                processes.remove("1234");
+            if (change.startsWith("settings-"))
+                admin.insert("networksetupNeedsAdmin", change == "settings-locked");
+            state.insert("processes", processes);
+            state.insert("admin", admin);
+            return true;
+        }));
+        const Run run = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--guard")});
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out == texts.value(printed.at(i)),
+                 qPrintable(QStringLiteral("run %1: %2").arg(i + 1).arg(run.out)));
+    }
+    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
 }
 
 void TestCli::guardStatusNeverRepairs()
@@ -221,21 +294,45 @@ void TestCli::agentInstallUninstallRoundTrip()
                  .output.contains(QStringLiteral("com.ostrand.brevik.guard")));
 }
 
-void TestCli::agentInstallFailureExits1()
+void TestCli::agentInstallFailures_data()
 {
+    QTest::addColumn<bool>("installedBefore");
+    QTest::addColumn<bool>("diskFull");
+    QTest::newRow("a file where the agents folder belongs") << false << false;
+    QTest::newRow("a full disk keeps the installed agent") << true << true;
+}
+
+void TestCli::agentInstallFailures()
+{
+    QFETCH(bool, installedBefore);
+    QFETCH(bool, diskFull);
+
     const auto sim = mac(QStringLiteral("healthy"), true);
     QVERIFY(sim);
-    // A file where the agents folder belongs: the property list cannot be written.
     const QString agents = sim->home() + QStringLiteral("/Library/LaunchAgents");
-    QDir(agents).removeRecursively();
-    QVERIFY(QDir().mkpath(sim->home() + QStringLiteral("/Library")));
-    QFile blocker(agents);
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    const QString plist = agents + QStringLiteral("/com.ostrand.brevik.guard.plist");
+    if (installedBefore) {
+        QCOMPARE(brevik(QStringLiteral("healthy"), {QStringLiteral("--install-agent")}).code, 0);
+    } else {
+        QDir(agents).removeRecursively();
+        QVERIFY(QDir().mkpath(sim->home() + QStringLiteral("/Library")));
+        QFile blocker(agents);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    QFile file(plist);
+    const QByteArray before = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
 
-    const Run run = brevik(QStringLiteral("healthy"), {QStringLiteral("--install-agent")});
+    const Run run =
+        brevik(QStringLiteral("healthy"), {QStringLiteral("--install-agent")}, false, diskFull);
     QCOMPARE(run.code, 1);
     QVERIFY2(run.out.startsWith(QStringLiteral("写入守护配置失败：")), qPrintable(run.out));
+    // What was installed stays installed: the file as it was, the job still loaded.
+    QCOMPARE(file.open(QIODevice::ReadOnly), installedBefore);
+    QCOMPARE(installedBefore ? file.readAll() : QByteArray(), before);
+    ScopedRunner scope(sim->makeRunner());
+    QCOMPARE(shell(QStringLiteral("launchctl list com.ostrand.brevik.guard")).code == 0,
+             installedBefore);
 }
 
 void TestCli::fixRestoresTheMachine()

@@ -45,7 +45,8 @@ private slots:
     void interfaceDecision();
     void gatewayDecision_data();
     void gatewayDecision();
-    void noGatewayRunsNothing();
+    void renewalDevice_data();
+    void renewalDevice();
     void commandBuilders_data();
     void commandBuilders();
 };
@@ -195,22 +196,53 @@ void TestCheckInterface::gatewayDecision()
     }
 }
 
-void TestCheckInterface::noGatewayRunsNothing()
+void TestCheckInterface::renewalDevice_data()
 {
-    for (const bool noInterface : {false, true}) {
-        auto runner = std::make_shared<ScriptedRunner>();
-        ScopedRunner scope(runner);
-        DiagnosticsRun run = wifiMachine();
-        if (noInterface)
-            run.ctx.iface.clear();
-        else
-            run.ctx.gateway.reset();
-        const QList<Finding> findings = run.checkGateway();
-        QVERIFY(runner->commands().isEmpty());
-        QCOMPARE(outline(findings), QStringList{"no-gateway/error"});
-        QCOMPARE(fixShape(findings.first()), QStringLiteral("fix-no-gateway admin"));
-        QCOMPARE(fixCommands(findings.first()), run.dhcpRenewCommands());
-    }
+    QTest::addColumn<QString>("iface");
+    QTest::addColumn<QString>("wifiPort");
+    QTest::addColumn<QStringList>("noGateway");    // the "fix-no-gateway" commands; none: no fix
+    QTest::addColumn<QStringList>("internetDown"); // the "fix-internet" commands
+
+    QTest::newRow("route missing, interface known")
+        << u"en0"_s << u"en0"_s << kRenewEn0 << kRenewEn0 + kWifiRestart;
+    QTest::newRow("no interface: the Wi-Fi device is renewed")
+        << u""_s << u"en1"_s
+        << QStringList{"ipconfig set en1 BOOTP", "sleep 1", "ipconfig set en1 DHCP"}
+        << QStringList{"ipconfig set en1 BOOTP",
+                       "sleep 1",
+                       "ipconfig set en1 DHCP",
+                       "networksetup -setairportpower en1 off",
+                       "sleep 2",
+                       "networksetup -setairportpower en1 on"};
+    QTest::newRow("neither known: nothing offered")
+        << u""_s << u""_s << QStringList{} << QStringList{};
+}
+
+void TestCheckInterface::renewalDevice()
+{
+    QFETCH(QString, iface);
+    QFETCH(QString, wifiPort);
+    QFETCH(QStringList, noGateway);
+    QFETCH(QStringList, internetDown);
+
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on("ping -c 5 -t 4 223.5.5.5", 2).on("ping -c 5 -t 4 1.1.1.1", 2);
+    ScopedRunner scope(runner);
+    DiagnosticsRun run;
+    run.ctx.iface = iface;
+    run.ctx.wifiPort = wifiPort;
+    // Without an interface a gateway in the snapshot changes nothing.
+    if (iface.isEmpty())
+        run.ctx.gateway = kGateway;
+    const Finding gateway = run.checkGateway().first();
+    QVERIFY(runner->commands().isEmpty()); // without a gateway nothing is probed
+    const Finding internet = run.checkInternet().first();
+    QCOMPARE(outline({gateway, internet}),
+             (QStringList{"no-gateway/error", "internet-down/error"}));
+    QCOMPARE(fixShape(gateway), noGateway.isEmpty() ? u"-"_s : u"fix-no-gateway admin"_s);
+    QCOMPARE(fixCommands(gateway), noGateway);
+    QCOMPARE(fixShape(internet), internetDown.isEmpty() ? u"-"_s : u"fix-internet admin"_s);
+    QCOMPARE(fixCommands(internet), internetDown);
 }
 
 void TestCheckInterface::commandBuilders_data()

@@ -37,8 +37,7 @@ QStringList plistStrings(const QString &plist, QString *error)
     return strings;
 }
 
-const QString kLoadedLabel =
-    QStringLiteral("launchctl list 2>/dev/null | grep -c 'com.ostrand.brevik.guard'");
+const QString kListed = QStringLiteral("launchctl list 'com.ostrand.brevik.guard' >/dev/null 2>&1");
 const QString kInstalledMsg =
     QStringLiteral("后台守护已安装：即使本工具关闭，也会每 5 秒自动检测并修复代理残留断网。");
 
@@ -54,8 +53,8 @@ private slots:
     void installWritesAndLoads();
     void installFailures_data();
     void installFailures();
-    void installedNeedsFileAndJob_data();
-    void installedNeedsFileAndJob();
+    void agentStates_data();
+    void agentStates();
     void uninstallAlwaysSucceeds();
 
 private:
@@ -93,6 +92,7 @@ void TestLaunchAgent::plistText()
         "        <string>--guard</string>\n"
         "    </array>\n"
         "    <key>StartInterval</key><integer>5</integer>\n"
+        "    <key>ThrottleInterval</key><integer>5</integer>\n"
         "    <key>RunAtLoad</key><true/>\n"
         "    <key>StandardOutPath</key><string>/Users/ann/Library/Logs/Brevik/agent.log</string>\n"
         "    "
@@ -115,6 +115,9 @@ void TestLaunchAgent::plistEscapesPaths_data()
         << QStringLiteral("/Users/o'neil/a>b");
     QTest::newRow("entity lookalike")
         << QStringLiteral("/a/&amp;/Brevik") << QStringLiteral("/a/&lt;");
+    // An XML reader folds a literal carriage return into a line feed.
+    QTest::newRow("tab and line ends arrive as they are")
+        << QStringLiteral("/a\tb/c\rd\ne/Brevik") << QStringLiteral("/logs\r");
 }
 
 void TestLaunchAgent::plistEscapesPaths()
@@ -133,7 +136,7 @@ void TestLaunchAgent::installWritesAndLoads()
 {
     auto runner = std::make_shared<ScriptedRunner>();
     // The first unload finds nothing loaded; launchctl then complains (hidden) and exits non-zero.
-    runner->on(unload(), 113).on(unload(), 0).on(load(), 0);
+    runner->on(unload(), 113).on(unload(), 0).on(load(), 0).on(kListed, 0);
     ScopedRunner scope(runner);
     ProxyGuardian guardian(m_home->path());
 
@@ -145,7 +148,8 @@ void TestLaunchAgent::installWritesAndLoads()
     QVERIFY(result.ok);
     QCOMPARE(result.msg, kInstalledMsg);
     // Installing again reloads, so launchd picks up the new executable.
-    QCOMPARE(runner->commands(), QStringList({unload(), load(), unload(), load()}));
+    QCOMPARE(runner->commands(),
+             QStringList({unload(), load(), kListed, unload(), load(), kListed}));
     QCOMPARE(readAll(agentPath()),
              ProxyGuardian::agentPlist(QStringLiteral("/new/brevik"),
                                        m_home->path() + "/Library/Logs/Brevik"));
@@ -161,14 +165,22 @@ void TestLaunchAgent::installFailures_data()
     QTest::addColumn<int>("loadCode");
     QTest::addColumn<QString>("loadOutput");
     QTest::addColumn<QString>("expectedMsg");
-    QTest::addColumn<bool>("plistWritten");
+    QTest::addColumn<bool>("triesLoad"); // the file was written and launchd was asked
 
+    const QString loadFailed = QStringLiteral("Load failed: 5: Input/output error\n");
     QTest::newRow("no executable path")
         << QString() << 0 << QString() << QStringLiteral("无法定位应用可执行文件路径") << false;
+    QTest::newRow("a control character no property list can hold")
+        << QStringLiteral("/opt/bre\x01vik") << 0 << QString()
+        << QStringLiteral("写入守护配置失败：程序或日志路径含有属性列表无法保存的控制字符")
+        << false;
     QTest::newRow("launchd refuses, output kept untrimmed")
-        << QStringLiteral("/opt/brevik") << 5
-        << QStringLiteral("Load failed: 5: Input/output error\n")
-        << QStringLiteral("启动守护失败：Load failed: 5: Input/output error\n") << true;
+        << QStringLiteral("/opt/brevik") << 5 << loadFailed << "启动守护失败：" + loadFailed
+        << true;
+    // Recent macOS prints its refusal and exits 0: only launchd's list tells.
+    QTest::newRow("load exits 0 but launchd has no job")
+        << QStringLiteral("/opt/brevik") << 0 << loadFailed << "启动守护失败：" + loadFailed
+        << true;
 }
 
 void TestLaunchAgent::installFailures()
@@ -177,10 +189,10 @@ void TestLaunchAgent::installFailures()
     QFETCH(int, loadCode);
     QFETCH(QString, loadOutput);
     QFETCH(QString, expectedMsg);
-    QFETCH(bool, plistWritten);
+    QFETCH(bool, triesLoad);
 
     auto runner = std::make_shared<ScriptedRunner>();
-    runner->on(unload(), 0).on(load(), loadCode, loadOutput);
+    runner->on(unload(), 0).on(load(), loadCode, loadOutput).on(kListed, 113);
     ScopedRunner scope(runner);
     ProxyGuardian guardian(m_home->path());
 
@@ -188,40 +200,56 @@ void TestLaunchAgent::installFailures()
     QVERIFY(!result.ok);
     QCOMPARE(result.msg, expectedMsg);
     // A refused job leaves its file behind; it then reads as not installed.
-    QCOMPARE(QFile::exists(agentPath()), plistWritten);
+    QCOMPARE(QFile::exists(agentPath()), triesLoad);
     QVERIFY(guardian.logTail().isEmpty());
-    QCOMPARE(runner->commands().isEmpty(), !plistWritten);
+    // launchd's list is asked only after a load that exited 0.
+    const QStringList loading =
+        QStringList{unload(), load()} + QStringList(loadCode == 0 ? 1 : 0, kListed);
+    QCOMPARE(runner->commands(), triesLoad ? loading : QStringList{});
     VERIFY_ALL_SCRIPTED(*runner);
 }
 
-void TestLaunchAgent::installedNeedsFileAndJob_data()
+void TestLaunchAgent::agentStates_data()
 {
-    QTest::addColumn<bool>("fileExists");
-    QTest::addColumn<int>("grepCode");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("no file, launchctl not asked") << false << 0 << false;
-    QTest::newRow("file and listed job") << true << 0 << true;
-    QTest::newRow("file but job not loaded") << true << 1 << false;
+    QTest::addColumn<QString>("program"); // named in the property list; null: no file
+    QTest::addColumn<int>("listCode");    // -1: launchd must not be asked
+    QTest::addColumn<ProxyGuardian::AgentState>("expected");
+
+    using State = ProxyGuardian::AgentState;
+    const QString self = QCoreApplication::applicationFilePath();
+    QTest::newRow("no file, launchctl not asked") << QString() << -1 << State::notInstalled;
+    QTest::newRow("this program, job listed") << self << 0 << State::installed;
+    QTest::newRow("this program, job not loaded") << self << 113 << State::notLoaded;
+    QTest::newRow("a program that is gone")
+        << QStringLiteral("/Applications/Old.app/brevik") << -1 << State::staleExecutable;
+    QTest::newRow("another program that exists")
+        << QStringLiteral("/bin/sh") << -1 << State::staleExecutable;
 }
 
-void TestLaunchAgent::installedNeedsFileAndJob()
+void TestLaunchAgent::agentStates()
 {
-    QFETCH(bool, fileExists);
-    QFETCH(int, grepCode);
-    QFETCH(bool, expected);
+    QFETCH(QString, program);
+    QFETCH(int, listCode);
+    QFETCH(ProxyGuardian::AgentState, expected);
 
     auto runner = std::make_shared<ScriptedRunner>();
-    runner->on(kLoadedLabel, grepCode,
-               grepCode == 0 ? QStringLiteral("1\n") : QStringLiteral("0\n"));
+    if (listCode >= 0)
+        runner->on(kListed, listCode);
     ScopedRunner scope(runner);
-    if (fileExists) {
+    if (!program.isNull()) {
         QDir().mkpath(QFileInfo(agentPath()).absolutePath());
         QFile file(agentPath());
         QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ProxyGuardian::agentPlist(program, "/logs").toUtf8());
     }
     ProxyGuardian guardian(m_home->path());
-    QCOMPARE(guardian.isAgentInstalled(), expected);
-    QCOMPARE(runner->commands(), fileExists ? QStringList{kLoadedLabel} : QStringList{});
+    QCOMPARE(guardian.agentState(), expected);
+    QCOMPARE(guardian.isAgentInstalled(), expected == ProxyGuardian::AgentState::installed);
+    // Anything but "installed" or never installed asks the user to install again.
+    QCOMPARE(guardian.agentAdvice().contains(QStringLiteral("需要重新安装")),
+             expected == ProxyGuardian::AgentState::notLoaded ||
+                 expected == ProxyGuardian::AgentState::staleExecutable);
+    VERIFY_ALL_SCRIPTED(*runner);
 }
 
 void TestLaunchAgent::uninstallAlwaysSucceeds()

@@ -121,17 +121,6 @@ QString expectedText(const QString &token)
     return {};
 }
 
-// One log entry as appendLog writes it, with a stamp of our choosing.
-void writeEntry(const QString &logPath, const QDateTime &stamp, const QString &message)
-{
-    QDir().mkpath(QFileInfo(logPath).absolutePath());
-    QFile file(logPath);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Append));
-    file.write((stamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("  ") +
-                message + QLatin1Char('\n'))
-                   .toUtf8());
-}
-
 QStringList messages(const ProxyGuardian &guardian)
 {
     QStringList list;
@@ -153,9 +142,9 @@ private slots:
     void repairLogsAndCounts();
     void quietAgentRunLeavesNoTrace_data();
     void quietAgentRunLeavesNoTrace();
-    void agentRunCarriesRecentObservation_data();
-    void agentRunCarriesRecentObservation();
-    void appCheckIgnoresAgentEntries();
+    void agentRunsCarryTheirCount_data();
+    void agentRunsCarryTheirCount();
+    void appCheckKeepsItsOwnCount();
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
@@ -320,68 +309,76 @@ void TestProxyGuardian::quietAgentRunLeavesNoTrace()
     scriptObservation(*runner, observation);
     ScopedRunner scope(runner);
     ProxyGuardian guardian(m_home->path());
+    // Logs past their limit are cut all the same: launchd appends to the agent's on its own.
+    const QString logs = m_home->path() + "/Library/Logs/Brevik/";
+    const QByteArray oversized = QByteArray(250, 'x').append('\n').repeated(1000) + "last\n";
+    for (const char *name : {"guard.log", "agent.log", "agent.err.log"}) {
+        QDir().mkpath(logs);
+        QFile file(logs + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(oversized);
+    }
     QString printed;
     QTextStream out(&printed);
     ProxyGuardian::runCLIOnce(guardian, out, QDateTime::currentDateTime());
 
     QCOMPARE(printed, QString());
-    QCOMPARE(messages(guardian), QStringList{});
+    QCOMPARE(guardian.logTail(1), QStringList{"last"});
+    for (const char *name : {"guard.log", "agent.log", "agent.err.log"})
+        QCOMPARE(QFileInfo(logs + name).size(), 399 * 251 + 5); // 399 long lines and "last"
     VERIFY_ALL_SCRIPTED(*runner);
 }
 
-void TestProxyGuardian::agentRunCarriesRecentObservation_data()
+void TestProxyGuardian::agentRunsCarryTheirCount_data()
 {
-    QTest::addColumn<QString>("previous"); // message of the entry before the run
-    QTest::addColumn<int>("ageSeconds");
-    QTest::addColumn<QString>("later"); // a further entry 1 s after it, if any
-    QTest::addColumn<bool>("repairs");
+    QTest::addColumn<QList<int>>("seconds"); // when each agent run starts
+    QTest::addColumn<QStringList>("observations");
+    QTest::addColumn<QStringList>("printed"); // "" for a quiet run
 
-    const QString entry = "[守护] " + kConfirming;
-    QTest::newRow("fresh entry for the same proxy") << entry << 4 << QString() << true;
-    QTest::newRow("entry at the edge of the window") << entry << 15 << QString() << true;
-    QTest::newRow("stale entry") << entry << 20 << QString() << false;
-    QTest::newRow("entry for another port") << QStringLiteral("[守护] ⚠️ 发现残留代理 "
-                                                              "127.0.0.1:7891（无人监听）——确认中…")
-                                            << 4 << QString() << false;
-    QTest::newRow("newer unrelated entry after it")
-        << entry << 4 << QStringLiteral("[后台守护] 已卸载") << false;
-    QTest::newRow("stamp in the future") << entry << -30 << QString() << false;
-    QTest::newRow("same text without agent tag") << kConfirming << 4 << QString() << false;
+    // The command-line tests run the cases the agent met in the field: a live port between
+    // two dead ones, a repair that did not take, a log folder that cannot be written.
+    QTest::newRow("no port leaves the count to the next run")
+        << QList<int>{0, 5, 10} << QStringList{"dead", "noport", "dead-fixed"}
+        << QStringList{kConfirming, "", kRepaired};
+    QTest::newRow("an observation older than three intervals is ignored")
+        << QList<int>{0, 16} << QStringList{"dead", "dead"}
+        << QStringList{kConfirming, kConfirming};
+    QTest::newRow("an observation from the future is ignored")
+        << QList<int>{30, 0} << QStringList{"dead", "dead"}
+        << QStringList{kConfirming, kConfirming};
 }
 
-void TestProxyGuardian::agentRunCarriesRecentObservation()
+void TestProxyGuardian::agentRunsCarryTheirCount()
 {
-    QFETCH(QString, previous);
-    QFETCH(int, ageSeconds);
-    QFETCH(QString, later);
-    QFETCH(bool, repairs);
+    QFETCH(QList<int>, seconds);
+    QFETCH(QStringList, observations);
+    QFETCH(QStringList, printed);
 
-    const QDateTime now = QDateTime::fromString(QStringLiteral("2026-03-04 10:00:30"),
-                                                QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    ProxyGuardian guardian(m_home->path());
-    writeEntry(guardian.logPath(), now.addSecs(-ageSeconds), previous);
-    if (!later.isEmpty())
-        writeEntry(guardian.logPath(), now.addSecs(-ageSeconds + 1), later);
+    const QDateTime start = QDateTime::fromString("2026-03-04 10:00:00", "yyyy-MM-dd HH:mm:ss");
+    for (qsizetype i = 0; i < observations.size(); ++i) {
+        auto runner = std::make_shared<ScriptedRunner>();
+        const QStringList expectedCommands = scriptObservation(*runner, observations.at(i));
+        ScopedRunner scope(runner);
+        // Every agent run is a process of its own.
+        ProxyGuardian guardian(m_home->path());
+        QString text;
+        QTextStream out(&text);
+        ProxyGuardian::runCLIOnce(guardian, out, start.addSecs(seconds.at(i)));
 
-    auto runner = std::make_shared<ScriptedRunner>();
-    const QStringList expectedCommands =
-        scriptObservation(*runner, repairs ? QStringLiteral("dead-fixed") : QStringLiteral("dead"));
-    ScopedRunner scope(runner);
-    QString printed;
-    QTextStream out(&printed);
-    ProxyGuardian::runCLIOnce(guardian, out, now);
-
-    QCOMPARE(printed, (repairs ? kRepaired : kConfirming) + QLatin1Char('\n'));
-    QCOMPARE(runner->commands(), expectedCommands);
-    QCOMPARE(guardian.consecutiveFailures(), repairs ? 0 : 1);
-    VERIFY_ALL_SCRIPTED(*runner);
+        const QString step = QStringLiteral("run %1").arg(i + 1);
+        QVERIFY2(text == (printed.at(i).isEmpty() ? QString() : printed.at(i) + '\n'),
+                 qPrintable(step + ": " + text));
+        QVERIFY2(runner->commands() == expectedCommands, qPrintable(step));
+        VERIFY_ALL_SCRIPTED(*runner);
+    }
 }
 
-void TestProxyGuardian::appCheckIgnoresAgentEntries()
+void TestProxyGuardian::appCheckKeepsItsOwnCount()
 {
-    // The app's own timer keeps its count in memory; an agent entry must not shorten it.
+    // The app's timer counts in memory; what an agent run left must not shorten its count.
     ProxyGuardian guardian(m_home->path());
-    writeEntry(guardian.logPath(), QDateTime::currentDateTime(), "[守护] " + kConfirming);
+    GuardState::save(guardian.statePaths(),
+                     {QStringLiteral("127.0.0.1:7890"), 1, QDateTime::currentDateTime()});
     auto runner = std::make_shared<ScriptedRunner>();
     scriptObservation(*runner, QStringLiteral("dead"));
     ScopedRunner scope(runner);

@@ -1,9 +1,17 @@
 #include "exec/shell.h"
 #include "model/netconfig.h"
+#include "repair/adminscript.h"
 #include "repair/fixengine.h"
 #include "tests/integration/scanonsim.h"
 
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QTest>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+using FileTexts = QMap<QString, QString>; // path in the home folder → text; null: no such file
 
 namespace {
 
@@ -16,6 +24,19 @@ QStringList servicesWithProxyOn(const SimulatedMac &mac)
             on_ << service;
     }
     return on_;
+}
+
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void writeFile(const QString &path, const QString &text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text.toUtf8());
 }
 
 QList<SimCall> promptsOf(const SimulatedMac &mac)
@@ -35,8 +56,13 @@ class TestRepairsOnSim : public QObject {
 
 private slots:
     void initTestCase();
+    void promptOutcomes_data();
+    void promptOutcomes();
+    void batchAsksForThePasswordOnce_data();
     void batchAsksForThePasswordOnce();
     void cancelledPromptChangesNothing();
+    void shellFileRepairs_data();
+    void shellFileRepairs();
 
 private:
     QTemporaryDir m_root;
@@ -49,8 +75,58 @@ void TestRepairsOnSim::initTestCase()
     qputenv("BREVIK_SIM_TIME_SCALE", "0.1");
 }
 
+void TestRepairsOnSim::promptOutcomes_data()
+{
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<bool>("needsAdmin"); // else: plainly first, the prompt as fallback
+    QTest::addColumn<bool>("expectedOk");
+    QTest::addColumn<QString>("expectedLog");
+
+    // Succeeds only with administrator rights, that is behind the prompt.
+    const QString asRoot = QStringLiteral("[ \"$BREVIK_SIM_ADMIN\" = 1 ] && echo out1");
+    QTest::newRow("needsAdmin runs behind the prompt")
+        << QStringList{asRoot, "true", "echo out3"} << true << true
+        << u"✅ 修复成功：提示\nout1\nout3"_s;
+    QTest::newRow("a failing first command fails it, the rest still run")
+        << QStringList{"sh -c 'echo out1; exit 5'", "true", "echo out3"} << true << false
+        << u"❌ 执行失败（退出码 5）\n失败的命令：sh -c 'echo out1; exit 5'\nout1\nout3"_s;
+    QTest::newRow("refused plainly, done behind the prompt")
+        << QStringList{asRoot} << false << true
+        << u"✅ 修复成功：提示\n（免密码方式未生效，已通过管理员权限完成）\nout1"_s;
+    QTest::newRow("failing behind the prompt too")
+        << QStringList{"sh -c 'echo boom >&2; exit 2'"} << false << false
+        << u"❌ 执行失败（退出码 2）\n失败的命令：sh -c 'echo boom >&2; exit 2'\nboom"_s;
+}
+
+void TestRepairsOnSim::promptOutcomes()
+{
+    QFETCH(QStringList, commands);
+    QFETCH(bool, needsAdmin);
+    const auto mac = SimulatedMac::open(QStringLiteral("healthy"), true);
+    QVERIFY(mac);
+    OnSimulatedMac on(*mac);
+    const FixResult result = FixEngine::apply(FixAction{.id = QStringLiteral("fix-x"),
+                                                        .commands = commands,
+                                                        .needsAdmin = needsAdmin,
+                                                        .fallbackAdmin = !needsAdmin,
+                                                        .successHint = QStringLiteral("提示")});
+    QTEST(result.ok, "expectedOk");
+    QTEST(result.log, "expectedLog");
+    QCOMPARE(promptsOf(*mac).size(), 1);
+}
+
+void TestRepairsOnSim::batchAsksForThePasswordOnce_data()
+{
+    QTest::addColumn<int>("takenBackups"); // .brevik.bak, .1, … already there
+    QTest::newRow("all three repaired, the earlier backup kept") << 1;
+    // Behind the same prompt the other two still succeed, and only the hosts repair fails.
+    QTest::newRow("no free backup name for the hosts file") << 100;
+}
+
 void TestRepairsOnSim::batchAsksForThePasswordOnce()
 {
+    QFETCH(int, takenBackups);
+    const bool hostsBackupImpossible = takenBackups > 99;
     // Three faults whose repairs all end up needing rights: the residual proxy (settings
     // locked to administrators, so its plain run fails), a clock an hour ahead and a
     // hijacked hosts entry.
@@ -66,17 +142,17 @@ void TestRepairsOnSim::batchAsksForThePasswordOnce()
     QString error;
     const auto mac = SimulatedMac::open(path, true, &error);
     QVERIFY2(mac, qPrintable(error));
+    const QString backup = mac->hostsFile() + QStringLiteral(".brevik.bak");
+    for (int n = 0; n < takenBackups; ++n)
+        writeFile(n == 0 ? backup : backup + QLatin1Char('.') + QString::number(n), "earlier\n");
     const ScanOutcome before = scanOn(*mac);
     for (const char *id : {"proxy-dead-crash", "clock-skew", "hosts-hijack"})
         QVERIFY2(before.ids().contains(QLatin1String(id)), qPrintable(before.ids().join(", ")));
 
-    QStringList adminCommands;
-    QStringList adminIds;
+    QList<QStringList> adminGroups;
     for (const Finding &finding : before.findings) {
-        if (finding.fix && (finding.fix->needsAdmin || finding.fix->fallbackAdmin)) {
-            adminCommands += finding.fix->commands;
-            adminIds << finding.id;
-        }
+        if (finding.fix && (finding.fix->needsAdmin || finding.fix->fallbackAdmin))
+            adminGroups << finding.fix->commands;
     }
     QMap<QString, QString> logs;
     {
@@ -87,21 +163,25 @@ void TestRepairsOnSim::batchAsksForThePasswordOnce()
     QCOMPARE(prompts.size(), 1);
     QCOMPARE(prompts.first().args.size(), 2);
     // The stand-ins see the command after the simulation moved /etc/hosts into its folder.
-    QString expected = adminCommandLine(adminCommands);
+    QString expected = adminCommandLine({AdminScript::build(adminGroups)});
     for (const auto &[from, to] : mac->makeRunner()->options().pathMap)
         expected.replace(from, to);
     QCOMPARE(QStringLiteral("osascript -e ") + shellQuote(prompts.first().args.at(1)), expected);
-    for (const QString &id : adminIds)
-        QCOMPARE(logs.value(id), logs.value(adminIds.first()));
-    QVERIFY2(logs.value(adminIds.first()).startsWith(QStringLiteral("✅ 修复成功")),
-             qPrintable(logs.value(adminIds.first())));
+    for (const char *id : {"proxy-dead-crash", "clock-skew"})
+        QVERIFY2(logs.value(id).startsWith(QStringLiteral("✅ 修复成功")),
+                 qPrintable(logs.value(id)));
+    const QString hostsLog = logs.value(QStringLiteral("hosts-hijack"));
+    QVERIFY2(hostsLog.startsWith(hostsBackupImpossible ? QStringLiteral("❌ 批量修复失败：")
+                                                       : QStringLiteral("✅ 修复成功")),
+             qPrintable(hostsLog));
 
     const ScanOutcome after = scanOn(*mac);
-    for (const char *id : {"proxy-dead-crash", "clock-skew", "hosts-hijack"})
-        QVERIFY2(!after.ids().contains(QLatin1String(id)), id);
-    QFile backup(mac->hostsFile() + QStringLiteral(".brevik.bak"));
-    QVERIFY(backup.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(backup.readAll()), hosts);
+    QVERIFY(!after.ids().contains(QStringLiteral("proxy-dead-crash")));
+    QVERIFY(!after.ids().contains(QStringLiteral("clock-skew")));
+    QCOMPARE(after.ids().contains(QStringLiteral("hosts-hijack")), hostsBackupImpossible);
+    QCOMPARE(readAll(mac->hostsFile()) == hosts, hostsBackupImpossible);
+    QCOMPARE(readAll(backup), QStringLiteral("earlier\n"));
+    QCOMPARE(readAll(backup + ".1"), hostsBackupImpossible ? QStringLiteral("earlier\n") : hosts);
 }
 
 void TestRepairsOnSim::cancelledPromptChangesNothing()
@@ -128,6 +208,123 @@ void TestRepairsOnSim::cancelledPromptChangesNothing()
              QStringLiteral(
                  "❌ 批量修复失败：\n⚠️ 已取消授权，未做任何修改。"));
     QCOMPARE(servicesWithProxyOn(*mac), proxiesBefore);
+}
+
+void TestRepairsOnSim::shellFileRepairs_data()
+{
+    QTest::addColumn<FileTexts>("files"); // the start-up files before
+    QTest::addColumn<QString>("twist");   // "", "symlink", "again", "at-once"
+    QTest::addColumn<bool>("repaired");
+    QTest::addColumn<FileTexts>("after"); // files and backups after
+
+    const QString dead = QStringLiteral("export https_proxy=http://127.0.0.1:7890\n");
+    const QString zshrc = QStringLiteral("alias ll='ls -la'\n") + dead;
+    const QString done = QStringLiteral("alias ll='ls -la'\n# ") + dead;
+    const QString live = QStringLiteral("export http_proxy=http://127.0.0.1:7897\n");
+    QTest::newRow("only the stale lines: capitals, not comments, not a live port")
+        << FileTexts{{".zshrc", "#export https_proxy=http://127.0.0.1:7890\nexport "
+                                "HTTPS_PROXY=http://127.0.0.1:7890\n"},
+                     {".bashrc", live},
+                     {".bash_profile", "  ALL_PROXY=socks5://127.0.0.1:7890\n"}}
+        << u""_s << true
+        << FileTexts{{".zshrc", "#export https_proxy=http://127.0.0.1:7890\n# export "
+                                "HTTPS_PROXY=http://127.0.0.1:7890\n"},
+                     {".bashrc", live},
+                     {".bashrc.brevik.bak", QString()},
+                     {".bash_profile", "#   ALL_PROXY=socks5://127.0.0.1:7890\n"},
+                     {".bash_profile.brevik.bak", "  ALL_PROXY=socks5://127.0.0.1:7890\n"}};
+    QTest::newRow("a NUL byte does not hide the line")
+        << FileTexts{{".zshrc", QStringLiteral("bin") + QChar(0) + "ary\n" + dead}} << u""_s << true
+        << FileTexts{{".zshrc", QStringLiteral("bin") + QChar(0) + "ary\n# " + dead}};
+    QTest::newRow("a symbolic link stays a link")
+        << FileTexts{{".zshrc", zshrc}} << u"symlink"_s << true
+        << FileTexts{{"dotfiles/zshrc", done}, {".zshrc.brevik.bak", zshrc}};
+    const QString added = QStringLiteral("export ALL_PROXY=socks5://127.0.0.1:7891\n");
+    QTest::newRow("a second repair keeps the first backup")
+        << FileTexts{{".zshrc", zshrc}} << u"again"_s << true
+        << FileTexts{{".zshrc", done + "# " + added},
+                     {".zshrc.brevik.bak", zshrc},
+                     {".zshrc.brevik.bak.1", done + added}};
+
+    QTest::newRow("five repairs at once keep the original")
+        << FileTexts{{".zshrc", zshrc}} << u"at-once"_s << true << FileTexts{{".zshrc", done}};
+}
+
+void TestRepairsOnSim::shellFileRepairs()
+{
+    QFETCH(FileTexts, files);
+    QFETCH(QString, twist);
+    QFETCH(bool, repaired);
+    QFETCH(FileTexts, after);
+
+    // No proxy client; something else listens on 7897.
+    QJsonObject homeFiles{{".zshrc", QJsonValue::Null}};
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        homeFiles.insert(it.key(), it.value());
+    QTemporaryDir dir;
+    const QString scenario = writeScenario(
+        dir, QStringLiteral("shell"),
+        {{"extends", "stale-shell-proxy"},
+         {"homeFiles", homeFiles},
+         {"processes",
+          QJsonObject{
+              {"2600", QJsonObject{{"path", "/usr/local/bin/dev-server"},
+                                   {"listen", QJsonArray{QJsonObject{{"address", "127.0.0.1"},
+                                                                     {"port", 7897}}}}}}}}});
+    QString error;
+    const auto mac = SimulatedMac::open(scenario, true, &error);
+    QVERIFY2(mac, qPrintable(error));
+    const QString home = mac->home() + QLatin1Char('/');
+    if (twist == QLatin1String("symlink")) {
+        QVERIFY(QDir(home).mkpath(QStringLiteral("dotfiles")));
+        QVERIFY(QFile::rename(home + ".zshrc", home + "dotfiles/zshrc"));
+        QVERIFY(QFile::link(home + "dotfiles/zshrc", home + ".zshrc"));
+    }
+
+    const auto repair = [&mac, &twist] {
+        const std::optional<Finding> stale = scanOn(*mac).find(QStringLiteral("shell-proxy-stale"));
+        if (!stale || !stale->fix)
+            return FixResult{false, QStringLiteral("no repair offered")};
+        OnSimulatedMac on(*mac);
+        FixResult result;
+        if (twist == QLatin1String("at-once")) {
+            std::vector<std::thread> runs;
+            for (int i = 0; i < 5; ++i)
+                runs.emplace_back([&] { FixEngine::apply(*stale->fix); });
+            for (std::thread &run : runs)
+                run.join();
+            result.ok = true;
+        } else {
+            result = FixEngine::apply(*stale->fix);
+        }
+        return result;
+    };
+    FixResult result = repair();
+    if (twist == QLatin1String("again")) {
+        QVERIFY(result.ok);
+        QFile zshrc(home + ".zshrc");
+        QVERIFY(zshrc.open(QIODevice::Append));
+        zshrc.write("export ALL_PROXY=socks5://127.0.0.1:7891\n");
+        zshrc.close();
+        result = repair();
+    }
+    QVERIFY2(result.ok == repaired, qPrintable(result.log));
+
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        QVERIFY2(QFileInfo::exists(home + it.key()) == !it.value().isNull(), qPrintable(it.key()));
+        QCOMPARE(readAll(home + it.key()), it.value().isNull() ? QString() : it.value());
+    }
+    if (twist == QLatin1String("symlink"))
+        QVERIFY(QFileInfo(home + ".zshrc").isSymLink());
+    if (twist == QLatin1String("at-once")) {
+        // Which run copied first is open; one of the copies must be the original.
+        QStringList backups;
+        for (const QString &name :
+             QDir(home).entryList({".zshrc.brevik.bak*"}, QDir::Hidden | QDir::Files))
+            backups << readAll(home + name);
+        QVERIFY2(backups.contains(files.value(".zshrc")), qPrintable(backups.join("|")));
+    }
+    QCOMPARE(scanOn(*mac).ids().contains(QStringLiteral("shell-proxy-stale")), !repaired);
 }
 
 QTEST_GUILESS_MAIN(TestRepairsOnSim)

@@ -1,6 +1,7 @@
 #include "repair/fixengine.h"
 
 #include "exec/shell.h"
+#include "repair/adminscript.h"
 #include "tests/support/scriptedrunner.h"
 
 #include <QTest>
@@ -31,6 +32,13 @@ Finding finding(const QString &id, std::optional<FixAction> fix)
 const QString kCancelOutput = QStringLiteral("0:56: execution error: User canceled. (-128)\n");
 const QString kNothingToRun = QStringLiteral("❌ 没有可执行的修复命令");
 
+// The password prompt for these repairs, one group of commands each. (What the script does
+// behind the prompt is run on the simulated Mac.)
+QString prompt(const QList<QStringList> &groups)
+{
+    return adminCommandLine({AdminScript::build(groups)});
+}
+
 } // namespace
 
 class TestFixEngine : public QObject {
@@ -40,6 +48,8 @@ private slots:
     void formatLogDecisions();
     void applyPaths_data();
     void applyPaths();
+    void settingsAreReadBack_data();
+    void settingsAreReadBack();
     void applyWithoutCommandsIsNoSuccess();
     void applyAllGathersOnePrompt();
     void applyAllCancelledPrompt();
@@ -80,60 +90,90 @@ void TestFixEngine::formatLogDecisions()
 
 void TestFixEngine::applyPaths_data()
 {
-    QTest::addColumn<bool>("needsAdmin");
     QTest::addColumn<bool>("fallbackAdmin");
     QTest::addColumn<int>("directCode"); // code of the first command; the others succeed
-    QTest::addColumn<int>("adminCode");
     QTest::addColumn<QStringList>("expectedCommands");
     QTest::addColumn<bool>("expectedOk");
     QTest::addColumn<QString>("expectedLog");
 
+    // The prompt's side (needsAdmin, the fallback's outcome) runs on the simulated Mac.
     const QStringList three{"c1", "c2", "c3"};
-    const QString admin = adminCommandLine(three);
-    const QString adminDone = QStringLiteral("✅ 修复成功：提示-fix-x\nadmin-out");
-
     QTest::newRow("direct success joins outputs")
-        << false << false << 0 << 0 << three << true << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
-    QTest::newRow("first of three fails, nothing after it runs")
-        << false << false << 7 << 0 << QStringList{"c1"} << false
-        << u"❌ 执行失败（退出码 7）\nout1"_s;
-    QTest::newRow("needsAdmin never runs directly")
-        << true << false << 0 << 0 << QStringList{admin} << true << adminDone;
-    QTest::newRow("needsAdmin wins over fallback")
-        << true << true << 0 << 0 << QStringList{admin} << true << adminDone;
-    QTest::newRow("fallback after direct failure succeeds with note")
-        << false << true << 7 << 0 << QStringList{"c1", admin} << true
-        << u"✅ 修复成功：提示-fix-x\n（免密码方式未生效，已通过管理员权限完成）\nadmin-out"_s;
-    QTest::newRow("fallback failing shows only the admin run")
-        << false << true << 7 << 2 << QStringList{"c1", admin} << false
-        << u"❌ 执行失败（退出码 2）\nadmin-out"_s;
+        << false << 0 << three << true << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
+    QTest::newRow("first of three fails, nothing after it runs, the failure named")
+        << false << 7 << QStringList{"c1"} << false
+        << u"❌ 执行失败（退出码 7）\n失败的命令：c1\nout1"_s;
+    QTest::newRow("fallback after direct failure asks for the password")
+        << true << 7 << QStringList{"c1", prompt({three})} << false
+        << u"❌ 执行失败（退出码 1）\n0:1: execution error: (1)"_s;
     QTest::newRow("fallback not needed when direct run succeeds")
-        << false << true << 0 << 0 << three << true << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
+        << true << 0 << three << true << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
 }
 
 void TestFixEngine::applyPaths()
 {
-    QFETCH(bool, needsAdmin);
     QFETCH(bool, fallbackAdmin);
     QFETCH(int, directCode);
-    QFETCH(int, adminCode);
 
     const QStringList commands{"c1", "c2", "c3"};
     auto runner = std::make_shared<ScriptedRunner>();
     runner->on("c1", directCode, "out1\n")
         .on("c2", 0)
         .on("c3", 0, "out3")
-        .on(adminCommandLine(commands), adminCode, "admin-out\n");
+        .on(prompt({commands}), 1, "0:1: execution error: (1)\n");
     ScopedRunner scope(runner);
 
     const FixResult result =
-        FixEngine::apply(action(QStringLiteral("fix-x"), commands, needsAdmin, fallbackAdmin));
+        FixEngine::apply(action(QStringLiteral("fix-x"), commands, false, fallbackAdmin));
     QTEST(runner->commands(), "expectedCommands");
     QTEST(result.ok, "expectedOk");
     QTEST(result.log, "expectedLog");
     // The password prompt may wait for the user far longer than a command.
     for (const ScriptedRunner::Call &call : runner->calls())
         QCOMPARE(call.timeout, call.command.startsWith(QLatin1String("osascript")) ? 300.0 : 25.0);
+    VERIFY_ALL_SCRIPTED(*runner);
+}
+
+void TestFixEngine::settingsAreReadBack_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("readBack"); // what the query shows
+    QTest::addColumn<QString>("expectedLog");
+
+    const QString unmet = QStringLiteral("❌ 修复未生效：命令已执行，但设置没有改变\n复查 ");
+    QTest::newRow("proxy still on although the command exited 0")
+        << u"networksetup -setwebproxystate 'Wi-Fi' off"_s
+        << u"Enabled: Yes\nServer: 127.0.0.1\nPort: 7890\n"_s
+        << unmet +
+               "networksetup -getwebproxy 'Wi-Fi'：Enabled: Yes / Server: 127.0.0.1 / Port: 7890";
+    QTest::newRow("proxy reads back off")
+        << u"networksetup -setwebproxystate 'Wi-Fi' off"_s << u"Enabled: No\nServer: \nPort: 0\n"_s
+        << u"✅ 修复成功：提示-fix-r"_s;
+    QTest::newRow("DNS servers did not take")
+        << u"networksetup -setdnsservers 'Wi-Fi' 223.5.5.5 119.29.29.29"_s
+        << u"There aren't any DNS Servers set on Wi-Fi.\n"_s
+        << unmet +
+               "networksetup -getdnsservers 'Wi-Fi'：There aren't any DNS Servers set on Wi-Fi.";
+}
+
+void TestFixEngine::settingsAreReadBack()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, readBack);
+
+    // "-setwebproxystate 'Wi-Fi' off" is read back by "-getwebproxy 'Wi-Fi'".
+    const QString query = QString(command)
+                              .replace("-setwebproxystate", "-getwebproxy")
+                              .replace("-setdnsservers", "-getdnsservers")
+                              .section(QLatin1Char(' '), 0, 2);
+    auto runner = std::make_shared<ScriptedRunner>();
+    runner->on(command, 0).on(query, 0, readBack);
+    ScopedRunner scope(runner);
+
+    const FixResult result = FixEngine::apply(action(QStringLiteral("fix-r"), {command}));
+    QCOMPARE(runner->commands(), (QStringList{command, query}));
+    QTEST(result.log, "expectedLog");
+    QCOMPARE(result.ok, result.log.startsWith(QStringLiteral("✅")));
     VERIFY_ALL_SCRIPTED(*runner);
 }
 
@@ -154,13 +194,14 @@ void TestFixEngine::applyWithoutCommandsIsNoSuccess()
 void TestFixEngine::applyAllGathersOnePrompt()
 {
     // Admin repair, a fallback repair whose direct run fails, a direct one, another admin one:
-    // the prompt's script must hold the gathered commands in input order. A finding without a
-    // repair is passed over.
-    const QStringList batch{"a1", "a2", "f1", "f2", "b1"};
+    // the prompt's script must hold each repair's commands, in input order. A finding without
+    // a repair is passed over. A script that reports on none of them (cut short, say) fails
+    // them all.
+    const QString batch = prompt({{"a1", "a2"}, {"f1", "f2"}, {"b1"}});
     auto runner = std::make_shared<ScriptedRunner>();
     runner->on("f1", 1, "** Error: Command requires admin privileges.")
         .on("d1", 0)
-        .on(adminCommandLine(batch), 0, "root-out\n");
+        .on(batch, 0, "root-out\n");
     ScopedRunner scope(runner);
     QStringList progress;
     const auto logs =
@@ -170,14 +211,16 @@ void TestFixEngine::applyAllGathersOnePrompt()
                              finding("B", action("fix-b", {"b1"}, true))},
                             [&progress](const QString &text) { progress << text; });
 
-    QCOMPARE(runner->commands(), (QStringList{"f1", "d1", adminCommandLine(batch)}));
+    QCOMPARE(runner->commands(), (QStringList{"f1", "d1", batch}));
     QCOMPARE(progress,
              (QStringList{"准备修复：标题-A", "正在修复：标题-F", "正在修复：标题-D",
                           "准备修复：标题-B", "正在执行需要管理员权限的修复（1/1 授权）…"}));
-    const QString batchLog = QStringLiteral("✅ 修复成功\nroot-out");
-    QCOMPARE(logs.value("A"), batchLog);
-    QCOMPARE(logs.value("F"), batchLog);
-    QCOMPARE(logs.value("B"), batchLog);
+    // What the script printed goes with the first repair it left unreported.
+    const QString unreported = QStringLiteral("❌ 批量修复失败：\n❌ 执行失败（退出码 -1）\n"
+                                              "管理员脚本没有报告这项修复的结果");
+    QCOMPARE(logs.value("A"), unreported + "\nroot-out");
+    QCOMPARE(logs.value("F"), unreported);
+    QCOMPARE(logs.value("B"), unreported);
     QCOMPARE(logs.value("D"), QStringLiteral("✅ 修复成功：提示-fix-d"));
     QVERIFY(!logs.contains("none"));
     VERIFY_ALL_SCRIPTED(*runner);
@@ -186,7 +229,7 @@ void TestFixEngine::applyAllGathersOnePrompt()
 void TestFixEngine::applyAllCancelledPrompt()
 {
     auto runner = std::make_shared<ScriptedRunner>();
-    runner->on("d1", 0, "fine").on(adminCommandLine({"a1", "b1"}), 1, kCancelOutput);
+    runner->on("d1", 0, "fine").on(prompt({{"a1"}, {"b1"}}), 1, kCancelOutput);
     ScopedRunner scope(runner);
     const auto logs = FixEngine::applyAll({finding("A", action("fix-a", {"a1"}, true)),
                                            finding("D", action("fix-d", {"d1"})),
