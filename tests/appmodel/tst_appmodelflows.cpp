@@ -58,11 +58,7 @@ struct ModelOnMac {
 
 std::optional<Finding> findingWithId(const QList<Finding> &findings, const QString &id)
 {
-    for (const Finding &finding : findings) {
-        if (finding.id == id)
-            return finding;
-    }
-    return std::nullopt;
+    return ScanOutcome{{}, findings}.find(id);
 }
 
 int callsOf(const SimulatedMac &mac, const QStringList &args)
@@ -134,8 +130,8 @@ void TestAppModelFlows::scanToRest()
 {
     AppModel &model = m_flow->model;
     model.scan();
-    QTRY_VERIFY_WITH_TIMEOUT(!model.scanning() && model.netResult(), kWaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(!model.netChecking(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!model.scanning() && model.netResult() && !model.netChecking(),
+                             kWaitMs);
 }
 
 void TestAppModelFlows::scanPublishesStepByStep()
@@ -183,9 +179,6 @@ void TestAppModelFlows::scanPublishesStepByStep()
     QCOMPARE(model.aiItems().size(), 6);
     QVERIFY(testFollowedScan);
     QCOMPARE(model.netCheckAfterFix(), false);
-    QTRY_VERIFY_WITH_TIMEOUT(model.netResult() && !model.netChecking(), kWaitMs);
-    QVERIFY(model.netUsable());
-    QCOMPARE(model.statusTitle(), QStringLiteral("网络正常，未发现问题"));
 }
 
 void TestAppModelFlows::fixRunsOnce_data()
@@ -243,7 +236,7 @@ void TestAppModelFlows::fixAllShowsLogsThenRescans()
     const auto crash = findingWithId(model.findings(), QStringLiteral("proxy-dead-crash"));
     QVERIFY(crash);
     QStringList progress;
-    connect(&model, &AppModel::progressTextChanged, this,
+    connect(&model, &AppModel::progressTextChanged, &scope,
             [&] { progress << model.progressText(); });
     QMap<QString, QString> logAtTest; // when the batch's internet test started
     bool testAfterBatch = false;
