@@ -11,9 +11,10 @@
 
 namespace {
 
-// What a scan task hands to the main thread between its steps.
+// What a scan task hands to the main thread between its steps. stepStarting answers whether
+// anyone is still there to see the scan.
 struct ScanPublisher {
-    std::function<void(const QString &name, double fraction)> stepStarting;
+    std::function<bool(const QString &name, double fraction)> stepStarting;
     std::function<void(const QList<Finding> &soFar)> findingsGathered;
 };
 
@@ -27,7 +28,9 @@ QList<Finding> runSteps(const ScanPublisher &publish)
     const double count = steps.isEmpty() ? 1.0 : double(steps.size());
     QList<Finding> gathered;
     for (qsizetype i = 0; i < steps.size(); ++i) {
-        publish.stepStarting(steps[i].name, double(i) / count);
+        // A scan cannot be cancelled, but once its model is gone nobody would see the rest.
+        if (!publish.stepStarting(steps[i].name, double(i) / count))
+            break;
         gathered += steps[i].run();
         publish.findingsGathered(gathered);
     }
@@ -53,12 +56,15 @@ void AppModel::scan()
     Background::start(Background::Priority::userInitiated, [self, started] {
         const ScanPublisher publish{
             [self](const QString &name, double fraction) {
+                bool seen = false;
                 Background::onMainThreadAndWait([&] {
                     if (!self)
                         return;
                     self->setProgressText(name);
                     self->setProgressValue(fraction);
+                    seen = true;
                 });
+                return seen;
             },
             [self](const QList<Finding> &soFar) {
                 Background::onMainThreadAndWait([&] {
