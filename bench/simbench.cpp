@@ -4,15 +4,20 @@
 
 #include <cstdio>
 
-std::optional<SimulatedMac> openInstantHealthyMac(const QTemporaryDir &root)
+std::optional<SimulatedMac> openInstantMac(const QTemporaryDir &root, const QString &scenario)
 {
     qputenv("BREVIK_SIM_ROOT", root.path().toUtf8());
     qputenv("BREVIK_SIM_TIME_SCALE", "0");
     QString error;
-    auto mac = SimulatedMac::open(QStringLiteral("healthy"), true, &error);
+    auto mac = SimulatedMac::open(scenario, true, &error);
     if (!mac)
         std::fprintf(stderr, "%s\n", qPrintable(error));
     return mac;
+}
+
+std::optional<SimulatedMac> openInstantHealthyMac(const QTemporaryDir &root)
+{
+    return openInstantMac(root, QStringLiteral("healthy"));
 }
 
 QStringList healthyMacEnvironment(const QTemporaryDir &root)

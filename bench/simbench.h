@@ -7,8 +7,9 @@
 
 #include <optional>
 
-// A fresh healthy simulated Mac under `root` whose stand-ins answer at once, so that a
+// A fresh simulated Mac of `scenario` under `root` whose stand-ins answer at once, so that a
 // benchmark measures our work and the processes, not the scenario's pings.
+std::optional<SimulatedMac> openInstantMac(const QTemporaryDir &root, const QString &scenario);
 std::optional<SimulatedMac> openInstantHealthyMac(const QTemporaryDir &root);
 
 // This process's environment as KEY=VALUE entries, with brevik pointed at that healthy Mac.

@@ -1,0 +1,232 @@
+#pragma once
+
+#include "diagnostics/netverify.h"
+#include "model/finding.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <chrono>
+#include <optional>
+
+class ProxyGuardian;
+
+// The one observable object behind the window: the findings of the last scan, the progress
+// of a running scan, the repair logs, the proxy guardian and the internet test, and the
+// operations the window's buttons start.
+//
+// Threads: create, read and call it on the main thread only. Every operation returns at
+// once and does its slow work on a background task; every property is written on the main
+// thread, and each NOTIFY signal fires there, only when the value really changed.
+// Exclusion comes from the flags `scanning`, `fixingId`, `fixingAll`, `netChecking` and the
+// private guardian busy flag: a request that finds its flag set is dropped, not queued.
+//
+// Lifetime: destroying the model does not wait for its tasks. They hold it weakly and drop
+// what they would have published; they finish on their own (a repair may be behind a
+// password prompt). Before the process ends, waitForBackgroundWork() gives them a bounded
+// moment. Destruction touches nothing on the machine.
+class AppModel final : public QObject {
+    Q_OBJECT
+
+    // Findings of the current or last scan, in step order; grows step by step during a scan.
+    Q_PROPERTY(QList<Finding> findings READ findings NOTIFY findingsChanged)
+    Q_PROPERTY(bool scanning READ scanning NOTIFY scanningChanged)
+    // What the scan or the batch repair is doing now, and the scan's progress from 0 to 1.
+    Q_PROPERTY(QString progressText READ progressText NOTIFY progressTextChanged)
+    Q_PROPERTY(double progressValue READ progressValue NOTIFY progressValueChanged)
+    // Finding id → the latest repair log; cleared when a scan starts.
+    Q_PROPERTY(QMap<QString, QString> fixLog READ fixLog NOTIFY fixLogChanged)
+    Q_PROPERTY(bool fixingAll READ fixingAll NOTIFY fixingAllChanged)
+    // The id of the finding whose single repair runs; absent when none runs.
+    Q_PROPERTY(std::optional<QString> fixingId READ fixingId NOTIFY fixingIdChanged)
+    // When the last scan finished (absent before the first) and how long it took.
+    Q_PROPERTY(std::optional<QDateTime> lastScan READ lastScan NOTIFY lastScanChanged)
+    Q_PROPERTY(double scanSeconds READ scanSeconds NOTIFY scanSecondsChanged)
+    // The AI rows of the last scan, and whether that scan had a live proxy to try them
+    // through; both are copied together when a scan ends.
+    Q_PROPERTY(QList<AIStatus> aiItems READ aiItems NOTIFY aiItemsChanged)
+    Q_PROPERTY(bool aiProxied READ aiProxied NOTIFY aiItemsChanged)
+    Q_PROPERTY(bool guardianOn READ guardianOn NOTIFY guardianOnChanged)
+    Q_PROPERTY(QString guardStatus READ guardStatus NOTIFY guardStatusChanged)
+    Q_PROPERTY(int guardFixedCount READ guardFixedCount NOTIFY guardFixedCountChanged)
+    Q_PROPERTY(bool agentInstalled READ agentInstalled NOTIFY agentInstalledChanged)
+    // The last guardian log lines, oldest first.
+    Q_PROPERTY(QStringList guardLog READ guardLog NOTIFY guardLogChanged)
+    // Whether the guardian card shows its log; the window toggles it.
+    Q_PROPERTY(bool showGuardLog READ showGuardLog WRITE setShowGuardLog NOTIFY showGuardLogChanged)
+    Q_PROPERTY(bool netChecking READ netChecking NOTIFY netCheckingChanged)
+    // The last internet test's result; absent until the first test ends.
+    Q_PROPERTY(std::optional<NetVerifyResult> netResult READ netResult NOTIFY netResultChanged)
+    // The last internet test was started by a repair.
+    Q_PROPERTY(bool netCheckAfterFix READ netCheckAfterFix NOTIFY netCheckAfterFixChanged)
+
+public:
+    // The product's pauses. Only tests pass other values, to run the flows faster.
+    struct Pacing {
+        std::chrono::milliseconds guardInterval{4000}; // between guardian timer firings
+        std::chrono::milliseconds rescanDelay{1200};   // from a batch repair's end to its rescan
+    };
+
+    // The window's model: the process-wide guardian and the product's pacing. Starts nothing.
+    explicit AppModel(QObject *parent = nullptr);
+    // A model whose guardian checks run on `guardian`, which must outlive every guardian
+    // task of the model. For tests only.
+    AppModel(ProxyGuardian &guardian, Pacing pacing, QObject *parent = nullptr);
+    ~AppModel() override;
+    AppModel(const AppModel &) = delete;
+    AppModel &operator=(const AppModel &) = delete;
+
+    QList<Finding> findings() const { return m_findings; }
+    bool scanning() const { return m_scanning; }
+    QString progressText() const { return m_progressText; }
+    double progressValue() const { return m_progressValue; }
+    QMap<QString, QString> fixLog() const { return m_fixLog; }
+    bool fixingAll() const { return m_fixingAll; }
+    std::optional<QString> fixingId() const { return m_fixingId; }
+    std::optional<QDateTime> lastScan() const { return m_lastScan; }
+    double scanSeconds() const { return m_scanSeconds; }
+    QList<AIStatus> aiItems() const { return m_aiItems; }
+    bool aiProxied() const { return m_aiProxied; }
+    bool guardianOn() const { return m_guardianOn; }
+    QString guardStatus() const { return m_guardStatus; }
+    int guardFixedCount() const { return m_guardFixedCount; }
+    bool agentInstalled() const { return m_agentInstalled; }
+    QStringList guardLog() const { return m_guardLog; }
+    bool showGuardLog() const { return m_showGuardLog; }
+    bool netChecking() const { return m_netChecking; }
+    std::optional<NetVerifyResult> netResult() const { return m_netResult; }
+    bool netCheckAfterFix() const { return m_netCheckAfterFix; }
+
+    void setShowGuardLog(bool show);
+
+    // Derived from the state on every read, never cached; lists keep the order of findings.
+    QList<Finding> problems() const;       // warn and error
+    QList<Finding> passes() const;         // ok and info
+    QList<Finding> optionalItems() const;  // info and warn
+    QList<Finding> blockingIssues() const; // error
+    int fixableCount() const;              // problems that carry a repair
+    bool netUsable() const;                // the last internet test fetched the page
+    Severity effectiveStatus() const;      // the headline's severity
+    QString statusLabel() const;           // "正常", "可用", "提示", "警告", "故障"
+    QString statusTitle() const;           // the headline sentence
+
+    // Runs the main thread's events until every background task of every model has ended,
+    // or `limit` has passed; true when all ended. For the end of the process and for tests.
+    static bool waitForBackgroundWork(std::chrono::milliseconds limit);
+
+public slots:
+    // A whole scan: findings and progress step by step, then the AI rows, the finish time and
+    // an internet test. Dropped while a scan runs.
+    void scan();
+    // Repairs one finding; a success starts an internet test, never a rescan. Dropped when the
+    // finding has no repair or any repair runs.
+    void fix(const Finding &finding);
+    // Repairs every problem that carries a repair, administrator commands behind one prompt;
+    // then an internet test and, a moment later, a rescan. Dropped without targets, during a
+    // scan or during another batch.
+    void fixAll();
+    // Fetches a real search page through the system proxy, then directly. Dropped while a
+    // test runs (`netCheckAfterFix` then keeps its value).
+    void verifyInternet(bool afterFix);
+    // Reads the agent state, the log and the repair count, starts the guardian timer (again:
+    // restarts it, never a second one) and runs one guardian check at once.
+    void startGuardianIfNeeded();
+    // One guardian check with repair, unless one runs. A check that switched a residual proxy
+    // off starts a rescan.
+    void tickGuardian();
+    // Switches the timer's checks off or on; on runs one check at once.
+    void toggleGuardian();
+    // Install or remove the launch agent. These wait for launchctl on the main thread.
+    void installGuardAgent();
+    void uninstallGuardAgent();
+
+signals:
+    void findingsChanged();
+    void scanningChanged();
+    void progressTextChanged();
+    void progressValueChanged();
+    void fixLogChanged();
+    void fixingAllChanged();
+    void fixingIdChanged();
+    void lastScanChanged();
+    void scanSecondsChanged();
+    void aiItemsChanged();
+    void guardianOnChanged();
+    void guardStatusChanged();
+    void guardFixedCountChanged();
+    void agentInstalledChanged();
+    void guardLogChanged();
+    void showGuardLogChanged();
+    void netCheckingChanged();
+    void netResultChanged();
+    void netCheckAfterFixChanged();
+    // After any of the signals above, for a view that redraws as a whole.
+    void stateChanged();
+
+private:
+    void setFindings(const QList<Finding> &findings);
+    void setScanning(bool scanning);
+    void setProgressText(const QString &text);
+    void setProgressValue(double value);
+    void setFixLog(const QMap<QString, QString> &log);
+    void setFixLogEntry(const QString &id, const QString &text);
+    void setFixingAll(bool fixingAll);
+    void setFixingId(const std::optional<QString> &id);
+    void setLastScan(const std::optional<QDateTime> &when);
+    void setScanSeconds(double seconds);
+    void setAIItems(const QList<AIStatus> &items, bool proxied);
+    void setGuardianOn(bool on);
+    void setGuardStatus(const QString &status);
+    void setGuardFixedCount(int count);
+    void setAgentInstalled(bool installed);
+    void setGuardLog(const QStringList &lines);
+    void setNetChecking(bool checking);
+    void setNetResult(const std::optional<NetVerifyResult> &result);
+    void setNetCheckAfterFix(bool afterFix);
+
+    // Sets `field`; true when the value really changed.
+    template <typename T> bool update(T &field, const T &value);
+    void announce(void (AppModel::*changed)());
+    // Sets `field` and announces it when the value really changed.
+    template <typename T> void assign(T &field, const T &value, void (AppModel::*changed)());
+
+    // Sets the busy flag and starts one guardian check on a background thread.
+    void startGuardianTick();
+    // The guardian's repair count, read only while no check of ours can be writing it.
+    void refreshGuardFixedCount();
+    // What installing or removing the agent leaves for the card to show.
+    void showAgentOutcome(const QString &message);
+
+    ProxyGuardian &m_guardian;
+    const Pacing m_pacing;
+
+    QList<Finding> m_findings;
+    bool m_scanning = false;
+    QString m_progressText = QStringLiteral("准备中…");
+    double m_progressValue = 0.0;
+    QMap<QString, QString> m_fixLog;
+    bool m_fixingAll = false;
+    std::optional<QString> m_fixingId;
+    std::optional<QDateTime> m_lastScan;
+    double m_scanSeconds = 0.0;
+    QList<AIStatus> m_aiItems;
+    bool m_aiProxied = false;
+    bool m_guardianOn = true;
+    QString m_guardStatus = QStringLiteral("守护启动中…");
+    int m_guardFixedCount = 0;
+    bool m_agentInstalled = false;
+    QStringList m_guardLog;
+    bool m_showGuardLog = false;
+    bool m_netChecking = false;
+    std::optional<NetVerifyResult> m_netResult;
+    bool m_netCheckAfterFix = false;
+
+    // Not observable. One timer for the model's life, started by startGuardianIfNeeded.
+    QTimer m_guardTimer;
+    bool m_guardBusy = false;
+};

@@ -1,0 +1,88 @@
+#include "appmodel/appmodel.h"
+
+#include "appmodel/background.h"
+#include "guardian/proxyguardian.h"
+
+#include <QPointer>
+
+namespace {
+
+constexpr int kGuardLogLines = 8;
+
+} // namespace
+
+void AppModel::startGuardianIfNeeded()
+{
+    setAgentInstalled(m_guardian.isAgentInstalled());
+    setGuardLog(m_guardian.logTail(kGuardLogLines));
+    refreshGuardFixedCount();
+    m_guardTimer.start();
+    // The first check runs whether or not the guardian is switched on.
+    tickGuardian();
+}
+
+void AppModel::tickGuardian()
+{
+    if (!m_guardBusy)
+        startGuardianTick();
+}
+
+void AppModel::toggleGuardian()
+{
+    setGuardianOn(!m_guardianOn);
+    if (!m_guardianOn) {
+        // A check already running still finishes, and its text then replaces this one.
+        setGuardStatus(QStringLiteral("守护已暂停（不会自动修复代理残留）"));
+        return;
+    }
+    tickGuardian();
+}
+
+void AppModel::startGuardianTick()
+{
+    m_guardBusy = true;
+    const QPointer<AppModel> self(this);
+    ProxyGuardian *guardian = &m_guardian;
+    Background::start(Background::Priority::background, [self, guardian] {
+        const ProxyGuardian::Status status = guardian->checkOnce(true);
+        const int fixedCount = guardian->fixedCount();
+        const QStringList lines = guardian->logTail(kGuardLogLines);
+        Background::onMainThreadAndWait([&] {
+            if (!self)
+                return;
+            self->setGuardStatus(status.text);
+            self->setGuardFixedCount(fixedCount);
+            self->setGuardLog(lines);
+            self->m_guardBusy = false;
+            // Show the repaired state; a scan already running is left to finish.
+            if (status.didFix)
+                self->scan();
+        });
+    });
+}
+
+void AppModel::refreshGuardFixedCount()
+{
+    // The count is a plain field that a running check writes on its own thread; between
+    // checks it is settled, and the check's own hop made its last write visible here.
+    if (!m_guardBusy)
+        setGuardFixedCount(m_guardian.fixedCount());
+}
+
+void AppModel::installGuardAgent()
+{
+    showAgentOutcome(m_guardian.installAgent().msg);
+}
+
+void AppModel::uninstallGuardAgent()
+{
+    showAgentOutcome(m_guardian.uninstallAgent().msg);
+}
+
+void AppModel::showAgentOutcome(const QString &message)
+{
+    // Whatever the call reported, the button follows what launchd actually holds.
+    setAgentInstalled(m_guardian.isAgentInstalled());
+    setGuardStatus(message);
+    setGuardLog(m_guardian.logTail(kGuardLogLines));
+}

@@ -1,0 +1,95 @@
+#include "appmodel/headline.h"
+
+#include <algorithm>
+
+namespace {
+
+template <typename Keep> QList<Finding> filtered(const QList<Finding> &findings, Keep keep)
+{
+    QList<Finding> kept;
+    std::copy_if(findings.cbegin(), findings.cend(), std::back_inserter(kept), keep);
+    return kept;
+}
+
+// Nothing blocks and the last test got through: the problems left are optional.
+bool usableWithoutBlockers(const QList<Finding> &findings, bool netUsable)
+{
+    return netUsable && Headline::blockingIssues(findings).isEmpty();
+}
+
+} // namespace
+
+namespace Headline {
+
+QList<Finding> problems(const QList<Finding> &findings)
+{
+    return filtered(findings, [](const Finding &f) { return f.isProblem(); });
+}
+
+QList<Finding> passes(const QList<Finding> &findings)
+{
+    return filtered(findings, [](const Finding &f) { return !f.isProblem(); });
+}
+
+QList<Finding> optionalItems(const QList<Finding> &findings)
+{
+    return filtered(findings, [](const Finding &f) {
+        return f.severity == Severity::info || f.severity == Severity::warn;
+    });
+}
+
+QList<Finding> blockingIssues(const QList<Finding> &findings)
+{
+    return filtered(findings, [](const Finding &f) { return f.severity == Severity::error; });
+}
+
+int fixableCount(const QList<Finding> &findings)
+{
+    return int(std::count_if(findings.cbegin(), findings.cend(),
+                             [](const Finding &f) { return f.isProblem() && f.hasFix(); }));
+}
+
+Severity effectiveStatus(const QList<Finding> &findings, bool netUsable)
+{
+    // No findings yet: a scan has started and its first step has not published.
+    if (findings.isEmpty())
+        return Severity::info;
+    const QList<Finding> found = problems(findings);
+    if (usableWithoutBlockers(findings, netUsable))
+        return found.isEmpty() ? Severity::ok : Severity::warn;
+    Severity worst = Severity::ok;
+    for (const Finding &finding : found)
+        worst = std::max(worst, finding.severity);
+    return worst;
+}
+
+QString statusLabel(const QList<Finding> &findings, bool netUsable)
+{
+    if (usableWithoutBlockers(findings, netUsable))
+        return problems(findings).isEmpty() ? QStringLiteral("正常") : QStringLiteral("可用");
+    return label(effectiveStatus(findings, netUsable));
+}
+
+QString statusTitle(const QList<Finding> &findings, bool netUsable)
+{
+    if (usableWithoutBlockers(findings, netUsable)) {
+        const qsizetype count = problems(findings).size();
+        if (count == 0)
+            return QStringLiteral("网络正常，未发现问题");
+        return QStringLiteral("网络正常可用，") + QString::number(count) +
+               QStringLiteral(" 项可选优化（可先放一放）");
+    }
+    switch (effectiveStatus(findings, netUsable)) {
+    case Severity::ok:
+        return QStringLiteral("网络状态良好，未发现问题");
+    case Severity::info:
+        return QStringLiteral("正在诊断你的网络…");
+    case Severity::warn:
+        return QStringLiteral("网络存在异常，可一键优化");
+    case Severity::error:
+        return QStringLiteral("网络存在故障，建议立即修复");
+    }
+    return {};
+}
+
+} // namespace Headline

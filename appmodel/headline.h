@@ -1,0 +1,25 @@
+#pragma once
+
+#include "model/finding.h"
+
+#include <QList>
+#include <QString>
+
+// What the window's headline and lists make of a scan's findings and the last internet
+// test. Every list keeps the order of `findings`: the order of the scan steps and, within a
+// step, the order in which the check produced its findings.
+namespace Headline {
+
+QList<Finding> problems(const QList<Finding> &findings);       // warn and error
+QList<Finding> passes(const QList<Finding> &findings);         // ok and info
+QList<Finding> optionalItems(const QList<Finding> &findings);  // info and warn
+QList<Finding> blockingIssues(const QList<Finding> &findings); // error
+int fixableCount(const QList<Finding> &findings);              // problems with a repair
+
+// `netUsable`: the last internet test fetched the page. A usable net caps the headline at
+// `warn` unless some finding is an error; an info finding never raises it.
+Severity effectiveStatus(const QList<Finding> &findings, bool netUsable);
+QString statusLabel(const QList<Finding> &findings, bool netUsable);
+QString statusTitle(const QList<Finding> &findings, bool netUsable);
+
+} // namespace Headline

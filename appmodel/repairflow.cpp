@@ -1,0 +1,89 @@
+#include "appmodel/appmodel.h"
+
+#include "appmodel/background.h"
+#include "appmodel/headline.h"
+#include "repair/fixengine.h"
+
+#include <QPointer>
+
+void AppModel::fix(const Finding &finding)
+{
+    if (!finding.fix || m_fixingId || m_fixingAll)
+        return;
+    setFixingId(finding.id);
+    setFixLogEntry(finding.id, QStringLiteral("⏳ 正在执行修复…"));
+
+    const QPointer<AppModel> self(this);
+    Background::start(Background::Priority::userInitiated,
+                      [self, id = finding.id, action = *finding.fix] {
+                          const FixResult result = FixEngine::apply(action);
+                          Background::onMainThreadAndWait([&] {
+                              if (!self)
+                                  return;
+                              self->setFixLogEntry(id, result.log);
+                              // Cleared whatever the outcome: a failed repair must leave the
+                              // buttons usable.
+                              self->setFixingId(std::nullopt);
+                              if (result.ok)
+                                  self->verifyInternet(true);
+                          });
+                      });
+}
+
+void AppModel::fixAll()
+{
+    // Info findings are never targets, even when they carry a repair.
+    QList<Finding> targets = problems();
+    targets.removeIf([](const Finding &finding) { return !finding.hasFix(); });
+    if (targets.isEmpty() || m_fixingAll || m_scanning)
+        return;
+    setFixingAll(true);
+    setProgressValue(0.05);
+    setProgressText(QStringLiteral("开始批量修复…"));
+
+    const QPointer<AppModel> self(this);
+    Background::start(Background::Priority::userInitiated, [self, targets] {
+        // The engine's texts only tell the user where the batch is; it must not wait for the
+        // window to draw them.
+        const auto progress = [self](const QString &text) {
+            Background::postToMainThread([self, text] {
+                if (self)
+                    self->setProgressText(text);
+            });
+        };
+        const QMap<QString, QString> logs = FixEngine::applyAll(targets, progress);
+        Background::onMainThreadAndWait([&] {
+            if (!self)
+                return;
+            QMap<QString, QString> log = self->m_fixLog;
+            log.insert(logs);
+            self->setFixLog(log);
+            self->setFixingAll(false);
+            self->verifyInternet(true);
+            // The batch's texts stay readable for a moment; then the rescan shows what the
+            // repairs changed. The timer goes with the model.
+            QTimer::singleShot(self->m_pacing.rescanDelay, self.data(), [self] { self->scan(); });
+        });
+    });
+}
+
+void AppModel::verifyInternet(bool afterFix)
+{
+    if (m_netChecking)
+        return;
+    // The flag first: whoever reacts to the test starting reads why it started.
+    setNetCheckAfterFix(afterFix);
+    setNetChecking(true);
+
+    const QPointer<AppModel> self(this);
+    Background::start(Background::Priority::userInitiated, [self] {
+        const NetVerifyResult result = NetVerify::bingSearch();
+        Background::onMainThreadAndWait([&] {
+            if (!self)
+                return;
+            self->setNetResult(result);
+            self->setNetChecking(false);
+            self->refreshGuardFixedCount();
+        });
+    });
+}

@@ -1,0 +1,354 @@
+#include "appmodel/appmodel.h"
+#include "guardian/proxyguardian.h"
+#include "tests/integration/scanonsim.h"
+
+#include <QMetaProperty>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kWaitMs = 90000;
+constexpr AppModel::Pacing kFast{100ms, 200ms};
+
+// Counts property announcements made on any thread but the model's own.
+class ThreadWatch : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ThreadWatch(AppModel &model)
+    {
+        const QMetaObject *meta = model.metaObject();
+        const QMetaMethod onChange = metaObject()->method(metaObject()->indexOfSlot("onChange()"));
+        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i)
+            connect(&model, meta->property(i).notifySignal(), this, onChange, Qt::DirectConnection);
+    }
+    int offMainThread() const { return m_offMainThread; }
+
+public slots:
+    void onChange()
+    {
+        if (QThread::currentThread() != thread())
+            ++m_offMainThread;
+    }
+
+private:
+    std::atomic<int> m_offMainThread{0};
+};
+
+// A model whose commands all run on one simulated Mac, with a guardian of that Mac.
+struct ModelOnMac {
+    explicit ModelOnMac(const SimulatedMac &mac, AppModel::Pacing pacing = kFast)
+        : mac(mac), on(mac), guardian(mac.home()), model(guardian, pacing), watch(model)
+    {
+    }
+
+    SimulatedMac mac;
+    OnSimulatedMac on;
+    ProxyGuardian guardian;
+    AppModel model;
+    ThreadWatch watch;
+};
+
+std::optional<Finding> findingWithId(const QList<Finding> &findings, const QString &id)
+{
+    return ScanOutcome{{}, findings}.find(id);
+}
+
+int callsOf(const SimulatedMac &mac, const QStringList &args)
+{
+    int count = 0;
+    for (const SimCall &call : mac.calls())
+        count += call.args == args;
+    return count;
+}
+
+} // namespace
+
+class TestAppModelFlows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void scanPublishesStepByStep();
+    void fixRunsOnce_data();
+    void fixRunsOnce();
+    void fixAllShowsLogsThenRescans();
+    void fixAllIgnoresInfoRepairs();
+    void guardianRepairsOnSecondTick();
+    void guardianSwitch();
+    void agentButtons();
+    void modelGoneWhileWorking();
+
+private:
+    ModelOnMac &open(const QString &scenario);
+    // Scans and waits for the internet test that follows.
+    void scanToRest();
+
+    QTemporaryDir m_root;
+    std::unique_ptr<ModelOnMac> m_flow;
+};
+
+void TestAppModelFlows::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    qputenv("BREVIK_SIM_ROOT", m_root.path().toUtf8());
+    qputenv("BREVIK_SIM_TIME_SCALE", "0.05");
+}
+
+void TestAppModelFlows::cleanup()
+{
+    if (!m_flow)
+        return;
+    const bool idle = AppModel::waitForBackgroundWork(std::chrono::milliseconds(kWaitMs));
+    const int offMainThread = m_flow->watch.offMainThread();
+    m_flow.reset(); // before any check can return, so that the next test starts clean
+    QVERIFY(idle);
+    // Every flow, whatever it did, announced every change on the main thread.
+    QCOMPARE(offMainThread, 0);
+}
+
+ModelOnMac &TestAppModelFlows::open(const QString &scenario)
+{
+    QString error;
+    const auto mac = SimulatedMac::open(scenario, true, &error);
+    if (!mac)
+        qFatal("%s", qPrintable(error));
+    m_flow.reset();
+    m_flow = std::make_unique<ModelOnMac>(*mac);
+    return *m_flow;
+}
+
+void TestAppModelFlows::scanToRest()
+{
+    AppModel &model = m_flow->model;
+    model.scan();
+    QTRY_VERIFY_WITH_TIMEOUT(!model.scanning() && model.netResult() && !model.netChecking(),
+                             kWaitMs);
+}
+
+void TestAppModelFlows::scanPublishesStepByStep()
+{
+    QObject scope; // ends the connections below with the test
+    AppModel &model = open(QStringLiteral("healthy")).model;
+    const QList<ScanStep> steps = DiagnosticsRun().steps();
+    QSignalSpy findings(&model, &AppModel::findingsChanged);
+    QList<double> values;
+    QStringList texts;
+    QList<int> publishedBefore; // findings publications seen when each value arrived
+    connect(&model, &AppModel::progressValueChanged, &scope, [&] {
+        values << model.progressValue();
+        texts << model.progressText();
+        publishedBefore << int(findings.size());
+    });
+    bool testFollowedScan = false;
+    connect(&model, &AppModel::netCheckingChanged, &scope, [&] {
+        if (model.netChecking())
+            testFollowedScan = !model.scanning() && model.lastScan();
+    });
+
+    model.scan();
+    QVERIFY(model.scanning());
+    QCOMPARE(model.progressValue(), 0.0);
+    QSignalSpy anyChange(&model, &AppModel::stateChanged);
+    model.scan();
+    QCOMPARE(anyChange.size(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!model.scanning(), kWaitMs);
+
+    // 0.0 is where the scan put the value, so the first step announces nothing.
+    QList<double> expected;
+    for (int i = 1; i < steps.size(); ++i)
+        expected << double(i) / double(steps.size());
+    expected << 1.0;
+    QCOMPARE(values, expected);
+    for (int i = 1; i < steps.size(); ++i) {
+        QCOMPARE(texts[i - 1], steps[i].name);
+        // Each step's findings were published before the next step began.
+        QCOMPARE(publishedBefore[i - 1], i);
+    }
+    QCOMPARE(findings.size(), steps.size());
+    QCOMPARE(model.progressText(), QStringLiteral("诊断完成"));
+    QVERIFY(model.scanSeconds() > 0);
+    QCOMPARE(model.aiItems().size(), 6);
+    QVERIFY(testFollowedScan);
+    QCOMPARE(model.netCheckAfterFix(), false);
+}
+
+void TestAppModelFlows::fixRunsOnce_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("logStart");
+    QTest::addColumn<bool>("testsTheNet");
+
+    QTest::newRow("repair succeeds") << "residual-proxy"
+                                     << "✅ 修复成功" << true;
+    QTest::newRow("password prompt cancelled")
+        << "admin-cancel"
+        << "⚠️ 已取消授权，未做任何修改。" << false;
+}
+
+void TestAppModelFlows::fixRunsOnce()
+{
+    QObject scope; // ends the connections below with the test
+    QFETCH(QString, scenario);
+    QFETCH(QString, logStart);
+    QFETCH(bool, testsTheNet);
+    ModelOnMac &flow = open(scenario);
+    AppModel &model = flow.model;
+    scanToRest();
+    const auto crash = findingWithId(model.findings(), QStringLiteral("proxy-dead-crash"));
+    QVERIFY(crash && crash->fix);
+    QSignalSpy scans(&model, &AppModel::scanningChanged);
+    std::optional<bool> testAfterFix; // how the internet test started, if one did
+    connect(&model, &AppModel::netCheckingChanged, &scope, [&] {
+        if (model.netChecking())
+            testAfterFix = model.netCheckAfterFix() && !model.fixingId();
+    });
+
+    model.fix(*crash);
+    model.fix(*crash);
+    QCOMPARE(model.fixingId(), std::optional<QString>(crash->id));
+    QCOMPARE(model.fixLog().value(crash->id), QStringLiteral("⏳ 正在执行修复…"));
+    QTRY_VERIFY_WITH_TIMEOUT(!model.fixingId(), kWaitMs);
+
+    QVERIFY2(model.fixLog().value(crash->id).startsWith(logStart),
+             qPrintable(model.fixLog().value(crash->id)));
+    QCOMPARE(callsOf(flow.mac, {QStringLiteral("-setwebproxystate"), QStringLiteral("Wi-Fi"),
+                                QStringLiteral("off")}),
+             1);
+    QCOMPARE(testAfterFix, testsTheNet ? std::optional<bool>(true) : std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(!model.netChecking(), kWaitMs);
+    QCOMPARE(scans.size(), 0);
+}
+
+void TestAppModelFlows::fixAllShowsLogsThenRescans()
+{
+    QObject scope; // ends the connections below with the test
+    AppModel &model = open(QStringLiteral("residual-proxy")).model;
+    scanToRest();
+    const auto crash = findingWithId(model.findings(), QStringLiteral("proxy-dead-crash"));
+    QVERIFY(crash);
+    QStringList progress;
+    connect(&model, &AppModel::progressTextChanged, &scope,
+            [&] { progress << model.progressText(); });
+    QMap<QString, QString> logAtTest; // when the batch's internet test started
+    bool testAfterBatch = false;
+    connect(&model, &AppModel::netCheckingChanged, &scope, [&] {
+        if (!model.netChecking() || !logAtTest.isEmpty())
+            return;
+        logAtTest = model.fixLog();
+        testAfterBatch = model.netCheckAfterFix() && !model.fixingAll() && !model.scanning();
+    });
+    QSignalSpy scans(&model, &AppModel::scanningChanged);
+
+    model.fixAll();
+    QVERIFY(model.fixingAll());
+    QCOMPARE(model.progressValue(), 0.05);
+    QTRY_VERIFY_WITH_TIMEOUT(!model.fixingAll(), kWaitMs);
+    QVERIFY(progress.contains(QStringLiteral("正在修复：") + crash->title));
+    QVERIFY2(logAtTest.value(crash->id).startsWith(QStringLiteral("✅ 修复成功")),
+             qPrintable(logAtTest.value(crash->id)));
+    QVERIFY(testAfterBatch);
+
+    QCOMPARE(scans.size(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(scans.size() == 2, kWaitMs); // the rescan ran
+    QCOMPARE(model.fixLog(), (QMap<QString, QString>{}));
+    QVERIFY(!findingWithId(model.findings(), crash->id));
+}
+
+void TestAppModelFlows::fixAllIgnoresInfoRepairs()
+{
+    AppModel &model = open(QStringLiteral("ipv6-broken")).model;
+    scanToRest();
+    const auto ipv6 = findingWithId(model.findings(), QStringLiteral("ipv6-unreachable"));
+    QVERIFY(ipv6 && ipv6->severity == Severity::info && ipv6->fix);
+    QSignalSpy anyChange(&model, &AppModel::stateChanged);
+    model.fixAll();
+    QCOMPARE(anyChange.size(), 0);
+}
+
+void TestAppModelFlows::guardianRepairsOnSecondTick()
+{
+    QObject scope; // ends the connections below with the test
+    AppModel &model = open(QStringLiteral("residual-proxy")).model;
+    QStringList statuses;
+    connect(&model, &AppModel::guardStatusChanged, &scope,
+            [&] { statuses << model.guardStatus(); });
+    QSignalSpy scans(&model, &AppModel::scanningChanged);
+
+    model.startGuardianIfNeeded();
+    QTRY_VERIFY_WITH_TIMEOUT(model.guardFixedCount() == 1, kWaitMs);
+    QVERIFY(statuses.size() >= 2);
+    QCOMPARE(statuses[0],
+             QStringLiteral(
+                 "⚠️ 发现残留代理 127.0.0.1:7890（无人监听）——确认中…"));
+    QCOMPARE(statuses[1],
+             QStringLiteral("✅ 已自动修复：系统代理残留（127.0.0.1:7890）已关闭，网络恢复直连"));
+    QVERIFY(model.guardLog().last().contains(
+        QStringLiteral("[自动修复] 关闭残留系统代理 127.0.0.1:7890")));
+    QVERIFY(scans.size() >= 1); // the rescan that shows the repaired state
+    QTRY_VERIFY_WITH_TIMEOUT(!model.scanning(), kWaitMs);
+}
+
+void TestAppModelFlows::guardianSwitch()
+{
+    QObject scope; // ends the connections below with the test
+    ModelOnMac &flow = open(QStringLiteral("healthy"));
+    AppModel &model = flow.model;
+    const QString paused = QStringLiteral("守护已暂停（不会自动修复代理残留）");
+    // Switched off while the first check publishes, so that no check is in flight after.
+    connect(&model, &AppModel::guardStatusChanged, &scope, [&] {
+        if (model.guardianOn())
+            model.toggleGuardian();
+    });
+    model.startGuardianIfNeeded();
+    QTRY_VERIFY_WITH_TIMEOUT(!model.guardianOn(), kWaitMs);
+    QCOMPARE(model.guardStatus(), paused);
+    QTest::qWait(int(kFast.guardInterval.count()) * 10);
+    QCOMPARE(model.guardStatus(), paused);
+
+    // A model whose timer never started: whatever check follows came from switching on.
+    AppModel fresh(flow.guardian, kFast);
+    fresh.toggleGuardian();
+    QCOMPARE(fresh.guardStatus(), paused);
+    fresh.toggleGuardian();
+    QTRY_COMPARE_WITH_TIMEOUT(fresh.guardStatus(),
+                              QStringLiteral("代理链路正常（127.0.0.1:7890 正在监听）"), kWaitMs);
+}
+
+void TestAppModelFlows::agentButtons()
+{
+    AppModel &model = open(QStringLiteral("healthy")).model;
+    model.installGuardAgent();
+    QVERIFY(model.agentInstalled());
+    QCOMPARE(model.guardStatus(), QStringLiteral("后台守护已安装：即使本工具关闭，也会每 5 "
+                                                 "秒自动检测并修复代理残留断网。"));
+    QVERIFY(model.guardLog().last().endsWith(
+        QStringLiteral("[后台守护] 已安装 LaunchAgent（每 5 秒检查一次）")));
+
+    model.uninstallGuardAgent();
+    QVERIFY(!model.agentInstalled());
+    QCOMPARE(model.guardStatus(), QStringLiteral("后台守护已卸载。"));
+    QVERIFY(model.guardLog().last().endsWith(QStringLiteral("[后台守护] 已卸载")));
+}
+
+void TestAppModelFlows::modelGoneWhileWorking()
+{
+    ModelOnMac &flow = open(QStringLiteral("residual-proxy"));
+    auto *model = new AppModel(flow.guardian, kFast);
+    model->scan();
+    model->startGuardianIfNeeded();
+    delete model;
+    // The tasks end on their own and publish into nothing.
+    QVERIFY(AppModel::waitForBackgroundWork(std::chrono::milliseconds(kWaitMs)));
+}
+
+QTEST_GUILESS_MAIN(TestAppModelFlows)
+#include "tst_appmodelflows.moc"
