@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QColor>
+#include <QMargins>
+#include <QPainterPath>
+#include <QPointF>
+#include <QRectF>
+
+#include <span>
+
+class QPainter;
+
+// A blur radius is taken as the Gaussian's standard deviation, as the Mac's shadows and
+// blurs take it (CSS takes twice that); three of them hold all but a fraction of a grey
+// level.
+constexpr qreal blurSigma(qreal blur)
+{
+    return blur;
+}
+constexpr qreal blurReach(qreal blur)
+{
+    return 3 * blurSigma(blur);
+}
+
+// One soft shadow cast by a shape: its colour (with opacity), blur radius and offset.
+struct SoftShadow {
+    QColor color;
+    qreal blur = 0;
+    QPointF offset;
+};
+
+// The rounded rectangle every surface has: corners of `radius` on the continuous curve,
+// easing into the straight sides instead of meeting them at a sharp change of curvature.
+// A radius of half the shorter side gives a capsule or a circle.
+QPainterPath neuShape(const QRectF &rect, qreal radius);
+
+// How far `shadows` reach beyond the shape on each side, in whole points.
+QMargins shadowReach(std::span<const SoftShadow> shadows);
+
+// The shadows that the shape `rect` casts, painted in list order, with the shape itself
+// left clear. Each combination of radius, shadows, device pixel ratio and (for shapes too
+// small to stretch) size is blurred once and then drawn stretched as a nine-patch.
+void paintShadows(QPainter &painter, const QRectF &rect, qreal radius,
+                  std::span<const SoftShadow> shadows);
+
+// A pressed-in surface: the shape filled with `fill`, with an inner shadow of neuDark at
+// the top-left and of white at the bottom-right, both `distance` deep. Cached like the
+// shadows.
+void paintInsetSurface(QPainter &painter, const QRectF &rect, qreal radius, qreal distance,
+                       const QColor &fill);
+
+// The plain face of a raised surface.
+void paintFace(QPainter &painter, const QRectF &rect, qreal radius, const QColor &fill);
