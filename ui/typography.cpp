@@ -18,16 +18,17 @@ qreal pointsPerPixel()
 
 QStringList families(FontDesign design)
 {
-    // macOS's system font cascades to PingFang by itself; on Linux the desktop's sans
-    // face often lacks Chinese, and without a named fallback fontconfig may pick a
-    // serif or bitmap face for it.
+    // macOS's system font cascades to PingFang and the emoji face by itself; on Linux the
+    // desktop's sans face often lacks Chinese and the logs' status signs, and without
+    // named fallbacks fontconfig may pick a serif or bitmap face for them, or none.
+    const QString emoji = QStringLiteral("Noto Color Emoji");
     if (design == FontDesign::monospaced) {
         return {QFontDatabase::systemFont(QFontDatabase::FixedFont).family(),
-                QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("PingFang SC")};
+                QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("PingFang SC"), emoji};
     }
     // No rounded face ships with Qt or Debian; the rounded design is the system face.
     return {QFontDatabase::systemFont(QFontDatabase::GeneralFont).family(),
-            QStringLiteral("Noto Sans CJK SC"), QStringLiteral("PingFang SC")};
+            QStringLiteral("Noto Sans CJK SC"), QStringLiteral("PingFang SC"), emoji};
 }
 
 } // namespace
