@@ -38,7 +38,7 @@ QMargins NeuBadge::shadowMargins() const
 
 void NeuBadge::paintShadow(QPainter &painter) const
 {
-    paintShadows(painter, rect(), m_diameter / 2.0, kShadows);
+    m_relief.paintShadows(painter, rect(), m_diameter / 2.0, kShadows);
 }
 
 void NeuBadge::paintEvent(QPaintEvent *)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/palette.h"
+#include "ui/relief.h"
 #include "ui/shadowlayer.h"
 #include "ui/symbols.h"
 
@@ -32,5 +33,6 @@ private:
     int m_diameter;
     Symbol m_symbol;
     QColor m_color;
+    mutable ReliefMemo m_relief;
     CastShadow m_shadow{this, this};
 };

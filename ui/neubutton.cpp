@@ -2,7 +2,6 @@
 
 #include "ui/typography.h"
 
-#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -47,20 +46,9 @@ NeuSurface NeuButtonStyle::background(bool pressed) const
 }
 
 NeuButton::NeuButton(const QString &title, std::optional<Symbol> symbol, QWidget *parent)
-    : QAbstractButton(parent), m_symbol(symbol), m_distance(this, kRestDistance,
-                                                            [this] {
-                                                                update();
-                                                                m_shadow.update();
-                                                            }),
-      m_pressed(this, 0,
-                [this] {
-                    update();
-                    m_shadow.update();
-                }),
-      m_opacity(this, 1, [this] {
-          update();
-          m_shadow.update();
-      })
+    : QAbstractButton(parent), m_symbol(symbol), m_title(m_style.font(), title),
+      m_distance(this, kRestDistance, [this] { repaintAll(); }),
+      m_pressed(this, 0, [this] { repaintAll(); }), m_opacity(this, 1, [this] { repaintAll(); })
 {
     setText(title);
     // Reached with the tab key, not taken by a click: a click should not leave a ring.
@@ -68,9 +56,16 @@ NeuButton::NeuButton(const QString &title, std::optional<Symbol> symbol, QWidget
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+void NeuButton::repaintAll()
+{
+    update();
+    m_shadow.update();
+}
+
 void NeuButton::setTitle(const QString &title)
 {
     setText(title);
+    m_title.setText(title);
     relayout();
 }
 
@@ -90,6 +85,7 @@ void NeuButton::setAccent(bool accent)
 void NeuButton::setCompact(bool compact)
 {
     m_style.compact = compact;
+    m_title = TextRun(m_style.font(), text());
     relayout();
 }
 
@@ -107,12 +103,11 @@ void NeuButton::relayout()
 
 QSize NeuButton::sizeHint() const
 {
-    const QFontMetricsF metrics(m_style.font());
     const qreal symbolSide = m_symbol ? symbolBox({}, m_style.symbolSize()).width() : 0;
     qreal width = symbolSide;
     if (!text().isEmpty())
-        width += (m_symbol ? kLabelSpacing : 0) + metrics.horizontalAdvance(text());
-    const qreal height = std::max(metrics.height(), symbolSide);
+        width += (m_symbol ? kLabelSpacing : 0) + m_title.width();
+    const qreal height = std::max(m_title.height(), symbolSide);
     const QMargins padding = m_style.padding();
     return {qCeil(width) + padding.left() + padding.right(),
             qCeil(height) + padding.top() + padding.bottom()};
@@ -129,7 +124,7 @@ void NeuButton::paintShadow(QPainter &painter) const
     if (raised <= 0)
         return;
     painter.setOpacity(opacity() * raised);
-    paintSurfaceShadows(painter, rect(), neuRaised(kRadius, distance()));
+    m_shadowRelief.paintShadows(painter, rect(), kRadius, raisedShadows(distance()));
 }
 
 void NeuButton::paintEvent(QPaintEvent *)
@@ -150,7 +145,7 @@ void NeuButton::paintSurface(QPainter &painter) const
         // Cross-fades into the pressed-in relief while the depth settles.
         painter.save();
         painter.setOpacity(opacity() * sunk);
-        paintInsetSurface(painter, rect(), kRadius, distance(), fill);
+        m_insetRelief.paintInset(painter, rect(), kRadius, distance(), fill);
         painter.restore();
     }
     if (hasFocus()) {
@@ -164,10 +159,8 @@ void NeuButton::paintSurface(QPainter &painter) const
 
 void NeuButton::paintContent(QPainter &painter) const
 {
-    const QFont font = m_style.font();
-    const QFontMetricsF metrics(font);
     const qreal symbolSide = m_symbol ? symbolBox({}, m_style.symbolSize()).width() : 0;
-    const qreal textWidth = text().isEmpty() ? 0 : metrics.horizontalAdvance(text());
+    const qreal textWidth = text().isEmpty() ? 0 : m_title.width();
     const qreal gap = (m_symbol && textWidth > 0) ? kLabelSpacing : 0;
     const qreal contentWidth = symbolSide + gap + textWidth;
     const QRectF area = QRectF(rect()).marginsRemoved(m_style.padding());
@@ -180,11 +173,7 @@ void NeuButton::paintContent(QPainter &painter) const
                     color);
         x += symbolSide + gap;
     }
-    if (textWidth > 0) {
-        painter.setFont(font);
-        painter.setPen(color);
-        painter.drawText(QPointF(x, midY + (metrics.ascent() - metrics.descent()) / 2), text());
-    }
+    m_title.draw(painter, x, midY, color);
 }
 
 void NeuButton::followState()

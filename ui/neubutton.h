@@ -4,6 +4,7 @@
 #include "ui/neusurface.h"
 #include "ui/shadowlayer.h"
 #include "ui/symbols.h"
+#include "ui/textrun.h"
 
 #include <QAbstractButton>
 #include <QFont>
@@ -75,12 +76,16 @@ private:
     void paintSurface(QPainter &painter) const;
     void paintContent(QPainter &painter) const;
     void followState();
+    void repaintAll();
     void relayout();
 
     std::optional<Symbol> m_symbol;
     NeuButtonStyle m_style;
+    TextRun m_title;
     AnimatedValue m_distance;
     AnimatedValue m_pressed;
     AnimatedValue m_opacity;
+    mutable ReliefMemo m_shadowRelief;
+    mutable ReliefMemo m_insetRelief;
     CastShadow m_shadow{this, this};
 };

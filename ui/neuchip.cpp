@@ -3,7 +3,6 @@
 #include "ui/neusurface.h"
 #include "ui/typography.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 
 namespace {
@@ -22,14 +21,14 @@ QFont chipFont()
 
 NeuChip::NeuChip(const QString &text, const QColor &color, std::optional<Symbol> icon,
                  QWidget *parent)
-    : QWidget(parent), m_text(text), m_color(color), m_icon(icon)
+    : QWidget(parent), m_text(chipFont(), text), m_color(color), m_icon(icon)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 void NeuChip::setText(const QString &text)
 {
-    m_text = text;
+    m_text.setText(text);
     updateGeometry();
     update();
 }
@@ -49,10 +48,9 @@ void NeuChip::setIcon(std::optional<Symbol> icon)
 
 QSize NeuChip::sizeHint() const
 {
-    const QFontMetricsF metrics(chipFont());
     const qreal iconSide = m_icon ? symbolBox({}, kIconSize).width() : 0;
-    const qreal width = iconSide + (m_icon ? kSpacing : 0) + metrics.horizontalAdvance(m_text);
-    const qreal height = std::max(metrics.height(), iconSide);
+    const qreal width = iconSide + (m_icon ? kSpacing : 0) + m_text.width();
+    const qreal height = std::max(m_text.height(), iconSide);
     return {qCeil(width) + kPadding.left() + kPadding.right(),
             qCeil(height) + kPadding.top() + kPadding.bottom()};
 }
@@ -66,13 +64,11 @@ void NeuChip::paintEvent(QPaintEvent *)
 
 void NeuChip::paintSurface(QPainter &painter) const
 {
-    ::paintSurface(painter, rect(), kSurface);
+    m_relief.paintInset(painter, rect(), kSurface.radius, kSurface.distance, kSurface.fill);
 }
 
 void NeuChip::paintContent(QPainter &painter) const
 {
-    const QFont font = chipFont();
-    const QFontMetricsF metrics(font);
     const qreal midY = QRectF(rect()).marginsRemoved(kPadding).center().y();
     qreal x = kPadding.left();
     if (m_icon) {
@@ -80,7 +76,5 @@ void NeuChip::paintContent(QPainter &painter) const
         paintSymbol(painter, *m_icon, QPointF(x + side / 2, midY), kIconSize, m_color);
         x += side + kSpacing;
     }
-    painter.setFont(font);
-    painter.setPen(m_color);
-    painter.drawText(QPointF(x, midY + (metrics.ascent() - metrics.descent()) / 2), m_text);
+    m_text.draw(painter, x, midY, m_color);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "ui/palette.h"
+#include "ui/relief.h"
 #include "ui/symbols.h"
+#include "ui/textrun.h"
 
 #include <QWidget>
 
@@ -16,7 +18,7 @@ public:
                      std::optional<Symbol> icon = {}, QWidget *parent = nullptr);
 
     void setText(const QString &text);
-    QString text() const { return m_text; }
+    QString text() const { return m_text.text(); }
     void setColor(const QColor &color);
     QColor color() const { return m_color; }
     void setIcon(std::optional<Symbol> icon);
@@ -32,7 +34,8 @@ private:
     void paintSurface(QPainter &painter) const;
     void paintContent(QPainter &painter) const;
 
-    QString m_text;
+    TextRun m_text;
     QColor m_color;
     std::optional<Symbol> m_icon;
+    mutable ReliefMemo m_relief;
 };

@@ -54,7 +54,7 @@ QMargins NeuLogo::shadowMargins() const
 
 void NeuLogo::paintShadow(QPainter &painter) const
 {
-    paintShadows(painter, layoutFor(m_size).disc, m_size / 2, discShadows(m_size));
+    m_relief.paintShadows(painter, layoutFor(m_size).disc, m_size / 2, discShadows(m_size));
 }
 
 void NeuLogo::paintEvent(QPaintEvent *)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/relief.h"
 #include "ui/shadowlayer.h"
 
 #include <QPointF>
@@ -40,5 +41,6 @@ private:
     void paintContent(QPainter &painter) const;
 
     qreal m_size;
+    mutable ReliefMemo m_relief;
     CastShadow m_shadow{this, this};
 };

@@ -13,7 +13,8 @@ QMargins NeuPanel::shadowMargins() const
 
 void NeuPanel::paintShadow(QPainter &painter) const
 {
-    paintSurfaceShadows(painter, rect(), m_surface);
+    if (!m_surface.inset)
+        m_relief.paintShadows(painter, rect(), m_surface.radius, raisedShadows(m_surface.distance));
 }
 
 void NeuPanel::paintEvent(QPaintEvent *)
@@ -25,7 +26,10 @@ void NeuPanel::paintEvent(QPaintEvent *)
 
 void NeuPanel::paintSurface(QPainter &painter) const
 {
-    ::paintSurface(painter, rect(), m_surface);
+    if (m_surface.inset)
+        m_relief.paintInset(painter, rect(), m_surface.radius, m_surface.distance, m_surface.fill);
+    else
+        paintFace(painter, rect(), m_surface.radius, m_surface.fill);
 }
 
 void NeuPanel::paintContent(QPainter &) const {}

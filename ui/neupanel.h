@@ -25,5 +25,6 @@ protected:
 
 private:
     NeuSurface m_surface;
+    mutable ReliefMemo m_relief;
     CastShadow m_shadow{this, this};
 };

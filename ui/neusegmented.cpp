@@ -45,7 +45,9 @@ void NeuSegmented::setOptions(QList<Option> options)
 {
     m_options = std::move(options);
     m_selected.clear();
+    m_labels.clear();
     for (int i = 0; i < m_options.size(); ++i) {
+        m_labels.emplace_back(optionFont(), m_options[i].second);
         const bool selected = m_options[i].first == m_selection;
         m_selected.push_back(
             std::make_unique<AnimatedValue>(this, selected ? 1.0 : 0.0, [this] { update(); }));
@@ -80,9 +82,7 @@ int NeuSegmented::selectedIndex() const
 
 qreal NeuSegmented::optionWidth(int index) const
 {
-    const QFontMetricsF metrics(optionFont());
-    return qCeil(metrics.horizontalAdvance(m_options[index].second)) + kOptionPadding.left() +
-           kOptionPadding.right();
+    return qCeil(m_labels[index].width()) + kOptionPadding.left() + kOptionPadding.right();
 }
 
 QRect NeuSegmented::optionRect(int index) const
@@ -113,16 +113,13 @@ void NeuSegmented::paintEvent(QPaintEvent *)
 
 void NeuSegmented::paintSurface(QPainter &painter) const
 {
-    ::paintSurface(painter, rect(), kWell);
+    m_well.paintInset(painter, rect(), kWell.radius, kWell.distance, kWell.fill);
 }
 
 void NeuSegmented::paintContent(QPainter &painter) const
 {
     // The options' shadows stay inside the well they sit in.
     painter.setClipPath(neuShape(rect(), kWell.radius));
-    const QFont font = optionFont();
-    const QFontMetricsF metrics(font);
-    painter.setFont(font);
     for (int i = 0; i < m_options.size(); ++i) {
         const QRectF option = optionRect(i);
         const qreal sunk = selectedAmount(i);
@@ -137,10 +134,8 @@ void NeuSegmented::paintContent(QPainter &painter) const
             paintInsetSurface(painter, option, kOptionRadius, kSelectedDistance, neuBg);
             painter.setOpacity(1);
         }
-        painter.setPen(blend(neuTextSecondary, neuAccentDeep, sunk));
-        const qreal baseline = option.center().y() + (metrics.ascent() - metrics.descent()) / 2;
-        painter.drawText(QPointF(option.left() + kOptionPadding.left(), baseline),
-                         m_options[i].second);
+        m_labels[i].draw(painter, option.left() + kOptionPadding.left(), option.center().y(),
+                         blend(neuTextSecondary, neuAccentDeep, sunk));
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ui/motion.h"
+#include "ui/relief.h"
+#include "ui/textrun.h"
 
 #include <QList>
 #include <QString>
@@ -52,4 +54,6 @@ private:
     QList<Option> m_options;
     QVariant m_selection;
     std::vector<std::unique_ptr<AnimatedValue>> m_selected; // one per option
+    std::vector<TextRun> m_labels;                          // one per option
+    mutable ReliefMemo m_well;
 };

@@ -1,6 +1,5 @@
 #include "ui/plainbutton.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 
 namespace {
@@ -10,7 +9,7 @@ constexpr qreal kSpacing = 4;
 } // namespace
 
 PlainButton::PlainButton(const QFont &font, qreal symbolSize, const QColor &color, QWidget *parent)
-    : QAbstractButton(parent), m_font(font), m_symbolSize(symbolSize), m_color(color)
+    : QAbstractButton(parent), m_text(font), m_symbolSize(symbolSize), m_color(color)
 {
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -20,6 +19,7 @@ PlainButton::PlainButton(const QFont &font, qreal symbolSize, const QColor &colo
 void PlainButton::setLabel(const QString &text, std::optional<Symbol> symbol)
 {
     setText(text);
+    m_text.setText(text);
     m_symbol = symbol;
     updateGeometry();
     update();
@@ -27,10 +27,9 @@ void PlainButton::setLabel(const QString &text, std::optional<Symbol> symbol)
 
 QSize PlainButton::sizeHint() const
 {
-    const QFontMetricsF metrics(m_font);
     const qreal side = m_symbol ? symbolBox({}, m_symbolSize).width() : 0;
-    const qreal width = side + (m_symbol ? kSpacing : 0) + metrics.horizontalAdvance(text());
-    return {qCeil(width), qCeil(std::max(metrics.height(), side))};
+    const qreal width = side + (m_symbol ? kSpacing : 0) + m_text.width();
+    return {qCeil(width), qCeil(std::max(m_text.height(), side))};
 }
 
 void PlainButton::paintEvent(QPaintEvent *)
@@ -41,17 +40,12 @@ void PlainButton::paintEvent(QPaintEvent *)
 
 void PlainButton::paintContent(QPainter &painter) const
 {
-    const QFontMetricsF metrics(m_font);
     const qreal midY = height() / 2.0;
     const qreal side = m_symbol ? symbolBox({}, m_symbolSize).width() : 0;
     painter.setOpacity(isDown() ? 0.55 : m_hovering ? 0.75 : 1);
     if (m_symbol)
         paintSymbol(painter, *m_symbol, QPointF(side / 2, midY), m_symbolSize, m_color);
-    painter.setFont(m_font);
-    painter.setPen(m_color);
-    painter.drawText(QPointF(side + (m_symbol ? kSpacing : 0),
-                             midY + (metrics.ascent() - metrics.descent()) / 2),
-                     text());
+    m_text.draw(painter, side + (m_symbol ? kSpacing : 0), midY, m_color);
     if (hasFocus()) {
         painter.setOpacity(0.5);
         painter.drawLine(QPointF(0, height() - 0.5), QPointF(width(), height() - 0.5));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/symbols.h"
+#include "ui/textrun.h"
 
 #include <QAbstractButton>
 #include <QFont>
@@ -30,7 +31,7 @@ protected:
 private:
     void paintContent(QPainter &painter) const;
 
-    QFont m_font;
+    TextRun m_text;
     qreal m_symbolSize;
     QColor m_color;
     std::optional<Symbol> m_symbol;

@@ -3,8 +3,10 @@
 #include <QColor>
 #include <QMargins>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QPointF>
 #include <QRectF>
+#include <QVarLengthArray>
 
 #include <span>
 
@@ -51,3 +53,43 @@ void paintInsetSurface(QPainter &painter, const QRectF &rect, qreal radius, qrea
 
 // The plain face of a raised surface.
 void paintFace(QPainter &painter, const QRectF &rect, qreal radius, const QColor &fill);
+
+// One axis of a nine-patch, in device pixels: the image's extent beyond the shape on
+// both sides, the shape's extent in the image, and the corner cells measured from the
+// image's edges. A shape too short to stretch is drawn at its own length (one cell).
+struct PatchAxis {
+    int before = 0;
+    int after = 0;
+    int shape = 0;
+    int cornerBefore = 0;
+    int cornerAfter = 0;
+    bool exact = false;
+
+    int image() const { return before + shape + after; }
+};
+
+// A blurred drawing and how to stretch it around a shape. Hollow: clear where the shape
+// is (a shadow), so that part is not drawn at all.
+struct ReliefPatch {
+    QPixmap pixmap;
+    PatchAxis x;
+    PatchAxis y;
+    bool hollow = false;
+};
+
+using ReliefInputs = QVarLengthArray<qreal, 16>;
+
+// The drawing one widget used last. An unchanged surface is blitted without building a
+// cache key or looking it up; identical surfaces of different widgets still share one
+// blurred drawing through the cache.
+class ReliefMemo {
+public:
+    void paintShadows(QPainter &painter, const QRectF &rect, qreal radius,
+                      std::span<const SoftShadow> shadows);
+    void paintInset(QPainter &painter, const QRectF &rect, qreal radius, qreal distance,
+                    const QColor &fill);
+
+private:
+    ReliefInputs m_inputs;
+    ReliefPatch m_patch;
+};

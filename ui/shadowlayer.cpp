@@ -7,6 +7,7 @@ class ShadowLayer final : public QWidget {
 public:
     ShadowLayer(QWidget *caster, const ShadowCaster *shadow) : m_caster(caster), m_shadow(shadow)
     {
+        setObjectName(QStringLiteral("shadowLayer"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setFocusPolicy(Qt::NoFocus);
         // Nothing about the caster is read here: it is still being built. Its first

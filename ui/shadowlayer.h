@@ -22,7 +22,7 @@ class ShadowLayer;
 // shadows go to a companion: a sibling stacked right under the widget, as large as the
 // widget plus its shadow margins, following it and invisible to the mouse. Layouts see
 // only the widget, and shadows spill into their spacing as they do on a Mac; nothing of
-// the shadow can catch a click meant for a neighbour.
+// the shadow can catch a click meant for a neighbour. The layer is named "shadowLayer".
 class CastShadow final {
 public:
     CastShadow(QWidget *caster, const ShadowCaster *shadow);

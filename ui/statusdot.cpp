@@ -3,7 +3,6 @@
 #include "ui/neusurface.h"
 #include "ui/typography.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 
 namespace {
@@ -21,14 +20,14 @@ QFont labelFont()
 } // namespace
 
 StatusDot::StatusDot(const QString &label, bool on, QWidget *parent)
-    : QWidget(parent), m_label(label), m_on(on)
+    : QWidget(parent), m_label(labelFont(), label), m_on(on)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 void StatusDot::setLabel(const QString &label)
 {
-    m_label = label;
+    m_label.setText(label);
     updateGeometry();
     update();
 }
@@ -41,10 +40,9 @@ void StatusDot::setOn(bool on)
 
 QSize StatusDot::sizeHint() const
 {
-    const QFontMetricsF metrics(labelFont());
-    const qreal width = kLamp + kSpacing + metrics.horizontalAdvance(m_label);
+    const qreal width = kLamp + kSpacing + m_label.width();
     return {qCeil(width) + kPadding.left() + kPadding.right(),
-            qCeil(std::max(metrics.height(), kLamp)) + kPadding.top() + kPadding.bottom()};
+            qCeil(std::max(m_label.height(), kLamp)) + kPadding.top() + kPadding.bottom()};
 }
 
 void StatusDot::paintEvent(QPaintEvent *)
@@ -56,21 +54,15 @@ void StatusDot::paintEvent(QPaintEvent *)
 
 void StatusDot::paintSurface(QPainter &painter) const
 {
-    ::paintSurface(painter, rect(), kSurface);
+    m_relief.paintInset(painter, rect(), kSurface.radius, kSurface.distance, kSurface.fill);
 }
 
 void StatusDot::paintContent(QPainter &painter) const
 {
-    const QFont font = labelFont();
-    const QFontMetricsF metrics(font);
     const qreal midY = QRectF(rect()).marginsRemoved(kPadding).center().y();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(m_on ? neuSuccess : neuDanger);
     painter.drawEllipse(QRectF(kPadding.left(), midY - kLamp / 2, kLamp, kLamp));
-    painter.setFont(font);
-    painter.setPen(neuTextSecondary);
-    painter.drawText(QPointF(kPadding.left() + kLamp + kSpacing,
-                             midY + (metrics.ascent() - metrics.descent()) / 2),
-                     m_label);
+    m_label.draw(painter, kPadding.left() + kLamp + kSpacing, midY, neuTextSecondary);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ui/relief.h"
+#include "ui/textrun.h"
+
 #include <QWidget>
 
 // A lamp and its label on a small pressed-in surface: green when on, red when off.
@@ -10,7 +13,7 @@ public:
     explicit StatusDot(const QString &label = {}, bool on = false, QWidget *parent = nullptr);
 
     void setLabel(const QString &label);
-    QString label() const { return m_label; }
+    QString label() const { return m_label.text(); }
     void setOn(bool on);
     bool isOn() const { return m_on; }
 
@@ -24,6 +27,7 @@ private:
     void paintSurface(QPainter &painter) const;
     void paintContent(QPainter &painter) const;
 
-    QString m_label;
+    TextRun m_label;
     bool m_on;
+    mutable ReliefMemo m_relief;
 };
