@@ -2,6 +2,7 @@
 
 #include "ui/typography.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -148,7 +149,7 @@ void NeuButton::paintSurface(QPainter &painter) const
         m_insetRelief.paintInset(painter, rect(), kRadius, distance(), fill);
         painter.restore();
     }
-    if (hasFocus()) {
+    if (m_keyboardFocus) {
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(withOpacity(neuAccent, 0.55), 2));
@@ -230,9 +231,18 @@ void NeuButton::keyReleaseEvent(QKeyEvent *event)
     followState();
 }
 
+void NeuButton::focusInEvent(QFocusEvent *event)
+{
+    QAbstractButton::focusInEvent(event);
+    m_keyboardFocus =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    update();
+}
+
 void NeuButton::focusOutEvent(QFocusEvent *event)
 {
     QAbstractButton::focusOutEvent(event);
+    m_keyboardFocus = false;
     followState();
 }
 

@@ -69,6 +69,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -80,6 +81,7 @@ private:
     void relayout();
 
     std::optional<Symbol> m_symbol;
+    bool m_keyboardFocus = false; // a focus ring only for focus reached with the keyboard
     NeuButtonStyle m_style;
     TextRun m_title;
     AnimatedValue m_distance;

@@ -1,5 +1,6 @@
 #include "ui/plainbutton.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 
 namespace {
@@ -46,7 +47,7 @@ void PlainButton::paintContent(QPainter &painter) const
     if (m_symbol)
         paintSymbol(painter, *m_symbol, QPointF(side / 2, midY), m_symbolSize, m_color);
     m_text.draw(painter, side + (m_symbol ? kSpacing : 0), midY, m_color);
-    if (hasFocus()) {
+    if (m_keyboardFocus) {
         painter.setOpacity(0.5);
         painter.drawLine(QPointF(0, height() - 0.5), QPointF(width(), height() - 0.5));
     }
@@ -63,5 +64,20 @@ void PlainButton::leaveEvent(QEvent *event)
 {
     QAbstractButton::leaveEvent(event);
     m_hovering = false;
+    update();
+}
+
+void PlainButton::focusInEvent(QFocusEvent *event)
+{
+    QAbstractButton::focusInEvent(event);
+    m_keyboardFocus =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    update();
+}
+
+void PlainButton::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractButton::focusOutEvent(event);
+    m_keyboardFocus = false;
     update();
 }

@@ -27,6 +27,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void paintContent(QPainter &painter) const;
@@ -36,4 +38,5 @@ private:
     QColor m_color;
     std::optional<Symbol> m_symbol;
     bool m_hovering = false;
+    bool m_keyboardFocus = false; // underlined only for focus reached with the keyboard
 };
