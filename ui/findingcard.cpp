@@ -8,6 +8,7 @@
 #include "ui/plainbutton.h"
 #include "ui/reveal.h"
 #include "ui/spinner.h"
+#include "ui/statussign.h"
 #include "ui/symbolview.h"
 #include "ui/typography.h"
 
@@ -139,10 +140,13 @@ QBoxLayout *FindingCard::buildContent()
         column->addWidget(m_steps);
     }
 
-    auto *log = new QVBoxLayout;
-    m_log = neuLabel({}, neuFont(11, QFont::Normal, FontDesign::monospaced), neuText,
-                     LabelFlow::wrapping);
-    log->addWidget(m_log);
+    const QFont logFont = neuFont(11, QFont::Normal, FontDesign::monospaced);
+    auto *log = new QHBoxLayout;
+    log->setSpacing(5);
+    m_sign = new StatusSign(logFont);
+    m_log = neuLabel({}, logFont, neuText, LabelFlow::wrapping);
+    log->addWidget(m_sign, 0, Qt::AlignTop);
+    log->addWidget(m_log, 1);
     m_logBox = insetBox(log);
     m_logBox->setObjectName(QStringLiteral("logBox"));
     m_logBox->hide();
@@ -225,10 +229,12 @@ void FindingCard::followLog()
     const QMap<QString, QString> logs = m_model->fixLog();
     const auto entry = logs.constFind(m_finding.id);
     const bool present = entry != logs.constEnd();
-    const QString text = present ? *entry : QString();
-    if (present == m_logBox->isVisibleTo(this) && text == m_log->text())
+    if (present == m_logBox->isVisibleTo(this) && (present ? *entry : QString()) == m_shownLog)
         return;
-    m_log->setText(text);
+    m_shownLog = present ? *entry : QString();
+    const auto [sign, rest] = splitStatusSign(m_shownLog);
+    m_sign->setSign(sign);
+    m_log->setText(rest);
     m_logBox->setVisible(present);
 }
 

@@ -10,6 +10,7 @@ class QBoxLayout;
 class QLabel;
 class Reveal;
 class Spinner;
+class StatusSign;
 
 // The text "复制命令" puts on the clipboard: the finding's title as a comment, a reminder
 // when the commands need administrator rights, then the commands, one per line.
@@ -49,5 +50,7 @@ private:
     PlainButton *m_stepsToggle = nullptr;
     Reveal *m_steps = nullptr;
     QWidget *m_logBox = nullptr;
+    StatusSign *m_sign = nullptr;
     QLabel *m_log = nullptr;
+    QString m_shownLog;
 };

@@ -11,6 +11,7 @@
 #include "ui/plainbutton.h"
 #include "ui/reveal.h"
 #include "ui/spinner.h"
+#include "ui/statussign.h"
 
 #include <QBoxLayout>
 #include <QClipboard>
@@ -161,7 +162,9 @@ void TestCards::onlyTheRepairedCardSpins()
     QVERIFY(!shown(*first, "spinner"));
     QVERIFY(part<NeuButton>(*second, "repairButton")->isEnabled());
     QVERIFY(model.fixLog().value(QStringLiteral("first")).startsWith(QStringLiteral("❌")));
-    QCOMPARE(part<QWidget>(*first, "logBox")->findChild<QLabel *>()->text(),
+    const QWidget *log = part<QWidget>(*first, "logBox");
+    QCOMPARE(log->findChild<StatusSign *>()->sign() + QLatin1Char(' ') +
+                 log->findChild<QLabel *>()->text(),
              model.fixLog().value(QStringLiteral("first")));
     VERIFY_ALL_SCRIPTED(*runner);
 }
