@@ -75,6 +75,8 @@ private slots:
     void badgeColour();
     void guardianStates();
     void guardianLog();
+    void statusSigns_data();
+    void statusSigns();
     void cardsKeepTheirHeight();
 };
 
@@ -333,6 +335,48 @@ void TestCards::guardianLog()
     // A card made later shows the log at once: its visibility is the model's.
     GuardianCard later(&model);
     QVERIFY(shown(later, "log"));
+
+    // Lines the guardian wrote, oldest first, one per line.
+    guardian.appendLog(QStringLiteral("检测到残留代理 127.0.0.1:7890"));
+    guardian.appendLog(QStringLiteral("✅ 已关闭残留代理"));
+    ScopedRunner quiet(std::make_shared<AcceptingRunner>());
+    model.startGuardianIfNeeded();
+    QVERIFY(AppModel::waitForBackgroundWork(std::chrono::seconds(10)));
+    const QStringList lines =
+        part<Reveal>(*card, "log")->findChild<QLabel *>()->text().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines[0].endsWith(QStringLiteral("检测到残留代理 127.0.0.1:7890")));
+    QVERIFY(lines[1].endsWith(QStringLiteral("✅ 已关闭残留代理")));
+}
+
+void TestCards::statusSigns_data()
+{
+    QTest::addColumn<QString>("log");
+    QTest::addColumn<QString>("sign");
+    QTest::addColumn<QString>("rest");
+
+    QTest::newRow("success") << "✅ 修复成功：代理已关闭"
+                             << "✅"
+                             << "修复成功：代理已关闭";
+    // Two code units: the sign must not leave its variation selector behind.
+    QTest::newRow("cancelled") << "⚠️ 已取消授权"
+                               << "⚠️"
+                               << "已取消授权";
+    QTest::newRow("waiting, two lines") << "⏳ 等待管理员授权…\n第二行"
+                                        << "⏳"
+                                        << "等待管理员授权…\n第二行";
+    QTest::newRow("no sign") << "执行完成"
+                             << ""
+                             << "执行完成";
+}
+
+void TestCards::statusSigns()
+{
+    QFETCH(QString, log);
+    QFETCH(QString, sign);
+    QFETCH(QString, rest);
+
+    QCOMPARE(splitStatusSign(log), std::make_pair(sign, rest));
 }
 
 void TestCards::cardsKeepTheirHeight()
