@@ -3,7 +3,10 @@
 # Homebrew. Anything else: prints the packages to install and stops.
 set -euo pipefail
 
-debian_packages=(cmake ninja-build g++ qt6-base-dev curl)
+# qt6-svg-dev draws the icons; fonts-noto-cjk and fonts-noto-color-emoji give the Chinese
+# interface and the status signs of its logs (✅ ❌ ⚠️ ⏳) their glyphs, which a fresh
+# Debian/Ubuntu lacks (they would show as empty boxes).
+debian_packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev fonts-noto-cjk fonts-noto-color-emoji curl)
 
 if [[ "$(uname -s)" == "Darwin" ]]; then
     command -v brew >/dev/null || { echo "Install Homebrew first: https://brew.sh" >&2; exit 1; }
@@ -41,5 +44,5 @@ if command -v dpkg-query >/dev/null; then
     exit 0
 fi
 
-echo "Please install: CMake >= 3.21, Ninja, a C++20 compiler, Qt >= 6.4 (Core, Widgets, Test), curl" >&2
+echo "Please install: CMake >= 3.21, Ninja, a C++20 compiler, Qt >= 6.4 (Core, Widgets, Svg, Test), a CJK font (Noto Sans CJK), a colour emoji font, curl" >&2
 exit 1

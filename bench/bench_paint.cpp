@@ -1,0 +1,330 @@
+// Paints a window-sized list of cards as the window will hold them (the guardian panel,
+// four statistics, six AI services and 30 findings) and times, side by side:
+//   - a full repaint of the visible list, 200 times;
+//   - one finding's repair starting: its log line changes, its spinner appears, every
+//     repair button turns disabled; the time from the model's change to painted pixels;
+//   - the same two with each raised widget's shadows made by QGraphicsDropShadowEffect
+//     instead of the cached, pre-blurred nine-patches (the baseline).
+// It runs itself at device pixel ratio 1 and 2 (QT_SCALE_FACTOR) on the offscreen platform.
+//
+//   bench_paint              both ratios, figures and ratios
+//   bench_paint --save DIR   also writes what it painted, as PNG, into DIR
+
+#include "bench/benchsupport.h"
+
+#include "appmodel/appmodel.h"
+#include "exec/runner.h"
+#include "ui/aiservicecard.h"
+#include "ui/findingcard.h"
+#include "ui/guardiancard.h"
+#include "ui/palette.h"
+#include "ui/shadowlayer.h"
+#include "ui/statcard.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGraphicsDropShadowEffect>
+#include <QGridLayout>
+#include <QProcess>
+#include <QScrollArea>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int kFullRepaints = 200;
+constexpr int kRepairStarts = 40;
+
+// Every command fails at once: repairs produce a one-line log without touching anything,
+// and a failed repair starts no internet test.
+class RefusingRunner : public Runner {
+public:
+    ShellResult run(const QString &, double) override { return {1, {}}; }
+};
+
+Finding sampleFinding(int i)
+{
+    static const Severity severities[] = {Severity::error, Severity::warn, Severity::info,
+                                          Severity::ok, Severity::warn};
+    const QList<CheckCategory> categories = allCategories();
+    Finding finding{
+        .id = QStringLiteral("finding-%1").arg(i),
+        .title = QStringLiteral("系统代理指向 127.0.0.1:7890，但没有代理客户端在运行（%1）").arg(i),
+        .severity = severities[i % 5],
+        .detail = QStringLiteral("Wi-Fi 的 HTTP 与 HTTPS 代理都已开启，端口 7890 无人监听；"
+                                 "浏览器和命令行请求会全部失败。\n检测于第 %1 项。")
+                      .arg(i),
+        .category = categories[i % categories.size()],
+    };
+    if (i % 2 == 0)
+        finding.fixHint = QStringLiteral("关闭所有网络服务上的系统代理，或重新启动代理客户端。");
+    if (i % 3 == 0) {
+        finding.manualSteps = {QStringLiteral("打开「系统设置 → 网络」"),
+                               QStringLiteral("选择 Wi-Fi → 详细信息 → 代理"),
+                               QStringLiteral("关闭所有代理开关并点「好」")};
+    }
+    if (finding.severity != Severity::ok) {
+        finding.fix = FixAction{.id = QStringLiteral("fix-proxy-off-all"),
+                                .title = QStringLiteral("关闭所有网络服务的系统代理"),
+                                .commands = {QStringLiteral("networksetup -setwebproxystate "
+                                                            "'Wi-Fi' off")},
+                                .needsAdmin = i % 4 == 0,
+                                .successHint = QStringLiteral("代理已关闭")};
+    }
+    return finding;
+}
+
+struct Scene {
+    std::unique_ptr<AppModel> model;
+    std::unique_ptr<QScrollArea> window;
+    QList<Finding> findings;
+};
+
+Scene buildScene()
+{
+    Scene scene;
+    scene.model = std::make_unique<AppModel>();
+    scene.window = std::make_unique<QScrollArea>();
+    auto *list = new QWidget;
+    list->setAutoFillBackground(true);
+    QPalette palette;
+    palette.setColor(QPalette::Window, neuBg);
+    list->setPalette(palette);
+    scene.window->setPalette(palette);
+    auto *column = new QVBoxLayout(list);
+    column->setContentsMargins(24, 24, 24, 24);
+    column->setSpacing(14);
+
+    column->addWidget(new GuardianCard(scene.model.get()));
+    auto *stats = new QHBoxLayout;
+    stats->setSpacing(14);
+    stats->addWidget(new StatCard(QStringLiteral("网络状态"), QStringLiteral("可用"), neuSuccess,
+                                  Symbol::checkmarkSealFill));
+    stats->addWidget(new StatCard(QStringLiteral("待处理问题"), QStringLiteral("12"), neuWarning,
+                                  Symbol::exclamationmarkBubbleFill));
+    stats->addWidget(new StatCard(QStringLiteral("检查通过"), QStringLiteral("18"), neuSuccess,
+                                  Symbol::checkmarkSealFill));
+    stats->addWidget(new StatCard(QStringLiteral("可一键修复"), QStringLiteral("9"), neuAccentDeep,
+                                  Symbol::boltFill));
+    column->addLayout(stats);
+    auto *grid = new QGridLayout;
+    grid->setSpacing(12);
+    for (int i = 0; i < 6; ++i) {
+        const AIStatus item{.id = QStringLiteral("AI %1").arg(i),
+                            .name = QStringLiteral("AI 服务 %1").arg(i),
+                            .url = {},
+                            .directOK = i % 3 == 0,
+                            .proxyOK = i % 2 == 0,
+                            .latencyMs = 120 + 40 * i,
+                            .note = {}};
+        grid->addWidget(new AIServiceCard(item, true), i / 3, i % 3);
+    }
+    column->addLayout(grid);
+    for (int i = 0; i < 30; ++i) {
+        scene.findings.append(sampleFinding(i));
+        column->addWidget(new FindingCard(scene.findings.last(), scene.model.get()));
+    }
+    scene.window->setWidget(list);
+    scene.window->setWidgetResizable(true);
+    scene.window->resize(1080, 720);
+    return scene;
+}
+
+// Repairs the findings 0, 3, 6, … once, so that a third of the cards carry a log box.
+void fillLogs(Scene &scene)
+{
+    for (int i = 0; i < scene.findings.size(); i += 3) {
+        if (!scene.findings[i].fix)
+            continue;
+        scene.model->fix(scene.findings[i]);
+        AppModel::waitForBackgroundWork(std::chrono::seconds(10));
+    }
+}
+
+// The baseline: the same widgets, each raised one casting its two shadows through
+// QGraphicsDropShadowEffect instead of its cached shadow layer. A widget takes one effect,
+// so the light shadow goes on a wrapper around it.
+QGraphicsDropShadowEffect *shadowEffect(const QColor &color, qreal offset)
+{
+    auto *effect = new QGraphicsDropShadowEffect;
+    effect->setColor(withOpacity(color, 0.95));
+    effect->setBlurRadius(2 * std::abs(offset)); // Qt's blur radius is about two sigmas
+    effect->setOffset(offset, offset);
+    return effect;
+}
+
+void useShadowEffects(QWidget *root)
+{
+    for (QWidget *widget : root->findChildren<QWidget *>()) {
+        if (widget->objectName() == QLatin1String("shadowLayer"))
+            delete widget;
+    }
+    for (QWidget *widget : root->findChildren<QWidget *>()) {
+        if (!dynamic_cast<ShadowCaster *>(widget) || !widget->parentWidget() ||
+            !widget->parentWidget()->layout())
+            continue;
+        auto *wrapper = new QWidget;
+        wrapper->setSizePolicy(widget->sizePolicy());
+        delete widget->parentWidget()->layout()->replaceWidget(widget, wrapper);
+        auto *inside = new QVBoxLayout(wrapper);
+        inside->setContentsMargins(0, 0, 0, 0);
+        inside->addWidget(widget);
+        widget->setGraphicsEffect(shadowEffect(neuDark, 6));
+        wrapper->setGraphicsEffect(shadowEffect(neuLight, -6));
+    }
+}
+
+struct Timing {
+    double median = 0;
+    double low = 0;  // 10th percentile
+    double high = 0; // 90th percentile
+};
+
+Timing summarise(std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    const auto at = [&](double q) { return ms[size_t(q * double(ms.size() - 1))]; };
+    return {median(ms), at(0.1), at(0.9)};
+}
+
+// Paints what is dirty in `window` now, as the window system's next frame would.
+void paintPending(QWidget &window)
+{
+    QEvent frame(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(&window, &frame);
+}
+
+Timing timeFullRepaints(QScrollArea &window)
+{
+    std::vector<double> ms;
+    QElapsedTimer timer;
+    for (int i = 0; i < kFullRepaints; ++i) {
+        timer.start();
+        // The list is opaque and covers the viewport: it is what must repaint.
+        window.widget()->update();
+        paintPending(window);
+        ms.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return summarise(ms);
+}
+
+// One repair starting, in three phases: the model's call with every card taking the
+// change, the layouts that asks for, and a synchronous paint of what it left dirty.
+struct RepairStart {
+    Timing react;
+    Timing layout;
+    Timing paint;
+    Timing total;
+};
+
+RepairStart timeRepairStarts(Scene &scene)
+{
+    const Finding &finding = scene.findings[0]; // in view, already carrying a log
+    std::vector<double> react, layout, paint, total;
+    QElapsedTimer timer;
+    for (int i = 0; i < kRepairStarts; ++i) {
+        timer.start();
+        scene.model->fix(finding);
+        const double reacted = timer.nsecsElapsed() / 1e6;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const double laidOut = timer.nsecsElapsed() / 1e6;
+        paintPending(*scene.window);
+        const double painted = timer.nsecsElapsed() / 1e6;
+        react.push_back(reacted);
+        layout.push_back(laidOut - reacted);
+        paint.push_back(painted - laidOut);
+        total.push_back(painted);
+        AppModel::waitForBackgroundWork(std::chrono::seconds(10));
+        QTest::qWait(350); // the buttons' fade back in ends before the next round
+    }
+    return {summarise(react), summarise(layout), summarise(paint), summarise(total)};
+}
+
+void printRow(qreal dpr, const char *subject, const Timing &t)
+{
+    std::printf("%-4.0f %-44s %8.2f   %6.2f – %-6.2f\n", dpr, subject, t.median, t.low, t.high);
+}
+
+int runOneRatio(const QString &saveDir)
+{
+    auto refusing = std::make_shared<RefusingRunner>();
+    ScopedRunner scoped(refusing);
+
+    Scene cached = buildScene();
+    Scene effects = buildScene();
+    useShadowEffects(effects.window->widget());
+    for (Scene *scene : {&cached, &effects}) {
+        scene->window->show();
+        if (!QTest::qWaitForWindowExposed(scene->window.get()))
+            return 1;
+        fillLogs(*scene);
+        QTest::qWait(400);
+    }
+    const qreal dpr = cached.window->devicePixelRatio();
+    if (!saveDir.isEmpty()) {
+        cached.window->grab().save(
+            QDir(saveDir).filePath(QStringLiteral("bench-paint-%1x.png").arg(dpr)));
+        effects.window->grab().save(
+            QDir(saveDir).filePath(QStringLiteral("bench-paint-effects-%1x.png").arg(dpr)));
+    }
+
+    const Timing fullCached = timeFullRepaints(*cached.window);
+    const Timing fullEffects = timeFullRepaints(*effects.window);
+    const RepairStart startCached = timeRepairStarts(cached);
+    const RepairStart startEffects = timeRepairStarts(effects);
+    printRow(dpr, "full repaint, cached shadows", fullCached);
+    printRow(dpr, "full repaint, drop-shadow effects", fullEffects);
+    std::printf("%-4.0f %-44s %7.1fx\n", dpr, "  effects / cached (medians)",
+                fullEffects.median / fullCached.median);
+    printRow(dpr, "repair starts on one card, cached shadows", startCached.total);
+    printRow(dpr, "  model call, cards take the change", startCached.react);
+    printRow(dpr, "  layout", startCached.layout);
+    printRow(dpr, "  paint", startCached.paint);
+    printRow(dpr, "repair starts on one card, drop-shadow effects", startEffects.total);
+    std::printf("%-4.0f %-44s %7.1fx\n", dpr, "  effects / cached (medians)",
+                startEffects.total.median / startCached.total.median);
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("save"), QStringLiteral("Write the painted lists here."),
+                      QStringLiteral("dir")});
+    parser.addOption({QStringLiteral("one-ratio"), QStringLiteral("Internal: run one ratio.")});
+    parser.process(app);
+    const QString saveDir = parser.value(QStringLiteral("save"));
+    if (parser.isSet(QStringLiteral("one-ratio")))
+        return runOneRatio(saveDir);
+
+    std::printf("bench_paint: a 1080x720 list of 41 cards (30 findings), medians of %d full "
+                "repaints and %d repair starts; spread = 10th-90th percentile\n",
+                kFullRepaints, kRepairStarts);
+    std::printf("%-4s %-44s %8s   %s\n", "dpr", "what", "ms", "spread ms");
+    std::fflush(stdout);
+    for (const char *scale : {"1", "2"}) {
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(scale));
+        run.setProcessEnvironment(env);
+        run.setProcessChannelMode(QProcess::ForwardedChannels);
+        QStringList arguments{QStringLiteral("--one-ratio")};
+        if (!saveDir.isEmpty())
+            arguments << QStringLiteral("--save") << saveDir;
+        run.start(QCoreApplication::applicationFilePath(), arguments);
+        if (!run.waitForFinished(600'000) || run.exitCode() != 0)
+            return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ui/palette.h"
+
+#include <QImage>
+#include <QTest>
+#include <QWidget>
+
+// A window in the background tone: the widgets under test sit in it at a distance from
+// its edges, so that their shadows have somewhere to fall and show in grab().
+class Backdrop : public QWidget {
+public:
+    Backdrop()
+    {
+        setAutoFillBackground(true);
+        QPalette palette;
+        palette.setColor(QPalette::Window, neuBg);
+        setPalette(palette);
+        resize(400, 300);
+    }
+
+    bool showAndWait()
+    {
+        show();
+        return QTest::qWaitForWindowExposed(this);
+    }
+};
+
+// Sum of the three channels: higher is lighter.
+inline int brightness(QRgb pixel)
+{
+    return qRed(pixel) + qGreen(pixel) + qBlue(pixel);
+}
+
+// Whether two colours agree within `tolerance` per channel.
+inline bool near(QColor a, QColor b, int tolerance = 3)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+           qAbs(a.blue() - b.blue()) <= tolerance;
+}
