@@ -5,6 +5,8 @@
 #include "exec/probes.h"
 #include "exec/shell.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 struct PingResult {
@@ -24,18 +26,24 @@ PingResult ping(const QString &gatewayWord, int count)
     return ping;
 }
 
-// Many routers (and some proxy clients' tunnel modes) drop ICMP. An ARP entry or an open web
+// "arp -n" prints "? (192.168.1.1) at 8c:53:c3:aa:bb:cc on en0 ifscope [ethernet]" for a
+// neighbour that answered, "? (192.168.1.1) at (incomplete) on en0 ifscope [ethernet]" for one
+// that was asked and stayed silent, and "192.168.1.1 (192.168.1.1) -- no entry" for one never
+// asked. Only a hardware address is an answer; macOS drops its leading zeros ("0:1b:63:4:5:e6").
+bool arpAnswered(const QString &gatewayWord)
+{
+    static const QRegularExpression resolved(
+        QStringLiteral(" at [0-9A-Fa-f]{1,2}(:[0-9A-Fa-f]{1,2}){5}\\b"));
+    const QString arp =
+        shell(QStringLiteral("arp -n ") + gatewayWord + QStringLiteral(" 2>/dev/null")).output;
+    return resolved.match(arp).hasMatch();
+}
+
+// Many routers (and some proxy clients' tunnel modes) drop ICMP. An ARP answer or an open web
 // port shows the router is there all the same.
 bool routerAnswersOtherwise(const QString &gatewayWord)
 {
-    // "? (192.168.1.1) at 8c:53:c3:aa:bb:cc on en0 ifscope [ethernet]"; an unresolved entry
-    // reads "at (incomplete)" and still counts, as the grep does.
-    const QString arp = shell(QStringLiteral("arp -n ") + gatewayWord +
-                              QStringLiteral(" 2>/dev/null | grep -c ' at '"))
-                            .output.trimmed();
-    const std::optional<qint64> entries = TextParse::integer(arp);
-    const bool arpHit = entries && *entries > 0;
-
+    const bool arpHit = arpAnswered(gatewayWord);
     const ShellResult tcp = shell(QStringLiteral("nc -z -G 3 ") + gatewayWord +
                                   QStringLiteral(" 80 >/dev/null 2>&1 || nc -z -G 3 ") +
                                   gatewayWord + QStringLiteral(" 443 >/dev/null 2>&1"));
