@@ -58,8 +58,22 @@ void readAddress(NetContext &ctx)
     }
 }
 
+// The service the system uses for the interface: the first switched-on one bound to it. Its
+// name, not its hardware port's, is what networksetup's setters take: with two adapters of
+// one kind, the port name belongs to both and the first service is the idle adapter's.
+QString serviceOf(const NetContext &ctx)
+{
+    if (ctx.iface.isEmpty())
+        return {};
+    for (const ServiceOrderEntry &entry : ctx.serviceOrder) {
+        if (entry.enabled && entry.device == ctx.iface)
+            return entry.name;
+    }
+    return {};
+}
+
 // Blocks of "Hardware Port: Wi-Fi" / "Device: en0" / "Ethernet Address: …".
-void readHardwarePorts(NetContext &ctx)
+void readWifiPort(NetContext &ctx)
 {
     const QString output =
         shell(QStringLiteral("networksetup -listallhardwareports 2>/dev/null")).output;
@@ -69,12 +83,9 @@ void readHardwarePorts(NetContext &ctx)
         if (line.startsWith(QLatin1String("Hardware Port:"))) {
             port = valueAfter(line, QStringLiteral("Hardware Port:"));
         } else if (line.startsWith(QLatin1String("Device:"))) {
-            const QString device = valueAfter(line, QStringLiteral("Device:"));
-            if (device == ctx.iface && !port.isEmpty())
-                ctx.service = port;
             // Older systems call the wireless port "AirPort".
             if (port.contains(QLatin1String("Wi-Fi")) || port.contains(QLatin1String("AirPort")))
-                ctx.wifiPort = device;
+                ctx.wifiPort = valueAfter(line, QStringLiteral("Device:"));
         }
     }
 }
@@ -213,9 +224,11 @@ NetContext DiagnosticsRun::buildContext()
     const QList<NetworkService> services = NetConfig::services();
     for (const NetworkService &service : services)
         ctx.allServices << service.name;
+    ctx.serviceOrder = NetConfig::serviceOrder();
     readDefaultRoute(ctx);
     readAddress(ctx);
-    readHardwarePorts(ctx);
+    ctx.service = serviceOf(ctx);
+    readWifiPort(ctx);
     if (ctx.service.isEmpty())
         ctx.service = ctx.allServices.isEmpty() ? QStringLiteral("Wi-Fi") : ctx.allServices.first();
     readProxySettings(ctx, services);

@@ -200,38 +200,24 @@ Finding vpnFinding(const NetContext &ctx)
     return finding;
 }
 
-// "(Hardware Port: Wi-Fi, Device: en0)" lines, highest priority first.
-QStringList servicePortOrder()
-{
-    const QString output =
-        shell(QStringLiteral("networksetup -listnetworkserviceorder 2>/dev/null")).output;
-    const QString marker = QStringLiteral("Hardware Port: ");
-    QStringList ports;
-    for (const QString &line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        if (!line.startsWith(QLatin1Char('(')) || !line.contains(QLatin1String("Hardware Port:")))
-            continue;
-        const qsizetype at = line.indexOf(marker);
-        if (at < 0)
-            continue;
-        QString name = line.mid(at + marker.size()).section(QLatin1Char(','), 0, 0);
-        name = name.remove(QLatin1Char(')')).trimmed();
-        if (!name.isEmpty())
-            ports << name;
-    }
-    return ports;
-}
-
 std::optional<Finding> serviceOrderFinding(const NetContext &ctx)
 {
-    const QStringList ports = servicePortOrder();
-    if (ports.isEmpty() || ctx.service.isEmpty() || ports.first() == ctx.service ||
-        !ports.contains(ctx.service))
+    // Service names against the service in use, like with like: with two adapters of one kind
+    // both ports share a name. A switched-off "(*)" service is never tried, and a VPN service
+    // is bound to no interface, so neither counts as the one tried first.
+    QStringList tried;
+    for (const ServiceOrderEntry &entry : ctx.serviceOrder) {
+        if (entry.enabled && !entry.device.isEmpty())
+            tried << entry.name;
+    }
+    if (tried.isEmpty() || ctx.service.isEmpty() || tried.first() == ctx.service ||
+        !tried.contains(ctx.service))
         return std::nullopt;
     Finding finding = makeFinding(
         QStringLiteral("service-order"), Severity::info, CheckCategory::system,
         QStringLiteral("网络服务顺序可能不是最优"),
         QStringLiteral("当前使用「") + ctx.service +
-            QStringLiteral("」，但服务顺序里排在最前的是「") + ports.first() +
+            QStringLiteral("」，但服务顺序里排在最前的是「") + tried.first() +
             QStringLiteral("」。\n服务顺序靠前的接口会优先被系统尝试，顺序不合理时可能出现连上慢、"
                            "偶发断网。"));
     finding.manualSteps = {QStringLiteral("系统设置 → 网络 → 右下角「⋯」→ 设定服务顺序"),

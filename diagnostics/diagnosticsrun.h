@@ -14,8 +14,9 @@ class DiagnosticsRun {
 public:
     DiagnosticsRun() = default;
 
-    // Gathers a snapshot of the machine's network configuration (fourteen commands in a
-    // fixed order). Never fails: what a command does not tell stays at its default.
+    // Gathers a snapshot of the machine's network configuration (fifteen commands in a
+    // fixed order, a few more without a default route). Never fails: what a command does not
+    // tell stays at its default.
     static NetContext buildContext();
 
     NetContext ctx;

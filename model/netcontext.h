@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/netconfig.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -9,9 +12,10 @@
 // every check judges the same moment. The empty snapshot is all defaults.
 struct NetContext {
     QString iface;   // primary interface, e.g. en0
-    QString service; // its network service, e.g. Wi-Fi
+    QString service; // its network service in the service order, e.g. "USB 10/100/1000 LAN 2"
     QString ip;      // its IPv4 address
     std::optional<QString> gateway;
+    QList<ServiceOrderEntry> serviceOrder;
     QStringList allServices; // every network service, in system order
     // The proxy is judged on the switched-on services only: a switched-off one carries no
     // traffic. Host, port, PAC and bypass list are those of one service, `proxyService`.
