@@ -13,21 +13,64 @@ QString valueAfter(QString line, const QString &prefix)
     return TextParse::trimBlanks(line.remove(prefix));
 }
 
+struct Route {
+    QString iface;
+    std::optional<QString> gateway;
+};
+
 // "route -n get default" right-aligns its keys:
 //     gateway: 192.168.1.1
 //   interface: en0
-// A default route through a tunnel may print "gateway: -" or no gateway line at all.
-void readDefaultRoute(NetContext &ctx)
+// A default route through a tunnel may print "gateway: -" or, as the built-in IPsec client's
+// does, no gateway line at all: "interface: ipsec0" alone.
+Route route(const QString &command)
 {
-    const QString output = shell(QStringLiteral("route -n get default 2>/dev/null")).output;
-    for (const QString &raw : TextParse::lines(output)) {
+    Route route;
+    for (const QString &raw : TextParse::lines(shell(command).output)) {
         const QString line = TextParse::trimBlanks(raw);
         if (line.startsWith(QLatin1String("interface:"))) {
-            ctx.iface = valueAfter(line, QStringLiteral("interface:"));
+            route.iface = valueAfter(line, QStringLiteral("interface:"));
         } else if (line.startsWith(QLatin1String("gateway:"))) {
             const QString gateway = valueAfter(line, QStringLiteral("gateway:"));
             if (!gateway.isEmpty() && gateway != QLatin1String("-"))
-                ctx.gateway = gateway;
+                route.gateway = gateway;
+        }
+    }
+    return route;
+}
+
+void readDefaultRoute(NetContext &ctx)
+{
+    const Route found = route(QStringLiteral("route -n get default 2>/dev/null"));
+    ctx.iface = found.iface;
+    ctx.gateway = found.gateway;
+}
+
+// A VPN that takes the default route without naming a gateway still rides on a link with a
+// router. macOS keeps a default route scoped to every interface that has one ("default
+// 192.168.1.1 UGScI en0" in "netstat -rn"), and "route -n get -ifscope en0 default" prints it
+// in the form above, "interface: en0" included. The services are asked in the order the system
+// tries them; an interface without such a route answers "not in table".
+void readLinkUnderTunnel(NetContext &ctx)
+{
+    if (ctx.gateway || !isTunnelInterface(ctx.iface))
+        return;
+    ctx.vpnIface = ctx.iface;
+    ctx.iface.clear();
+    QStringList asked;
+    for (const ServiceOrderEntry &entry : ctx.serviceOrder) {
+        if (!entry.enabled || entry.device.isEmpty() || isTunnelInterface(entry.device) ||
+            asked.contains(entry.device))
+            continue;
+        asked << entry.device;
+        const Route scoped =
+            route(QStringLiteral("route -n get -ifscope ") + shellWord(entry.device) +
+                  QStringLiteral(" default 2>/dev/null"));
+        // Only a route bound to the interface asked for says anything about it.
+        if (scoped.iface == entry.device && scoped.gateway) {
+            ctx.iface = scoped.iface;
+            ctx.gateway = scoped.gateway;
+            return;
         }
     }
 }
@@ -46,7 +89,8 @@ void readAddress(NetContext &ctx)
         ctx.ip = ipv4Address(ctx.iface);
         return;
     }
-    // Without a default route the first wired or wireless port with an address stands in.
+    // Without a default route on a link the first wired or wireless port with an address
+    // stands in.
     for (const char *candidate : {"en0", "en1", "en2", "en3"}) {
         const QString iface = QLatin1String(candidate);
         const QString ip = ipv4Address(iface);
@@ -55,6 +99,11 @@ void readAddress(NetContext &ctx)
             ctx.ip = ip;
             return;
         }
+    }
+    // A tunnel with no such port under it (PPPoE on a Mac, say) is all the routing table offers.
+    if (!ctx.vpnIface.isEmpty()) {
+        ctx.iface = ctx.vpnIface;
+        ctx.ip = ipv4Address(ctx.iface);
     }
 }
 
@@ -226,6 +275,7 @@ NetContext DiagnosticsRun::buildContext()
         ctx.allServices << service.name;
     ctx.serviceOrder = NetConfig::serviceOrder();
     readDefaultRoute(ctx);
+    readLinkUnderTunnel(ctx);
     readAddress(ctx);
     ctx.service = serviceOf(ctx);
     readWifiPort(ctx);

@@ -74,8 +74,10 @@ QStringList DiagnosticsRun::resetIfaceCommands() const
 QStringList DiagnosticsRun::dhcpRenewCommands() const
 {
     // Without a default route there is no active interface; the Wi-Fi device is where a lease
-    // would come from. "ipconfig set  BOOTP" with no device only fails behind a password.
-    const QString device = ctx.iface.isEmpty() ? ctx.wifiPort : ctx.iface;
+    // would come from. "ipconfig set  BOOTP" with no device only fails behind a password, and a
+    // tunnel takes its address from its VPN, never from DHCP.
+    const QString device =
+        ctx.iface.isEmpty() || isTunnelInterface(ctx.iface) ? ctx.wifiPort : ctx.iface;
     if (device.isEmpty())
         return {};
     const QString word = shellWord(device);
@@ -100,6 +102,15 @@ std::optional<FixAction> DiagnosticsRun::dhcpRenewFix(const QString &id,
 
 QList<Finding> DiagnosticsRun::checkGateway()
 {
+    // A VPN holding the default route names no gateway of its own; it is no missing route.
+    if (!ctx.gateway && !ctx.vpnIface.isEmpty()) {
+        return {makeFinding(
+            QStringLiteral("gateway-vpn"), Severity::info, CheckCategory::connectivity,
+            QStringLiteral("默认路由走 VPN（") + ctx.vpnIface + QStringLiteral("）"),
+            QStringLiteral("系统默认路由经由 VPN 隧道 ") + ctx.vpnIface +
+                QStringLiteral("，路由表里找不到它下面的本地路由器，因此没有探测路由器；"
+                               "外网能否连通见下一项检查。"))};
+    }
     if (!ctx.gateway || ctx.iface.isEmpty()) {
         Finding f = makeFinding(QStringLiteral("no-gateway"), Severity::error,
                                 CheckCategory::connectivity, QStringLiteral("没有默认网关"),
@@ -112,6 +123,14 @@ QList<Finding> DiagnosticsRun::checkGateway()
 
     const QString gateway = *ctx.gateway;
     const QString gatewayWord = shellWord(gateway);
+    // Under a VPN the router probed is the one underneath the tunnel; the finding says so.
+    const auto withRoute = [this](Finding finding) {
+        if (!ctx.vpnIface.isEmpty())
+            finding.detail += QStringLiteral("\n默认路由走 VPN 隧道 ") + ctx.vpnIface +
+                              QStringLiteral("；这里探测的是 ") + ctx.iface +
+                              QStringLiteral(" 上的本地路由器。");
+        return QList<Finding>{finding};
+    };
 
     Finding down = makeFinding(
         QStringLiteral("gateway-down"), Severity::error, CheckCategory::connectivity,
@@ -131,15 +150,15 @@ QList<Finding> DiagnosticsRun::checkGateway()
     double loss = first.loss;
     if (!first.replied) {
         if (!routerAnswersOtherwise(gatewayWord))
-            return {down};
+            return withRoute(down);
         const PingResult second = ping(gatewayWord, 3);
         if (!second.replied) {
-            return {makeFinding(
+            return withRoute(makeFinding(
                 QStringLiteral("gateway-icmp-filtered"), Severity::ok, CheckCategory::connectivity,
                 QStringLiteral("路由器可达（仅 ICMP 被过滤）"),
                 QStringLiteral("网关 ") + gateway + QStringLiteral(" ") +
                     QStringLiteral("（ARP/TCP 探测确认路由器在线）") +
-                    QStringLiteral("。路由器或代理软件屏蔽了 ping 包，这不影响正常上网。"))};
+                    QStringLiteral("。路由器或代理软件屏蔽了 ping 包，这不影响正常上网。")));
         }
         // The latency shown stays that of the first ping.
         loss = second.loss;
@@ -147,7 +166,7 @@ QList<Finding> DiagnosticsRun::checkGateway()
 
     const QString lossText = TextParse::wholePercent(loss);
     if (loss >= 100.0)
-        return {down};
+        return withRoute(down);
     if (loss >= 25.0) {
         Finding f =
             makeFinding(QStringLiteral("gateway-loss"), Severity::warn, CheckCategory::connectivity,
@@ -164,10 +183,11 @@ QList<Finding> DiagnosticsRun::checkGateway()
                           .needsAdmin = false,
                           .fallbackAdmin = true,
                           .successHint = QStringLiteral("Wi-Fi 接口已重启")};
-        return {f};
+        return withRoute(f);
     }
-    return {makeFinding(QStringLiteral("gateway-ok"), Severity::ok, CheckCategory::connectivity,
-                        QStringLiteral("路由器连通正常"),
-                        QStringLiteral("网关 ") + gateway + QStringLiteral(" 可达，丢包 ") +
-                            lossText + QStringLiteral("%，平均延迟 ") + first.rtt)};
+    return withRoute(makeFinding(QStringLiteral("gateway-ok"), Severity::ok,
+                                 CheckCategory::connectivity, QStringLiteral("路由器连通正常"),
+                                 QStringLiteral("网关 ") + gateway +
+                                     QStringLiteral(" 可达，丢包 ") + lossText +
+                                     QStringLiteral("%，平均延迟 ") + first.rtt));
 }

@@ -62,9 +62,9 @@ qint64 downloadedBytes()
     return largest;
 }
 
-Finding mtuFinding(const NetContext &ctx)
+Finding mtuFinding(const QString &routeIface)
 {
-    const QString iface = shellWord(ctx.iface);
+    const QString iface = shellWord(routeIface);
     // "en0: flags=8863<UP,BROADCAST,...> mtu 1500"
     const int mtu = static_cast<int>(
         readInteger(shell(QStringLiteral("ifconfig ") + iface +
@@ -247,9 +247,11 @@ QList<Finding> DiagnosticsRun::checkSystem()
 {
     QList<Finding> findings;
     // Without an interface and a route the probe packets go nowhere, and an offline Mac would
-    // read as "网络阻塞严重".
-    if (!ctx.iface.isEmpty() && ctx.gateway)
-        findings << mtuFinding(ctx);
+    // read as "网络阻塞严重". Under a VPN they leave through the tunnel, whose MTU then decides
+    // whether a 1500-byte packet passes, and is the one a repair would lower.
+    const QString routeIface = ctx.vpnIface.isEmpty() ? ctx.iface : ctx.vpnIface;
+    if (!routeIface.isEmpty() && (ctx.gateway || !ctx.vpnIface.isEmpty()))
+        findings << mtuFinding(routeIface);
     if (ctx.hasIPv6)
         findings << ipv6Finding(ctx);
     if (ctx.service.contains(QLatin1String("Wi-Fi")) || ctx.wifiPort == ctx.iface) {

@@ -31,6 +31,12 @@ QString ipconfig(const QString &ifaceWord)
     return QStringLiteral("ipconfig getifaddr ") + ifaceWord + QStringLiteral(" 2>/dev/null");
 }
 
+QString scopedRoute(const QString &ifaceWord)
+{
+    return QStringLiteral("route -n get -ifscope ") + ifaceWord +
+           QStringLiteral(" default 2>/dev/null");
+}
+
 QString ipv6(const QString &ifaceWord)
 {
     return QStringLiteral("ifconfig ") + ifaceWord +
@@ -106,6 +112,10 @@ const char kServiceOrderOutput[] =
     "(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n\n"
     "(2) Wi-Fi\n(Hardware Port: Wi-Fi, Device: en0)\n\n"
     "(*) Thunderbolt Bridge\n(Hardware Port: Thunderbolt Bridge, Device: bridge0)\n\n";
+// The scoped default route of en0 while a VPN holds the unscoped one.
+const char kScopedEn0Output[] = "   route to: default\ndestination: default\n       mask: default\n"
+                                "    gateway: 192.168.1.1\n  interface: en0\n"
+                                "      flags: <UP,GATEWAY,DONE,STATIC,PRCLONING,IFSCOPE>\n";
 const char kPsOutput[] =
     " 1234 /Applications/ClashX.app/Contents/MacOS/ClashX\n"
     " 1240 /Applications/ClashX.app/Contents/MacOS/com.west2online.ClashX.ProxyConfigHelper\n";
@@ -194,6 +204,7 @@ void TestBuildContext::typicalMacInOrder()
     QCOMPARE(order,
              (QStringList{"USB 10/100/1000 LAN|USB 10/100/1000 LAN|en7|on", "Wi-Fi|Wi-Fi|en0|on",
                           "Thunderbolt Bridge|Thunderbolt Bridge|bridge0|off"}));
+    QVERIFY(ctx.vpnIface.isEmpty());
     QCOMPARE(ctx.proxyKinds, (QStringList{"HTTP", "HTTPS", "SOCKS"}));
     QCOMPARE(ctx.proxyServices, QStringList{"Wi-Fi"});
     QCOMPARE(ctx.bypassDomains, (QStringList{"127.0.0.1", "localhost", "*.local", "169.254/16"}));
@@ -211,6 +222,7 @@ void TestBuildContext::primaryInterface_data()
     QTest::addColumn<QString>("ports");
     QTest::addColumn<QString>("iface");
     QTest::addColumn<QString>("gateway"); // empty: absent
+    QTest::addColumn<QString>("vpnIface");
     QTest::addColumn<QString>("service");
     QTest::addColumn<QString>("wifiPort");
 
@@ -222,17 +234,29 @@ void TestBuildContext::primaryInterface_data()
                        "(2) Wi-Fi\n(Hardware Port: Wi-Fi, Device: en1)\n");
     QTest::newRow("gateway - is absent; the switched-on service of the device, wi-fi elsewhere")
         << u"    gateway: -\n  interface: en0\n"_s << ethernetOnEn0 << wifiOnEn1 << u"en0"_s
-        << u""_s << u"Ethernet"_s << u"en1"_s;
+        << u""_s << u""_s << u"Ethernet"_s << u"en1"_s;
     QTest::newRow("second adapter of one kind: its service, not its port's name")
         << u"    gateway: 10.0.0.1\n  interface: en11\n"_s
         << u"(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n\n"
            "(2) USB 10/100/1000 LAN 2\n(Hardware Port: USB 10/100/1000 LAN, Device: en11)\n"_s
-        << wifiOnEn1 << u"en11"_s << u"10.0.0.1"_s << u"USB 10/100/1000 LAN 2"_s << u"en1"_s;
+        << wifiOnEn1 << u"en11"_s << u"10.0.0.1"_s << u""_s << u"USB 10/100/1000 LAN 2"_s
+        << u"en1"_s;
+    // en7 answers with the unscoped route, as a lookup that ignored the scope would.
+    QTest::newRow("tunnel without a gateway line: the router of the link under it")
+        << u"  interface: ipsec0\n"_s << QString() << wifiOnEn1 << u"en0"_s << u"192.168.1.1"_s
+        << u"ipsec0"_s << u"Wi-Fi"_s << u"en1"_s;
+    QTest::newRow("tunnel with no router under it: the first port with an address")
+        << u"  interface: utun3\n"_s
+        << u"(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n"_s
+        << wifiOnEn1 << u"en0"_s << u""_s << u"utun3"_s << u"USB 10/100/1000 LAN"_s << u"en1"_s;
+    QTest::newRow("tunnel over no port with an address: the tunnel itself")
+        << u"  interface: ppp0\n"_s << u""_s << wifiOnEn1 << u"ppp0"_s << u""_s << u"ppp0"_s
+        << u"USB 10/100/1000 LAN"_s << u"en1"_s;
     QTest::newRow("older systems call it AirPort")
         << u"    gateway: 10.0.0.1\n  interface: en1\n"_s
         << u"(1) AirPort\n(Hardware Port: AirPort, Device: en1)\n"_s
-        << u"Hardware Port: AirPort\nDevice: en1\n"_s << u"en1"_s << u"10.0.0.1"_s << u"AirPort"_s
-        << u"en1"_s;
+        << u"Hardware Port: AirPort\nDevice: en1\n"_s << u"en1"_s << u"10.0.0.1"_s << u""_s
+        << u"AirPort"_s << u"en1"_s;
 }
 
 void TestBuildContext::primaryInterface()
@@ -247,6 +271,12 @@ void TestBuildContext::primaryInterface()
     if (!order.isNull())
         mac[kServiceOrder] = {0, order};
     mac[kHardwarePorts] = {0, ports};
+    mac[scopedRoute(QStringLiteral("en7"))] = {0, route};
+    mac[scopedRoute(QStringLiteral("en0"))] = {0, QString::fromUtf8(kScopedEn0Output)};
+    if (iface.startsWith(QLatin1String("ppp"))) {
+        for (const char *name : {"en0", "en1", "en2", "en3"})
+            mac[ipconfig(QLatin1String(name))] = {1, QString()};
+    }
     mac[ipconfig(iface)] = {0, QStringLiteral("10.0.0.23\n")};
     mac[ipv6(iface)] = {0, QString()};
     std::shared_ptr<ScriptedRunner> runner;
@@ -257,6 +287,7 @@ void TestBuildContext::primaryInterface()
     QCOMPARE(ctx.ip, QStringLiteral("10.0.0.23"));
     QCOMPARE(ctx.gateway.value_or(QString()), gateway);
     QCOMPARE(ctx.gateway.has_value(), !gateway.isEmpty());
+    QTEST(ctx.vpnIface, "vpnIface");
     QTEST(ctx.service, "service");
     QTEST(ctx.wifiPort, "wifiPort");
 }

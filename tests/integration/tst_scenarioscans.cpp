@@ -73,6 +73,9 @@ void TestScenarioScans::scenarioGivesItsFinding_data()
         << "idle-service-proxy" << QStringList{"proxy-off"};
     QTest::newRow("hung router, its arp entry incomplete")
         << "dead-router" << QStringList{"gateway-down", "internet-down", "!gateway-icmp-filtered"};
+    // The router under the tunnel is probed, and the tunnel's MTU is the one measured.
+    QTest::newRow("ipsec vpn holds the default route")
+        << "ipsec-vpn" << QStringList{"iface-ok", "gateway-ok", "mtu-tuned", "!no-gateway"};
     QTest::newRow("second usb adapter in use")
         << "two-usb-adapters" << QStringList{"dns-resolve-fail", "service-order"};
 }
