@@ -78,17 +78,11 @@ QList<ServiceOrderEntry> serviceOrder()
     for (const QString &raw : lines(output)) {
         const QString line = raw.trimmed();
         if (line.startsWith(QLatin1String("(Hardware Port:"))) {
-            if (order.isEmpty())
-                continue;
-            // A port name may hold a comma; the device is always last.
-            QString inner = line.mid(1);
-            if (inner.endsWith(QLatin1Char(')')))
-                inner.chop(1);
-            const qsizetype device = inner.lastIndexOf(QLatin1String(", Device:"));
-            order.last().port = valueAfter(device < 0 ? inner : inner.left(device),
-                                           QStringLiteral("Hardware Port:"));
-            if (device >= 0)
-                order.last().device = valueAfter(inner.mid(device + 2), QStringLiteral("Device:"));
+            // The port name may hold a comma; the device comes last.
+            const qsizetype device = line.lastIndexOf(QLatin1String(", Device:"));
+            if (!order.isEmpty() && device >= 0)
+                order.last().device = valueAfter(line.mid(device + 2).remove(QLatin1Char(')')),
+                                                 QStringLiteral("Device:"));
         } else if (line.startsWith(QLatin1Char('('))) {
             // "(1) Wi-Fi"; a switched-off service is numbered "(*)".
             const qsizetype close = line.indexOf(QLatin1Char(')'));

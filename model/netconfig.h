@@ -28,7 +28,6 @@ struct NetworkService {
 // service named "… 2" while its hardware port keeps the plain name.
 struct ServiceOrderEntry {
     QString name;
-    QString port;
     QString device;      // empty for a service bound to no interface
     bool enabled = true; // "(*) Thunderbolt Bridge" marks a switched-off service
 };
@@ -39,7 +38,7 @@ namespace NetConfig {
 // All network services, switched-off ones included and marked, in system order.
 QList<NetworkService> services();
 
-// The services in the order the system tries them, each with its hardware port and device.
+// The services in the order the system tries them, each with its device.
 QList<ServiceOrderEntry> serviceOrder();
 
 // Names of all network services, switched-off ones included, in system order.

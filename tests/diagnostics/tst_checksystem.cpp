@@ -94,7 +94,6 @@ private slots:
 
 void TestCheckSystem::mtu_data()
 {
-    QTest::addColumn<QString>("tunnel"); // a VPN holding the default route without a gateway
     QTest::addColumn<QString>("mtuOutput");
     QTest::addColumn<int>("largeCode");
     QTest::addColumn<QStringList>("downloads"); // one answer per endpoint expected to be asked
@@ -104,33 +103,27 @@ void TestCheckSystem::mtu_data()
 
     // An offline Mac must not read as "网络阻塞严重": no probe without interface and route.
     QTest::newRow("no interface: no section")
-        << u""_s << QString() << 2 << QStringList{} << -1 << u""_s << u""_s;
-    QTest::newRow("no route: no section")
-        << u""_s << u""_s << 2 << QStringList{} << -1 << u""_s << u""_s;
-    QTest::newRow("a tunnel holding the route is the interface measured")
-        << u"utun3"_s << u"1380\n"_s << 2 << QStringList{} << -1 << u"mtu-tuned/info"_s
-        << u"MTU 已设为 1380（适配当前线路）"_s;
+        << QString() << 2 << QStringList{} << -1 << u""_s << u""_s;
+    QTest::newRow("no route: no section") << u""_s << 2 << QStringList{} << -1 << u""_s << u""_s;
     QTest::newRow("1420 is reduced, whatever the pings")
-        << u""_s << u"1420\n"_s << 2 << QStringList{} << -1 << u"mtu-tuned/info"_s
+        << u"1420\n"_s << 2 << QStringList{} << -1 << u"mtu-tuned/info"_s
         << u"MTU 已设为 1420（适配当前线路）\n当前接口 MTU 为 1420，"_s;
     QTest::newRow("silent ifconfig means 1500")
-        << u""_s << u""_s << 0 << QStringList{} << -1 << u"mtu-ok/ok"_s << u""_s;
+        << u""_s << 0 << QStringList{} << -1 << u"mtu-ok/ok"_s << u""_s;
     QTest::newRow("first endpoint proves the path")
-        << u""_s << u"1421"_s << 2 << QStringList{"400001"} << 0 << u"mtu-filtered/info"_s
+        << u"1421"_s << 2 << QStringList{"400001"} << 0 << u"mtu-filtered/info"_s
         << u"实测 400KB 数据下载正常（400 KB）"_s;
     QTest::newRow("second endpoint after a silent first")
-        << u""_s << u"1500"_s << 2 << QStringList{"", "350999"} << 2 << u"mtu-filtered/info"_s
+        << u"1500"_s << 2 << QStringList{"", "350999"} << 2 << u"mtu-filtered/info"_s
         << u"（350 KB）"_s;
     QTest::newRow("299999 bytes prove nothing")
-        << u""_s << u"1500"_s << 2 << QStringList{"299999", "garbage"} << 0 << u"mtu-issue/warn"_s
-        << u""_s;
+        << u"1500"_s << 2 << QStringList{"299999", "garbage"} << 0 << u"mtu-issue/warn"_s << u""_s;
     QTest::newRow("everything blocked")
-        << u""_s << u"1500"_s << 2 << QStringList{"0", ""} << 2 << u"mtu-broken/warn"_s << u""_s;
+        << u"1500"_s << 2 << QStringList{"0", ""} << 2 << u"mtu-broken/warn"_s << u""_s;
 }
 
 void TestCheckSystem::mtu()
 {
-    QFETCH(QString, tunnel);
     QFETCH(QString, mtuOutput);
     QFETCH(int, largeCode);
     QFETCH(QStringList, downloads);
@@ -141,16 +134,11 @@ void TestCheckSystem::mtu()
     NetContext ctx = wiredContext();
     if (finding.isEmpty())
         mtuOutput.isNull() ? ctx.iface.clear() : ctx.gateway.reset();
-    if (!tunnel.isEmpty()) {
-        ctx.vpnIface = tunnel;
-        ctx.gateway.reset();
-    }
-    const QString measured = tunnel.isEmpty() ? QStringLiteral("en7") : tunnel;
     auto runner = std::make_shared<ScriptedRunner>();
     QStringList expected;
     if (!finding.isEmpty()) {
-        expected << mtuQuery(measured) << kLargePing;
-        runner->on(mtuQuery(measured), 0, mtuOutput);
+        expected << mtuQuery("en7") << kLargePing;
+        runner->on(mtuQuery("en7"), 0, mtuOutput);
         runner->on(kLargePing, largeCode);
     }
     for (qsizetype i = 0; i < downloads.size(); ++i) {
