@@ -13,21 +13,64 @@ QString valueAfter(QString line, const QString &prefix)
     return TextParse::trimBlanks(line.remove(prefix));
 }
 
+struct Route {
+    QString iface;
+    std::optional<QString> gateway;
+};
+
 // "route -n get default" right-aligns its keys:
 //     gateway: 192.168.1.1
 //   interface: en0
-// A default route through a tunnel may print "gateway: -" or no gateway line at all.
-void readDefaultRoute(NetContext &ctx)
+// A default route through a tunnel may print "gateway: -" or, as the built-in IPsec client's
+// does, no gateway line at all: "interface: ipsec0" alone.
+Route route(const QString &command)
 {
-    const QString output = shell(QStringLiteral("route -n get default 2>/dev/null")).output;
-    for (const QString &raw : TextParse::lines(output)) {
+    Route route;
+    for (const QString &raw : TextParse::lines(shell(command).output)) {
         const QString line = TextParse::trimBlanks(raw);
         if (line.startsWith(QLatin1String("interface:"))) {
-            ctx.iface = valueAfter(line, QStringLiteral("interface:"));
+            route.iface = valueAfter(line, QStringLiteral("interface:"));
         } else if (line.startsWith(QLatin1String("gateway:"))) {
             const QString gateway = valueAfter(line, QStringLiteral("gateway:"));
             if (!gateway.isEmpty() && gateway != QLatin1String("-"))
-                ctx.gateway = gateway;
+                route.gateway = gateway;
+        }
+    }
+    return route;
+}
+
+void readDefaultRoute(NetContext &ctx)
+{
+    const Route found = route(QStringLiteral("route -n get default 2>/dev/null"));
+    ctx.iface = found.iface;
+    ctx.gateway = found.gateway;
+}
+
+// A VPN that takes the default route without naming a gateway still rides on a link with a
+// router. macOS keeps a default route scoped to every interface that has one ("default
+// 192.168.1.1 UGScI en0" in "netstat -rn"), and "route -n get -ifscope en0 default" prints it
+// in the form above, "interface: en0" included. The services are asked in the order the system
+// tries them; an interface without such a route answers "not in table".
+void readLinkUnderTunnel(NetContext &ctx)
+{
+    if (ctx.gateway || !isTunnelInterface(ctx.iface))
+        return;
+    ctx.vpnIface = ctx.iface;
+    ctx.iface.clear();
+    QStringList asked;
+    for (const ServiceOrderEntry &entry : ctx.serviceOrder) {
+        if (!entry.enabled || entry.device.isEmpty() || isTunnelInterface(entry.device) ||
+            asked.contains(entry.device))
+            continue;
+        asked << entry.device;
+        const Route scoped =
+            route(QStringLiteral("route -n get -ifscope ") + shellWord(entry.device) +
+                  QStringLiteral(" default 2>/dev/null"));
+        // Only a route bound to the interface asked for says anything about it.
+        if (scoped.iface == entry.device && scoped.gateway) {
+            ctx.iface = scoped.iface;
+            ctx.gateway = scoped.gateway;
+            return;
         }
     }
 }
@@ -46,7 +89,8 @@ void readAddress(NetContext &ctx)
         ctx.ip = ipv4Address(ctx.iface);
         return;
     }
-    // Without a default route the first wired or wireless port with an address stands in.
+    // Without a default route on a link the first wired or wireless port with an address
+    // stands in.
     for (const char *candidate : {"en0", "en1", "en2", "en3"}) {
         const QString iface = QLatin1String(candidate);
         const QString ip = ipv4Address(iface);
@@ -56,10 +100,29 @@ void readAddress(NetContext &ctx)
             return;
         }
     }
+    // A tunnel with no such port under it (PPPoE on a Mac, say) is all the routing table offers.
+    if (!ctx.vpnIface.isEmpty()) {
+        ctx.iface = ctx.vpnIface;
+        ctx.ip = ipv4Address(ctx.iface);
+    }
+}
+
+// The service the system uses for the interface: the first switched-on one bound to it. Its
+// name, not its hardware port's, is what networksetup's setters take: with two adapters of
+// one kind, the port name belongs to both and the first service is the idle adapter's.
+QString serviceOf(const NetContext &ctx)
+{
+    if (ctx.iface.isEmpty())
+        return {};
+    for (const ServiceOrderEntry &entry : ctx.serviceOrder) {
+        if (entry.enabled && entry.device == ctx.iface)
+            return entry.name;
+    }
+    return {};
 }
 
 // Blocks of "Hardware Port: Wi-Fi" / "Device: en0" / "Ethernet Address: …".
-void readHardwarePorts(NetContext &ctx)
+void readWifiPort(NetContext &ctx)
 {
     const QString output =
         shell(QStringLiteral("networksetup -listallhardwareports 2>/dev/null")).output;
@@ -69,12 +132,9 @@ void readHardwarePorts(NetContext &ctx)
         if (line.startsWith(QLatin1String("Hardware Port:"))) {
             port = valueAfter(line, QStringLiteral("Hardware Port:"));
         } else if (line.startsWith(QLatin1String("Device:"))) {
-            const QString device = valueAfter(line, QStringLiteral("Device:"));
-            if (device == ctx.iface && !port.isEmpty())
-                ctx.service = port;
             // Older systems call the wireless port "AirPort".
             if (port.contains(QLatin1String("Wi-Fi")) || port.contains(QLatin1String("AirPort")))
-                ctx.wifiPort = device;
+                ctx.wifiPort = valueAfter(line, QStringLiteral("Device:"));
         }
     }
 }
@@ -213,9 +273,12 @@ NetContext DiagnosticsRun::buildContext()
     const QList<NetworkService> services = NetConfig::services();
     for (const NetworkService &service : services)
         ctx.allServices << service.name;
+    ctx.serviceOrder = NetConfig::serviceOrder();
     readDefaultRoute(ctx);
+    readLinkUnderTunnel(ctx);
     readAddress(ctx);
-    readHardwarePorts(ctx);
+    ctx.service = serviceOf(ctx);
+    readWifiPort(ctx);
     if (ctx.service.isEmpty())
         ctx.service = ctx.allServices.isEmpty() ? QStringLiteral("Wi-Fi") : ctx.allServices.first();
     readProxySettings(ctx, services);

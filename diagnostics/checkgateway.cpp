@@ -5,6 +5,8 @@
 #include "exec/probes.h"
 #include "exec/shell.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 struct PingResult {
@@ -24,18 +26,24 @@ PingResult ping(const QString &gatewayWord, int count)
     return ping;
 }
 
-// Many routers (and some proxy clients' tunnel modes) drop ICMP. An ARP entry or an open web
+// "arp -n" prints "? (192.168.1.1) at 8c:53:c3:aa:bb:cc on en0 ifscope [ethernet]" for a
+// neighbour that answered, "? (192.168.1.1) at (incomplete) on en0 ifscope [ethernet]" for one
+// that was asked and stayed silent, and "192.168.1.1 (192.168.1.1) -- no entry" for one never
+// asked. Only a hardware address is an answer; macOS drops its leading zeros ("0:1b:63:4:5:e6").
+bool arpAnswered(const QString &gatewayWord)
+{
+    static const QRegularExpression resolved(
+        QStringLiteral(" at [0-9A-Fa-f]{1,2}(:[0-9A-Fa-f]{1,2}){5}\\b"));
+    const QString arp =
+        shell(QStringLiteral("arp -n ") + gatewayWord + QStringLiteral(" 2>/dev/null")).output;
+    return resolved.match(arp).hasMatch();
+}
+
+// Many routers (and some proxy clients' tunnel modes) drop ICMP. An ARP answer or an open web
 // port shows the router is there all the same.
 bool routerAnswersOtherwise(const QString &gatewayWord)
 {
-    // "? (192.168.1.1) at 8c:53:c3:aa:bb:cc on en0 ifscope [ethernet]"; an unresolved entry
-    // reads "at (incomplete)" and still counts, as the grep does.
-    const QString arp = shell(QStringLiteral("arp -n ") + gatewayWord +
-                              QStringLiteral(" 2>/dev/null | grep -c ' at '"))
-                            .output.trimmed();
-    const std::optional<qint64> entries = TextParse::integer(arp);
-    const bool arpHit = entries && *entries > 0;
-
+    const bool arpHit = arpAnswered(gatewayWord);
     const ShellResult tcp = shell(QStringLiteral("nc -z -G 3 ") + gatewayWord +
                                   QStringLiteral(" 80 >/dev/null 2>&1 || nc -z -G 3 ") +
                                   gatewayWord + QStringLiteral(" 443 >/dev/null 2>&1"));
@@ -66,8 +74,10 @@ QStringList DiagnosticsRun::resetIfaceCommands() const
 QStringList DiagnosticsRun::dhcpRenewCommands() const
 {
     // Without a default route there is no active interface; the Wi-Fi device is where a lease
-    // would come from. "ipconfig set  BOOTP" with no device only fails behind a password.
-    const QString device = ctx.iface.isEmpty() ? ctx.wifiPort : ctx.iface;
+    // would come from. "ipconfig set  BOOTP" with no device only fails behind a password, and a
+    // tunnel takes its address from its VPN, never from DHCP.
+    const QString device =
+        ctx.iface.isEmpty() || isTunnelInterface(ctx.iface) ? ctx.wifiPort : ctx.iface;
     if (device.isEmpty())
         return {};
     const QString word = shellWord(device);
@@ -92,6 +102,15 @@ std::optional<FixAction> DiagnosticsRun::dhcpRenewFix(const QString &id,
 
 QList<Finding> DiagnosticsRun::checkGateway()
 {
+    // A VPN holding the default route names no gateway of its own; it is no missing route.
+    if (!ctx.gateway && !ctx.vpnIface.isEmpty()) {
+        return {makeFinding(
+            QStringLiteral("gateway-vpn"), Severity::info, CheckCategory::connectivity,
+            QStringLiteral("默认路由走 VPN（") + ctx.vpnIface + QStringLiteral("）"),
+            QStringLiteral("系统默认路由经由 VPN 隧道 ") + ctx.vpnIface +
+                QStringLiteral("，路由表里找不到它下面的本地路由器，因此没有探测路由器；"
+                               "外网能否连通见下一项检查。"))};
+    }
     if (!ctx.gateway || ctx.iface.isEmpty()) {
         Finding f = makeFinding(QStringLiteral("no-gateway"), Severity::error,
                                 CheckCategory::connectivity, QStringLiteral("没有默认网关"),
@@ -104,6 +123,14 @@ QList<Finding> DiagnosticsRun::checkGateway()
 
     const QString gateway = *ctx.gateway;
     const QString gatewayWord = shellWord(gateway);
+    // Under a VPN the router probed is the one underneath the tunnel; the finding says so.
+    const auto withRoute = [this](Finding finding) {
+        if (!ctx.vpnIface.isEmpty())
+            finding.detail += QStringLiteral("\n默认路由走 VPN 隧道 ") + ctx.vpnIface +
+                              QStringLiteral("；这里探测的是 ") + ctx.iface +
+                              QStringLiteral(" 上的本地路由器。");
+        return QList<Finding>{finding};
+    };
 
     Finding down = makeFinding(
         QStringLiteral("gateway-down"), Severity::error, CheckCategory::connectivity,
@@ -123,15 +150,15 @@ QList<Finding> DiagnosticsRun::checkGateway()
     double loss = first.loss;
     if (!first.replied) {
         if (!routerAnswersOtherwise(gatewayWord))
-            return {down};
+            return withRoute(down);
         const PingResult second = ping(gatewayWord, 3);
         if (!second.replied) {
-            return {makeFinding(
+            return withRoute(makeFinding(
                 QStringLiteral("gateway-icmp-filtered"), Severity::ok, CheckCategory::connectivity,
                 QStringLiteral("路由器可达（仅 ICMP 被过滤）"),
                 QStringLiteral("网关 ") + gateway + QStringLiteral(" ") +
                     QStringLiteral("（ARP/TCP 探测确认路由器在线）") +
-                    QStringLiteral("。路由器或代理软件屏蔽了 ping 包，这不影响正常上网。"))};
+                    QStringLiteral("。路由器或代理软件屏蔽了 ping 包，这不影响正常上网。")));
         }
         // The latency shown stays that of the first ping.
         loss = second.loss;
@@ -139,7 +166,7 @@ QList<Finding> DiagnosticsRun::checkGateway()
 
     const QString lossText = TextParse::wholePercent(loss);
     if (loss >= 100.0)
-        return {down};
+        return withRoute(down);
     if (loss >= 25.0) {
         Finding f =
             makeFinding(QStringLiteral("gateway-loss"), Severity::warn, CheckCategory::connectivity,
@@ -156,10 +183,11 @@ QList<Finding> DiagnosticsRun::checkGateway()
                           .needsAdmin = false,
                           .fallbackAdmin = true,
                           .successHint = QStringLiteral("Wi-Fi 接口已重启")};
-        return {f};
+        return withRoute(f);
     }
-    return {makeFinding(QStringLiteral("gateway-ok"), Severity::ok, CheckCategory::connectivity,
-                        QStringLiteral("路由器连通正常"),
-                        QStringLiteral("网关 ") + gateway + QStringLiteral(" 可达，丢包 ") +
-                            lossText + QStringLiteral("%，平均延迟 ") + first.rtt)};
+    return withRoute(makeFinding(QStringLiteral("gateway-ok"), Severity::ok,
+                                 CheckCategory::connectivity, QStringLiteral("路由器连通正常"),
+                                 QStringLiteral("网关 ") + gateway +
+                                     QStringLiteral(" 可达，丢包 ") + lossText +
+                                     QStringLiteral("%，平均延迟 ") + first.rtt));
 }

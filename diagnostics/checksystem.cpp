@@ -62,9 +62,9 @@ qint64 downloadedBytes()
     return largest;
 }
 
-Finding mtuFinding(const NetContext &ctx)
+Finding mtuFinding(const QString &routeIface)
 {
-    const QString iface = shellWord(ctx.iface);
+    const QString iface = shellWord(routeIface);
     // "en0: flags=8863<UP,BROADCAST,...> mtu 1500"
     const int mtu = static_cast<int>(
         readInteger(shell(QStringLiteral("ifconfig ") + iface +
@@ -200,38 +200,24 @@ Finding vpnFinding(const NetContext &ctx)
     return finding;
 }
 
-// "(Hardware Port: Wi-Fi, Device: en0)" lines, highest priority first.
-QStringList servicePortOrder()
-{
-    const QString output =
-        shell(QStringLiteral("networksetup -listnetworkserviceorder 2>/dev/null")).output;
-    const QString marker = QStringLiteral("Hardware Port: ");
-    QStringList ports;
-    for (const QString &line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        if (!line.startsWith(QLatin1Char('(')) || !line.contains(QLatin1String("Hardware Port:")))
-            continue;
-        const qsizetype at = line.indexOf(marker);
-        if (at < 0)
-            continue;
-        QString name = line.mid(at + marker.size()).section(QLatin1Char(','), 0, 0);
-        name = name.remove(QLatin1Char(')')).trimmed();
-        if (!name.isEmpty())
-            ports << name;
-    }
-    return ports;
-}
-
 std::optional<Finding> serviceOrderFinding(const NetContext &ctx)
 {
-    const QStringList ports = servicePortOrder();
-    if (ports.isEmpty() || ctx.service.isEmpty() || ports.first() == ctx.service ||
-        !ports.contains(ctx.service))
+    // Service names against the service in use, like with like: with two adapters of one kind
+    // both ports share a name. A switched-off "(*)" service is never tried, and a VPN service
+    // is bound to no interface, so neither counts as the one tried first.
+    QStringList tried;
+    for (const ServiceOrderEntry &entry : ctx.serviceOrder) {
+        if (entry.enabled && !entry.device.isEmpty())
+            tried << entry.name;
+    }
+    if (tried.isEmpty() || ctx.service.isEmpty() || tried.first() == ctx.service ||
+        !tried.contains(ctx.service))
         return std::nullopt;
     Finding finding = makeFinding(
         QStringLiteral("service-order"), Severity::info, CheckCategory::system,
         QStringLiteral("网络服务顺序可能不是最优"),
         QStringLiteral("当前使用「") + ctx.service +
-            QStringLiteral("」，但服务顺序里排在最前的是「") + ports.first() +
+            QStringLiteral("」，但服务顺序里排在最前的是「") + tried.first() +
             QStringLiteral("」。\n服务顺序靠前的接口会优先被系统尝试，顺序不合理时可能出现连上慢、"
                            "偶发断网。"));
     finding.manualSteps = {QStringLiteral("系统设置 → 网络 → 右下角「⋯」→ 设定服务顺序"),
@@ -261,9 +247,11 @@ QList<Finding> DiagnosticsRun::checkSystem()
 {
     QList<Finding> findings;
     // Without an interface and a route the probe packets go nowhere, and an offline Mac would
-    // read as "网络阻塞严重".
-    if (!ctx.iface.isEmpty() && ctx.gateway)
-        findings << mtuFinding(ctx);
+    // read as "网络阻塞严重". Under a VPN they leave through the tunnel, whose MTU then decides
+    // whether a 1500-byte packet passes, and is the one a repair would lower.
+    const QString routeIface = ctx.vpnIface.isEmpty() ? ctx.iface : ctx.vpnIface;
+    if (!routeIface.isEmpty() && (ctx.gateway || !ctx.vpnIface.isEmpty()))
+        findings << mtuFinding(routeIface);
     if (ctx.hasIPv6)
         findings << ipv6Finding(ctx);
     if (ctx.service.contains(QLatin1String("Wi-Fi")) || ctx.wifiPort == ctx.iface) {

@@ -14,8 +14,9 @@ class DiagnosticsRun {
 public:
     DiagnosticsRun() = default;
 
-    // Gathers a snapshot of the machine's network configuration (fourteen commands in a
-    // fixed order). Never fails: what a command does not tell stays at its default.
+    // Gathers a snapshot of the machine's network configuration (fifteen commands in a
+    // fixed order, a few more under a VPN or without a default route). Never fails: what a command
+    // does not tell stays at its default.
     static NetContext buildContext();
 
     NetContext ctx;
@@ -38,8 +39,8 @@ public:
     QStringList wifiRestartCommands() const;
     QStringList resetIfaceCommands() const;
     QStringList disableAllProxyCommands() const;
-    // Renewal on the active interface, or on the Wi-Fi device when none is active; empty when
-    // neither is known.
+    // Renewal on the active interface, or on the Wi-Fi device when none is active or the active
+    // one is a tunnel; empty when neither is known.
     QStringList dhcpRenewCommands() const;
     // The "续订 DHCP 租约" repair, which three findings offer under their own id and hint;
     // none when there is no device to renew.

@@ -70,6 +70,34 @@ QList<NetworkService> services()
     return list;
 }
 
+QList<ServiceOrderEntry> serviceOrder()
+{
+    const QString output =
+        shell(QStringLiteral("networksetup -listnetworkserviceorder 2>/dev/null"), 25).output;
+    QList<ServiceOrderEntry> order;
+    for (const QString &raw : lines(output)) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1String("(Hardware Port:"))) {
+            // The port name may hold a comma; the device comes last.
+            const qsizetype device = line.lastIndexOf(QLatin1String(", Device:"));
+            if (!order.isEmpty() && device >= 0)
+                order.last().device = valueAfter(line.mid(device + 2).remove(QLatin1Char(')')),
+                                                 QStringLiteral("Device:"));
+        } else if (line.startsWith(QLatin1Char('('))) {
+            // "(1) Wi-Fi"; a switched-off service is numbered "(*)".
+            const qsizetype close = line.indexOf(QLatin1Char(')'));
+            const QString name = line.mid(close + 1).trimmed();
+            if (close > 0 && !name.isEmpty()) {
+                ServiceOrderEntry entry;
+                entry.name = name;
+                entry.enabled = line.mid(1, close - 1) != QLatin1String("*");
+                order << entry;
+            }
+        }
+    }
+    return order;
+}
+
 QStringList allServices()
 {
     QStringList names;

@@ -23,11 +23,23 @@ struct NetworkService {
     bool enabled = true;
 };
 
+// One entry of the service order: the service line "(2) USB 10/100/1000 LAN 2", then its
+// "(Hardware Port: USB 10/100/1000 LAN, Device: en11)". A second adapter of one kind gets a
+// service named "… 2" while its hardware port keeps the plain name.
+struct ServiceOrderEntry {
+    QString name;
+    QString device;      // empty for a service bound to no interface
+    bool enabled = true; // "(*) Thunderbolt Bridge" marks a switched-off service
+};
+
 // Reading and building the per-service proxy settings through networksetup.
 namespace NetConfig {
 
 // All network services, switched-off ones included and marked, in system order.
 QList<NetworkService> services();
+
+// The services in the order the system tries them, each with its device.
+QList<ServiceOrderEntry> serviceOrder();
 
 // Names of all network services, switched-off ones included, in system order.
 QStringList allServices();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/netconfig.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -8,10 +11,14 @@
 // One snapshot of the machine's network configuration, taken once per scan so that
 // every check judges the same moment. The empty snapshot is all defaults.
 struct NetContext {
-    QString iface;   // primary interface, e.g. en0
-    QString service; // its network service, e.g. Wi-Fi
+    // The interface on the local network, e.g. en0: the default route's, or, when a VPN holds
+    // the default route without naming a gateway, the link underneath that has a router.
+    QString iface;
+    QString service; // its network service in the service order, e.g. "USB 10/100/1000 LAN 2"
     QString ip;      // its IPv4 address
     std::optional<QString> gateway;
+    QString vpnIface; // the tunnel holding the default route without a gateway, e.g. ipsec0
+    QList<ServiceOrderEntry> serviceOrder;
     QStringList allServices; // every network service, in system order
     // The proxy is judged on the switched-on services only: a switched-off one carries no
     // traffic. Host, port, PAC and bypass list are those of one service, `proxyService`.
@@ -36,3 +43,7 @@ struct NetContext {
     QStringList utunIfaces;
     QStringList vpnConfigured;
 };
+
+// Tunnel interfaces as macOS names them: utun (network extensions: WireGuard, IKEv2 and most
+// VPN apps), ipsec (the built-in IPsec client) and ppp (L2TP, PPTP and PPPoE).
+bool isTunnelInterface(const QString &name);

@@ -87,9 +87,12 @@ QString interfaceBlock(const Sim &sim, const QString &name)
         }
         const QString inet = iface.value(QStringLiteral("inet")).toString();
         if (!inet.isEmpty()) {
-            text += QStringLiteral("\tinet %1 netmask %2")
-                        .arg(inet, iface.value(QStringLiteral("netmask"))
-                                       .toString(QStringLiteral("0xffffff00")));
+            // A point-to-point link names its far end: "inet 10.8.0.6 --> 10.8.0.5 netmask …".
+            const QString peer = iface.value(QStringLiteral("destination")).toString();
+            text += QStringLiteral("\tinet %1%2 netmask %3")
+                        .arg(inet, peer.isEmpty() ? QString() : QStringLiteral(" --> ") + peer,
+                             iface.value(QStringLiteral("netmask"))
+                                 .toString(QStringLiteral("0xffffff00")));
             const QString broadcast = iface.value(QStringLiteral("broadcast")).toString();
             text += broadcast.isEmpty() ? QStringLiteral("\n")
                                         : QStringLiteral(" broadcast %1\n").arg(broadcast);
@@ -138,29 +141,43 @@ int setInterface(Sim &sim, const QString &name, const QStringList &args)
 
 } // namespace
 
+// "route -n get default", or "route -n get -ifscope en0 default": macOS keeps a default route
+// per interface that has a router (flagged I, IFSCOPE, in "netstat -rn"), and the scoped
+// lookup finds it even while a tunnel holds the unscoped default.
 int routeMain(Sim &sim, const QStringList &args)
 {
     QStringList words = args;
     words.removeAll(QStringLiteral("-n"));
-    if (words != QStringList{QStringLiteral("get"), QStringLiteral("default")}) {
+    QString scope;
+    const qsizetype ifscope = words.indexOf(QStringLiteral("-ifscope"));
+    if (ifscope >= 0) {
+        scope = words.value(ifscope + 1);
+        words.remove(ifscope, std::min<qsizetype>(2, words.size() - ifscope));
+    }
+    if (words != QStringList{QStringLiteral("get"), QStringLiteral("default")} ||
+        (ifscope >= 0 && scope.isEmpty())) {
         err(QStringLiteral("route: %1: not simulated\n").arg(args.join(QLatin1Char(' '))));
         return 1;
     }
     const QJsonObject &state = sim.state();
-    const QString device = Net::routeInterface(state);
-    if (device.isEmpty()) {
+    const QString device = scope.isEmpty() ? Net::routeInterface(state) : scope;
+    const QString gateway = scope.isEmpty() ? Net::gateway(state) : Net::router(state, scope);
+    if (device.isEmpty() || (!scope.isEmpty() && gateway.isEmpty())) {
         err(QStringLiteral("route: writing to routing socket: not in table\n"));
         return 1;
     }
-    const QString gateway = Net::gateway(state);
     QString text =
         QStringLiteral("   route to: default\ndestination: default\n       mask: default\n");
+    // A default route through a tunnel names no gateway: "interface: ipsec0" alone.
     if (!gateway.isEmpty())
         text += QStringLiteral("    gateway: %1\n").arg(gateway);
     text += QStringLiteral("  interface: %1\n").arg(device);
-    text += gateway.isEmpty()
-                ? QStringLiteral("      flags: <UP,DONE,STATIC,PRCLONING,GLOBAL>\n")
-                : QStringLiteral("      flags: <UP,GATEWAY,DONE,STATIC,PRCLONING,GLOBAL>\n");
+    QStringList flags{QStringLiteral("UP")};
+    if (!gateway.isEmpty())
+        flags << QStringLiteral("GATEWAY");
+    flags << QStringLiteral("DONE") << QStringLiteral("STATIC") << QStringLiteral("PRCLONING");
+    flags << (scope.isEmpty() ? QStringLiteral("GLOBAL") : QStringLiteral("IFSCOPE"));
+    text += QStringLiteral("      flags: <%1>\n").arg(flags.join(QLatin1Char(',')));
     text += QStringLiteral(
         " recvpipe  sendpipe  ssthresh  rtt,msec    rttvar  hopcount      mtu     expire\n");
     text +=
@@ -200,10 +217,17 @@ int ipconfigMain(Sim &sim, const QStringList &args)
                     if (lease.contains(key))
                         setAt(state, {"interfaces", name, key}, lease.value(key));
                 }
-                if (lease.contains(QStringLiteral("gateway")))
-                    state.insert(QStringLiteral("route"),
-                                 QJsonObject{{"gateway", lease.value(QStringLiteral("gateway"))},
-                                             {"interface", name}});
+                // The lease's router becomes the interface's own; the default route follows
+                // it unless a tunnel holds that route.
+                if (lease.contains(QStringLiteral("gateway"))) {
+                    setAt(state, {"interfaces", name, "router"},
+                          lease.value(QStringLiteral("gateway")));
+                    if (!Net::isTunnel(Net::routeInterface(state)))
+                        state.insert(
+                            QStringLiteral("route"),
+                            QJsonObject{{"gateway", lease.value(QStringLiteral("gateway"))},
+                                        {"interface", name}});
+                }
                 return true;
             })
                        ? 0
@@ -250,7 +274,8 @@ int arpMain(Sim &sim, const QStringList &args)
     }
     const QJsonObject &state = sim.state();
     const QJsonObject entry = Net::remote(state, address);
-    const QString device = Net::routeInterface(state);
+    // Neighbours live on the local link, never on a tunnel.
+    const QString device = Net::lanInterface(state);
     if (device.isEmpty() || !entry.value(QStringLiteral("lan")).toBool()) {
         out(QStringLiteral("%1 (%1) -- no entry\n").arg(address));
         return 1;

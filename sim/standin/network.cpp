@@ -73,19 +73,26 @@ bool interfaceActive(const QJsonObject &state, const QString &name)
     return true;
 }
 
+bool isTunnel(const QString &name)
+{
+    return name.startsWith(QLatin1String("utun")) || name.startsWith(QLatin1String("ipsec")) ||
+           name.startsWith(QLatin1String("ppp"));
+}
+
 QString routeInterface(const QJsonObject &state)
 {
     const QJsonObject route = state.value(QStringLiteral("route")).toObject();
     const QString name = route.value(QStringLiteral("interface")).toString();
     if (name.isEmpty() || !interfaceActive(state, name))
         return {};
+    // A tunnel may carry the route before it shows an address; a wired or wireless link may not.
     if (interfaces(state)
             .value(name)
             .toObject()
             .value(QStringLiteral("inet"))
             .toString()
             .isEmpty() &&
-        !name.startsWith(QLatin1String("utun")))
+        !isTunnel(name))
         return {};
     return name;
 }
@@ -102,6 +109,33 @@ bool linkUp(const QJsonObject &state)
     return !routeInterface(state).isEmpty();
 }
 
+QString router(const QJsonObject &state, const QString &name)
+{
+    const QJsonObject iface = interfaces(state).value(name).toObject();
+    if (!interfaceActive(state, name) || iface.value(QStringLiteral("inet")).toString().isEmpty())
+        return {};
+    const QString own = iface.value(QStringLiteral("router")).toString();
+    if (!own.isEmpty())
+        return own;
+    return routeInterface(state) == name ? gateway(state) : QString();
+}
+
+QString lanInterface(const QJsonObject &state)
+{
+    const QString device = routeInterface(state);
+    if (!isTunnel(device))
+        return device;
+    const QJsonObject services = state.value(QStringLiteral("services")).toObject();
+    for (const QString &name : toStringList(state.value(QStringLiteral("serviceOrder")))) {
+        const QJsonObject service = services.value(name).toObject();
+        const QString candidate = service.value(QStringLiteral("device")).toString();
+        if (service.value(QStringLiteral("enabled")).toBool(true) && !candidate.isEmpty() &&
+            !router(state, candidate).isEmpty())
+            return candidate;
+    }
+    return {};
+}
+
 QString uplink(const QJsonObject &state)
 {
     return objectAt(state, {"network"})
@@ -113,7 +147,7 @@ QString primaryService(const QJsonObject &state)
 {
     const QJsonObject services = state.value(QStringLiteral("services")).toObject();
     const QStringList order = toStringList(state.value(QStringLiteral("serviceOrder")));
-    const QString device = routeInterface(state);
+    const QString device = lanInterface(state);
     for (const QString &name : order) {
         if (!device.isEmpty() &&
             services.value(name).toObject().value(QStringLiteral("device")).toString() == device)
@@ -136,7 +170,15 @@ QStringList dnsServers(const QJsonObject &state)
 
 bool dnsWorks(const QJsonObject &state)
 {
-    return !dnsServers(state).isEmpty() && uplink(state) != QLatin1String("down");
+    if (uplink(state) == QLatin1String("down"))
+        return false;
+    for (const QString &server : dnsServers(state)) {
+        for (const auto &port : remote(state, server).value(QStringLiteral("tcp")).toArray()) {
+            if (port.toInt() == 53)
+                return true;
+        }
+    }
+    return false;
 }
 
 QJsonObject remote(const QJsonObject &state, const QString &host)
@@ -203,7 +245,8 @@ Addresses resolve(const Sim &sim, const QString &host)
 
 bool hasGlobalIPv6(const QJsonObject &state)
 {
-    const QString device = routeInterface(state);
+    // An IPv4 tunnel leaves IPv6 to the link underneath.
+    const QString device = lanInterface(state);
     if (device.isEmpty() ||
         at(state, {"services", primaryService(state), "ipv6"}).toString() == QLatin1String("off"))
         return false;

@@ -20,20 +20,34 @@ bool isLoopback(const QString &address);
 // when the radio is on).
 bool interfaceActive(const QJsonObject &state, const QString &name);
 
+// utun (network extensions), ipsec (the built-in IPsec client), ppp (L2TP, PPTP, PPPoE).
+bool isTunnel(const QString &name);
+
 // The interface of the default route, if that route is in force.
 QString routeInterface(const QJsonObject &state);
 QString gateway(const QJsonObject &state);
 bool linkUp(const QJsonObject &state);
 
+// The router an active interface with an address learned ("router", else the default
+// route's gateway when the route leaves through it): what its scoped default route names.
+QString router(const QJsonObject &state, const QString &name);
+
+// The interface on the local network: the default route's, or, when that route goes through
+// a tunnel, the first interface in service order that has a router (the one carrying the
+// tunnel).
+QString lanInterface(const QJsonObject &state);
+
 // Beyond the local network: "ok", "down" (nothing passes the router) or "portal" (a
 // captive portal answers every web request and drops everything else).
 QString uplink(const QJsonObject &state);
 
-// The service whose device carries the default route; else the first enabled one.
+// The service whose device is on the local network (lanInterface); else the first enabled one.
 QString primaryService(const QJsonObject &state);
 
 // DNS servers in force: the primary service's own, else those the network handed out.
 QStringList dnsServers(const QJsonObject &state);
+// Names resolve when the uplink is not down and one of the servers in force is a host the
+// scenario knows with port 53 open; a server typed in for another network answers nothing.
 bool dnsWorks(const QJsonObject &state);
 
 // The scenario's entry for a host name or address ("remote"), matched without regard to

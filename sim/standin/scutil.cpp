@@ -55,7 +55,7 @@ int dns(const Sim &sim)
 {
     const QJsonObject &state = sim.state();
     const QStringList servers = Net::dnsServers(state);
-    const QString device = Net::routeInterface(state);
+    const QString device = Net::lanInterface(state);
     const int index = at(state, {"interfaces", device, "index"}).toInt();
     const QString domain = state.value(QStringLiteral("searchDomain")).toString();
     QString text = QStringLiteral("DNS configuration\n\n");

@@ -36,6 +36,18 @@ QString networkBlock(const QJsonObject &net, const QString &indent, bool current
     return text;
 }
 
+// State 2 is "Block all incoming connections" in the firewall's options.
+QString globalState(const QJsonObject &state)
+{
+    const QJsonObject firewall = state.value(QStringLiteral("firewall")).toObject();
+    if (!firewall.value(QStringLiteral("enabled")).toBool())
+        return QStringLiteral("Firewall is disabled. (State = 0)\n");
+    if (firewall.value(QStringLiteral("blockAll")).toBool())
+        return QStringLiteral(
+            "Firewall is blocking all non-essential incoming connections. (State = 2)\n");
+    return QStringLiteral("Firewall is enabled. (State = 1)\n");
+}
+
 bool rootOnly(const Sim &sim, const QString &message)
 {
     if (sim.admin())
@@ -88,9 +100,7 @@ int socketfilterfwMain(Sim &sim, const QStringList &args)
 {
     const QString option = args.value(0);
     if (option == QLatin1String("--getglobalstate")) {
-        const bool on = at(sim.state(), {"firewall", "enabled"}).toBool();
-        out(on ? QStringLiteral("Firewall is enabled. (State = 1)\n")
-               : QStringLiteral("Firewall is disabled. (State = 0)\n"));
+        out(globalState(sim.state()));
         return 0;
     }
     if (option == QLatin1String("--setglobalstate")) {
@@ -102,8 +112,7 @@ int socketfilterfwMain(Sim &sim, const QStringList &args)
                 return true;
             }))
             return 1;
-        out(on ? QStringLiteral("Firewall is enabled. (State = 1)\n")
-               : QStringLiteral("Firewall is disabled. (State = 0)\n"));
+        out(globalState(sim.state()));
         return 0;
     }
     err(QStringLiteral("socketfilterfw: %1 is not simulated\n").arg(option));

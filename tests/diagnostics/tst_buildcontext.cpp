@@ -10,6 +10,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kServices = QStringLiteral("networksetup -listallnetworkservices 2>/dev/null");
+const QString kServiceOrder = QStringLiteral("networksetup -listnetworkserviceorder 2>/dev/null");
 const QString kRoute = QStringLiteral("route -n get default 2>/dev/null");
 const QString kHardwarePorts = QStringLiteral("networksetup -listallhardwareports 2>/dev/null");
 const QString kPs = QStringLiteral(
@@ -28,6 +29,12 @@ const QString kVpn = QStringLiteral(
 QString ipconfig(const QString &ifaceWord)
 {
     return QStringLiteral("ipconfig getifaddr ") + ifaceWord + QStringLiteral(" 2>/dev/null");
+}
+
+QString scopedRoute(const QString &ifaceWord)
+{
+    return QStringLiteral("route -n get -ifscope ") + ifaceWord +
+           QStringLiteral(" default 2>/dev/null");
 }
 
 QString ipv6(const QString &ifaceWord)
@@ -99,16 +106,26 @@ const char kHardwarePortsOutput[] =
     "\nVLAN Configurations\n===================\n";
 const char kServicesOutput[] = "An asterisk (*) denotes that a network service is disabled.\n"
                                "USB 10/100/1000 LAN\nWi-Fi\n*Thunderbolt Bridge\n";
+const char kServiceOrderOutput[] =
+    "An asterisk (*) denotes that a network service is disabled.\n"
+    "(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n\n"
+    "(2) Wi-Fi\n(Hardware Port: Wi-Fi, Device: en0)\n\n"
+    "(*) Thunderbolt Bridge\n(Hardware Port: Thunderbolt Bridge, Device: bridge0)\n\n";
+// The scoped default route of en0 while a VPN holds the unscoped one.
+const char kScopedEn0Output[] = "   route to: default\ndestination: default\n       mask: default\n"
+                                "    gateway: 192.168.1.1\n  interface: en0\n"
+                                "      flags: <UP,GATEWAY,DONE,STATIC,PRCLONING,IFSCOPE>\n";
 const char kPsOutput[] =
     " 1234 /Applications/ClashX.app/Contents/MacOS/ClashX\n"
     " 1240 /Applications/ClashX.app/Contents/MacOS/com.west2online.ClashX.ProxyConfigHelper\n";
 const char kVpnLine[] = "* (Disconnected)   6B3C2A10-4F0E-4C53-9E21-0A1B2C3D4E5F PPP --> L2TP  "
-                        "     \"Office VPN\"                     [PPP/L2TP]";
+                        "     \"Office VPN\"                     [PPP:L2TP]";
 
 Mac typicalMac()
 {
     Mac mac;
     mac[kServices] = {0, QString::fromUtf8(kServicesOutput)};
+    mac[kServiceOrder] = {0, QString::fromUtf8(kServiceOrderOutput)};
     mac[kRoute] = {0, QString::fromUtf8(kRouteOutput)};
     mac[ipconfig(QStringLiteral("en0"))] = {0, QStringLiteral("192.168.1.23\n")};
     mac[kHardwarePorts] = {0, QString::fromUtf8(kHardwarePortsOutput)};
@@ -161,7 +178,8 @@ void TestBuildContext::typicalMacInOrder()
     const NetContext ctx = snapshot(typicalMac(), runner);
 
     VERIFY_ALL_SCRIPTED(*runner);
-    QStringList expected{kServices, kRoute, ipconfig(QStringLiteral("en0")), kHardwarePorts};
+    QStringList expected{kServices, kServiceOrder, kRoute, ipconfig(QStringLiteral("en0")),
+                         kHardwarePorts};
     for (const QString &service :
          {QStringLiteral("'USB 10/100/1000 LAN'"), QStringLiteral("'Wi-Fi'"),
           QStringLiteral("'Thunderbolt Bridge'")}) {
@@ -191,32 +209,65 @@ void TestBuildContext::typicalMacInOrder()
 void TestBuildContext::primaryInterface_data()
 {
     QTest::addColumn<QString>("route");
+    QTest::addColumn<QString>("order"); // the service order listing; null: the typical one
     QTest::addColumn<QString>("ports");
+    QTest::addColumn<QString>("iface");
     QTest::addColumn<QString>("gateway"); // empty: absent
+    QTest::addColumn<QString>("vpnIface");
     QTest::addColumn<QString>("service");
     QTest::addColumn<QString>("wifiPort");
 
     const QString wifiOnEn1 = QStringLiteral("Hardware Port: Ethernet\nDevice: en0\n\n"
                                              "Hardware Port: Wi-Fi\nDevice: en1\n");
-    QTest::newRow("gateway - is absent; wired port named, wi-fi found elsewhere")
-        << u"    gateway: -\n  interface: en0\n"_s << wifiOnEn1 << u""_s << u"Ethernet"_s
+    const QString ethernetOnEn0 =
+        QStringLiteral("(*) Ethernet Old\n(Hardware Port: Ethernet, Device: en0)\n"
+                       "(1) Ethernet\n(Hardware Port: Ethernet, Device: en0)\n"
+                       "(2) Wi-Fi\n(Hardware Port: Wi-Fi, Device: en1)\n");
+    QTest::newRow("gateway - is absent; the switched-on service of the device, wi-fi elsewhere")
+        << u"    gateway: -\n  interface: en0\n"_s << ethernetOnEn0 << wifiOnEn1 << u"en0"_s
+        << u""_s << u""_s << u"Ethernet"_s << u"en1"_s;
+    QTest::newRow("second adapter of one kind: its service, not its port's name")
+        << u"    gateway: 10.0.0.1\n  interface: en11\n"_s
+        << u"(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n\n"
+           "(2) USB 10/100/1000 LAN 2\n(Hardware Port: USB 10/100/1000 LAN, Device: en11)\n"_s
+        << wifiOnEn1 << u"en11"_s << u"10.0.0.1"_s << u""_s << u"USB 10/100/1000 LAN 2"_s
         << u"en1"_s;
-    QTest::newRow("tunnel without a gateway line falls back to the first service")
-        << u"  interface: utun3\n"_s << wifiOnEn1 << u""_s << u"USB 10/100/1000 LAN"_s << u"en1"_s;
+    // en7 answers with the unscoped route, as a lookup that ignored the scope would.
+    QTest::newRow("tunnel without a gateway line: the router of the link under it")
+        << u"  interface: ipsec0\n"_s << QString() << wifiOnEn1 << u"en0"_s << u"192.168.1.1"_s
+        << u"ipsec0"_s << u"Wi-Fi"_s << u"en1"_s;
+    QTest::newRow("tunnel with no router under it: the first port with an address")
+        << u"  interface: utun3\n"_s
+        << u"(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n"_s
+        << wifiOnEn1 << u"en0"_s << u""_s << u"utun3"_s << u"USB 10/100/1000 LAN"_s << u"en1"_s;
+    QTest::newRow("tunnel over no port with an address: the tunnel itself")
+        << u"  interface: ppp0\n"_s << u""_s << wifiOnEn1 << u"ppp0"_s << u""_s << u"ppp0"_s
+        << u"USB 10/100/1000 LAN"_s << u"en1"_s;
     QTest::newRow("older systems call it AirPort")
         << u"    gateway: 10.0.0.1\n  interface: en1\n"_s
-        << u"Hardware Port: AirPort\nDevice: en1\n"_s << u"10.0.0.1"_s << u"AirPort"_s << u"en1"_s;
+        << u"(1) AirPort\n(Hardware Port: AirPort, Device: en1)\n"_s
+        << u"Hardware Port: AirPort\nDevice: en1\n"_s << u"en1"_s << u"10.0.0.1"_s << u""_s
+        << u"AirPort"_s << u"en1"_s;
 }
 
 void TestBuildContext::primaryInterface()
 {
     QFETCH(QString, route);
+    QFETCH(QString, order);
     QFETCH(QString, ports);
+    QFETCH(QString, iface);
     QFETCH(QString, gateway);
-    const QString iface = route.section(QStringLiteral("interface: "), 1).trimmed();
     Mac mac = typicalMac();
     mac[kRoute] = {0, route};
+    if (!order.isNull())
+        mac[kServiceOrder] = {0, order};
     mac[kHardwarePorts] = {0, ports};
+    mac[scopedRoute(QStringLiteral("en7"))] = {0, route};
+    mac[scopedRoute(QStringLiteral("en0"))] = {0, QString::fromUtf8(kScopedEn0Output)};
+    if (iface.startsWith(QLatin1String("ppp"))) {
+        for (const char *name : {"en0", "en1", "en2", "en3"})
+            mac[ipconfig(QLatin1String(name))] = {1, QString()};
+    }
     mac[ipconfig(iface)] = {0, QStringLiteral("10.0.0.23\n")};
     mac[ipv6(iface)] = {0, QString()};
     std::shared_ptr<ScriptedRunner> runner;
@@ -227,6 +278,7 @@ void TestBuildContext::primaryInterface()
     QCOMPARE(ctx.ip, QStringLiteral("10.0.0.23"));
     QCOMPARE(ctx.gateway.value_or(QString()), gateway);
     QCOMPARE(ctx.gateway.has_value(), !gateway.isEmpty());
+    QTEST(ctx.vpnIface, "vpnIface");
     QTEST(ctx.service, "service");
     QTEST(ctx.wifiPort, "wifiPort");
 }
@@ -247,7 +299,7 @@ void TestBuildContext::addressFallback()
     QCOMPARE(ctx.iface, QStringLiteral("en1"));
     QCOMPARE(ctx.ip, QStringLiteral("192.168.5.7"));
     QVERIFY(!ctx.gateway);
-    QCOMPARE(runner->commands().mid(2, 3),
+    QCOMPARE(runner->commands().mid(3, 3),
              (QStringList{ipconfig("en0"), ipconfig("en1"), kHardwarePorts}));
 }
 
@@ -338,12 +390,19 @@ void TestBuildContext::silentMacLeavesDefaults()
     // Every tool missing: bash prints "command not found" on stderr and exits 127, but the
     // 2>/dev/null of most commands leaves nothing.
     auto runner = std::make_shared<ScriptedRunner>();
-    const QStringList commands{kServices,       kRoute,
-                               ipconfig("en0"), ipconfig("en1"),
-                               ipconfig("en2"), ipconfig("en3"),
-                               kHardwarePorts,  kPs,
-                               kLsof,           kDns,
-                               kTunnels,        kVpn};
+    const QStringList commands{kServices,
+                               kServiceOrder,
+                               kRoute,
+                               ipconfig("en0"),
+                               ipconfig("en1"),
+                               ipconfig("en2"),
+                               ipconfig("en3"),
+                               kHardwarePorts,
+                               kPs,
+                               kLsof,
+                               kDns,
+                               kTunnels,
+                               kVpn};
     for (const QString &command : commands)
         runner->on(command, 127);
     ScopedRunner scope(runner);

@@ -12,7 +12,7 @@ namespace {
 const QString kGateway = QStringLiteral("192.168.1.1");
 const QString kPing5 = QStringLiteral("ping -c 5 -t 4 192.168.1.1");
 const QString kPing3 = QStringLiteral("ping -c 3 -t 4 192.168.1.1");
-const QString kArp = QStringLiteral("arp -n 192.168.1.1 2>/dev/null | grep -c ' at '");
+const QString kArp = QStringLiteral("arp -n 192.168.1.1 2>/dev/null");
 const QString kTcp = QStringLiteral("nc -z -G 3 192.168.1.1 80 >/dev/null 2>&1 || nc -z -G 3 "
                                     "192.168.1.1 443 >/dev/null 2>&1");
 
@@ -129,6 +129,8 @@ void TestCheckInterface::gatewayDecision_data()
     const QStringList fallback{kPing5, kArp, kTcp};
     const QStringList fallbackAndSecond{kPing5, kArp, kTcp, kPing3};
     const QString filtered = QStringLiteral("网关 192.168.1.1 （ARP/TCP 探测确认路由器在线）。");
+    const QString incomplete = u"? (192.168.1.1) at (incomplete) on en0 ifscope [ethernet]\n"_s;
+    const QString resolved = u"? (192.168.1.1) at 8c:53:c3:aa:bb:cc on en0 ifscope [ethernet]\n"_s;
 
     QTest::newRow("one of five lost is still ok")
         << 0 << pingOutput(kGateway, 5, 4, "3.1/4.25/6.0/1.0") << u""_s << 1 << 2 << none3
@@ -138,27 +140,27 @@ void TestCheckInterface::gatewayDecision_data()
         << 0 << pingOutput(kGateway, 4, 3) << u""_s << 1 << 2 << none3 << firstOnly
         << u"gateway-loss/warn"_s
         << u"到路由器的丢包率偏高（25%）\n网关 192.168.1.1 可达，平均延迟 8.477 ms，但丢包 25%"_s;
-    QTest::newRow("no reply, no arp entry, ports closed")
-        << 2 << none << u"0\n"_s << 1 << 0 << pingOutput(kGateway, 3, 3) << fallback
+    QTest::newRow("no reply, arp entry incomplete, ports closed")
+        << 2 << none << incomplete << 1 << 0 << pingOutput(kGateway, 3, 3) << fallback
         << u"gateway-down/error"_s << u"无法连通路由器（网关 192.168.1.1）"_s;
     QTest::newRow("exit 0 without a summary counts as no reply")
-        << 0 << u"PING 192.168.1.1 (192.168.1.1): 56 data bytes\n"_s << u"0\n"_s << 1 << 2 << none3
+        << 0 << u"PING 192.168.1.1 (192.168.1.1): 56 data bytes\n"_s << u""_s << 1 << 2 << none3
         << fallback << u"gateway-down/error"_s << u""_s;
-    QTest::newRow("arp output that is not a number is no hit")
-        << 2 << none << u"usage: arp [-n] [-i interface] hostname\n"_s << 1 << 0
+    QTest::newRow("a neighbour never asked is no hit")
+        << 2 << none << u"192.168.1.1 (192.168.1.1) -- no entry\n"_s << 1 << 0
         << pingOutput(kGateway, 3, 3) << fallback << u"gateway-down/error"_s << u""_s;
     QTest::newRow("arp hit, second ping answers: its loss, the first ping's latency")
-        << 2 << none << u"1\n"_s << 1 << 0 << pingOutput(kGateway, 3, 3) << fallbackAndSecond
+        << 2 << none << resolved << 1 << 0 << pingOutput(kGateway, 3, 3) << fallbackAndSecond
         << u"gateway-ok/ok"_s << u"丢包 0%，平均延迟 -"_s;
     QTest::newRow("second ping 1 of 3: 66.7 shows as 66")
-        << 2 << none << u"1\n"_s << 1 << 0 << pingOutput(kGateway, 3, 1) << fallbackAndSecond
+        << 2 << none << resolved << 1 << 0 << pingOutput(kGateway, 3, 1) << fallbackAndSecond
         << u"gateway-loss/warn"_s << u"（66%）"_s;
     QTest::newRow("port open, second ping silent")
-        << 2 << none << u"0\n"_s << 0 << 2 << none3 << fallbackAndSecond
+        << 2 << none << incomplete << 0 << 2 << none3 << fallbackAndSecond
         << u"gateway-icmp-filtered/ok"_s << filtered;
-    QTest::newRow("arp count with blanks around it is a hit")
-        << 2 << none << u"  2 \n"_s << 1 << 2 << none3 << fallbackAndSecond
-        << u"gateway-icmp-filtered/ok"_s << filtered;
+    QTest::newRow("a hardware address printed without leading zeros is a hit")
+        << 2 << none << u"? (192.168.1.1) at 0:1b:63:4:5:e6 on en0 ifscope [ethernet]\n"_s << 1 << 2
+        << none3 << fallbackAndSecond << u"gateway-icmp-filtered/ok"_s << filtered;
 }
 
 void TestCheckInterface::gatewayDecision()
@@ -199,14 +201,15 @@ void TestCheckInterface::gatewayDecision()
 void TestCheckInterface::renewalDevice_data()
 {
     QTest::addColumn<QString>("iface");
+    QTest::addColumn<QString>("vpnIface"); // a tunnel holding the route with no router under it
     QTest::addColumn<QString>("wifiPort");
     QTest::addColumn<QStringList>("noGateway");    // the "fix-no-gateway" commands; none: no fix
     QTest::addColumn<QStringList>("internetDown"); // the "fix-internet" commands
 
     QTest::newRow("route missing, interface known")
-        << u"en0"_s << u"en0"_s << kRenewEn0 << kRenewEn0 + kWifiRestart;
+        << u"en0"_s << u""_s << u"en0"_s << kRenewEn0 << kRenewEn0 + kWifiRestart;
     QTest::newRow("no interface: the Wi-Fi device is renewed")
-        << u""_s << u"en1"_s
+        << u""_s << u""_s << u"en1"_s
         << QStringList{"ipconfig set en1 BOOTP", "sleep 1", "ipconfig set en1 DHCP"}
         << QStringList{"ipconfig set en1 BOOTP",
                        "sleep 1",
@@ -215,12 +218,15 @@ void TestCheckInterface::renewalDevice_data()
                        "sleep 2",
                        "networksetup -setairportpower en1 on"};
     QTest::newRow("neither known: nothing offered")
-        << u""_s << u""_s << QStringList{} << QStringList{};
+        << u""_s << u""_s << u""_s << QStringList{} << QStringList{};
+    QTest::newRow("a VPN route is no missing gateway, and its tunnel is never renewed")
+        << u"utun3"_s << u"utun3"_s << u"en0"_s << QStringList{} << kRenewEn0 + kWifiRestart;
 }
 
 void TestCheckInterface::renewalDevice()
 {
     QFETCH(QString, iface);
+    QFETCH(QString, vpnIface);
     QFETCH(QString, wifiPort);
     QFETCH(QStringList, noGateway);
     QFETCH(QStringList, internetDown);
@@ -230,6 +236,7 @@ void TestCheckInterface::renewalDevice()
     ScopedRunner scope(runner);
     DiagnosticsRun run;
     run.ctx.iface = iface;
+    run.ctx.vpnIface = vpnIface;
     run.ctx.wifiPort = wifiPort;
     // Without an interface a gateway in the snapshot changes nothing.
     if (iface.isEmpty())
@@ -238,7 +245,8 @@ void TestCheckInterface::renewalDevice()
     QVERIFY(runner->commands().isEmpty()); // without a gateway nothing is probed
     const Finding internet = run.checkInternet().first();
     QCOMPARE(outline({gateway, internet}),
-             (QStringList{"no-gateway/error", "internet-down/error"}));
+             (QStringList{vpnIface.isEmpty() ? "no-gateway/error" : "gateway-vpn/info",
+                          "internet-down/error"}));
     QCOMPARE(fixShape(gateway), noGateway.isEmpty() ? u"-"_s : u"fix-no-gateway admin"_s);
     QCOMPARE(fixCommands(gateway), noGateway);
     QCOMPARE(fixShape(internet), internetDown.isEmpty() ? u"-"_s : u"fix-internet admin"_s);

@@ -27,7 +27,6 @@ const QString kIPv6Probe = QStringLiteral(
 const QString kSignalQuery = QStringLiteral(
     "system_profiler SPAirPortDataType 2>/dev/null | awk '/Current Network Information:/{f=1} "
     "f&&/Signal \\/ Noise|PHY Mode|Channel:/{print}' | head -6");
-const QString kServiceOrder = QStringLiteral("networksetup -listnetworkserviceorder 2>/dev/null");
 const QString kFirewall =
     QStringLiteral("/usr/libexec/ApplicationFirewall/socketfilterfw --getglobalstate 2>/dev/null");
 
@@ -45,12 +44,10 @@ NetContext wiredContext()
 }
 
 // Answers for the sections that always run; an empty answer yields no finding.
-void scriptQuietSections(ScriptedRunner &runner, const QString &iface,
-                         const QString &serviceOrder = {}, const QString &firewall = {})
+void scriptQuietSections(ScriptedRunner &runner, const QString &iface, const QString &firewall = {})
 {
     runner.on(mtuQuery(iface), 0, QStringLiteral("1500\n"));
     runner.on(kLargePing, 0);
-    runner.on(kServiceOrder, 0, serviceOrder);
     runner.on(kFirewall, 0, firewall);
 }
 
@@ -61,11 +58,22 @@ QList<Finding> runCheck(const NetContext &ctx)
     return run.checkSystem();
 }
 
-const QString kServiceListing = QStringLiteral(
-    "An asterisk (*) denotes that a network service is disabled.\n"
-    "(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n\n"
-    "(2) Wi-Fi\n(Hardware Port: Wi-Fi, Device: en0)\n\n"
-    "(*) Thunderbolt Bridge\n(Hardware Port: Thunderbolt Bridge, Device: bridge0)\n");
+// The service order from "NAME@DEVICE" words; a leading "*" marks a switched-off service.
+QList<ServiceOrderEntry> serviceOrder(const QStringList &words)
+{
+    QList<ServiceOrderEntry> order;
+    for (const QString &word : words) {
+        ServiceOrderEntry entry;
+        entry.enabled = !word.startsWith(QLatin1Char('*'));
+        entry.name = word.section(QLatin1Char('@'), 0, 0).remove(QLatin1Char('*'));
+        entry.device = word.section(QLatin1Char('@'), 1);
+        order << entry;
+    }
+    return order;
+}
+
+const QStringList kServiceListing{"USB 10/100/1000 LAN@en7", "Wi-Fi@en0",
+                                  "*Thunderbolt Bridge@bridge0"};
 
 } // namespace
 
@@ -141,8 +149,8 @@ void TestCheckSystem::mtu()
         runner->on(kMediumPing, mediumCode);
         expected << kMediumPing;
     }
-    runner->on(kServiceOrder, 0).on(kFirewall, 0);
-    expected << kServiceOrder << kFirewall;
+    runner->on(kFirewall, 0);
+    expected << kFirewall;
     ScopedRunner scope(runner);
     const QList<Finding> findings = runCheck(ctx);
     VERIFY_ALL_SCRIPTED(*runner);
@@ -256,30 +264,41 @@ void TestCheckSystem::optionalSections_data()
     QTest::addColumn<QStringList>("tunnels");
     QTest::addColumn<QStringList>("vpns");
     QTest::addColumn<QString>("service");
-    QTest::addColumn<QString>("order");    // networksetup's service order listing
-    QTest::addColumn<QString>("firewall"); // socketfilterfw's answer
-    QTest::addColumn<QString>("finding");  // empty: no optional finding
+    QTest::addColumn<QStringList>("order"); // the snapshot's service order, "NAME@DEVICE"
+    QTest::addColumn<QString>("firewall");  // socketfilterfw's answer
+    QTest::addColumn<QString>("finding");   // empty: no optional finding
     QTest::addColumn<QString>("shown");
 
     const QString office =
-        QStringLiteral("* (Disconnected)   6B3C2A10 PPP --> L2TP  \"Office VPN\"  [PPP/L2TP]");
+        QStringLiteral("* (Disconnected)   6B3C2A10 PPP --> L2TP  \"Office VPN\"  [PPP:L2TP]");
     const QStringList none;
     QTest::newRow("tunnel interfaces only")
-        << QStringList{"utun3", "utun4"} << none << kEthernet << u""_s << u""_s
+        << QStringList{"utun3", "utun4"} << none << kEthernet << none << u""_s
         << u"vpn-leftover/info"_s << u"\n存在虚拟接口：utun3, utun4\n\n提示"_s;
     QTest::newRow("VPN services only")
-        << none << QStringList{office, "second"} << kEthernet << u""_s << u""_s
+        << none << QStringList{office, "second"} << kEthernet << none << u""_s
         << u"vpn-leftover/info"_s << u"\nVPN 配置：\n"_s + office + "\nsecond\n\n";
     QTest::newRow("wired port ahead of the Wi-Fi in use")
         << none << none << u"Wi-Fi"_s << kServiceListing << u""_s << u"service-order/info"_s
         << u"当前使用「Wi-Fi」，但服务顺序里排在最前的是「USB 10/100/1000 LAN」。"_s;
-    QTest::newRow("current service first")
-        << none << none << kEthernet << kServiceListing << u""_s << u""_s << u""_s;
+    // Both adapters' ports are "USB 10/100/1000 LAN": only the service names tell them apart.
+    QTest::newRow("second adapter of one kind in use, the first ahead")
+        << none << none << u"USB 10/100/1000 LAN 2"_s
+        << QStringList{"USB 10/100/1000 LAN@en7", "USB 10/100/1000 LAN 2@en11"} << u""_s
+        << u"service-order/info"_s
+        << u"当前使用「USB 10/100/1000 LAN 2」，但服务顺序里排在最前的是「USB 10/100/1000 LAN」。"_s;
+    QTest::newRow("current service first after a switched-off one and a VPN")
+        << none << none << kEthernet
+        << QStringList{"*Thunderbolt Bridge@bridge0", "Office VPN@", "USB 10/100/1000 LAN@en7",
+                       "Wi-Fi@en0"}
+        << u""_s << u""_s << u""_s;
     QTest::newRow("current service not listed")
         << none << none << u"iPhone USB"_s << kServiceListing << u""_s << u""_s << u""_s;
     QTest::newRow("firewall reported whatever its state")
-        << none << none << kEthernet << u""_s << u"Firewall is disabled. (State = 0)\n"_s
-        << u"firewall/info"_s << u"\nFirewall is disabled. (State = 0)\n\n提示"_s;
+        << none << none << kEthernet << none
+        << u"Firewall is blocking all non-essential incoming connections. (State = 2)\n"_s
+        << u"firewall/info"_s
+        << u"\nFirewall is blocking all non-essential incoming connections. (State = 2)\n\n提示"_s;
 }
 
 void TestCheckSystem::optionalSections()
@@ -287,17 +306,18 @@ void TestCheckSystem::optionalSections()
     QFETCH(QStringList, tunnels);
     QFETCH(QStringList, vpns);
     QFETCH(QString, service);
-    QFETCH(QString, order);
+    QFETCH(QStringList, order);
     QFETCH(QString, firewall);
     QFETCH(QString, finding);
     QFETCH(QString, shown);
 
     auto runner = std::make_shared<ScriptedRunner>();
-    scriptQuietSections(*runner, "en7", order, firewall);
+    scriptQuietSections(*runner, "en7", firewall);
     runner->on(kSignalQuery, 0);
     ScopedRunner scope(runner);
     NetContext ctx = wiredContext();
     ctx.service = service;
+    ctx.serviceOrder = serviceOrder(order);
     ctx.utunIfaces = tunnels;
     ctx.vpnConfigured = vpns;
     const QList<Finding> findings = runCheck(ctx);
@@ -314,12 +334,12 @@ void TestCheckSystem::sectionsInOrder()
         .on(kLargePing, 0)
         .on(kIPv6Probe, 0, "200")
         .on(kSignalQuery, 0, "Signal / Noise: -50 dBm / -94 dBm")
-        .on(kServiceOrder, 0, kServiceListing)
         .on(kFirewall, 0, "Firewall is enabled. (State = 1)");
     ScopedRunner scope(runner);
     NetContext ctx;
     ctx.iface = QStringLiteral("en0");
     ctx.service = QStringLiteral("Wi-Fi");
+    ctx.serviceOrder = serviceOrder(kServiceListing);
     ctx.wifiPort = QStringLiteral("en0");
     ctx.gateway = QStringLiteral("192.168.1.1");
     ctx.hasIPv6 = true;

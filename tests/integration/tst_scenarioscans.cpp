@@ -1,5 +1,6 @@
 #include "exec/shell.h"
 #include "model/netconfig.h"
+#include "repair/fixengine.h"
 #include "tests/integration/scanonsim.h"
 
 #include <QJsonArray>
@@ -16,6 +17,7 @@ private slots:
     void scenarioGivesItsFinding_data();
     void scenarioGivesItsFinding();
     void healthyMacHasNoProblem();
+    void dnsRepairAddressesTheAdapterInUse();
     void residualProxyRepairCoversEveryService();
     void aiProbesRunSideBySide();
     void hostileValuesNeverRun();
@@ -35,7 +37,7 @@ void TestScenarioScans::initTestCase()
 void TestScenarioScans::scenarioGivesItsFinding_data()
 {
     QTest::addColumn<QString>("scenario");
-    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("expected"); // "!id": that finding must not appear
     QTest::newRow("residual proxy") << "residual-proxy" << QStringList{"proxy-dead-crash"};
     QTest::newRow("offline") << "offline" << QStringList{"no-interface", "no-gateway"};
     QTest::newRow("dns poisoned") << "dns-poisoned" << QStringList{"dns-poisoned"};
@@ -69,6 +71,13 @@ void TestScenarioScans::scenarioGivesItsFinding_data()
         << "custom-bypass" << QStringList{"proxy-ok", "proxy-bypass"};
     QTest::newRow("proxy left on a switched-off service")
         << "idle-service-proxy" << QStringList{"proxy-off"};
+    QTest::newRow("hung router, its arp entry incomplete")
+        << "dead-router" << QStringList{"gateway-down", "internet-down", "!gateway-icmp-filtered"};
+    // The router under the tunnel is probed, and the tunnel's MTU is the one measured.
+    QTest::newRow("ipsec vpn holds the default route")
+        << "ipsec-vpn" << QStringList{"iface-ok", "gateway-ok", "mtu-tuned", "!no-gateway"};
+    QTest::newRow("second usb adapter in use")
+        << "two-usb-adapters" << QStringList{"dns-resolve-fail", "service-order"};
 }
 
 void TestScenarioScans::scenarioGivesItsFinding()
@@ -80,9 +89,11 @@ void TestScenarioScans::scenarioGivesItsFinding()
     QVERIFY2(mac, qPrintable(error));
     const ScanOutcome outcome = scanOn(*mac);
     const QStringList ids = outcome.ids();
-    for (const QString &id : expected)
-        QVERIFY2(ids.contains(id),
-                 qPrintable(scenario + ": " + id + " missing from " + ids.join(", ")));
+    for (const QString &id : expected) {
+        const bool absent = id.startsWith(QLatin1Char('!'));
+        QVERIFY2(ids.contains(id.mid(absent ? 1 : 0)) != absent,
+                 qPrintable(scenario + ": " + id + " against " + ids.join(", ")));
+    }
 }
 
 void TestScenarioScans::healthyMacHasNoProblem()
@@ -101,6 +112,29 @@ void TestScenarioScans::healthyMacHasNoProblem()
     QCOMPARE(outcome.findings.last().id, QStringLiteral("web-access"));
     QVERIFY(outcome.ids().contains(QStringLiteral("proxy-ok")));
     QVERIFY(outcome.ids().contains(QStringLiteral("ai-ok")));
+}
+
+void TestScenarioScans::dnsRepairAddressesTheAdapterInUse()
+{
+    // Both adapters' services share the hardware port "USB 10/100/1000 LAN"; the DNS repair
+    // must rewrite the one in use, "… 2", and leave the idle one alone.
+    QString error;
+    const auto mac = SimulatedMac::open(QStringLiteral("two-usb-adapters"), true, &error);
+    QVERIFY2(mac, qPrintable(error));
+    const ScanOutcome before = scanOn(*mac);
+    const auto failed = before.find(QStringLiteral("dns-resolve-fail"));
+    QVERIFY(failed && failed->fix);
+    QVERIFY2(failed->fix->commands.contains(QStringLiteral(
+                 "networksetup -setdnsservers 'USB 10/100/1000 LAN 2' 223.5.5.5 119.29.29.29")),
+             qPrintable(failed->fix->commands.join(" | ")));
+    {
+        OnSimulatedMac on(*mac);
+        const FixResult result = FixEngine::apply(*failed->fix);
+        QVERIFY2(result.ok, qPrintable(result.log));
+    }
+    QVERIFY(scanOn(*mac).ids().contains(QStringLiteral("dns-resolve-ok")));
+    const QJsonObject services = mac->state().value("services").toObject();
+    QCOMPARE(services.value("USB 10/100/1000 LAN").toObject().value("dns").toArray(), QJsonArray());
 }
 
 void TestScenarioScans::residualProxyRepairCoversEveryService()

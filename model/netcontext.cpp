@@ -1,0 +1,7 @@
+#include "model/netcontext.h"
+
+bool isTunnelInterface(const QString &name)
+{
+    return name.startsWith(QLatin1String("utun")) || name.startsWith(QLatin1String("ipsec")) ||
+           name.startsWith(QLatin1String("ppp"));
+}
