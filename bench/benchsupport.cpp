@@ -1,11 +1,14 @@
 #include "bench/benchsupport.h"
 
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QTemporaryFile>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
+#include <random>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -48,12 +51,58 @@ ChildRun runChild(const QStringList &argv, const QStringList &env)
     return run;
 }
 
+QStringList environmentWith(const QStringList &set)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &entry : set) {
+        const qsizetype at = entry.indexOf(QLatin1Char('='));
+        environment.insert(entry.left(at), entry.mid(at + 1));
+    }
+    return environment.toStringList();
+}
+
 double median(std::vector<double> values)
 {
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+PairedRuns runPaired(int pairs, const std::function<double()> &subject,
+                     const std::function<double()> &baseline)
+{
+    std::mt19937 random(std::random_device{}());
+    std::bernoulli_distribution subjectFirst(0.5);
+    PairedRuns runs;
+    for (int i = 0; i < pairs; ++i) {
+        double s = 0;
+        double b = 0;
+        if (subjectFirst(random)) {
+            s = subject();
+            b = baseline();
+        } else {
+            b = baseline();
+            s = subject();
+        }
+        runs.subject.push_back(s);
+        runs.baseline.push_back(b);
+        runs.ratio.push_back(b > 0 ? s / b : 0);
+    }
+    return runs;
+}
+
+void printPaired(const char *subjectName, const char *baselineName, const char *unit,
+                 const PairedRuns &runs, const char *goal)
+{
+    std::vector<double> ratio = runs.ratio;
+    std::sort(ratio.begin(), ratio.end());
+    std::printf("  %-34s median %10.1f %s\n", subjectName, median(runs.subject), unit);
+    std::printf("  %-34s median %10.1f %s\n", baselineName, median(runs.baseline), unit);
+    if (ratio.empty())
+        return;
+    std::printf("  ratio over %zu pairs: min %.3f  median %.3f  max %.3f   (goal: %s)\n",
+                ratio.size(), ratio.front(), ratio[ratio.size() / 2], ratio.back(), goal);
 }
 
 ScriptFile::ScriptFile(const QStringList &lines)

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // One finished child process: wall time and the peak resident memory of it and the
@@ -16,7 +17,26 @@ struct ChildRun {
 // Starts `argv` with `env` (KEY=VALUE entries), discards its output, waits, measures.
 ChildRun runChild(const QStringList &argv, const QStringList &env);
 
+// The environment of this process as KEY=VALUE entries, with `set` laid over it.
+QStringList environmentWith(const QStringList &set);
+
 double median(std::vector<double> values);
+
+// Subject and baseline timed call by call: each pair runs the two in random order, so that
+// neither side always gets the warmer caches or the quieter moment, and each pair gives
+// one ratio. The spread of the ratios is the figure; one number alone would hide the noise.
+struct PairedRuns {
+    std::vector<double> subject; // one time per pair, in whatever unit the callers return
+    std::vector<double> baseline;
+    std::vector<double> ratio; // subject / baseline, pair by pair
+};
+
+PairedRuns runPaired(int pairs, const std::function<double()> &subject,
+                     const std::function<double()> &baseline);
+
+// "label  min … median … max …  (goal …)" for the ratios, and the medians of both sides.
+void printPaired(const char *subjectName, const char *baselineName, const char *unit,
+                 const PairedRuns &runs, const char *goal);
 
 // A bash script file holding `lines`, made executable; removed with the object.
 class ScriptFile {
