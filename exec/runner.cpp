@@ -233,8 +233,11 @@ int reap(pid_t pid, Clock::time_point deadline, bool terminated)
         terminated = true;
         deadline = Clock::now() + kGraceAfterTerm;
     }
-    // Forgotten before it is reaped: until then its group id cannot be reused, so an
-    // interrupt that still finds it signals nobody else.
+    // An interrupted program leaves nothing of the command behind, not even a grandchild
+    // that ignored SIGTERM. Forgotten before it is reaped: until then its group id cannot
+    // be reused, so an interrupt that still finds it signals nobody else.
+    if (ChildGroups::stopping())
+        kill(-pid, SIGKILL);
     ChildGroups::remove(pid);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
