@@ -65,6 +65,27 @@ bool clearFolder(const QString &folder, QString *error)
     return true;
 }
 
+// The scenario's /etc/hosts: its text, then the names of its "hostsBlocklist" (as large
+// as the blocklists some users install), generated so that the scenario file stays small.
+QString hostsText(const QJsonObject &state)
+{
+    QString text = state.value(QStringLiteral("hostsFile")).toString();
+    const QJsonObject blocklist = state.value(QStringLiteral("hostsBlocklist")).toObject();
+    const int count = blocklist.value(QStringLiteral("count")).toInt();
+    if (count <= 0)
+        return text;
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+        text += QLatin1Char('\n');
+    const QString address =
+        blocklist.value(QStringLiteral("address")).toString(QStringLiteral("0.0.0.0"));
+    const QString name = blocklist.value(QStringLiteral("name")).toString();
+    for (int n = 1; n <= count; ++n)
+        text += address + QLatin1Char(' ') +
+                QString(name).replace(QStringLiteral("{n}"), QString::number(n)) +
+                QLatin1Char('\n');
+    return text;
+}
+
 bool populate(const QString &folder, const QJsonObject &state, QString *error)
 {
     QDir dir;
@@ -76,8 +97,7 @@ bool populate(const QString &folder, const QJsonObject &state, QString *error)
             return false;
         }
     }
-    if (!writeText(folder + QStringLiteral("/etc/hosts"),
-                   state.value(QStringLiteral("hostsFile")).toString(), error))
+    if (!writeText(folder + QStringLiteral("/etc/hosts"), hostsText(state), error))
         return false;
     const QJsonObject homeFiles = state.value(QStringLiteral("homeFiles")).toObject();
     for (auto it = homeFiles.begin(); it != homeFiles.end(); ++it) {

@@ -16,6 +16,8 @@ private slots:
     void initTestCase();
     void scenarioGivesItsFinding_data();
     void scenarioGivesItsFinding();
+    void hostsFileAsItIs_data();
+    void hostsFileAsItIs();
     void healthyMacHasNoProblem();
     void dnsRepairAddressesTheAdapterInUse();
     void residualProxyRepairCoversEveryService();
@@ -44,6 +46,7 @@ void TestScenarioScans::scenarioGivesItsFinding_data()
     QTest::newRow("captive portal") << "captive-portal" << QStringList{"captive-portal"};
     QTest::newRow("clock skew") << "clock-skew" << QStringList{"clock-skew"};
     QTest::newRow("hosts hijack") << "hosts-hijack" << QStringList{"hosts-hijack"};
+    QTest::newRow("hosts blocklist") << "hosts-blocklist" << QStringList{"hosts-hijack"};
     QTest::newRow("stale shell proxy") << "stale-shell-proxy" << QStringList{"shell-proxy-stale"};
     QTest::newRow("mtu issue") << "mtu-issue" << QStringList{"mtu-issue"};
     QTest::newRow("weak wifi") << "weak-wifi" << QStringList{"wifi-weak"};
@@ -94,6 +97,41 @@ void TestScenarioScans::scenarioGivesItsFinding()
         QVERIFY2(ids.contains(id.mid(absent ? 1 : 0)) != absent,
                  qPrintable(scenario + ": " + id + " against " + ids.join(", ")));
     }
+}
+
+void TestScenarioScans::hostsFileAsItIs_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QByteArray>("hosts"); // written over the scenario's file when not empty
+    QTest::addColumn<int>("listed");       // suspicious lines in the finding
+    const QByteArray hijack = "0.0.0.0 api.openai.com\n";
+    QTest::newRow("a NUL byte before the hijack")
+        << "healthy" << QByteArray("10.0.0.2 nas.lan\0 nas\n", 22) + hijack << 1;
+    QTest::newRow("bytes that are not UTF-8 before the hijack")
+        << "healthy"
+        << "10.0.0.2 nas-\xff\xfe.lan\n" + hijack << 1;
+    QTest::newRow("100,000 blocked names") << "hosts-blocklist" << QByteArray() << 100000;
+}
+
+void TestScenarioScans::hostsFileAsItIs()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QByteArray, hosts);
+    QFETCH(int, listed);
+    QString error;
+    const auto mac = SimulatedMac::open(scenario, true, &error);
+    QVERIFY2(mac, qPrintable(error));
+    if (!hosts.isEmpty()) {
+        QFile file(mac->hostsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(hosts);
+    }
+    OnSimulatedMac on(*mac);
+    DiagnosticsRun run;
+    const QList<Finding> findings = run.checkHosts();
+    QCOMPARE(findings.first().id, QStringLiteral("hosts-hijack"));
+    // The detail: one line of text, then the suspicious lines.
+    QCOMPARE(findings.first().detail.count(QLatin1Char('\n')), listed);
 }
 
 void TestScenarioScans::healthyMacHasNoProblem()
