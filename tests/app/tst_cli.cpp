@@ -14,6 +14,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -107,6 +109,8 @@ private slots:
     void fixWithoutMatchingFindingExits2();
     void scanJsonHasTheDocumentedShape();
     void scanTextListsFindingsAndVerdict();
+    void tenRunsAtOnce_data();
+    void tenRunsAtOnce();
     void interruptEndsEveryCommand_data();
     void interruptEndsEveryCommand();
 
@@ -478,6 +482,40 @@ void TestCli::scanTextListsFindingsAndVerdict()
     QVERIFY(run.out.contains(
         QStringLiteral("修复：一键关闭系统代理（立即恢复上网） · brevik --fix fix-proxy-off-all")));
     QVERIFY(run.out.contains(QStringLiteral("上网实测：")));
+}
+
+void TestCli::tenRunsAtOnce_data()
+{
+    QTest::addColumn<bool>("folderMade");
+    QTest::newRow("the simulated Mac is there") << true;
+    QTest::newRow("the first runs make it") << false;
+}
+
+void TestCli::tenRunsAtOnce()
+{
+    // The launch agent, the app and a terminal may all start on the same Mac at once.
+    QFETCH(bool, folderMade);
+    for (int round = 0; round < 10; ++round) {
+        QVERIFY(QDir(m_root.filePath(QStringLiteral("healthy"))).removeRecursively());
+        if (folderMade)
+            QVERIFY(mac(QStringLiteral("healthy"), true));
+        std::vector<std::unique_ptr<QProcess>> runs;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("BREVIK_SIMULATE"), QStringLiteral("healthy"));
+        env.insert(QStringLiteral("BREVIK_SIM_ROOT"), m_root.path());
+        env.remove(QStringLiteral("BREVIK_SIM_FRESH"));
+        for (int i = 0; i < 10; ++i) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->setProcessEnvironment(env);
+            runs.back()->start(QStringLiteral(BREVIK_EXECUTABLE), {QStringLiteral("--guard")});
+        }
+        for (const auto &run : runs) {
+            QVERIFY(run->waitForFinished(180000));
+            QVERIFY2(run->exitStatus() == QProcess::NormalExit && run->exitCode() == 0,
+                     run->readAllStandardError().constData());
+            QCOMPARE(run->readAllStandardOutput(), QByteArray());
+        }
+    }
 }
 
 void TestCli::interruptEndsEveryCommand_data()
