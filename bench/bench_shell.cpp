@@ -5,84 +5,20 @@
 //   bench_shell [PAIRS] [--busy]    --busy: one spinning thread per core during the run,
 //                                   so both sides meet a machine with no idle core.
 #include "bench/benchsupport.h"
-#include "exec/childplatform.h"
 #include "exec/shell.h"
 
 #include <QCoreApplication>
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <poll.h>
-#include <spawn.h>
-#include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The same environment shell gives its child: the current one with PATH and LC_ALL set.
-std::vector<std::string> baselineEnvironment()
-{
-    std::vector<std::string> env{std::string("PATH=") + kCommandPath,
-                                 std::string("LC_ALL=") + kCommandLocale};
-    for (char **e = environ; *e; ++e) {
-        if (std::strncmp(*e, "PATH=", 5) != 0 && std::strncmp(*e, "LC_ALL=", 7) != 0)
-            env.emplace_back(*e);
-    }
-    return env;
-}
-
-int bareSpawn(std::vector<char *> &envp)
-{
-    int fds[2];
-    if (!ChildPlatform::openPipe(fds))
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
-    ChildPlatform::prepareSpawn(&actions, &flags);
-    posix_spawnattr_setflags(&attr, flags);
-    posix_spawnattr_setpgroup(&attr, 0);
-    sigset_t set;
-    sigemptyset(&set);
-    posix_spawnattr_setsigmask(&attr, &set);
-    sigaddset(&set, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attr, &set);
-    char bash[] = "/bin/bash", c[] = "-c", cmd[] = "true";
-    char *argv[] = {bash, c, cmd, nullptr};
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, bash, &actions, &attr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    close(fds[1]);
-    if (rc != 0) {
-        close(fds[0]);
-        return -1;
-    }
-    char buf[4096];
-    for (;;) {
-        pollfd pfd{fds[0], POLLIN, 0};
-        if (poll(&pfd, 1, -1) < 0 || read(fds[0], buf, sizeof buf) <= 0)
-            break;
-    }
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WEXITSTATUS(status);
-}
 
 double microseconds(const std::function<void()> &call)
 {
@@ -104,11 +40,10 @@ int main(int argc, char **argv)
         else
             pairs = std::atoi(argv[i]);
     }
-    const auto envStore = baselineEnvironment();
-    std::vector<char *> envp;
-    for (const auto &e : envStore)
-        envp.push_back(const_cast<char *>(e.c_str()));
-    envp.push_back(nullptr);
+    // The same environment shell gives its child: this one with PATH and LC_ALL set.
+    const SpawnEnvironment env(
+        environmentWith({QStringLiteral("PATH=") + QString::fromLatin1(kCommandPath),
+                         QStringLiteral("LC_ALL=") + QString::fromLatin1(kCommandLocale)}));
 
     std::atomic<bool> spinning{busy};
     std::vector<std::thread> spinners;
@@ -121,11 +56,11 @@ int main(int argc, char **argv)
     // Warm both paths (page cache, dynamic loader) before anything counts.
     for (int i = 0; i < 20; ++i) {
         shell(QStringLiteral("true"));
-        bareSpawn(envp);
+        spawnAndDrain("true", env);
     }
     const PairedRuns runs = runPaired(
         pairs, [] { return microseconds([] { shell(QStringLiteral("true")); }); },
-        [&envp] { return microseconds([&envp] { bareSpawn(envp); }); });
+        [&env] { return microseconds([&env] { spawnAndDrain("true", env); }); });
     spinning = false;
     for (auto &thread : spinners)
         thread.join();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,22 @@ ChildRun runChild(const QStringList &argv, const QStringList &env);
 
 // The environment of this process as KEY=VALUE entries, with `set` laid over it.
 QStringList environmentWith(const QStringList &set);
+
+// An environment held as the C array that posix_spawn takes.
+class SpawnEnvironment {
+public:
+    explicit SpawnEnvironment(const QStringList &entries);
+    char *const *envp() const { return m_pointers.data(); }
+
+private:
+    std::vector<QByteArray> m_entries;
+    std::vector<char *> m_pointers;
+};
+
+// What the runner does at least for one command, and nothing more: /bin/bash -c COMMAND in
+// a process group of its own with default signals, stdout and stderr on one pipe read to
+// its end, then a blocking waitpid. The exit status, or -1.
+int spawnAndDrain(const QByteArray &command, const SpawnEnvironment &env);
 
 double median(std::vector<double> values);
 
