@@ -51,28 +51,15 @@ bool measure(const char *title, const QString &brevik, const QString &root, int 
                          QStringLiteral("BREVIK_SIM_DIR=") + folder,
                          QStringLiteral("HOME=") + folder + QStringLiteral("/home")});
 
-    bool failed = false;
-    long peakKb = 0;
-    const PairedRuns runs = runPaired(
-        pairs,
-        [&] {
-            const ChildRun run = runChild({brevik, QStringLiteral("--guard")}, guardEnv);
-            failed = failed || run.code != 0;
-            peakKb = std::max(peakKb, run.maxRssKb);
-            return run.ms;
-        },
-        [&] {
-            const ChildRun run =
-                runChild({QStringLiteral("/bin/bash"), baseline.path()}, scriptEnv);
-            failed = failed || run.code != 0;
-            return run.ms;
-        });
+    const ProcessPairs measured = pairProcesses(pairs, {brevik, QStringLiteral("--guard")},
+                                                guardEnv, baseline.path(), scriptEnv);
     std::printf("%s\n", title);
-    printPaired("brevik --guard", "bash, same 3 commands", "ms", runs, "median <= 1.5");
-    std::printf("  peak RSS of a guard run %.1f MB (goal: < 40 MB)\n", double(peakKb) / 1024.0);
-    if (failed)
+    printPaired("brevik --guard", "bash, same 3 commands", "ms", measured.runs, "median <= 1.5");
+    std::printf("  peak RSS of a guard run %.1f MB (goal: < 40 MB)\n",
+                double(measured.peakKb) / 1024.0);
+    if (!measured.ok)
         std::fprintf(stderr, "a run failed\n");
-    return !failed;
+    return measured.ok;
 }
 
 } // namespace

@@ -214,25 +214,13 @@ int main(int argc, char **argv)
         environmentWith({QStringLiteral("BREVIK_SIMULATE=healthy"),
                          QStringLiteral("BREVIK_SIM_ROOT=") + root.path()});
     const QStringList scriptEnv = environmentWith(settings);
-    bool failed = false;
-    const PairedRuns runs = runPaired(
-        pairs,
-        [&] {
-            const ChildRun run =
-                runChild({brevik, QStringLiteral("--scan"), QStringLiteral("--json")}, brevikEnv);
-            failed = failed || run.code != 0;
-            return run.ms;
-        },
-        [&] {
-            const ChildRun run =
-                runChild({QStringLiteral("/bin/bash"), baseline.path()}, scriptEnv);
-            failed = failed || run.code != 0;
-            return run.ms;
-        });
+    const ProcessPairs measured =
+        pairProcesses(pairs, {brevik, QStringLiteral("--scan"), QStringLiteral("--json")},
+                      brevikEnv, baseline.path(), scriptEnv);
     std::printf("as whole processes\n");
-    printPaired("brevik --scan --json", "bash script of the same commands", "ms", runs,
+    printPaired("brevik --scan --json", "bash script of the same commands", "ms", measured.runs,
                 "median <= 1.15");
-    if (failed) {
+    if (!measured.ok) {
         std::fprintf(stderr, "a run failed\n");
         return 1;
     }

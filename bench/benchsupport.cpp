@@ -149,6 +149,26 @@ PairedRuns runPaired(int pairs, const std::function<double()> &subject,
     return runs;
 }
 
+ProcessPairs pairProcesses(int pairs, const QStringList &argv, const QStringList &env,
+                           const QString &script, const QStringList &scriptEnv)
+{
+    ProcessPairs result;
+    result.runs = runPaired(
+        pairs,
+        [&] {
+            const ChildRun run = runChild(argv, env);
+            result.ok = result.ok && run.code == 0;
+            result.peakKb = std::max(result.peakKb, run.maxRssKb);
+            return run.ms;
+        },
+        [&] {
+            const ChildRun run = runChild({QStringLiteral("/bin/bash"), script}, scriptEnv);
+            result.ok = result.ok && run.code == 0;
+            return run.ms;
+        });
+    return result;
+}
+
 void printPaired(const char *subjectName, const char *baselineName, const char *unit,
                  const PairedRuns &runs, const char *goal)
 {

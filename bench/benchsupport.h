@@ -51,6 +51,18 @@ struct PairedRuns {
 PairedRuns runPaired(int pairs, const std::function<double()> &subject,
                      const std::function<double()> &baseline);
 
+// A program (brevik in one of its modes) against a bash script as whole processes, paired
+// like runPaired, in milliseconds; also the program's peak memory, and whether every run of
+// either side exited with 0.
+struct ProcessPairs {
+    PairedRuns runs;
+    long peakKb = 0;
+    bool ok = true;
+};
+
+ProcessPairs pairProcesses(int pairs, const QStringList &argv, const QStringList &env,
+                           const QString &script, const QStringList &scriptEnv);
+
 // "label  min … median … max …  (goal …)" for the ratios, and the medians of both sides.
 void printPaired(const char *subjectName, const char *baselineName, const char *unit,
                  const PairedRuns &runs, const char *goal);

@@ -4,14 +4,8 @@
 # go to ctest (e.g. -R tst_shell).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-prefix=()
-if [[ "$(uname -s)" == "Darwin" ]] && command -v brew >/dev/null; then
-    prefix=(-DCMAKE_PREFIX_PATH="$(brew --prefix qt)")
-fi
-[[ -f build-asan/CMakeCache.txt ]] ||
-    cmake -S . -B build-asan -G Ninja -DBREVIK_SANITIZE=ON -DBREVIK_BUILD_BENCH=OFF "${prefix[@]}"
-cmake --build build-asan
+BREVIK_BUILD_DIR=build-asan BREVIK_CMAKE_OPTIONS="-DBREVIK_SANITIZE=ON -DBREVIK_BUILD_BENCH=OFF" \
+    bash scripts/build.sh
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 cd build-asan
