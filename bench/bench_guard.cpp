@@ -40,8 +40,7 @@ QStringList guardScript()
 bool measure(const char *title, const QString &brevik, const QString &root, int pairs)
 {
     const ScriptFile baseline(guardScript());
-    const QStringList guardEnv = environmentWith(
-        {QStringLiteral("BREVIK_SIMULATE=healthy"), QStringLiteral("BREVIK_SIM_ROOT=") + root});
+    const QStringList guardEnv = healthyMacEnvironment(root);
     // What the guard's runner gives each command on that Mac (SimulatedMac::makeRunner).
     const QString folder = root + QStringLiteral("/healthy");
     const QStringList scriptEnv =
@@ -91,9 +90,7 @@ int main(int argc, char **argv)
     }
     const QString fastSimRoot = fastRoot.filePath(QStringLiteral("sim"));
     // The first run makes the simulation folder, its tools linked to the fast stand-in.
-    if (runChild({fastBrevik, QStringLiteral("--guard")},
-                 environmentWith({QStringLiteral("BREVIK_SIMULATE=healthy"),
-                                  QStringLiteral("BREVIK_SIM_ROOT=") + fastSimRoot}))
+    if (runChild({fastBrevik, QStringLiteral("--guard")}, healthyMacEnvironment(fastSimRoot))
             .code != 0)
         return 1;
     ok = measure("bench_guard: healthy Mac, a near-free stand-in for the three tools", fastBrevik,

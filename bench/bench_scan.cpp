@@ -210,9 +210,7 @@ int main(int argc, char **argv)
     const QString brevik =
         QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/brevik");
     const ScriptFile baseline(script(processSteps));
-    const QStringList brevikEnv =
-        environmentWith({QStringLiteral("BREVIK_SIMULATE=healthy"),
-                         QStringLiteral("BREVIK_SIM_ROOT=") + root.path()});
+    const QStringList brevikEnv = healthyMacEnvironment(root.path());
     const QStringList scriptEnv = environmentWith(settings);
     const ProcessPairs measured =
         pairProcesses(pairs, {brevik, QStringLiteral("--scan"), QStringLiteral("--json")},
