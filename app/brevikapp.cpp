@@ -1,6 +1,7 @@
 #include "app/brevikapp.h"
 
 #include "app/commandline.h"
+#include "app/interrupts.h"
 #include "app/terminalmodes.h"
 #include "sim/simulationmode.h"
 
@@ -28,6 +29,14 @@ void printError(const QString &text)
 } // namespace
 
 int BrevikApp::run(int argc, char **argv)
+{
+    Interrupts::install();
+    const int status = runMode(argc, argv);
+    Interrupts::awaitIfInterrupted();
+    return status;
+}
+
+int BrevikApp::runMode(int argc, char **argv)
 {
     // The switches are read before any application object exists: a terminal mode must
     // never load or show anything of the window.

@@ -5,4 +5,7 @@
 class BrevikApp {
 public:
     static int run(int argc, char **argv);
+
+private:
+    static int runMode(int argc, char **argv);
 };

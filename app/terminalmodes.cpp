@@ -1,5 +1,6 @@
 #include "app/terminalmodes.h"
 
+#include "app/interrupts.h"
 #include "app/scanreport.h"
 #include "guardian/proxyguardian.h"
 #include "repair/fixengine.h"
@@ -13,6 +14,9 @@ namespace {
 
 void print(const QString &text, FILE *stream = stdout)
 {
+    // After an interrupt the result would be made of commands cut short: say nothing.
+    if (Interrupts::interrupted())
+        return;
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);

@@ -49,8 +49,10 @@ void report(const char *name, const Figures &large, const Figures &small)
     }
     const auto [tMin, tMax] = std::minmax_element(timeRatios.begin(), timeRatios.end());
     const auto [mMin, mMax] = std::minmax_element(memoryRatios.begin(), memoryRatios.end());
+    // Only the log's end is read, so a long log costs the memory of a short one. The run
+    // also cuts the long log back, which costs time once; that time has no goal.
     std::printf("%-28s median %7.1f ms %7.1f MB   time ratio %.2f (%.2f-%.2f)   memory ratio "
-                "%.2f (%.2f-%.2f)\n",
+                "%.2f (%.2f-%.2f, goal: median <= 1.1)\n",
                 name, median(large.ms), median(large.rssMb), median(timeRatios), *tMin, *tMax,
                 median(memoryRatios), *mMin, *mMax);
 }
@@ -70,7 +72,7 @@ int main(int argc, char **argv)
         return 1;
     const QString log = mac->home() + QStringLiteral("/Library/Logs/Brevik/guard.log");
 
-    const QStringList env = healthyMacEnvironment(root);
+    const QStringList env = healthyMacEnvironment(root.path());
 
     Figures small, lines, oneLine;
     const auto measure = [&](Figures &figures, qint64 size, bool lineEnds) {

@@ -1,22 +1,31 @@
-// A whole scan of the healthy simulated Mac, whose stand-ins answer at once, against a
-// plain bash script running the same commands in the same arrangement (one after another,
-// the AI probes of the six services side by side as the scan runs them). What the scan
-// costs beyond its commands is the difference.
+// A whole healthy scan on the simulated Mac, whose stand-ins answer at once, against the
+// same commands run without Brevik, paired run by run in random order:
+//
+//  1. in one process: the scan (snapshot and ten checks) against a replay of the commands
+//     it ran, each started with posix_spawn as the runner starts it, in the same
+//     arrangement (one after another; the six AI services side by side);
+//  2. as whole processes: `brevik --scan --json` against a bash script of the commands
+//     that run (the scan and its internet test).
+//
+// What the scan costs beyond its commands is the difference.
+//
+//   bench_scan [PAIRS]
 #include "bench/benchsupport.h"
 #include "bench/simbench.h"
 #include "diagnostics/diagnosticsrun.h"
+#include "diagnostics/netverify.h"
 #include "exec/runner.h"
 #include "exec/shell.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMutex>
-#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <map>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -49,50 +58,93 @@ private:
     QStringList m_commands;
 };
 
-double scanOnce()
+double msSince(const QElapsedTimer &timer)
 {
-    QElapsedTimer timer;
-    timer.start();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void scan()
+{
     DiagnosticsRun run;
     run.ctx = DiagnosticsRun::buildContext();
     for (const ScanStep &step : run.steps())
         step.run();
-    return double(timer.nsecsElapsed()) / 1e6;
 }
 
-QString line(const QString &command)
-{
-    return QStringLiteral("/bin/bash -c ") + shellQuote(command) +
-           QStringLiteral(" >/dev/null 2>&1");
-}
+// The commands in the order the scan runs them: a step is one command, or the AI check's
+// services side by side, each service's probes one after another.
+struct Step {
+    QByteArray command;
+    std::vector<std::vector<QByteArray>> sideBySide;
+};
 
-// The recorded commands as a script: the AI probes (curl with -m 6, one URL per service)
-// grouped per service, the groups run in parallel, everything else in order.
-QStringList scriptFor(const QStringList &commands)
+std::vector<Step> plan(const QStringList &commands)
 {
+    // The AI probes: curl with -m 6, one URL per service.
     static const QRegularExpression aiProbe(
         QStringLiteral("^curl -s -o /dev/null -m 6 .* '(https://[^']+)'$"));
-    QStringList lines;
-    std::map<QString, QStringList> rows;
-    QStringList rowOrder;
-    bool aiDone = false;
+    std::vector<Step> steps;
+    QStringList urls;
+    std::optional<size_t> aiStep;
     for (const QString &command : commands) {
         const auto match = aiProbe.match(command);
-        if (match.hasMatch()) {
-            const QString url = match.captured(1);
-            if (!rows.count(url))
-                rowOrder << url;
-            rows[url] << line(command);
+        if (!match.hasMatch()) {
+            steps.push_back({command.toUtf8(), {}});
             continue;
         }
-        if (!rows.empty() && !aiDone) {
-            for (const QString &url : rowOrder)
-                lines << QStringLiteral("( ") + rows[url].join(QStringLiteral("; ")) +
-                             QStringLiteral(" ) &");
-            lines << QStringLiteral("wait");
-            aiDone = true;
+        if (!aiStep) {
+            aiStep = steps.size();
+            steps.push_back({});
         }
-        lines << line(command);
+        const QString url = match.captured(1);
+        if (!urls.contains(url)) {
+            urls << url;
+            steps[*aiStep].sideBySide.emplace_back();
+        }
+        steps[*aiStep].sideBySide[urls.indexOf(url)].push_back(command.toUtf8());
+    }
+    return steps;
+}
+
+void replay(const std::vector<Step> &steps, const SpawnEnvironment &env)
+{
+    for (const Step &step : steps) {
+        if (step.sideBySide.empty()) {
+            spawnAndDrain(step.command, env);
+            continue;
+        }
+        std::vector<std::thread> services;
+        for (const auto &probes : step.sideBySide)
+            services.emplace_back([&probes, &env] {
+                for (const QByteArray &probe : probes)
+                    spawnAndDrain(probe, env);
+            });
+        for (auto &service : services)
+            service.join();
+    }
+}
+
+// The same plan as a bash script: side-by-side services as background subshells.
+QStringList script(const std::vector<Step> &steps)
+{
+    const auto line = [](const QByteArray &command) {
+        return QStringLiteral("/bin/bash -c ") + shellQuote(QString::fromUtf8(command)) +
+               QStringLiteral(" >/dev/null 2>&1");
+    };
+    QStringList lines;
+    for (const Step &step : steps) {
+        if (step.sideBySide.empty()) {
+            lines << line(step.command);
+            continue;
+        }
+        for (const auto &probes : step.sideBySide) {
+            QStringList group;
+            for (const QByteArray &probe : probes)
+                group << line(probe);
+            lines << QStringLiteral("( ") + group.join(QStringLiteral("; ")) +
+                         QStringLiteral(" ) &");
+        }
+        lines << QStringLiteral("wait");
     }
     return lines;
 }
@@ -102,40 +154,73 @@ QStringList scriptFor(const QStringList &commands)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 7;
+    const int pairs = argc > 1 ? std::atoi(argv[1]) : 9;
     QTemporaryDir root;
     const auto mac = openInstantHealthyMac(root);
     if (!mac)
         return 1;
     qputenv("HOME", mac->home().toUtf8());
-    const auto inner = mac->makeRunner();
-    auto recorder = std::make_shared<RecordingRunner>(inner);
-    QStringList commands;
+    const auto runner = mac->makeRunner();
+
+    // What the runner gives each command, for the replay and the script alike.
+    QStringList settings{QStringLiteral("PATH=") + mac->binDir() + QLatin1Char(':') +
+                             QString::fromLatin1(kCommandPath),
+                         QStringLiteral("LC_ALL=") + QString::fromLatin1(kCommandLocale)};
+    for (const auto &[key, value] : runner->options().extraEnv)
+        settings << key + QLatin1Char('=') + value;
+    const SpawnEnvironment commandEnv(environmentWith(settings));
+
+    auto recorder = std::make_shared<RecordingRunner>(runner);
+    std::vector<Step> scanSteps;
+    std::vector<Step> processSteps;
+    qsizetype scanCommands = 0;
     {
         ScopedRunner scope(recorder);
-        scanOnce();
-        commands = recorder->commands();
+        scan();
+        scanCommands = recorder->commands().size();
+        scanSteps = plan(recorder->commands());
+        NetVerify::bingSearch();
+        processSteps = plan(recorder->commands());
     }
-    const ScriptFile baseline(scriptFor(commands));
-    // The script's environment is the one the runner gives each command.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const auto &[key, value] : inner->options().extraEnv)
-        environment.insert(key, value);
-    environment.insert(QStringLiteral("PATH"),
-                       mac->binDir() + QLatin1Char(':') + QString::fromLatin1(kCommandPath));
-    environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(kCommandLocale));
-    const QStringList env = environment.toStringList();
+    std::printf("bench_scan: healthy simulated Mac, %lld commands per scan, %lld more for the "
+                "internet test\n",
+                static_cast<long long>(scanCommands),
+                static_cast<long long>(recorder->commands().size() - scanCommands));
 
-    ScopedRunner scope(inner);
-    std::vector<double> scanMs, scriptMs;
-    for (int i = 0; i < rounds; ++i) {
-        scanMs.push_back(scanOnce());
-        scriptMs.push_back(runChild({QStringLiteral("/bin/bash"), baseline.path()}, env).ms);
+    {
+        ScopedRunner scope(runner);
+        const PairedRuns runs = runPaired(
+            pairs,
+            [] {
+                QElapsedTimer timer;
+                timer.start();
+                scan();
+                return msSince(timer);
+            },
+            [&] {
+                QElapsedTimer timer;
+                timer.start();
+                replay(scanSteps, commandEnv);
+                return msSince(timer);
+            });
+        std::printf("in one process\n");
+        printPaired("scan", "replay of its commands (posix_spawn)", "ms", runs, "median <= 1.10");
     }
-    const double s = median(scanMs), b = median(scriptMs);
-    std::printf("commands per scan         %lld\n", static_cast<long long>(commands.size()));
-    std::printf("whole scan                median %.1f ms\n", s);
-    std::printf("bash, same commands       median %.1f ms\n", b);
-    std::printf("scan overhead             %+.1f %% (goal < 10 %%)\n", (s - b) / b * 100.0);
+
+    const QString brevik =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/brevik");
+    const ScriptFile baseline(script(processSteps));
+    const QStringList brevikEnv = healthyMacEnvironment(root.path());
+    const QStringList scriptEnv = environmentWith(settings);
+    const ProcessPairs measured =
+        pairProcesses(pairs, {brevik, QStringLiteral("--scan"), QStringLiteral("--json")},
+                      brevikEnv, baseline.path(), scriptEnv);
+    std::printf("as whole processes\n");
+    printPaired("brevik --scan --json", "bash script of the same commands", "ms", measured.runs,
+                "median <= 1.15");
+    if (!measured.ok) {
+        std::fprintf(stderr, "a run failed\n");
+        return 1;
+    }
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "bench/simbench.h"
 
-#include <QProcessEnvironment>
+#include "bench/benchsupport.h"
 
 #include <cstdio>
 
@@ -20,13 +20,8 @@ std::optional<SimulatedMac> openInstantHealthyMac(const QTemporaryDir &root)
     return openInstantMac(root, QStringLiteral("healthy"));
 }
 
-QStringList healthyMacEnvironment(const QTemporaryDir &root)
+QStringList healthyMacEnvironment(const QString &root)
 {
-    QStringList env;
-    const auto system = QProcessEnvironment::systemEnvironment();
-    for (const QString &key : system.keys())
-        env << key + QLatin1Char('=') + system.value(key);
-    env << QStringLiteral("BREVIK_SIMULATE=healthy")
-        << QStringLiteral("BREVIK_SIM_ROOT=") + root.path();
-    return env;
+    return environmentWith(
+        {QStringLiteral("BREVIK_SIMULATE=healthy"), QStringLiteral("BREVIK_SIM_ROOT=") + root});
 }

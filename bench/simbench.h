@@ -12,5 +12,6 @@
 std::optional<SimulatedMac> openInstantMac(const QTemporaryDir &root, const QString &scenario);
 std::optional<SimulatedMac> openInstantHealthyMac(const QTemporaryDir &root);
 
-// This process's environment as KEY=VALUE entries, with brevik pointed at that healthy Mac.
-QStringList healthyMacEnvironment(const QTemporaryDir &root);
+// This process's environment as KEY=VALUE entries, with brevik pointed at the healthy Mac
+// under the simulation root `root`.
+QStringList healthyMacEnvironment(const QString &root);

@@ -6,6 +6,8 @@
 #include "model/proxyclients.h"
 #include "model/proxyendpoint.h"
 
+#include <QSet>
+
 namespace {
 
 QString valueAfter(QString line, const QString &prefix)
@@ -181,6 +183,9 @@ void readProxyClients(NetContext &ctx)
     const QString output = shell(QStringLiteral("ps -Ao pid=,comm= 2>/dev/null | ") +
                                  ProxyClients::familyFilter() + QStringLiteral(" 2>/dev/null"))
                                .output;
+    // A set beside the list: a machine running thousands of matching processes must not
+    // cost a scan of the list per line.
+    QSet<QString> seen;
     for (const QString &line : TextParse::trimmedLines(output)) {
         const QStringList pieces = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (pieces.size() < 2)
@@ -193,8 +198,10 @@ void readProxyClients(NetContext &ctx)
         // ClashX ships its engine as a separate "…Core" process.
         if (name.endsWith(QLatin1String("Core")))
             name = QStringLiteral("ClashX");
-        if (!ctx.clashApps.contains(name))
+        if (!seen.contains(name)) {
+            seen.insert(name);
             ctx.clashApps << name;
+        }
     }
     ctx.clashRunning = !ctx.clashApps.isEmpty();
 }

@@ -46,11 +46,19 @@ bool containsAny(const QString &line, const QStringList &needles)
     return false;
 }
 
+enum class HostsLine { unrelated, custom, suspicious };
+
+// Each line is judged once, by its own text: a hosts file that blocks a hundred thousand
+// names costs a hundred thousand lookups of a few fixed words, nothing more.
 // "0.0.0.0 www.apple.com" sinks the name; " 127." catches a second, loopback column.
-bool isSuspicious(const QString &line)
+HostsLine classify(const QString &line)
 {
-    return containsAny(line, Endpoints::kAIDomains) || line.contains(QLatin1String("0.0.0.0")) ||
-           line.contains(QLatin1String(" 127."));
+    if (!containsAny(line, Endpoints::kWatchedDomains))
+        return HostsLine::unrelated;
+    if (containsAny(line, Endpoints::kAIDomains) || line.contains(QLatin1String("0.0.0.0")) ||
+        line.contains(QLatin1String(" 127.")))
+        return HostsLine::suspicious;
+    return HostsLine::custom;
 }
 
 // Comments out every active line naming a watched domain.
@@ -65,23 +73,26 @@ QString hostsSedExpression()
 
 Finding hostsFinding()
 {
-    const QStringList lines =
-        trimmedLines(shell(QStringLiteral("grep -v '^#' /etc/hosts 2>/dev/null | grep -v '^$' | "
-                                          "grep -Ev 'localhost|broadcasthost|^::1'"))
-                         .output);
-    QStringList relevant;
+    // Anyone can write into /etc/hosts: a NUL byte or a stray non-UTF-8 byte must not turn
+    // it into a "binary file" for grep (-a) nor empty the output (shellText), or one such
+    // byte would hide every entry.
+    const QStringList lines = trimmedLines(
+        shellText(QStringLiteral("grep -av '^#' /etc/hosts 2>/dev/null | grep -av '^$' | "
+                                 "grep -aEv 'localhost|broadcasthost|^::1'"))
+            .output);
     QStringList suspicious;
-    for (const QString &line : lines) {
-        if (!containsAny(line, Endpoints::kWatchedDomains))
-            continue;
-        relevant << line;
-        if (isSuspicious(line))
-            suspicious << line;
-    }
     QStringList custom;
-    for (const QString &line : relevant) {
-        if (!suspicious.contains(line))
+    for (const QString &line : lines) {
+        switch (classify(line)) {
+        case HostsLine::suspicious:
+            suspicious << line;
+            break;
+        case HostsLine::custom:
             custom << line;
+            break;
+        case HostsLine::unrelated:
+            break;
+        }
     }
 
     if (!suspicious.isEmpty()) {

@@ -1,5 +1,7 @@
 #include "exec/runner.h"
 
+#include "exec/childgroups.h"
+#include "exec/childplatform.h"
 #include "exec/shell.h"
 
 #include <QByteArray>
@@ -9,7 +11,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <poll.h>
 #include <spawn.h>
@@ -67,89 +68,35 @@ int terminationStatus(int status)
     return status;
 }
 
-// Reaps the child. A bash that closed its output early may still run: it is held to the
-// same deadline as the read.
-int reap(pid_t pid, Clock::time_point deadline, bool terminated)
-{
-    int status = 0;
-    // The child usually exits microseconds after closing its output: start with short
-    // naps and back off, so the common case costs almost nothing and the rare one no CPU.
-    auto nap = std::chrono::microseconds(20);
-    for (;;) {
-        const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return terminationStatus(status);
-        if (r < 0 && errno != EINTR)
-            return -1;
-        if (r == 0) {
-            if (Clock::now() >= deadline) {
-                if (!terminated) {
-                    kill(-pid, SIGTERM);
-                    terminated = true;
-                    deadline = Clock::now() + kGraceAfterTerm;
-                } else {
-                    kill(-pid, SIGKILL);
-                    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-                    }
-                    return terminationStatus(status);
-                }
-            }
-            std::this_thread::sleep_for(nap);
-            nap = std::min<std::chrono::microseconds>(nap * 2, std::chrono::milliseconds(5));
-        }
-    }
-}
-
 ShellResult startFailure(int error)
 {
     return {-1, QStringLiteral("无法启动命令: ") + QString::fromLocal8Bit(std::strerror(error))};
 }
 
-} // namespace
-
-ProcessRunner::ProcessRunner(Options options) : m_options(std::move(options)) {}
-
-ShellResult ProcessRunner::run(const QString &command, double timeoutSeconds)
+// Starts `/bin/bash -c COMMAND` in a process group of its own, stdout and stderr on one
+// pipe. Returns 0 or the error that kept it from starting.
+int spawnBash(const QByteArray &command, std::vector<QByteArray> &envStore, pid_t *pid, int *output)
 {
-    QString text = command;
-    for (const auto &[from, to] : m_options.pathMap)
-        text.replace(from, to);
-    const QByteArray commandBytes = text.toUtf8();
-
-    std::vector<QByteArray> envStore = childEnvironment(m_options);
     std::vector<char *> envp;
     envp.reserve(envStore.size() + 1);
     for (auto &entry : envStore)
         envp.push_back(entry.data());
     envp.push_back(nullptr);
-
     char bash[] = "/bin/bash";
     char dashC[] = "-c";
-    std::vector<char *> argv{bash, dashC, const_cast<char *>(commandBytes.constData()), nullptr};
+    std::vector<char *> argv{bash, dashC, const_cast<char *>(command.constData()), nullptr};
 
     int fds[2];
-#ifdef __APPLE__
-    if (pipe(fds) != 0)
-        return startFailure(errno);
-#else
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        return startFailure(errno);
-#endif
-
+    if (!ChildPlatform::openPipe(fds))
+        return errno;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
-
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
-#ifdef __APPLE__
-    // No pipe2 on macOS: close every descriptor in the child that is not handed over
-    // explicitly, so a pipe of a concurrent call never leaks into this child.
-    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
-    posix_spawn_file_actions_addinherit_np(&actions, STDIN_FILENO);
-#endif
+    ChildPlatform::prepareSpawn(&actions, &flags);
     posix_spawnattr_setflags(&attr, flags);
     posix_spawnattr_setpgroup(&attr, 0); // own group: the deadline ends grandchildren too
     sigset_t defaults;
@@ -157,58 +104,201 @@ ShellResult ProcessRunner::run(const QString &command, double timeoutSeconds)
     for (int sig : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD, SIGQUIT})
         sigaddset(&defaults, sig);
     posix_spawnattr_setsigdefault(&attr, &defaults);
+    // The program may block signals in its own threads (to take them on one thread); a
+    // command must start with none blocked.
     sigset_t noMask;
     sigemptyset(&noMask);
     posix_spawnattr_setsigmask(&attr, &noMask);
 
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, bash, &actions, &attr, argv.data(), envp.data());
+    const int spawned = posix_spawn(pid, bash, &actions, &attr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     close(fds[1]);
     if (spawned != 0) {
         close(fds[0]);
-        return startFailure(spawned);
+        return spawned;
     }
+    *output = fds[0];
+    return 0;
+}
 
-    const auto timeout = std::chrono::duration<double>(std::max(0.0, timeoutSeconds));
-    auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout);
-    bool terminated = false;
+// What a command printed, and how far its deadline got.
+struct Collected {
     QByteArray bytes;
+    bool truncated = false;
+    bool terminated = false;
+    Clock::time_point deadline;
+};
+
+// Reads the pipe until end of file. At the deadline the group gets SIGTERM; if the pipe is
+// still open after the grace, SIGKILL, and reading stops.
+Collected collectOutput(pid_t pid, int output, Clock::time_point deadline)
+{
+    Collected c;
+    c.deadline = deadline;
     char buffer[16384];
     for (;;) {
-        pollfd pfd{fds[0], POLLIN, 0};
-        const int ready = poll(&pfd, 1, msUntil(deadline));
+        pollfd pfd{output, POLLIN, 0};
+        const int ready = poll(&pfd, 1, msUntil(c.deadline));
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             break;
         }
         if (ready == 0) {
-            if (!terminated) {
+            if (!c.terminated) {
                 kill(-pid, SIGTERM);
-                terminated = true;
-                deadline = Clock::now() + kGraceAfterTerm;
+                c.terminated = true;
+                c.deadline = Clock::now() + kGraceAfterTerm;
                 continue;
             }
             // A grandchild ignores SIGTERM and holds the pipe: stop waiting for it.
             kill(-pid, SIGKILL);
             break;
         }
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n > 0)
-            bytes.append(buffer, n);
-        else if (n == 0 || errno != EINTR)
+        const ssize_t n = read(output, buffer, sizeof buffer);
+        if (n > 0) {
+            // Past the limit the pipe is still drained, so the command is never blocked on
+            // it, but one runaway line costs megabytes, not gigabytes.
+            const qsizetype room = ProcessRunner::kOutputLimit - c.bytes.size();
+            c.bytes.append(buffer, std::min<qsizetype>(n, room));
+            c.truncated = c.truncated || n > room;
+        } else if (n == 0 || errno != EINTR) {
             break;
+        }
     }
-    close(fds[0]);
-    const int code = reap(pid, deadline, terminated);
+    return c;
+}
 
+// Past the limit only whole lines are kept, so that no parser reads a value cut in half; a
+// single line longer than the limit is cut where a character ends.
+void cutAtLineEnd(QByteArray &bytes)
+{
+    const qsizetype lineEnd = bytes.lastIndexOf('\n');
+    if (lineEnd >= 0) {
+        bytes.truncate(lineEnd + 1);
+        return;
+    }
+    qsizetype lead = bytes.size();
+    while (lead > 0 && bytes.size() - lead < 4 && (uchar(bytes.at(lead - 1)) & 0xC0) == 0x80)
+        --lead;
+    if (lead == 0)
+        return;
+    const uchar first = uchar(bytes.at(lead - 1));
+    const qsizetype length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    if (bytes.size() - (lead - 1) < length)
+        bytes.truncate(lead - 1);
+}
+
+// Kernels older than pidfds (Linux 5.3): ask without waiting, with short naps that start
+// at microseconds (a child usually exits right after closing its output) and back off.
+bool napUntilExit(pid_t pid, int timeoutMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto nap = std::chrono::microseconds(20);
+    for (;;) {
+        siginfo_t info{};
+        if (waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+            return true;
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(nap);
+        nap = std::min<std::chrono::microseconds>(nap * 2, std::chrono::milliseconds(5));
+    }
+}
+
+bool exitsWithin(pid_t pid, int timeoutMs)
+{
+    switch (ChildPlatform::waitForExit(pid, timeoutMs)) {
+    case ChildPlatform::ExitWait::exited:
+        return true;
+    case ChildPlatform::ExitWait::timedOut:
+        return false;
+    case ChildPlatform::ExitWait::unavailable:
+        break;
+    }
+    return napUntilExit(pid, timeoutMs);
+}
+
+// Waits for the child, blocking. A bash that closed its output early may still run: it is
+// held to the same deadline as the read.
+int reap(pid_t pid, Clock::time_point deadline, bool terminated)
+{
+    while (!exitsWithin(pid, msUntil(deadline))) {
+        if (terminated) {
+            kill(-pid, SIGKILL);
+            break;
+        }
+        kill(-pid, SIGTERM);
+        terminated = true;
+        deadline = Clock::now() + kGraceAfterTerm;
+    }
+    // An interrupted program leaves nothing of the command behind, not even a grandchild
+    // that ignored SIGTERM. Forgotten before it is reaped: until then its group id cannot
+    // be reused, so an interrupt that still finds it signals nobody else.
+    if (ChildGroups::stopping())
+        kill(-pid, SIGKILL);
+    ChildGroups::remove(pid);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return terminationStatus(status);
+}
+
+ShellResult runProcess(const ProcessRunner::Options &options, const QString &command,
+                       double timeoutSeconds, bool lenient)
+{
+    QString text = command;
+    for (const auto &[from, to] : options.pathMap)
+        text.replace(from, to);
+    // An interrupted program starts nothing new: a repair stops where it was interrupted.
+    if (ChildGroups::stopping())
+        return startFailure(ECANCELED);
+
+    std::vector<QByteArray> envStore = childEnvironment(options);
+    pid_t pid = 0;
+    int output = -1;
+    if (const int error = spawnBash(text.toUtf8(), envStore, &pid, &output))
+        return startFailure(error);
+    if (!ChildGroups::add(pid))
+        kill(-pid, SIGTERM);
+
+    const auto timeout = std::chrono::duration<double>(std::max(0.0, timeoutSeconds));
+    Collected collected = collectOutput(
+        pid, output, Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout));
+    close(output);
+    const int code = reap(pid, collected.deadline, collected.terminated);
+    if (collected.truncated)
+        cutAtLineEnd(collected.bytes);
+
+    if (lenient)
+        return {code, QString::fromUtf8(collected.bytes)};
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString output = decoder.decode(bytes);
+    QString decoded = decoder.decode(collected.bytes);
     if (decoder.hasError())
-        output.clear();
-    return {code, output};
+        decoded.clear();
+    return {code, decoded};
+}
+
+} // namespace
+
+ShellResult Runner::runText(const QString &command, double timeoutSeconds)
+{
+    return run(command, timeoutSeconds);
+}
+
+ProcessRunner::ProcessRunner(Options options) : m_options(std::move(options)) {}
+
+ShellResult ProcessRunner::run(const QString &command, double timeoutSeconds)
+{
+    return runProcess(m_options, command, timeoutSeconds, false);
+}
+
+ShellResult ProcessRunner::runText(const QString &command, double timeoutSeconds)
+{
+    return runProcess(m_options, command, timeoutSeconds, true);
 }
 
 std::shared_ptr<Runner> currentRunner()

@@ -16,9 +16,16 @@ class Runner {
 public:
     virtual ~Runner() = default;
     virtual ShellResult run(const QString &command, double timeoutSeconds) = 0;
+
+    // Like run, for commands that print a file anyone can write into (/etc/hosts): bytes
+    // that are not UTF-8 read as U+FFFD instead of costing the whole output. Runners whose
+    // outputs are always text, such as a scripted one, keep this default.
+    virtual ShellResult runText(const QString &command, double timeoutSeconds);
 };
 
-// Runs each command as `/bin/bash -c COMMAND` with a pipe for stdout+stderr.
+// Runs each command as `/bin/bash -c COMMAND` with a pipe for stdout+stderr, in a process
+// group of its own that the deadline (and an interrupt of the program) ends as a whole.
+// Keeps at most a few megabytes of output; the rest is drained and dropped.
 class ProcessRunner : public Runner {
 public:
     struct Options {
@@ -27,10 +34,15 @@ public:
         QList<QPair<QString, QString>> extraEnv; // further variables for the child
     };
 
+    // The output kept of one command: far more than any listing a tool prints, and room
+    // for a hosts file that blocks a few hundred thousand names.
+    static constexpr qsizetype kOutputLimit = 8 * 1024 * 1024;
+
     ProcessRunner() = default;
     explicit ProcessRunner(Options options);
 
     ShellResult run(const QString &command, double timeoutSeconds) override;
+    ShellResult runText(const QString &command, double timeoutSeconds) override;
 
     const Options &options() const { return m_options; }
 

@@ -9,6 +9,11 @@ ShellResult shell(const QString &command, double timeout)
     return currentRunner()->run(command, timeout);
 }
 
+ShellResult shellText(const QString &command, double timeout)
+{
+    return currentRunner()->runText(command, timeout);
+}
+
 QString shellQuote(const QString &text)
 {
     QString quoted = text;

@@ -14,6 +14,10 @@ inline constexpr char kCommandLocale[] = "en_US.UTF-8";
 // Blocks the calling thread; never fails other than through the returned code.
 ShellResult shell(const QString &command, double timeout = 25.0);
 
+// Like shell, for a command that prints a file anyone can write into: its text survives
+// bytes that are not UTF-8 (they read as U+FFFD) instead of coming back empty.
+ShellResult shellText(const QString &command, double timeout = 25.0);
+
 // Any text as exactly one single-quoted shell word.
 QString shellQuote(const QString &text);
 

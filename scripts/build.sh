@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Configures (once) and builds into build/. Extra arguments go to the build tool.
+# Configures (once) and builds into build/, or into $BREVIK_BUILD_DIR configured with the
+# CMake options in $BREVIK_CMAKE_OPTIONS. Extra arguments go to the build tool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-prefix=()
+dir="${BREVIK_BUILD_DIR:-build}"
+read -r -a options <<<"${BREVIK_CMAKE_OPTIONS:-}"
 if [[ "$(uname -s)" == "Darwin" ]] && command -v brew >/dev/null; then
-    prefix=(-DCMAKE_PREFIX_PATH="$(brew --prefix qt)")
+    options+=(-DCMAKE_PREFIX_PATH="$(brew --prefix qt)")
 fi
-[[ -f build/CMakeCache.txt ]] || cmake -S . -B build -G Ninja "${prefix[@]}"
-cmake --build build "$@"
+[[ -f "$dir/CMakeCache.txt" ]] || cmake -S . -B "$dir" -G Ninja "${options[@]}"
+cmake --build "$dir" "$@"

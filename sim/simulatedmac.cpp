@@ -12,6 +12,11 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 const QString kMarker = QStringLiteral(".brevik-sim");
@@ -45,24 +50,47 @@ bool writeText(const QString &path, const QString &text, QString *error)
 
 // Only a folder this code made (it holds the marker) or an empty one is ever replaced:
 // BREVIK_SIM_ROOT may point anywhere, and a wrong value must not cost anyone a folder.
-bool clearFolder(const QString &folder, QString *error)
+bool replaceable(const QString &folder, QString *error)
 {
     QDir dir(folder);
-    if (!dir.exists())
+    if (!dir.exists() || QFileInfo::exists(dir.filePath(kMarker)) ||
+        dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
         return true;
-    const bool ours = QFileInfo::exists(dir.filePath(kMarker));
-    if (!ours && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        if (error)
-            *error = QStringLiteral("%1 exists and is not a simulation folder; not replacing it")
-                         .arg(folder);
-        return false;
-    }
-    if (!dir.removeRecursively()) {
-        if (error)
-            *error = QStringLiteral("cannot remove the old simulation folder %1").arg(folder);
-        return false;
-    }
-    return true;
+    if (error)
+        *error = QStringLiteral("%1 exists and is not a simulation folder; not replacing it")
+                     .arg(folder);
+    return false;
+}
+
+// A name beside `folder` that no other run, and no other call of this one, uses.
+QString siblingName(const QString &folder, const char *what)
+{
+    static std::atomic<int> serial{0};
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(folder, QLatin1String(what))
+        .arg(QCoreApplication::applicationPid())
+        .arg(serial++);
+}
+
+// The scenario's /etc/hosts: its text, then the names of its "hostsBlocklist" (as large
+// as the blocklists some users install), generated so that the scenario file stays small.
+QString hostsText(const QJsonObject &state)
+{
+    QString text = state.value(QStringLiteral("hostsFile")).toString();
+    const QJsonObject blocklist = state.value(QStringLiteral("hostsBlocklist")).toObject();
+    const int count = blocklist.value(QStringLiteral("count")).toInt();
+    if (count <= 0)
+        return text;
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+        text += QLatin1Char('\n');
+    const QString address =
+        blocklist.value(QStringLiteral("address")).toString(QStringLiteral("0.0.0.0"));
+    const QString name = blocklist.value(QStringLiteral("name")).toString();
+    for (int n = 1; n <= count; ++n)
+        text += address + QLatin1Char(' ') +
+                QString(name).replace(QStringLiteral("{n}"), QString::number(n)) +
+                QLatin1Char('\n');
+    return text;
 }
 
 bool populate(const QString &folder, const QJsonObject &state, QString *error)
@@ -76,8 +104,7 @@ bool populate(const QString &folder, const QJsonObject &state, QString *error)
             return false;
         }
     }
-    if (!writeText(folder + QStringLiteral("/etc/hosts"),
-                   state.value(QStringLiteral("hostsFile")).toString(), error))
+    if (!writeText(folder + QStringLiteral("/etc/hosts"), hostsText(state), error))
         return false;
     const QJsonObject homeFiles = state.value(QStringLiteral("homeFiles")).toObject();
     for (auto it = homeFiles.begin(); it != homeFiles.end(); ++it) {
@@ -97,6 +124,47 @@ bool populate(const QString &folder, const QJsonObject &state, QString *error)
                      QStringLiteral("made by Brevik's simulated Mac; safe to delete\n"), error);
 }
 
+// The Mac is made in a folder beside its place and moved there in one step, so that a run
+// starting at the same moment finds either no folder or a whole one, never half of one.
+// When another run was quicker and `replace` is not asked for, its Mac is used.
+bool makeFolder(const QString &folder, const QJsonObject &state, bool replace, QString *error)
+{
+    const QString staging = siblingName(folder, "new");
+    bool placed = populate(staging, state, error);
+    for (int attempt = 0; placed && attempt < 5; ++attempt) {
+        if (::rename(QFile::encodeName(staging).constData(),
+                     QFile::encodeName(folder).constData()) == 0)
+            return true;
+        if (errno != EEXIST && errno != ENOTEMPTY) {
+            if (error)
+                *error = QStringLiteral("cannot move %1 to %2: %3")
+                             .arg(staging, folder, QString::fromLocal8Bit(strerror(errno)));
+            placed = false;
+            break;
+        }
+        if (!replace && QFileInfo::exists(SimState::stateFile(folder)))
+            break;
+        if (!replaceable(folder, error)) {
+            placed = false;
+            break;
+        }
+        const QString old = siblingName(folder, "old");
+        if (::rename(QFile::encodeName(folder).constData(), QFile::encodeName(old).constData()) ==
+            0)
+            QDir(old).removeRecursively();
+    }
+    QDir(staging).removeRecursively();
+    if (placed && !QFileInfo::exists(SimState::stateFile(folder))) {
+        if (error)
+            *error = QStringLiteral("cannot put the simulation folder in place at %1").arg(folder);
+        return false;
+    }
+    return placed;
+}
+
+// Many runs may open the same Mac at once (the launch agent, the app, tests): a link that
+// already points at the stand-in is left alone, and a wrong one is replaced in one step
+// (made under another name, then renamed over it), so no run ever finds a tool missing.
 bool linkTools(const QString &binDir, QString *error)
 {
     const QString target = SimulatedMac::standinPath();
@@ -105,10 +173,17 @@ bool linkTools(const QString &binDir, QString *error)
             *error = QStringLiteral("the stand-in executable brevik-sim was not found");
         return false;
     }
+    const QString wanted = QFileInfo(target).absoluteFilePath();
     for (const QString &tool : SimulatedMac::toolNames()) {
         const QString link = binDir + QLatin1Char('/') + tool;
-        QFile::remove(link);
-        if (!QFile::link(target, link)) {
+        if (QFileInfo(link).symLinkTarget() == wanted)
+            continue;
+        const QString temporary = siblingName(binDir + QStringLiteral("/.") + tool, "link");
+        const bool renewed =
+            QFile::link(target, temporary) && ::rename(QFile::encodeName(temporary).constData(),
+                                                       QFile::encodeName(link).constData()) == 0;
+        if (!renewed) {
+            QFile::remove(temporary);
             if (error)
                 *error = QStringLiteral("cannot link %1 to %2").arg(link, target);
             return false;
@@ -140,7 +215,7 @@ std::optional<SimulatedMac> SimulatedMac::open(const QString &nameOrPath, bool f
     const bool exists = QFileInfo::exists(SimState::stateFile(folder));
     if (fresh || !exists) {
         const std::optional<QJsonObject> state = Scenario::load(nameOrPath, error);
-        if (!state || !clearFolder(folder, error) || !populate(folder, *state, error))
+        if (!state || !replaceable(folder, error) || !makeFolder(folder, *state, fresh, error))
             return std::nullopt;
     }
     if (!linkTools(folder + QStringLiteral("/bin"), error))

@@ -223,7 +223,7 @@ int curlMain(Sim &sim, const QStringList &args)
             break;
         url = QUrl(url).resolved(QUrl(t.location)).toString();
     }
-    sim.wait(total.time);
+    sim.wait(total.time - total.waited);
 
     const QString payload = o.head ? shown : total.body;
     if (!o.output.isEmpty() && o.output != QLatin1String("/dev/null")) {

@@ -289,6 +289,15 @@ Transfer fetch(const Sim &sim, const Request &request)
     if (!error.isEmpty())
         return fail(56, QStringLiteral("Recv failure: Connection reset by peer"));
 
+    const QJsonObject meeting = response.value(QStringLiteral("meet")).toObject();
+    if (!meeting.isEmpty()) {
+        const double left = request.limit - request.elapsed - spent;
+        if (!sim.meet(meeting.value(QStringLiteral("group")).toString(),
+                      meeting.value(QStringLiteral("count")).toInt(), left)) {
+            t.waited = left;
+            return timedOut();
+        }
+    }
     const double serverTime = response.value(QStringLiteral("time")).toDouble(0.1) +
                               response.value(QStringLiteral("slow")).toDouble();
     if (request.elapsed + spent + serverTime > request.limit)

@@ -29,6 +29,7 @@ struct Transfer {
     QString remoteIp;
     QString contentType;
     int redirects = 0;
+    double waited = 0; // of `time`, what was already spent waiting at a meeting point
 };
 
 // What the simulated network answers to one request (no redirect followed).

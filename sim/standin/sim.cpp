@@ -2,6 +2,7 @@
 
 #include "sim/simstate.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -68,6 +69,24 @@ void Sim::wait(double seconds) const
     const double scaled = seconds * std::max(0.0, m_timeScale);
     if (scaled > 0)
         std::this_thread::sleep_for(std::chrono::microseconds(static_cast<qint64>(scaled * 1e6)));
+}
+
+bool Sim::meet(const QString &group, int count, double seconds) const
+{
+    const QString point = m_folder + QStringLiteral("/meet/") + group;
+    QDir().mkpath(point);
+    QFile(point + QLatin1Char('/') + QString::number(QCoreApplication::applicationPid()))
+        .open(QIODevice::WriteOnly);
+    const auto until =
+        std::chrono::steady_clock::now() +
+        std::chrono::microseconds(qint64(seconds * std::max(0.0, m_timeScale) * 1e6));
+    for (;;) {
+        if (QDir(point).entryList(QDir::Files).size() >= count)
+            return true;
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 double Sim::clock() const

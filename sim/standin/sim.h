@@ -31,6 +31,11 @@ public:
     // "timeScale" (or BREVIK_SIM_TIME_SCALE) so that tests need not wait in real time.
     void wait(double seconds) const;
 
+    // Waits until `count` calls, this one included, have come to the meeting point `group`,
+    // or until `seconds` (shortened like every wait) have passed; true when all came. Calls
+    // that all come prove that they ran side by side, whatever the machine's speed.
+    bool meet(const QString &group, int count, double seconds) const;
+
     // The simulated Mac's clock in seconds since the epoch: real time plus the scenario's
     // "clockOffsetSeconds" (a Mac whose clock runs ahead has a positive offset).
     double clock() const;

@@ -3,6 +3,7 @@
 #include "model/netconfig.h"
 #include "sim/simulatedmac.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -11,6 +12,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -31,6 +36,56 @@ QStringList servicesWithProxyOn(const SimulatedMac &mac)
             on << service;
     }
     return on;
+}
+
+// Linux's process table: the pids of every process below `root`, and their names.
+QMap<pid_t, QString> descendants(pid_t root)
+{
+    QMultiMap<pid_t, pid_t> children;
+    QMap<pid_t, QString> names;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (comm) state ppid …": the name may hold blanks, the last ")" ends it.
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        const QList<QByteArray> rest = line.mid(close + 2).split(' ');
+        if (close < 0 || rest.size() < 2)
+            continue;
+        const pid_t pid = entry.toInt();
+        children.insert(rest.at(1).toInt(), pid);
+        names.insert(
+            pid, QString::fromUtf8(line.mid(line.indexOf('(') + 1, close - line.indexOf('(') - 1)));
+    }
+    QMap<pid_t, QString> found;
+    QList<pid_t> todo{root};
+    while (!todo.isEmpty()) {
+        for (pid_t child : children.values(todo.takeFirst())) {
+            found.insert(child, names.value(child));
+            todo << child;
+        }
+    }
+    return found;
+}
+
+// Live processes (zombies aside) that run on the simulated Mac in `folder`.
+QList<pid_t> processesOn(const QString &folder)
+{
+    const QByteArray marker = "BREVIK_SIM_DIR=" + QFile::encodeName(folder);
+    QList<pid_t> found;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!environ.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray state = stat.readAll();
+        if (state.mid(state.lastIndexOf(')') + 2, 1) == "Z")
+            continue;
+        if (environ.readAll().split('\0').contains(marker))
+            found << entry.toInt();
+    }
+    return found;
 }
 
 } // namespace
@@ -54,6 +109,10 @@ private slots:
     void fixWithoutMatchingFindingExits2();
     void scanJsonHasTheDocumentedShape();
     void scanTextListsFindingsAndVerdict();
+    void tenRunsAtOnce_data();
+    void tenRunsAtOnce();
+    void interruptEndsEveryCommand_data();
+    void interruptEndsEveryCommand();
 
 private:
     // `fileSizeLimit`: run under "ulimit -f 0", a disk with no room left.
@@ -423,6 +482,102 @@ void TestCli::scanTextListsFindingsAndVerdict()
     QVERIFY(run.out.contains(
         QStringLiteral("修复：一键关闭系统代理（立即恢复上网） · brevik --fix fix-proxy-off-all")));
     QVERIFY(run.out.contains(QStringLiteral("上网实测：")));
+}
+
+void TestCli::tenRunsAtOnce_data()
+{
+    QTest::addColumn<bool>("folderMade");
+    QTest::newRow("the simulated Mac is there") << true;
+    QTest::newRow("the first runs make it") << false;
+}
+
+void TestCli::tenRunsAtOnce()
+{
+    // The launch agent, the app and a terminal may all start on the same Mac at once.
+    QFETCH(bool, folderMade);
+    for (int round = 0; round < 10; ++round) {
+        QVERIFY(QDir(m_root.filePath(QStringLiteral("healthy"))).removeRecursively());
+        if (folderMade)
+            QVERIFY(mac(QStringLiteral("healthy"), true));
+        std::vector<std::unique_ptr<QProcess>> runs;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("BREVIK_SIMULATE"), QStringLiteral("healthy"));
+        env.insert(QStringLiteral("BREVIK_SIM_ROOT"), m_root.path());
+        env.remove(QStringLiteral("BREVIK_SIM_FRESH"));
+        for (int i = 0; i < 10; ++i) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->setProcessEnvironment(env);
+            runs.back()->start(QStringLiteral(BREVIK_EXECUTABLE), {QStringLiteral("--guard")});
+        }
+        for (const auto &run : runs) {
+            QVERIFY(run->waitForFinished(180000));
+            QVERIFY2(run->exitStatus() == QProcess::NormalExit && run->exitCode() == 0,
+                     run->readAllStandardError().constData());
+            QCOMPARE(run->readAllStandardOutput(), QByteArray());
+        }
+    }
+}
+
+void TestCli::interruptEndsEveryCommand_data()
+{
+    QTest::addColumn<QByteArray>("scenario"); // laid over the healthy Mac
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("interruptDuring"); // a command the program runs
+    QTest::addColumn<int>("signal");
+
+    // The proxy client takes 1.5 s to accept (in real time): the snapshot's port probe,
+    // which prints nothing, would run to its end unattended.
+    QTest::newRow("Ctrl-C during the scan's port probe")
+        << QByteArray(R"({"timeScale": 1, "processes": {"1234": {"listen": [
+               {"address": "127.0.0.1", "port": 7890, "delay": 1.5}]}}})")
+        << QStringList{"--scan"} << "nc" << int(SIGINT);
+    // A router that answers nothing: the reset switches Wi-Fi off, sleeps, switches it on,
+    // then takes the interface down and up.
+    QTest::newRow("SIGTERM during the interface reset")
+        << QByteArray(R"({"timeScale": 0.1, "admin": {"prompt": "accept"},
+                          "route": {"gateway": "192.168.1.254", "interface": "en0"}})")
+        << QStringList{"--fix", "fix-reset-iface"} << "sleep" << int(SIGTERM);
+}
+
+void TestCli::interruptEndsEveryCommand()
+{
+    QFETCH(QByteArray, scenario);
+    QFETCH(QStringList, args);
+    QFETCH(QString, interruptDuring);
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("interrupted.json"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"extends": "healthy", )" + scenario.mid(1));
+    file.close();
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("BREVIK_SIMULATE"), path);
+    env.insert(QStringLiteral("BREVIK_SIM_ROOT"), m_root.path());
+    env.insert(QStringLiteral("BREVIK_SIM_FRESH"), QStringLiteral("1"));
+    env.remove(QStringLiteral("BREVIK_SIM_TIME_SCALE"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(BREVIK_EXECUTABLE), args);
+    QVERIFY(process.waitForStarted());
+    const pid_t pid = pid_t(process.processId());
+    QTRY_VERIFY_WITH_TIMEOUT(descendants(pid).values().contains(interruptDuring), 120000);
+    const qint64 interruptMs = QDateTime::currentMSecsSinceEpoch();
+    kill(pid, signal);
+
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(process.exitCode(), signal);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    const QString folder = m_root.filePath(QStringLiteral("interrupted"));
+    QTRY_VERIFY_WITH_TIMEOUT(processesOn(folder).isEmpty(), 30000);
+    // Nothing runs on the simulated Mac any more, so its call log is complete. A stand-in
+    // records its call when it ends by itself, never when a signal ends it: a call that
+    // ended after the interrupt is one that carried on.
+    for (const SimCall &call : CallLog::read(CallLog::file(folder)))
+        QVERIFY2(call.endMs <= interruptMs,
+                 qPrintable(call.tool + ' ' + call.args.join(' ') + " carried on"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

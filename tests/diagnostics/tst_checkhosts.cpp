@@ -16,8 +16,8 @@ namespace {
 
 using FileOutputs = QMap<QString, QString>; // start-up file as listed → grep output
 
-const QString kHostsGrep = QStringLiteral(
-    "grep -v '^#' /etc/hosts 2>/dev/null | grep -v '^$' | grep -Ev 'localhost|broadcasthost|^::1'");
+const QString kHostsGrep = QStringLiteral("grep -av '^#' /etc/hosts 2>/dev/null | grep -av '^$' | "
+                                          "grep -aEv 'localhost|broadcasthost|^::1'");
 const QStringList kStartupFiles{"~/.zshrc", "~/.zprofile", "~/.bash_profile", "~/.bashrc",
                                 "~/.config/fish/config.fish"};
 

@@ -40,7 +40,10 @@ private slots:
     void outputAndCode_data();
     void outputAndCode();
     void largeOutputDoesNotBlock();
-    void invalidUtf8GivesEmptyOutput();
+    void undecodableOutput_data();
+    void undecodableOutput();
+    void outputKeptUpToTheLimit_data();
+    void outputKeptUpToTheLimit();
     void childEnvironmentIsFixed();
     void startFailureIsAValue();
     void deadlineEndsCommand_data();
@@ -85,11 +88,51 @@ void TestShell::largeOutputDoesNotBlock()
     QCOMPARE(result.output.size(), 1000000);
 }
 
-void TestShell::invalidUtf8GivesEmptyOutput()
+void TestShell::undecodableOutput_data()
 {
-    const ShellResult result = shell(QStringLiteral("printf 'ok\\xff\\xfe'; exit 3"), 10);
+    QTest::addColumn<bool>("asText");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("shell: empty output") << false << "";
+    // A NUL byte is text like any other.
+    QTest::newRow("shellText: the text survives")
+        << true << QStringLiteral("ok\uFFFD\uFFFD") + QChar(0) + QStringLiteral("end");
+}
+
+void TestShell::undecodableOutput()
+{
+    QFETCH(bool, asText);
+    QFETCH(QString, output);
+    const QString command = QStringLiteral("printf 'ok\\xff\\xfe\\0end'; exit 3");
+    const ShellResult result = asText ? shellText(command, 10) : shell(command, 10);
     QCOMPARE(result.code, 3);
-    QVERIFY(result.output.isEmpty());
+    QCOMPARE(result.output, output);
+}
+
+void TestShell::outputKeptUpToTheLimit_data()
+{
+    const qsizetype limit = ProcessRunner::kOutputLimit;
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<qsizetype>("size");
+    QTest::addColumn<QString>("tail");
+    QTest::newRow("one 100 MB line") << "head -c 100000000 /dev/zero | tr '\\0' x" << limit << "x";
+    // 11 bytes a line: the last whole line ends before the limit.
+    QTest::newRow("lines past the limit end at a whole line")
+        << "yes 0123456789 | head -c 20000000" << limit - limit % 11 << "9\n";
+    QTest::newRow("a character across the limit is left out")
+        << QStringLiteral("head -c %1 /dev/zero | tr '\\0' x; printf '系统'").arg(limit - 1)
+        << limit - 1 << "x";
+}
+
+void TestShell::outputKeptUpToTheLimit()
+{
+    QFETCH(QString, command);
+    QFETCH(qsizetype, size);
+    QFETCH(QString, tail);
+    const ShellResult result = shell(command, 60);
+    // The writer was drained to its end, not stopped by a full pipe or a signal.
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.output.size(), size);
+    QVERIFY(result.output.endsWith(tail));
 }
 
 void TestShell::childEnvironmentIsFixed()

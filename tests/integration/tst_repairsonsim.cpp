@@ -164,7 +164,9 @@ void TestRepairsOnSim::batchAsksForThePasswordOnce()
     QCOMPARE(prompts.first().args.size(), 2);
     // The stand-ins see the command after the simulation moved /etc/hosts into its folder.
     QString expected = adminCommandLine({AdminScript::build(adminGroups)});
-    for (const auto &[from, to] : mac->makeRunner()->options().pathMap)
+    // Held in a variable: a range-for over a member of a temporary runner reads freed memory.
+    const auto runner = mac->makeRunner();
+    for (const auto &[from, to] : runner->options().pathMap)
         expected.replace(from, to);
     QCOMPARE(QStringLiteral("osascript -e ") + shellQuote(prompts.first().args.at(1)), expected);
     for (const char *id : {"proxy-dead-crash", "clock-skew"})
