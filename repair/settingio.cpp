@@ -18,10 +18,11 @@ struct ServerKind {
 };
 
 const QList<ServerKind> kServerKinds{
-    {SettingKind::webProxy, QStringLiteral("webproxy"), QStringLiteral("网页代理（HTTP）")},
+    {SettingKind::webProxy, QStringLiteral("webproxy"), QStringLiteral("的网页代理（HTTP）")},
     {SettingKind::secureWebProxy, QStringLiteral("securewebproxy"),
-     QStringLiteral("安全网页代理（HTTPS）")},
-    {SettingKind::socksProxy, QStringLiteral("socksfirewallproxy"), QStringLiteral("SOCKS 代理")},
+     QStringLiteral("的安全网页代理（HTTPS）")},
+    {SettingKind::socksProxy, QStringLiteral("socksfirewallproxy"),
+     QStringLiteral("的 SOCKS 代理")},
 };
 
 const ServerKind *serverKind(SettingKind kind)
@@ -334,7 +335,7 @@ QString label(const SettingKey &key)
 {
     const QString service = QStringLiteral("「") + key.target + QStringLiteral("」");
     if (const ServerKind *kind = serverKind(key.kind))
-        return service + QStringLiteral("的") + kind->label;
+        return service + kind->label;
     switch (key.kind) {
     case SettingKind::autoProxy:
         return service + QStringLiteral("的自动代理（PAC）");
