@@ -193,7 +193,7 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
         result.text = (any ? QStringLiteral("✅ 无需撤销 ") + entryName(entry) +
                                  QStringLiteral("：相关设置已是修复前的值")
                            : QStringLiteral("⚠️ ") + entryName(entry) +
-                                 QStringLiteral(" 没有可以还原的设置")) +
+                                 QStringLiteral("没有可以还原的设置")) +
                       cannotUndoText(plan.cannotUndo);
         return result;
     }
@@ -212,7 +212,7 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
     if (outcome.log.startsWith(QStringLiteral("⚠️"))) {
         result.status = Status::cancelled;
         result.text = QStringLiteral("⚠️ 已取消授权，") + entryName(entry) +
-                      QStringLiteral(" 没有撤销，未做任何修改。");
+                      QStringLiteral("没有撤销，未做任何修改。");
         return result;
     }
     Recording::finish(undo, outcome.ok, outcome.log);
@@ -222,7 +222,7 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
     result.text = outcome.ok ? QStringLiteral("✅ 已撤销 ") + entryName(entry) +
                                    QStringLiteral("，已还原：") + bullets(restored)
                              : QStringLiteral("❌ 撤销 ") + entryName(entry) +
-                                   QStringLiteral(" 未完成\n") + outcome.log;
+                                   QStringLiteral("未完成\n") + outcome.log;
     result.text += cannotUndoText(plan.cannotUndo);
     return result;
 }
