@@ -217,8 +217,12 @@ std::optional<JournalEntry> JournalEntry::fromJson(const QJsonObject &object)
         const QJsonObject setting = value.toObject();
         const std::optional<SettingKind> kind =
             fromName(kKindNames, setting.value(QStringLiteral("setting")).toString());
-        if (!kind)
-            return std::nullopt; // a kind this program does not know cannot be restored
+        // A kind this program does not know (written by a later version) cannot be restored;
+        // the entry stays, saying so.
+        if (!kind) {
+            entry.unrecorded << setting.value(QStringLiteral("setting")).toString();
+            continue;
+        }
         const QJsonValue before = setting.value(QStringLiteral("before"));
         entry.settings << RecordedSetting{
             {*kind, setting.value(QStringLiteral("target")).toString()},
@@ -233,7 +237,7 @@ std::optional<JournalEntry> JournalEntry::fromJson(const QJsonObject &object)
                                     file.value(QStringLiteral("checksum")).toString()};
     }
     entry.oneTime = strings(object.value(QStringLiteral("oneTime")));
-    entry.unrecorded = strings(object.value(QStringLiteral("unrecorded")));
+    entry.unrecorded << strings(object.value(QStringLiteral("unrecorded")));
     entry.ok = object.value(QStringLiteral("ok")).toBool();
     entry.log = object.value(QStringLiteral("log")).toString();
     if (object.contains(QStringLiteral("undoes")))
