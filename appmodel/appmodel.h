@@ -20,7 +20,10 @@ class ProxyGuardian;
 // One entry of the repair journal, as the window lists it.
 struct HistoryItem {
     qint64 id = 0;
-    QString line;        // number, time, who started it, outcome sign and title
+    QDateTime time;
+    QString origin;      // who started it: "窗口", "命令行", "守护"
+    QString sign;        // how it went: ✅ ❌ ⚠️
+    QString title;       // the repair's title; an undo's names the entry it took back
     bool undone = false; // a later undo took it back
     friend bool operator==(const HistoryItem &, const HistoryItem &) = default;
 };

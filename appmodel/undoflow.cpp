@@ -11,8 +11,8 @@ QList<HistoryItem> AppModel::historyOf(const Journal &journal)
     const QSet<qint64> undone = Undo::undoneIds(entries);
     QList<HistoryItem> items;
     for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
-        const bool taken = undone.contains(entry->id);
-        items << HistoryItem{entry->id, Undo::summaryLine(*entry, taken), taken};
+        items << HistoryItem{entry->id,          entry->time,  originLabel(entry->origin),
+                             Undo::sign(*entry), entry->title, undone.contains(entry->id)};
     }
     return items;
 }

@@ -227,15 +227,20 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
     return result;
 }
 
+QString sign(const JournalEntry &entry)
+{
+    if (entry.ok)
+        return QStringLiteral("✅");
+    return entry.log.startsWith(QStringLiteral("⚠️")) ? QStringLiteral("⚠️")
+                                                          : QStringLiteral("❌");
+}
+
 QString summaryLine(const JournalEntry &entry, bool undone)
 {
-    const QString sign = entry.ok                                         ? QStringLiteral("✅")
-                         : entry.log.startsWith(QStringLiteral("⚠️")) ? QStringLiteral("⚠️")
-                                                                          : QStringLiteral("❌");
     QString line = QStringLiteral("#") + QString::number(entry.id) + QStringLiteral("  ") +
                    entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
-                   QStringLiteral("  ") + originLabel(entry.origin) + QStringLiteral("  ") + sign +
-                   QLatin1Char(' ') + entry.title;
+                   QStringLiteral("  ") + originLabel(entry.origin) + QStringLiteral("  ") +
+                   sign(entry) + QLatin1Char(' ') + entry.title;
     if (undone)
         line += QStringLiteral("（已撤销）");
     return line;

@@ -58,7 +58,10 @@ Plan plan(const JournalEntry &entry);
 // since are overwritten only when `force` is set; otherwise nothing runs and they are named.
 Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &journal);
 
-// One line of the history, as the command line and the window show it.
+// How the entry went: ✅ ❌, or ⚠️ for a cancelled password prompt.
+QString sign(const JournalEntry &entry);
+
+// One line of the history, as the command line shows it.
 QString summaryLine(const JournalEntry &entry, bool undone);
 
 } // namespace Undo
