@@ -4,6 +4,7 @@
 #include "ui/neubutton.h"
 #include "ui/neuchip.h"
 
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -62,8 +63,15 @@ void TestHistoryDialog::undoAsksBeforeOverwriting()
         .on(QStringLiteral("networksetup -setwebproxy 'Wi-Fi' 127.0.0.1 7890"), 0);
     ScopedRunner scope(runner);
     AppModel model;
-    HistoryDialog dialog(&model);
-    dialog.show();
+    // The window's menu opens the dialog, one for the window's life.
+    QWidget window;
+    QMenu menu;
+    addRepairHistoryActions(&menu, &model, &window);
+    for (int i = 0; i < 2; ++i)
+        menu.actions().constLast()->trigger();
+    QCOMPARE(window.findChildren<HistoryDialog *>().size(), 1);
+    HistoryDialog &dialog = *window.findChild<HistoryDialog *>();
+    QVERIFY(dialog.isVisible());
     QTRY_COMPARE(model.history().size(), 2);
     QList<NeuButton *> undo = dialog.findChildren<NeuButton *>(QStringLiteral("undoButton"));
     QCOMPARE(undo.size(), 2);
