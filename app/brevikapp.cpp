@@ -67,11 +67,15 @@ int BrevikApp::runMode(int argc, char **argv)
         return TerminalModes::scan(line.json);
     case Mode::fix:
         return TerminalModes::fix(line.fixId);
+    case Mode::history:
+        return TerminalModes::history();
+    case Mode::undo:
+        return TerminalModes::undo(line.undoId, line.force);
     case Mode::window:
         break;
     }
     std::puts(
-        "Brevik 的窗口尚未提供。可用：--scan [--json]、--fix FIX-ID、--guard、--guard-status、"
-        "--install-agent、--uninstall-agent");
+        "Brevik 的窗口尚未提供。可用：--scan [--json]、--fix FIX-ID、--history、--undo [编号] "
+        "[--force]、--guard、--guard-status、--install-agent、--uninstall-agent");
     return 0;
 }

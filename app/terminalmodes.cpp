@@ -3,7 +3,8 @@
 #include "app/interrupts.h"
 #include "app/scanreport.h"
 #include "guardian/proxyguardian.h"
-#include "repair/fixengine.h"
+#include "repair/recording.h"
+#include "repair/undo.h"
 
 #include <QJsonDocument>
 
@@ -86,13 +87,52 @@ int fix(const QString &fixId)
     for (const Finding &finding : report.findings) {
         if (!finding.fix || finding.fix->id != fixId)
             continue;
-        const FixResult result = FixEngine::apply(*finding.fix);
+        const FixResult result =
+            Recording::apply(finding, RepairOrigin::commandLine, Journal::forCurrentUser());
         print(result.log + QLatin1Char('\n'));
         return result.ok ? 0 : 1;
     }
     print(QStringLiteral("本次扫描没有发现可用「") + fixId + QStringLiteral("」修复的问题。\n"),
           stderr);
     return 2;
+}
+
+int history()
+{
+    const QList<JournalEntry> entries = Journal::forCurrentUser().entries();
+    if (entries.isEmpty()) {
+        print(QStringLiteral("还没有修复记录。\n"));
+        return 0;
+    }
+    const QSet<qint64> undone = Undo::undoneIds(entries);
+    for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry)
+        print(Undo::summaryLine(*entry, undone.contains(entry->id)) + QLatin1Char('\n'));
+    return 0;
+}
+
+int undo(const std::optional<qint64> &id, bool force)
+{
+    if (id && *id <= 0) {
+        print(QStringLiteral("用法：brevik --undo [编号] [--force]（编号见 brevik --history）\n"),
+              stderr);
+        return 2;
+    }
+    const Journal journal = Journal::forCurrentUser();
+    const QList<JournalEntry> entries = journal.entries();
+    const std::optional<JournalEntry> entry = id ? Undo::find(entries, *id) : Undo::latest(entries);
+    if (!entry) {
+        print(id ? QStringLiteral("修复记录里没有 #") + QString::number(*id) +
+                       QStringLiteral("（见 brevik --history）。\n")
+                 : QStringLiteral("没有可以撤销的修复。\n"),
+              stderr);
+        return 2;
+    }
+    const Undo::Result result =
+        Undo::run(Undo::plan(*entry), force, RepairOrigin::commandLine, journal);
+    print(result.text + QLatin1Char('\n'));
+    const bool done =
+        result.status == Undo::Status::restored || result.status == Undo::Status::alreadyAsBefore;
+    return done ? 0 : 1;
 }
 
 } // namespace TerminalModes

@@ -64,7 +64,7 @@ template <typename T> bool same(const QList<T> &a, const QList<T> &b)
 AppModel::AppModel(QObject *parent) : AppModel(ProxyGuardian::shared(), Pacing{}, parent) {}
 
 AppModel::AppModel(ProxyGuardian &guardian, Pacing pacing, QObject *parent)
-    : QObject(parent), m_guardian(guardian), m_pacing(pacing)
+    : QObject(parent), m_guardian(guardian), m_pacing(pacing), m_journal(Journal::forCurrentUser())
 {
     // The timer is a member, so it cannot fire for a model that is gone.
     m_guardTimer.setInterval(m_pacing.guardInterval);
@@ -207,6 +207,30 @@ void AppModel::setNetResult(const std::optional<NetVerifyResult> &result)
 void AppModel::setNetCheckAfterFix(bool afterFix)
 {
     assign(m_netCheckAfterFix, afterFix, &AppModel::netCheckAfterFixChanged);
+}
+
+void AppModel::setHistory(const QList<HistoryItem> &history)
+{
+    assign(m_history, history, &AppModel::historyChanged);
+}
+
+void AppModel::setUndoBusy(bool busy)
+{
+    assign(m_undoBusy, busy, &AppModel::undoBusyChanged);
+}
+
+void AppModel::setUndoText(const QString &text)
+{
+    assign(m_undoText, text, &AppModel::undoTextChanged);
+}
+
+void AppModel::setUndoConflict(qint64 id, const QStringList &settings)
+{
+    // One notification for both: they describe the same refusal.
+    const bool idChanged = update(m_undoConflictId, id);
+    const bool settingsChanged = update(m_undoConflicts, settings);
+    if (idChanged || settingsChanged)
+        announce(&AppModel::undoConflictChanged);
 }
 
 QList<Finding> AppModel::problems() const

@@ -2,6 +2,7 @@
 
 #include "diagnostics/netverify.h"
 #include "model/finding.h"
+#include "repair/journal.h"
 
 #include <QDateTime>
 #include <QList>
@@ -16,6 +17,17 @@
 
 class ProxyGuardian;
 
+// One entry of the repair journal, as the window lists it.
+struct HistoryItem {
+    qint64 id = 0;
+    QDateTime time;
+    QString origin;      // who started it: "窗口", "命令行", "守护"
+    QString sign;        // how it went: ✅ ❌ ⚠️
+    QString title;       // the repair's title; an undo's names the entry it took back
+    bool undone = false; // a later undo took it back
+    friend bool operator==(const HistoryItem &, const HistoryItem &) = default;
+};
+
 // The one observable object behind the window: the findings of the last scan, the progress
 // of a running scan, the repair logs, the proxy guardian and the internet test, and the
 // operations the window's buttons start.
@@ -23,8 +35,9 @@ class ProxyGuardian;
 // Threads: create, read and call it on the main thread only. Every operation returns at
 // once and does its slow work on a background task; every property is written on the main
 // thread, and each NOTIFY signal fires there, only when the value really changed.
-// Exclusion comes from the flags `scanning`, `fixingId`, `fixingAll`, `netChecking` and the
-// private guardian busy flag: a request that finds its flag set is dropped, not queued.
+// Exclusion comes from the flags `scanning`, `fixingId`, `fixingAll`, `netChecking`,
+// `undoBusy` and the private guardian busy flag: a request that finds its flag set is
+// dropped, not queued. Repairs and undos exclude each other: both change settings.
 //
 // Lifetime: destroying the model does not wait for its tasks. They hold it weakly and drop
 // what they would have published; they finish on their own (a repair may be behind a
@@ -64,6 +77,16 @@ class AppModel final : public QObject {
     Q_PROPERTY(std::optional<NetVerifyResult> netResult READ netResult NOTIFY netResultChanged)
     // The last internet test was started by a repair.
     Q_PROPERTY(bool netCheckAfterFix READ netCheckAfterFix NOTIFY netCheckAfterFixChanged)
+    // The repair journal, newest first: read again after every repair, undo and guardian
+    // repair of this model, and by refreshHistory.
+    Q_PROPERTY(QList<HistoryItem> history READ history NOTIFY historyChanged)
+    Q_PROPERTY(bool undoBusy READ undoBusy NOTIFY undoBusyChanged)
+    // What the last undo did; its first character is the status sign. Empty before the first.
+    Q_PROPERTY(QString undoText READ undoText NOTIFY undoTextChanged)
+    // When the last undo was refused because settings changed since the repair: the entry,
+    // and those settings as the user reads them. The window asks, then calls undo(id, true).
+    Q_PROPERTY(qint64 undoConflictId READ undoConflictId NOTIFY undoConflictChanged)
+    Q_PROPERTY(QStringList undoConflicts READ undoConflicts NOTIFY undoConflictChanged)
 
 public:
     // The product's pauses. Only tests pass other values, to run the flows faster.
@@ -101,6 +124,11 @@ public:
     bool netChecking() const { return m_netChecking; }
     std::optional<NetVerifyResult> netResult() const { return m_netResult; }
     bool netCheckAfterFix() const { return m_netCheckAfterFix; }
+    QList<HistoryItem> history() const { return m_history; }
+    bool undoBusy() const { return m_undoBusy; }
+    QString undoText() const { return m_undoText; }
+    qint64 undoConflictId() const { return m_undoConflictId; }
+    QStringList undoConflicts() const { return m_undoConflicts; }
 
     void setShowGuardLog(bool show);
 
@@ -144,6 +172,15 @@ public slots:
     // Install or remove the launch agent. These wait for launchctl on the main thread.
     void installGuardAgent();
     void uninstallGuardAgent();
+    // Reads the journal again (the launch agent writes to it too).
+    void refreshHistory();
+    // Takes back the last repair not yet taken back; see undo.
+    void undoLast();
+    // Takes back journal entry `id`: its settings return to their values before it ran,
+    // behind one password prompt at most. Settings that somebody changed since are only
+    // overwritten with `force`; otherwise the undo is refused and they are named. A restoring
+    // undo starts a rescan. Dropped while an undo or a repair runs.
+    void undo(qint64 id, bool force = false);
 
 signals:
     void findingsChanged();
@@ -165,6 +202,10 @@ signals:
     void netCheckingChanged();
     void netResultChanged();
     void netCheckAfterFixChanged();
+    void historyChanged();
+    void undoBusyChanged();
+    void undoTextChanged();
+    void undoConflictChanged();
     // After any of the signals above, for a view that redraws as a whole.
     void stateChanged();
 
@@ -188,6 +229,13 @@ private:
     void setNetChecking(bool checking);
     void setNetResult(const std::optional<NetVerifyResult> &result);
     void setNetCheckAfterFix(bool afterFix);
+    void setHistory(const QList<HistoryItem> &history);
+    void setUndoBusy(bool busy);
+    void setUndoText(const QString &text);
+    void setUndoConflict(qint64 id, const QStringList &settings);
+
+    // The journal as the window lists it. Reads the file: call it off the main thread.
+    static QList<HistoryItem> historyOf(const Journal &journal);
 
     // Sets `field`; true when the value really changed.
     template <typename T> bool update(T &field, const T &value);
@@ -204,6 +252,7 @@ private:
 
     ProxyGuardian &m_guardian;
     const Pacing m_pacing;
+    const Journal m_journal;
 
     QList<Finding> m_findings;
     bool m_scanning = false;
@@ -225,6 +274,11 @@ private:
     bool m_netChecking = false;
     std::optional<NetVerifyResult> m_netResult;
     bool m_netCheckAfterFix = false;
+    QList<HistoryItem> m_history;
+    bool m_undoBusy = false;
+    QString m_undoText;
+    qint64 m_undoConflictId = 0;
+    QStringList m_undoConflicts;
 
     // Not observable. One timer for the model's life, started by startGuardianIfNeeded.
     QTimer m_guardTimer;

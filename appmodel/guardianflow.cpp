@@ -16,6 +16,7 @@ void AppModel::startGuardianIfNeeded()
     setAgentInstalled(m_guardian.isAgentInstalled());
     setGuardLog(m_guardian.logTail(kGuardLogLines));
     refreshGuardFixedCount();
+    refreshHistory();
     m_guardTimer.start();
     // The first check runs whether or not the guardian is switched on.
     tickGuardian();
@@ -43,13 +44,18 @@ void AppModel::startGuardianTick()
     m_guardBusy = true;
     const QPointer<AppModel> self(this);
     ProxyGuardian *guardian = &m_guardian;
-    Background::start(Background::Priority::background, [self, guardian] {
+    Background::start(Background::Priority::background, [self, guardian, journal = m_journal] {
         const ProxyGuardian::Status status = guardian->checkOnce(true);
         const int fixedCount = guardian->fixedCount();
         const QStringList lines = guardian->logTail(kGuardLogLines);
+        // A repair of the guardian is in the journal now.
+        const std::optional<QList<HistoryItem>> history =
+            status.didFix ? std::optional(historyOf(journal)) : std::nullopt;
         Background::onMainThreadAndWait([&] {
             if (!self)
                 return;
+            if (history)
+                self->setHistory(*history);
             self->setGuardStatus(status.text);
             self->setGuardFixedCount(fixedCount);
             self->setGuardLog(lines);

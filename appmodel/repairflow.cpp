@@ -2,32 +2,33 @@
 
 #include "appmodel/background.h"
 #include "appmodel/headline.h"
-#include "repair/fixengine.h"
+#include "repair/recording.h"
 
 #include <QPointer>
 
 void AppModel::fix(const Finding &finding)
 {
-    if (!finding.fix || m_fixingId || m_fixingAll)
+    if (!finding.fix || m_fixingId || m_fixingAll || m_undoBusy)
         return;
     setFixingId(finding.id);
     setFixLogEntry(finding.id, QStringLiteral("⏳ 正在执行修复…"));
 
     const QPointer<AppModel> self(this);
-    Background::start(Background::Priority::userInitiated,
-                      [self, id = finding.id, action = *finding.fix] {
-                          const FixResult result = FixEngine::apply(action);
-                          Background::onMainThreadAndWait([&] {
-                              if (!self)
-                                  return;
-                              self->setFixLogEntry(id, result.log);
-                              // Cleared whatever the outcome: a failed repair must leave the
-                              // buttons usable.
-                              self->setFixingId(std::nullopt);
-                              if (result.ok)
-                                  self->verifyInternet(true);
-                          });
-                      });
+    Background::start(Background::Priority::userInitiated, [self, finding, journal = m_journal] {
+        const FixResult result = Recording::apply(finding, RepairOrigin::window, journal);
+        const QList<HistoryItem> history = historyOf(journal);
+        Background::onMainThreadAndWait([&] {
+            if (!self)
+                return;
+            self->setFixLogEntry(finding.id, result.log);
+            self->setHistory(history);
+            // Cleared whatever the outcome: a failed repair must leave the
+            // buttons usable.
+            self->setFixingId(std::nullopt);
+            if (result.ok)
+                self->verifyInternet(true);
+        });
+    });
 }
 
 void AppModel::fixAll()
@@ -35,14 +36,14 @@ void AppModel::fixAll()
     // Info findings are never targets, even when they carry a repair.
     QList<Finding> targets = problems();
     targets.removeIf([](const Finding &finding) { return !finding.hasFix(); });
-    if (targets.isEmpty() || m_fixingAll || m_scanning)
+    if (targets.isEmpty() || m_fixingAll || m_scanning || m_undoBusy)
         return;
     setFixingAll(true);
     setProgressValue(0.05);
     setProgressText(QStringLiteral("开始批量修复…"));
 
     const QPointer<AppModel> self(this);
-    Background::start(Background::Priority::userInitiated, [self, targets] {
+    Background::start(Background::Priority::userInitiated, [self, targets, journal = m_journal] {
         // The engine's texts only tell the user where the batch is; it must not wait for the
         // window to draw them.
         const auto progress = [self](const QString &text) {
@@ -51,10 +52,13 @@ void AppModel::fixAll()
                     self->setProgressText(text);
             });
         };
-        const QMap<QString, QString> logs = FixEngine::applyAll(targets, progress);
+        const QMap<QString, QString> logs =
+            Recording::applyAll(targets, progress, RepairOrigin::window, journal);
+        const QList<HistoryItem> history = historyOf(journal);
         Background::onMainThreadAndWait([&] {
             if (!self)
                 return;
+            self->setHistory(history);
             QMap<QString, QString> log = self->m_fixLog;
             log.insert(logs);
             self->setFixLog(log);

@@ -4,6 +4,7 @@
 #include "model/netconfig.h"
 #include "model/proxyclients.h"
 #include "model/proxyendpoint.h"
+#include "repair/recording.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -11,6 +12,8 @@
 namespace {
 
 const QString kProxyQuery = QStringLiteral("scutil --proxy");
+// The guardian repairs what a scan reports as this finding, with the same commands.
+const QString kRepairedFinding = QStringLiteral("proxy-dead-crash");
 constexpr double kProbeTimeout = 6.0;
 constexpr double kRepairCommandTimeout = 10.0;
 
@@ -148,16 +151,25 @@ ProxyGuardian::Status ProxyGuardian::check(bool autoFix,
         status.text = QStringLiteral("未找到网络服务，无法自动修复");
         return status;
     }
+    FixAction repair{.id = QStringLiteral("fix-proxy-off-all"),
+                     .title = QStringLiteral("自动关闭残留系统代理 ") + target};
+    for (const QString &service : services)
+        repair.commands << NetConfig::disableProxyCommands(service);
+    // Written down before it runs, so that the user can take it back.
+    JournalEntry entry = Recording::before(kRepairedFinding, repair, RepairOrigin::guardian);
     // Every service, every kind: a failing command must not keep the others from running.
-    for (const QString &service : services) {
-        for (const QString &command : NetConfig::disableProxyCommands(service))
-            shell(command, kRepairCommandTimeout);
-    }
+    for (const QString &command : repair.commands)
+        shell(command, kRepairCommandTimeout);
 
     // Every kind must be off now, the automatic proxy included: a PAC-only leftover is
     // repaired like any other.
-    if (parseScutilProxy(shell(kProxyQuery, kProbeTimeout).output).enabled) {
-        status.text = QStringLiteral("❌ 自动修复失败，请点击「立即修复」手动处理");
+    const bool verified = !parseScutilProxy(shell(kProxyQuery, kProbeTimeout).output).enabled;
+    status.text = verified ? QStringLiteral("✅ 已自动修复：系统代理残留（") + target +
+                                 QStringLiteral("）已关闭，网络恢复直连")
+                           : QStringLiteral("❌ 自动修复失败，请点击「立即修复」手动处理");
+    Recording::finish(entry, verified, status.text);
+    Journal(Journal::pathIn(m_home)).append(entry);
+    if (!verified) {
         appendLog(QStringLiteral("[失败] 尝试关闭残留代理未生效"));
         return status;
     }
@@ -165,8 +177,6 @@ ProxyGuardian::Status ProxyGuardian::check(bool autoFix,
     ++m_fixedCount;
     m_lastFix = m_clock();
     status.didFix = true;
-    status.text = QStringLiteral("✅ 已自动修复：系统代理残留（") + target +
-                  QStringLiteral("）已关闭，网络恢复直连");
     appendLog(QStringLiteral("[自动修复] 关闭残留系统代理 ") + target + QStringLiteral("（服务：") +
               services.join(QStringLiteral("、")) + QStringLiteral("）"));
     m_consecutiveFailures = 0;

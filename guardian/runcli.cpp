@@ -1,6 +1,8 @@
 #include "guardian/proxyguardian.h"
 
+#include "exec/shell.h"
 #include "guardian/logfile.h"
+#include "guardian/notification.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -12,6 +14,7 @@
 namespace {
 
 const QString kAgentPrefix = QStringLiteral("[守护] ");
+constexpr double kNotificationTimeout = 10.0;
 
 bool isNotable(const ProxyGuardian::Status &status)
 {
@@ -57,6 +60,15 @@ void ProxyGuardian::runCLIOnce(ProxyGuardian &guardian, QTextStream &out, const 
         out.flush();
         std::fflush(stdout);
     }
+    // The agent acts while nobody watches: tell the user what changed and how to take it back.
+    if (status.didFix)
+        shell(Notification::command(
+                  QStringLiteral("Brevik"),
+                  QStringLiteral("已关闭所有网络服务上残留的系统代理 ") + status.proxyHost +
+                      QLatin1Char(':') + status.proxyPort +
+                      QStringLiteral("，网络恢复直连。如需撤销：运行 brevik --undo，或在 Brevik "
+                                     "窗口菜单选择「撤销上次修复」。")),
+              kNotificationTimeout);
     // Cut even when nothing was appended: launchd appends the agent's output on its own, and
     // a log that grew past its limit by other hands would otherwise stay so.
     const QString logs = guardian.logDir();

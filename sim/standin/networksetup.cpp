@@ -161,6 +161,41 @@ int getDns(const Sim &sim, const QString &serviceName)
     return 0;
 }
 
+// "-getinfo": the service's addresses; the IPv6 line reads "Automatic" or "Off".
+int getInfo(const Sim &sim, const QString &serviceName)
+{
+    const QJsonObject svc = service(sim, serviceName);
+    const QString device = svc.value(QStringLiteral("device")).toString();
+    const QJsonObject iface = objectAt(sim.state(), {"interfaces", device});
+    const QString inet = iface.value(QStringLiteral("inet")).toString();
+    bool ok = false;
+    const quint32 mask = iface.value(QStringLiteral("netmask")).toString().toUInt(&ok, 16);
+    const QString router = at(sim.state(), {"route", "interface"}).toString() == device
+                               ? at(sim.state(), {"route", "gateway"}).toString()
+                               : QString();
+    QString text = QStringLiteral("DHCP Configuration\n");
+    if (!inet.isEmpty()) {
+        text += QStringLiteral("IP address: %1\nSubnet mask: %2.%3.%4.%5\nRouter: %6\n")
+                    .arg(inet)
+                    .arg(mask >> 24)
+                    .arg((mask >> 16) & 0xff)
+                    .arg((mask >> 8) & 0xff)
+                    .arg(mask & 0xff)
+                    .arg(router.isEmpty() ? QStringLiteral("none") : router);
+    }
+    const bool off = svc.value(QStringLiteral("ipv6")).toString() == QLatin1String("off");
+    text += QStringLiteral("Client ID: \nIPv6: %1\nIPv6 IP address: none\nIPv6 Router: none\n")
+                .arg(off ? QStringLiteral("Off") : QStringLiteral("Automatic"));
+    const QString ether = iface.value(QStringLiteral("ether")).toString();
+    if (!ether.isEmpty())
+        text += (svc.value(QStringLiteral("hardwarePort")).toString() == QLatin1String("Wi-Fi")
+                     ? QStringLiteral("Wi-Fi ID: ")
+                     : QStringLiteral("Ethernet Address: ")) +
+                ether + QLatin1Char('\n');
+    out(text);
+    return 0;
+}
+
 int changeService(Sim &sim, const QString &serviceName,
                   const std::function<void(QJsonObject &)> &change)
 {
@@ -243,6 +278,13 @@ int networksetupMain(Sim &sim, const QStringList &args)
             return getBypass(sim, name);
         if (verb == QLatin1String("dnsservers"))
             return getDns(sim, name);
+        if (verb == QLatin1String("info"))
+            return getInfo(sim, name);
+        if (verb == QLatin1String("networkserviceenabled")) {
+            out(enabled(service(sim, name)) ? QStringLiteral("Enabled\n")
+                                            : QStringLiteral("Disabled\n"));
+            return 0;
+        }
         return badParameters();
     }
 

@@ -1,6 +1,8 @@
 // osascript -e 'do shell script "…" with administrator privileges': the password prompt.
 // The scenario decides how the user answers it ("admin": {"prompt": …}); an accepted
 // prompt runs the script with /bin/sh on the simulated Mac, with administrator rights.
+// osascript -e 'display notification "…" with title "…"': shown to nobody; the call log
+// keeps it like every call.
 
 #include "sim/standin/sim.h"
 #include "sim/standin/tools.h"
@@ -134,6 +136,12 @@ int osascriptMain(Sim &sim, const QStringList &args)
 {
     const int e = args.indexOf(QStringLiteral("-e"));
     const QString source = e >= 0 ? args.value(e + 1) : QString();
+    // A string literal: anything but a quote or a backslash, or an escaped character.
+    static const QRegularExpression notification(QStringLiteral(
+        "^\\s*display notification \"(?:[^\"\\\\]|\\\\.)*\"(?:\\s+with title "
+        "\"(?:[^\"\\\\]|\\\\.)*\")?(?:\\s+subtitle \"(?:[^\"\\\\]|\\\\.)*\")?\\s*$"));
+    if (notification.match(source).hasMatch())
+        return 0;
     static const QRegularExpression adminScript(
         QStringLiteral("^\\s*do shell script \"((?:[^\"\\\\]|\\\\.)*)\"\\s+with administrator "
                        "privileges\\s*$"),
@@ -141,7 +149,7 @@ int osascriptMain(Sim &sim, const QStringList &args)
     const QRegularExpressionMatch match = adminScript.match(source);
     if (!match.hasMatch()) {
         err(QStringLiteral("osascript: only 'do shell script \"…\" with administrator privileges' "
-                           "is simulated\n"));
+                           "and 'display notification' are simulated\n"));
         return 1;
     }
     if (answerPrompt(sim) != QLatin1String("accept")) {

@@ -88,6 +88,20 @@ QList<pid_t> processesOn(const QString &folder)
     return found;
 }
 
+int notifications(const SimulatedMac &mac)
+{
+    int count = 0;
+    for (const SimCall &call : mac.calls())
+        count += call.tool == QLatin1String("osascript") &&
+                 call.args.value(1).startsWith(QLatin1String("display notification "));
+    return count;
+}
+
+QJsonObject webProxyOf(const SimulatedMac &mac, const QString &service)
+{
+    return mac.state()["services"][service]["proxies"]["web"].toObject();
+}
+
 } // namespace
 
 class TestCli : public QObject {
@@ -107,6 +121,8 @@ private slots:
     void agentInstallFailures();
     void fixRestoresTheMachine();
     void fixWithoutMatchingFindingExits2();
+    void undoAsksBeforeOverwritingChanges();
+    void undoWithCancelledPromptChangesNothing();
     void scanJsonHasTheDocumentedShape();
     void scanTextListsFindingsAndVerdict();
     void tenRunsAtOnce_data();
@@ -198,6 +214,7 @@ void TestCli::guardConfirmsThenRepairsThenStaysQuiet()
     if (target.isEmpty()) {
         QCOMPARE(first.out + second.out, QString());
         QCOMPARE(servicesWithProxyOn(*sim), before);
+        QCOMPARE(notifications(*sim), 0);
         return;
     }
     QCOMPARE(first.out, QStringLiteral("⚠️ 发现残留代理 ") + target +
@@ -205,6 +222,12 @@ void TestCli::guardConfirmsThenRepairsThenStaysQuiet()
     QCOMPARE(second.out, QStringLiteral("✅ 已自动修复：系统代理残留（") + target +
                              QStringLiteral("）已关闭，网络恢复直连\n"));
     QVERIFY(servicesWithProxyOn(*sim).isEmpty());
+    // The agent repaired while nobody watched: one notification, one journal entry.
+    QCOMPARE(notifications(*sim), 1);
+    const Run history = brevik(scenario, {QStringLiteral("--history")});
+    QVERIFY2(history.out.startsWith(QStringLiteral("#1  ")) &&
+                 history.out.contains(QStringLiteral("  守护  ✅ 自动关闭残留系统代理 ") + target),
+             qPrintable(history.out));
 
     QFile log(sim->home() + QStringLiteral("/Library/Logs/Brevik/guard.log"));
     QVERIFY(log.open(QIODevice::ReadOnly));
@@ -300,6 +323,8 @@ void TestCli::switchPrecedence_data()
         << QStringList{"--install-agent", "--guard"} << "⚠️ 发现残留代理";
     QTest::newRow("guard beats scan")
         << QStringList{"--scan", "--guard"} << "⚠️ 发现残留代理";
+    QTest::newRow("guard beats undo")
+        << QStringList{"--undo", "--guard"} << "⚠️ 发现残留代理";
     QTest::newRow("switch with a value is no switch")
         << QStringList{"--guard=1"} << "Brevik 的窗口尚未提供";
     QTest::newRow("capitals are no switch") << QStringList{"--GUARD"} << "Brevik 的窗口尚未提供";
@@ -426,6 +451,88 @@ void TestCli::fixWithoutMatchingFindingExits2()
     QCOMPARE(run.out, QString());
     const Run missing = brevik(QStringLiteral("healthy"), {QStringLiteral("--fix")});
     QCOMPARE(missing.code, 2);
+}
+
+void TestCli::undoAsksBeforeOverwritingChanges()
+{
+    const auto sim = mac(QStringLiteral("residual-proxy"), true);
+    QVERIFY(sim);
+    const QStringList fix{QStringLiteral("--fix"), QStringLiteral("fix-proxy-off-all")};
+    QCOMPARE(brevik(QStringLiteral("residual-proxy"), fix).code, 0);
+    // Someone points Wi-Fi's web proxy elsewhere after the repair.
+    const QJsonObject theirs{{"enabled", true}, {"server", "10.0.0.2"}, {"port", 8080}};
+    QVERIFY(sim->updateState([&theirs](QJsonObject &state) {
+        QJsonObject services = state["services"].toObject();
+        QJsonObject wifi = services["Wi-Fi"].toObject();
+        QJsonObject proxies = wifi["proxies"].toObject();
+        proxies["web"] = theirs;
+        wifi["proxies"] = proxies;
+        services["Wi-Fi"] = wifi;
+        state["services"] = services;
+        return true;
+    }));
+
+    const Run refused = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--undo")});
+    QCOMPARE(refused.code, 1);
+    QVERIFY2(refused.out.contains(QStringLiteral("「Wi-Fi」的网页代理（HTTP）")) &&
+                 refused.out.contains(QStringLiteral("--force")),
+             qPrintable(refused.out));
+    QCOMPARE(webProxyOf(*sim, "Wi-Fi"), theirs);
+    QVERIFY(servicesWithProxyOn(*sim) == QStringList{"Wi-Fi"});
+
+    const Run forced =
+        brevik(QStringLiteral("residual-proxy"),
+               {QStringLiteral("--undo"), QStringLiteral("1"), QStringLiteral("--force")});
+    QCOMPARE(forced.code, 0);
+    QVERIFY2(forced.out.startsWith(QStringLiteral("✅ 已撤销 #1")), qPrintable(forced.out));
+    QCOMPARE(webProxyOf(*sim, "Wi-Fi"),
+             (QJsonObject{{"enabled", true}, {"server", "127.0.0.1"}, {"port", 7890}}));
+    QCOMPARE(servicesWithProxyOn(*sim).size(), 3);
+
+    const QStringList history =
+        brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--history")})
+            .out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(history.size(), 2);
+    QVERIFY2(history.at(0).startsWith(QStringLiteral("#2  ")) &&
+                 history.at(0).contains(QStringLiteral("✅ 撤销 #1：")) &&
+                 history.at(1).endsWith(QStringLiteral("（已撤销）")),
+             qPrintable(history.join('\n')));
+}
+
+void TestCli::undoWithCancelledPromptChangesNothing()
+{
+    // Settings only an administrator may change: the repair and its undo need the prompt.
+    QTemporaryDir dir;
+    const QString scenario = dir.filePath(QStringLiteral("locked.json"));
+    QFile file(scenario);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(QJsonObject{{"extends", "residual-proxy"},
+                                         {"admin", QJsonObject{{"prompt", "accept"},
+                                                               {"networksetupNeedsAdmin", true}}}})
+                   .toJson());
+    file.close();
+    const auto sim = mac(scenario, true);
+    QVERIFY(sim);
+    QCOMPARE(brevik(scenario, {QStringLiteral("--fix"), QStringLiteral("fix-proxy-off-all")}).code,
+             0);
+    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
+    QVERIFY(sim->updateState([](QJsonObject &state) {
+        QJsonObject admin = state["admin"].toObject();
+        admin["prompt"] = "cancel";
+        state["admin"] = admin;
+        return true;
+    }));
+
+    const Run undo = brevik(scenario, {QStringLiteral("--undo")});
+    QCOMPARE(undo.code, 1);
+    QCOMPARE(
+        undo.out,
+        QStringLiteral(
+            "⚠️ 已取消授权，#1「一键关闭系统代理（立即恢复上网）」"
+            "没有撤销，未做任何修改。\n"));
+    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
+    // Nothing happened, so nothing is journaled.
+    QCOMPARE(brevik(scenario, {QStringLiteral("--history")}).out.count(QLatin1Char('\n')), 1);
 }
 
 void TestCli::scanJsonHasTheDocumentedShape()

@@ -82,6 +82,7 @@ private slots:
     void fixRunsOnce();
     void fixAllShowsLogsThenRescans();
     void fixAllIgnoresInfoRepairs();
+    void undoLastTakesTheRepairBack();
     void guardianRepairsOnSecondTick();
     void guardianSwitch();
     void agentButtons();
@@ -274,6 +275,38 @@ void TestAppModelFlows::fixAllIgnoresInfoRepairs()
     QCOMPARE(anyChange.size(), 0);
 }
 
+void TestAppModelFlows::undoLastTakesTheRepairBack()
+{
+    ModelOnMac &flow = open(QStringLiteral("residual-proxy"));
+    AppModel &model = flow.model;
+    scanToRest();
+    const auto crash = findingWithId(model.findings(), QStringLiteral("proxy-dead-crash"));
+    QVERIFY(crash);
+    model.fix(*crash);
+    QTRY_VERIFY_WITH_TIMEOUT(!model.fixingId() && !model.netChecking(), kWaitMs);
+    QCOMPARE(model.history().size(), 1);
+    QCOMPARE(model.history().first().origin, QStringLiteral("窗口"));
+    QCOMPARE(model.history().first().sign, QStringLiteral("✅"));
+    QSignalSpy scans(&model, &AppModel::scanningChanged);
+
+    model.undoLast();
+    model.undoLast();  // dropped, not queued
+    model.fix(*crash); // a repair while an undo runs is dropped too
+    QVERIFY(model.undoBusy());
+    QVERIFY(!model.fixingId());
+    QTRY_VERIFY_WITH_TIMEOUT(!model.undoBusy(), kWaitMs);
+    QVERIFY2(model.undoText().startsWith(QStringLiteral("✅ 已撤销 #1")),
+             qPrintable(model.undoText()));
+    QCOMPARE(model.history().size(), 2);
+    QVERIFY(model.history().at(1).undone);
+    QCOMPARE(callsOf(flow.mac, {QStringLiteral("-setwebproxystate"), QStringLiteral("Wi-Fi"),
+                                QStringLiteral("on")}),
+             1);
+    // The rescan shows the proxy back as it was.
+    QTRY_VERIFY_WITH_TIMEOUT(scans.size() == 2, kWaitMs);
+    QVERIFY(findingWithId(model.findings(), crash->id));
+}
+
 void TestAppModelFlows::guardianRepairsOnSecondTick()
 {
     QObject scope; // ends the connections below with the test
@@ -295,6 +328,9 @@ void TestAppModelFlows::guardianRepairsOnSecondTick()
         QStringLiteral("[自动修复] 关闭残留系统代理 127.0.0.1:7890")));
     QVERIFY(scans.size() >= 1); // the rescan that shows the repaired state
     QTRY_VERIFY_WITH_TIMEOUT(!model.scanning(), kWaitMs);
+    QCOMPARE(model.history().size(), 1);
+    QCOMPARE(model.history().first().origin, QStringLiteral("守护"));
+    QCOMPARE(model.history().first().sign, QStringLiteral("✅"));
 }
 
 void TestAppModelFlows::guardianSwitch()

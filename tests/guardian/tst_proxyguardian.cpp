@@ -1,5 +1,6 @@
 #include "guardian/proxyguardian.h"
 
+#include "exec/shell.h"
 #include "model/netconfig.h"
 #include "tests/support/scriptedrunner.h"
 
@@ -43,10 +44,34 @@ const QString kConfirming =
 const QString kRepaired =
     QStringLiteral("✅ 已自动修复：系统代理残留（127.0.0.1:7890）已关闭，网络恢复直连");
 
+// What an agent run that repaired shows the user.
+const QString kNotification =
+    QStringLiteral("osascript -e 'display notification \"已关闭所有网络服务上残留的系统代理 "
+                   "127.0.0.1:7890，网络恢复直连。如需撤销：运行 brevik --undo，或在 Brevik "
+                   "窗口菜单选择「撤销上次修复」。\" "
+                   "with title \"Brevik\"'");
+
 QStringList disableAll()
 {
     return NetConfig::disableProxyCommands(QStringLiteral("Wi-Fi")) +
            NetConfig::disableProxyCommands(QStringLiteral("Thunderbolt Bridge"));
+}
+
+// Before repairing, the journal reads each setting the repair changes, once.
+QStringList scriptRecordingQueries(ScriptedRunner &runner)
+{
+    QStringList queries;
+    for (const QString &service : {QStringLiteral("Wi-Fi"), QStringLiteral("Thunderbolt Bridge")}) {
+        const QString quoted = QLatin1Char(' ') + shellQuote(service);
+        for (const char *kind : {"webproxy", "securewebproxy", "socksfirewallproxy"}) {
+            queries << QStringLiteral("networksetup -get") + QLatin1String(kind) + quoted;
+            runner.on(queries.last(), 0,
+                      QStringLiteral("Enabled: Yes\nServer: 127.0.0.1\nPort: 7890\n"));
+        }
+        queries << QStringLiteral("networksetup -getautoproxyurl") + quoted;
+        runner.on(queries.last(), 0, QStringLiteral("URL: (null)\nEnabled: No\n"));
+    }
+    return queries;
 }
 
 // Scripts one check for an observation token and returns the commands it must run.
@@ -94,10 +119,11 @@ QStringList scriptObservation(ScriptedRunner &runner, const QString &token)
         runner.on(kServices, 0,
                   QStringLiteral("An asterisk (*) denotes that a network service is disabled.\n"
                                  "Wi-Fi\n*Thunderbolt Bridge\n"));
+        const QStringList queries = scriptRecordingQueries(runner);
         for (const QString &command : disableAll())
             runner.on(command, command.contains(QLatin1String("autoproxy")) ? 4 : 0);
         runner.on(kProxyQuery, 0, token == QLatin1String("dead-fixed") ? kProxyOff : kPacLeft);
-        expected << kServices << disableAll() << kProxyQuery;
+        expected << kServices << queries << disableAll() << kProxyQuery;
     }
     return expected;
 }
@@ -357,7 +383,11 @@ void TestProxyGuardian::agentRunsCarryTheirCount()
     const QDateTime start = QDateTime::fromString("2026-03-04 10:00:00", "yyyy-MM-dd HH:mm:ss");
     for (qsizetype i = 0; i < observations.size(); ++i) {
         auto runner = std::make_shared<ScriptedRunner>();
-        const QStringList expectedCommands = scriptObservation(*runner, observations.at(i));
+        QStringList expectedCommands = scriptObservation(*runner, observations.at(i));
+        if (observations.at(i) == QLatin1String("dead-fixed")) {
+            runner->on(kNotification, 0);
+            expectedCommands << kNotification;
+        }
         ScopedRunner scope(runner);
         // Every agent run is a process of its own.
         ProxyGuardian guardian(m_home->path());

@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -138,8 +139,15 @@ void TestCards::findingControls()
 void TestCards::onlyTheRepairedCardSpins()
 {
     auto runner = std::make_shared<ScriptedRunner>();
+    // The journal reads the setting before the repair, and writes into a home of the test's.
+    runner->on(QStringLiteral("networksetup -getwebproxy 'Wi-Fi'"), 0,
+               QStringLiteral("Enabled: Yes\nServer: 127.0.0.1\nPort: 7890\n"));
     runner->on(kRepairCommand, 1);
     ScopedRunner scoped(runner);
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toUtf8());
+    const auto restoreHome = qScopeGuard([&oldHome] { qputenv("HOME", oldHome); });
     AppModel model;
     Backdrop backdrop;
     auto *first =

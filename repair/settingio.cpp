@@ -1,0 +1,365 @@
+#include "repair/settingio.h"
+
+#include "exec/shell.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace {
+
+constexpr double kQueryTimeout = 10.0;
+const QString kFirewallTool = QStringLiteral("/usr/libexec/ApplicationFirewall/socketfilterfw");
+
+struct ServerKind {
+    SettingKind kind;
+    QString name; // as networksetup spells it after "-get" and "-set"
+    QString label;
+};
+
+const QList<ServerKind> kServerKinds{
+    {SettingKind::webProxy, QStringLiteral("webproxy"), QStringLiteral("的网页代理（HTTP）")},
+    {SettingKind::secureWebProxy, QStringLiteral("securewebproxy"),
+     QStringLiteral("的安全网页代理（HTTPS）")},
+    {SettingKind::socksProxy, QStringLiteral("socksfirewallproxy"),
+     QStringLiteral("的 SOCKS 代理")},
+};
+
+const ServerKind *serverKind(SettingKind kind)
+{
+    for (const ServerKind &entry : kServerKinds) {
+        if (entry.kind == kind)
+            return &entry;
+    }
+    return nullptr;
+}
+
+// The value after "Key:" on the first line that starts with it.
+std::optional<QString> field(const QStringList &lines, const QString &key)
+{
+    for (const QString &line : lines) {
+        if (line.startsWith(key + QLatin1Char(':')))
+            return line.mid(key.size() + 1).trimmed();
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> captured(const QStringList &lines, const QString &pattern)
+{
+    const QRegularExpression expression(pattern);
+    for (const QString &line : lines) {
+        const QRegularExpressionMatch match = expression.match(line);
+        if (match.hasMatch())
+            return match.captured(1);
+    }
+    return std::nullopt;
+}
+
+// "Enabled: Yes", "Server: 127.0.0.1", "Port: 7890"; an unset kind prints an empty server
+// and port 0. The automatic proxy prints "URL: (null)" until it is given one.
+std::optional<QJsonValue> proxyValue(const QStringList &lines, bool automatic)
+{
+    const std::optional<QString> enabled = field(lines, QStringLiteral("Enabled"));
+    if (!enabled)
+        return std::nullopt;
+    QJsonObject value{{"enabled", *enabled == QLatin1String("Yes")}};
+    if (automatic) {
+        const QString url = field(lines, QStringLiteral("URL")).value_or(QString());
+        value.insert(QStringLiteral("url"), url == QLatin1String("(null)") ? QString() : url);
+    } else {
+        value.insert(QStringLiteral("server"), field(lines, QStringLiteral("Server")).value_or(""));
+        value.insert(QStringLiteral("port"), field(lines, QStringLiteral("Port")).value_or(""));
+    }
+    return value;
+}
+
+// One entry a line, or the tool's sentence for none: "There aren't any DNS Servers set on
+// Wi-Fi." / "There aren't any bypass domains set on Wi-Fi."
+QJsonValue listValue(const QStringList &lines)
+{
+    if (lines.size() == 1 && lines.first().startsWith(QLatin1String("There aren't any")))
+        return QJsonArray();
+    return QJsonArray::fromStringList(lines);
+}
+
+std::optional<QJsonValue> onOffValue(const std::optional<QString> &word)
+{
+    if (!word)
+        return std::nullopt;
+    return *word == QLatin1String("On");
+}
+
+// "(1) Wi-Fi" and "(*) Thunderbolt Bridge" lines, each followed by its hardware port line.
+std::optional<QJsonValue> serviceOrderValue(const QStringList &lines)
+{
+    static const QRegularExpression service(QStringLiteral("^\\((?:\\d+|\\*)\\) (.+)$"));
+    QStringList names;
+    for (const QString &line : lines) {
+        const QRegularExpressionMatch match = service.match(line);
+        if (match.hasMatch())
+            names << match.captured(1);
+    }
+    if (names.isEmpty())
+        return std::nullopt;
+    return QJsonArray::fromStringList(names);
+}
+
+std::optional<QJsonValue> parseLines(const SettingKey &key, const QStringList &lines)
+{
+    switch (key.kind) {
+    case SettingKind::webProxy:
+    case SettingKind::secureWebProxy:
+    case SettingKind::socksProxy:
+        return proxyValue(lines, false);
+    case SettingKind::autoProxy:
+        return proxyValue(lines, true);
+    case SettingKind::bypassDomains:
+    case SettingKind::dnsServers:
+        return listValue(lines);
+    case SettingKind::ipv6:
+        // "IPv6: Automatic" among the lines of "-getinfo"; "IPv6 IP address: …" is another.
+        if (const std::optional<QString> mode = field(lines, QStringLiteral("IPv6")))
+            return *mode;
+        return std::nullopt;
+    case SettingKind::serviceEnabled:
+        if (lines.value(0) == QLatin1String("Enabled") ||
+            lines.value(0) == QLatin1String("Disabled"))
+            return lines.value(0) == QLatin1String("Enabled");
+        return std::nullopt;
+    case SettingKind::serviceOrder:
+        return serviceOrderValue(lines);
+    case SettingKind::wifiPower: // "Wi-Fi Power (en0): On"
+        return onOffValue(captured(lines, QStringLiteral("^Wi-Fi Power \\(.*\\): (On|Off)$")));
+    case SettingKind::mtu: // "en0: flags=8863<UP,…> mtu 1500"
+        if (const std::optional<QString> mtu = captured(lines, QStringLiteral(" mtu (\\d+)")))
+            return mtu->toInt();
+        return std::nullopt;
+    case SettingKind::firewall: // "Firewall is enabled. (State = 1)"
+        if (const std::optional<QString> state =
+                captured(lines, QStringLiteral("\\(State = (\\d)\\)")))
+            return state->toInt();
+        return std::nullopt;
+    case SettingKind::networkTime: // "Network Time: On"
+        return onOffValue(captured(lines, QStringLiteral("^Network Time: (On|Off)$")));
+    }
+    return std::nullopt;
+}
+
+QString onOff(bool on)
+{
+    return on ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+// A list entry as one shell word: "*.local" must reach networksetup as written.
+QString entryWord(const QString &entry)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9./:_%-]+$"));
+    return plain.match(entry).hasMatch() ? entry : shellQuote(entry);
+}
+
+QString listWords(const QJsonArray &entries)
+{
+    if (entries.isEmpty())
+        return QStringLiteral("Empty");
+    QStringList words;
+    for (const QJsonValue &entry : entries)
+        words << entryWord(entry.toString());
+    return words.join(QLatin1Char(' '));
+}
+
+// A proxy kind with a server (or the automatic proxy with a URL): writing the address
+// switches the kind on, so the state follows it.
+QStringList restoreProxy(const SettingKey &key, const QJsonObject &wanted,
+                         const QJsonObject &current, QStringList *limits)
+{
+    const bool automatic = key.kind == SettingKind::autoProxy;
+    const QString name = automatic ? QStringLiteral("autoproxy") : serverKind(key.kind)->name;
+    const QString setter = QStringLiteral("networksetup -set") + name;
+    const QString service = shellQuote(key.target);
+    const QStringList addressFields =
+        automatic ? QStringList{QStringLiteral("url")}
+                  : QStringList{QStringLiteral("server"), QStringLiteral("port")};
+    bool addressDiffers = false;
+    for (const QString &fieldName : addressFields)
+        addressDiffers = addressDiffers || wanted.value(fieldName) != current.value(fieldName);
+    const QString address =
+        wanted.value(automatic ? QStringLiteral("url") : QStringLiteral("server")).toString();
+    const bool enabled = wanted.value(QStringLiteral("enabled")).toBool();
+
+    QStringList commands;
+    if (addressDiffers && !address.isEmpty()) {
+        commands << (automatic ? setter + QStringLiteral("url ") + service + QLatin1Char(' ') +
+                                     shellQuote(address)
+                               : setter + QLatin1Char(' ') + service + QLatin1Char(' ') +
+                                     shellWord(address) + QLatin1Char(' ') +
+                                     shellWord(wanted.value(QStringLiteral("port")).toString()));
+        if (!enabled)
+            commands << setter + QStringLiteral("state ") + service + QStringLiteral(" off");
+        return commands;
+    }
+    // networksetup can write an address but never remove one.
+    if (addressDiffers && limits)
+        *limits << SettingIO::label(key) +
+                       QStringLiteral(
+                           "：修复前没有设置地址，修复写入的地址无法清除（该代理的开关已还原）");
+    if (enabled != current.value(QStringLiteral("enabled")).toBool())
+        commands << setter + QStringLiteral("state ") + service + QLatin1Char(' ') + onOff(enabled);
+    return commands;
+}
+
+} // namespace
+
+namespace SettingIO {
+
+QStringList lines(const QString &output)
+{
+    QStringList kept;
+    for (const QString &line : output.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty())
+            kept << trimmed;
+    }
+    return kept;
+}
+
+QString query(const SettingKey &key)
+{
+    const QString service = shellQuote(key.target);
+    if (const ServerKind *kind = serverKind(key.kind))
+        return QStringLiteral("networksetup -get") + kind->name + QLatin1Char(' ') + service;
+    switch (key.kind) {
+    case SettingKind::autoProxy:
+        return QStringLiteral("networksetup -getautoproxyurl ") + service;
+    case SettingKind::bypassDomains:
+        return QStringLiteral("networksetup -getproxybypassdomains ") + service;
+    case SettingKind::dnsServers:
+        return QStringLiteral("networksetup -getdnsservers ") + service;
+    case SettingKind::ipv6:
+        return QStringLiteral("networksetup -getinfo ") + service;
+    case SettingKind::serviceEnabled:
+        return QStringLiteral("networksetup -getnetworkserviceenabled ") + service;
+    case SettingKind::serviceOrder:
+        return QStringLiteral("networksetup -listnetworkserviceorder");
+    case SettingKind::wifiPower:
+        return QStringLiteral("networksetup -getairportpower ") + shellWord(key.target);
+    case SettingKind::mtu:
+        return QStringLiteral("ifconfig ") + shellWord(key.target);
+    case SettingKind::firewall:
+        return kFirewallTool + QStringLiteral(" --getglobalstate");
+    case SettingKind::networkTime:
+        return QStringLiteral("systemsetup -getusingnetworktime");
+    default:
+        return {};
+    }
+}
+
+std::optional<QJsonValue> parse(const SettingKey &key, const ShellResult &result)
+{
+    // networksetup reports an unknown service, or a refusal, on standard output.
+    if (result.code != 0 || result.output.contains(QLatin1String("** Error")))
+        return std::nullopt;
+    return parseLines(key, lines(result.output));
+}
+
+std::optional<QJsonValue> read(const SettingKey &key)
+{
+    return parse(key, shell(query(key), kQueryTimeout));
+}
+
+QStringList restore(const SettingKey &key, const QJsonValue &wanted, const QJsonValue &current,
+                    QStringList *limits)
+{
+    if (current == wanted)
+        return {};
+    const QString service = shellQuote(key.target);
+    switch (key.kind) {
+    case SettingKind::webProxy:
+    case SettingKind::secureWebProxy:
+    case SettingKind::socksProxy:
+    case SettingKind::autoProxy:
+        return restoreProxy(key, wanted.toObject(), current.toObject(), limits);
+    case SettingKind::bypassDomains:
+        return {QStringLiteral("networksetup -setproxybypassdomains ") + service +
+                QLatin1Char(' ') + listWords(wanted.toArray())};
+    case SettingKind::dnsServers:
+        return {QStringLiteral("networksetup -setdnsservers ") + service + QLatin1Char(' ') +
+                listWords(wanted.toArray())};
+    case SettingKind::ipv6:
+        if (wanted.toString() == QLatin1String("Automatic"))
+            return {QStringLiteral("networksetup -setv6automatic ") + service};
+        if (wanted.toString() == QLatin1String("Off"))
+            return {QStringLiteral("networksetup -setv6off ") + service};
+        // A manual address and its router are not in the record.
+        if (limits)
+            *limits << label(key) + QStringLiteral("：原为「") + wanted.toString() +
+                           QStringLiteral("」，需要在「系统设置 → 网络」中手动恢复");
+        return {};
+    case SettingKind::serviceEnabled:
+        return {QStringLiteral("networksetup -setnetworkserviceenabled ") + service +
+                QLatin1Char(' ') + onOff(wanted.toBool())};
+    case SettingKind::serviceOrder: {
+        QStringList words{QStringLiteral("networksetup -ordernetworkservices")};
+        for (const QJsonValue &name : wanted.toArray())
+            words << shellQuote(name.toString());
+        return {words.join(QLatin1Char(' '))};
+    }
+    case SettingKind::wifiPower:
+        return {QStringLiteral("networksetup -setairportpower ") + shellWord(key.target) +
+                QLatin1Char(' ') + onOff(wanted.toBool())};
+    case SettingKind::mtu:
+        return {QStringLiteral("ifconfig ") + shellWord(key.target) + QStringLiteral(" mtu ") +
+                QString::number(wanted.toInt())};
+    case SettingKind::firewall:
+        if (wanted.toInt() == 2 && limits)
+            *limits << QStringLiteral("防火墙的「阻止所有传入连接」需要在「系统设置 → 网络 → "
+                                      "防火墙」中重新打开");
+        return {kFirewallTool + QStringLiteral(" --setglobalstate ") + onOff(wanted.toInt() != 0)};
+    case SettingKind::networkTime:
+        return {QStringLiteral("systemsetup -setusingnetworktime ") + onOff(wanted.toBool())};
+    }
+    return {};
+}
+
+bool needsAdmin(SettingKind kind)
+{
+    return kind == SettingKind::mtu || kind == SettingKind::firewall ||
+           kind == SettingKind::networkTime;
+}
+
+bool readBackAfterRepair(SettingKind kind)
+{
+    return serverKind(kind) || kind == SettingKind::autoProxy || kind == SettingKind::dnsServers;
+}
+
+QString label(const SettingKey &key)
+{
+    const QString service = QStringLiteral("「") + key.target + QStringLiteral("」");
+    if (const ServerKind *kind = serverKind(key.kind))
+        return service + kind->label;
+    switch (key.kind) {
+    case SettingKind::autoProxy:
+        return service + QStringLiteral("的自动代理（PAC）");
+    case SettingKind::bypassDomains:
+        return service + QStringLiteral("的代理例外列表");
+    case SettingKind::dnsServers:
+        return service + QStringLiteral("的 DNS 服务器");
+    case SettingKind::ipv6:
+        return service + QStringLiteral("的 IPv6 设置");
+    case SettingKind::serviceEnabled:
+        return QStringLiteral("网络服务") + service + QStringLiteral("的启用状态");
+    case SettingKind::serviceOrder:
+        return QStringLiteral("网络服务顺序");
+    case SettingKind::wifiPower:
+        return QStringLiteral("Wi-Fi 电源（") + key.target + QStringLiteral("）");
+    case SettingKind::mtu:
+        return QStringLiteral("接口 ") + key.target + QStringLiteral(" 的 MTU");
+    case SettingKind::firewall:
+        return QStringLiteral("防火墙");
+    case SettingKind::networkTime:
+        return QStringLiteral("网络时间自动同步");
+    default:
+        return {};
+    }
+}
+
+} // namespace SettingIO

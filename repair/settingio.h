@@ -1,0 +1,43 @@
+#pragma once
+
+#include "exec/shellresult.h"
+#include "repair/setting.h"
+
+#include <QJsonValue>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Reading a setting and writing it back: one query per setting, and the commands that
+// return it to an earlier value.
+namespace SettingIO {
+
+// The one command that reads `key` ("networksetup -getwebproxy 'Wi-Fi'").
+QString query(const SettingKey &key);
+
+// The value the query's result shows, in the shape the setting kinds describe; none when
+// the result is a failure or unreadable (an unknown service, a tool refused without rights).
+std::optional<QJsonValue> parse(const SettingKey &key, const ShellResult &result);
+
+// A query's output as trimmed lines, empty ones dropped.
+QStringList lines(const QString &output);
+
+// Runs the query and parses it.
+std::optional<QJsonValue> read(const SettingKey &key);
+
+// The commands that take `key` from `current` back to `wanted`; empty when they agree.
+// Whatever of `wanted` no command can bring back is appended to `limits`, one sentence each.
+QStringList restore(const SettingKey &key, const QJsonValue &wanted, const QJsonValue &current,
+                    QStringList *limits);
+
+// Only an administrator may change it (the interface MTU, the firewall, the network time).
+bool needsAdmin(SettingKind kind);
+
+// The setting as the user reads it: "「Wi-Fi」的网页代理（HTTP）".
+QString label(const SettingKey &key);
+
+// Kinds read back after a repair, to catch a setter that exited 0 without taking effect.
+bool readBackAfterRepair(SettingKind kind);
+
+} // namespace SettingIO
