@@ -87,7 +87,9 @@ FindingList::FindingList(AppModel *model, QWidget *parent)
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(24, 18, 24, 24);
     column->setSpacing(kCardSpacing);
-    column->addWidget(new GuardianCard(model));
+    auto *guardian = new GuardianCard(model);
+    guardian->setObjectName(QStringLiteral("guardian"));
+    column->addWidget(guardian);
     column->addWidget(m_aiTitle);
     column->addLayout(m_aiGrid);
     column->addWidget(m_problemsTitle);

@@ -18,8 +18,8 @@ class SectionTitle;
 // hides sections. New findings add cards; a card stays as long as its finding does, so a
 // scan that grows the lists step by step builds each card once.
 //
-// Parts by object name: "aiSection", "problemsSection", "emptyProblems", "passesSection"
-// (the section titles and the empty panel).
+// Parts by object name: "guardian", "aiSection", "problemsSection", "emptyProblems",
+// "passesSection" (the section titles and the empty panel).
 class FindingList final : public QWidget {
     Q_OBJECT
 
