@@ -47,6 +47,10 @@ void BusyOverlay::setBusy(bool busy)
         raise();
     }
     m_opacity.animateTo(busy ? 1 : 0);
+    // Over before it was drawn at all: no fade to wait for, and nothing may stay on top
+    // taking the clicks.
+    if (!busy && m_opacity.value() <= 0)
+        hide();
 }
 
 void BusyOverlay::setProgress(double value, const QString &text)

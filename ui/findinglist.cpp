@@ -172,6 +172,8 @@ void FindingList::setAI(const QList<AIStatus> &items, bool proxied)
     m_aiCards.clear();
     for (qsizetype i = 0; i < items.size(); ++i) {
         auto *card = new AIServiceCard(items[i], proxied, this);
+        // The columns share the width equally, whatever each name needs.
+        card->setSizePolicy(QSizePolicy::Ignored, card->sizePolicy().verticalPolicy());
         m_aiGrid->addWidget(card, int(i / kAIColumns), int(i % kAIColumns));
         m_aiCards.append(card);
     }

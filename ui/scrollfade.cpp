@@ -41,7 +41,10 @@ void ScrollFade::follow()
     setGeometry(viewport.left(),
                 m_edge == Edge::top ? viewport.top() : viewport.bottom() + 1 - kDepth,
                 viewport.width(), kDepth);
+    if (more == isVisibleTo(m_area->viewport()))
+        return;
     setVisible(more);
+    // Above the list, which the scroll area may have put in front since.
     if (more)
         raise();
 }

@@ -1,5 +1,6 @@
 #include "appmodel/appmodel.h"
 #include "ui/aiservicecard.h"
+#include "ui/busyoverlay.h"
 #include "ui/filterbar.h"
 #include "ui/findingcard.h"
 #include "ui/findinglist.h"
@@ -50,6 +51,7 @@ private slots:
     void sectionsPerFilter_data();
     void sectionsPerFilter();
     void cardsOutliveAGrowingList();
+    void overlayGoneAfterABriefSpell();
 };
 
 void TestContentView::bannerStates_data()
@@ -188,6 +190,18 @@ void TestContentView::cardsOutliveAGrowingList()
     QCOMPARE(list.passCards().first(), before.first());
     QVERIFY(list.passCards().at(1) != before.at(1));
     QCOMPARE(list.passCards().at(1)->finding().title, QStringLiteral("改过的标题"));
+}
+
+// Busy and idle again before the fade-in took a step: the invisible overlay must not stay
+// on top, taking every click.
+void TestContentView::overlayGoneAfterABriefSpell()
+{
+    QWidget window;
+    BusyOverlay overlay(&window);
+    overlay.setBusy(true);
+    QVERIFY(overlay.isVisibleTo(&window));
+    overlay.setBusy(false);
+    QVERIFY(!overlay.isVisibleTo(&window));
 }
 
 QTEST_MAIN(TestContentView)
