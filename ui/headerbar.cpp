@@ -97,7 +97,10 @@ QColor HeaderBar::dotColor() const
 
 void HeaderBar::setRepairAll(int fixableCount, bool enabled)
 {
-    m_repairAll->setTitle(QStringLiteral("一键修复全部 (%1)").arg(fixableCount));
+    // A new title lays the button out again: only when it reads otherwise.
+    const QString title = QStringLiteral("一键修复全部 (%1)").arg(fixableCount);
+    if (title != m_repairAll->title())
+        m_repairAll->setTitle(title);
     m_repairAll->setEnabled(enabled);
 }
 

@@ -123,7 +123,9 @@ void InternetBanner::setTest(bool checking, const std::optional<NetVerifyResult>
     m_sign->setSymbol(shown.symbol, shown.color);
     m_sign->setVisible(!checking);
     m_spinner->setVisible(checking);
-    m_test->setTitle(checking ? QStringLiteral("测试中…") : QStringLiteral("重新测试"));
+    const QString button = checking ? QStringLiteral("测试中…") : QStringLiteral("重新测试");
+    if (button != m_test->title())
+        m_test->setTitle(button);
     m_test->setEnabled(!checking);
 }
 
