@@ -61,7 +61,6 @@ ContentView::ContentView(AppModel *model, QWidget *parent)
     : QWidget(parent), m_model(model), m_header(new HeaderBar), m_banner(new InternetBanner),
       m_stats(new StatsRow), m_filterBar(new FilterBar), m_list(new FindingList(model))
 {
-    m_model->setParent(this);
     setAutoFillBackground(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, neuBg);
@@ -92,6 +91,8 @@ ContentView::ContentView(AppModel *model, QWidget *parent)
             [this] { m_model->verifyInternet(false); });
     connect(m_filterBar, &FilterBar::filterChanged, m_list, &FindingList::setFilter);
     connectModel();
+    // The last child, so the last to go: every part that shows the model goes before it.
+    m_model->setParent(this);
 
     followHeadline();
     followBusy();

@@ -371,8 +371,8 @@ void TestCli::windowOnlyWithoutSwitch()
     const QTemporaryDir loaderLog;
     QVERIFY(loaderLog.isValid());
     const auto restore = qScopeGuard([] {
-        for (const char *name : {"QT_DEBUG_PLUGINS", "BREVIK_TRACE_STARTUP", "LD_DEBUG",
-                                 "LD_DEBUG_OUTPUT"})
+        for (const char *name :
+             {"QT_DEBUG_PLUGINS", "BREVIK_TRACE_STARTUP", "LD_DEBUG", "LD_DEBUG_OUTPUT"})
             qunsetenv(name);
     });
     qputenv("QT_DEBUG_PLUGINS", "1");
