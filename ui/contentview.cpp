@@ -70,14 +70,14 @@ ContentView::ContentView(AppModel *model, QWidget *parent)
     // The list needs no gap above it: its own top margin is the gap, and room for the
     // shadow of its first card.
     auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(0, kPadding, 0, kPadding - 6);
+    column->setContentsMargins(0, kPadding, 0, kPadding);
     column->setSpacing(0);
     column->addLayout(padded(m_header));
     column->addSpacing(kSpacing);
     column->addLayout(padded(m_banner));
     column->addSpacing(kSpacing);
     column->addLayout(padded(m_stats));
-    column->addSpacing(kSpacing + 4);
+    column->addSpacing(kSpacing);
     column->addLayout(padded(m_filterBar));
     column->addWidget(m_scroll, 1);
     column->addLayout(padded(buildFooter()));
