@@ -80,9 +80,11 @@ public:
         window = std::make_unique<MainWindow>(scenario, model);
         window->show();
     }
+    // The window and its model go first; their tasks end on the guardian and the Mac below.
     ~Window()
     {
         m_gate->setClosed(false);
+        window.reset();
         AppModel::waitForBackgroundWork(std::chrono::seconds(30));
     }
 
