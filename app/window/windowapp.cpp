@@ -1,5 +1,6 @@
 #include "app/window/windowapp.h"
 
+#include "app/interrupts.h"
 #include "app/window/mainwindow.h"
 #include "app/window/startuptrace.h"
 #include "appmodel/appmodel.h"
@@ -43,7 +44,9 @@ void setUpApplication(QApplication &)
     QApplication::setFont(neuFont(13));
 }
 
-int runWindowApp(int &argc, char **argv)
+namespace {
+
+int runWindow(int &argc, char **argv)
 {
     QApplication app(argc, argv);
     setUpApplication(app);
@@ -69,5 +72,17 @@ int runWindowApp(int &argc, char **argv)
     }
     // The model is gone: its tasks drop what they would publish and end at their next step.
     AppModel::waitForBackgroundWork(kQuitGrace);
+    return status;
+}
+
+} // namespace
+
+int runWindowApp(int &argc, char **argv)
+{
+    // Before QApplication starts any thread, so that every thread leaves the interrupts to
+    // the one that ends this module's commands.
+    Interrupts::install();
+    const int status = runWindow(argc, argv);
+    Interrupts::awaitIfInterrupted();
     return status;
 }

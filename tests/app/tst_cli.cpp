@@ -689,6 +689,11 @@ void TestCli::interruptEndsEveryCommand_data()
         << QByteArray(R"({"timeScale": 1, "processes": {"1234": {"listen": [
                {"address": "127.0.0.1", "port": 7890, "delay": 1.5}]}}})")
         << QStringList{"--scan"} << "nc" << int(SIGINT);
+    // The window runs its commands from its own module.
+    QTest::newRow("SIGTERM while the window scans")
+        << QByteArray(R"({"timeScale": 1, "processes": {"1234": {"listen": [
+               {"address": "127.0.0.1", "port": 7890, "delay": 1.5}]}}})")
+        << QStringList{} << "nc" << int(SIGTERM);
     // A router that answers nothing: the reset switches Wi-Fi off, sleeps, switches it on,
     // then takes the interface down and up.
     QTest::newRow("SIGTERM during the interface reset")
