@@ -1,5 +1,7 @@
 #include "app/windowloader.h"
 
+#include "app/platform/windowmodule.h"
+
 #include <cstdio>
 #include <dlfcn.h>
 
@@ -7,8 +9,7 @@ namespace WindowLoader {
 
 int run(int &argc, char **argv)
 {
-    // Found by the executable's own search path: beside it, or in the bundle's PlugIns.
-    void *module = dlopen(BREVIK_WINDOW_MODULE, RTLD_NOW | RTLD_LOCAL);
+    void *module = dlopen(windowModulePath().constData(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
         std::fprintf(stderr, "Brevik: 无法加载窗口模块：%s\n", dlerror());
         return 1;
