@@ -3,6 +3,7 @@
 #include "app/scanreport.h"
 #include "app/window/reportfile.h"
 #include "appmodel/appmodel.h"
+#include "ui/historydialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,6 +48,8 @@ AppMenu::AppMenu(QMainWindow *window, AppModel *model, const QString &simulatedM
     QMenu *file = bar->addMenu(QStringLiteral("文件"));
     file->addAction(m_copyReport);
     file->addAction(m_exportReport);
+    file->addSeparator();
+    addRepairHistoryActions(file, model, window);
     file->addSeparator();
     file->addAction(quit);
     // A Mac takes "about" into the application menu; elsewhere it has a menu of its own.

@@ -8,9 +8,9 @@ class QAction;
 class QMainWindow;
 
 // The menu bar, built in this one place: the application menu (about, quit) and 文件 with
-// the diagnosis report, copied or exported. On a Mac, Qt moves about and quit into the
-// application menu by their roles; elsewhere they stay in 帮助 and 文件. No item opens a
-// second window.
+// the diagnosis report, copied or exported, and the repair history (undoing the last repair,
+// the journal's dialog). On a Mac, Qt moves about and quit into the application menu by
+// their roles; elsewhere they stay in 帮助 and 文件. No item opens a second window.
 class AppMenu final : public QObject {
     Q_OBJECT
 

@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMutex>
 #include <QProcess>
@@ -267,6 +268,14 @@ void TestWindow::oneWindowAndItsReports()
     for (const QWindow *shown : QGuiApplication::topLevelWindows())
         windows += shown->isVisible() ? 1 : 0;
     QCOMPARE(windows, 1);
+    QStringList items;
+    for (const QAction *menu : window.window->menuBar()->actions()) {
+        for (const QAction *item : menu->menu()->actions())
+            items << item->text();
+    }
+    QCOMPARE(items.filter(QRegularExpression(QStringLiteral("报告|修复|关于|退出"))),
+             (QStringList{"复制诊断报告", "导出诊断报告…", "撤销上次修复", "修复记录…",
+                          "退出 Brevik", "关于 Brevik"}));
 
     // A name ending in .json gets the terminal's JSON document, anything else Markdown.
     const ScanReport report = reportOf(*window.model);
