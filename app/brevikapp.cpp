@@ -3,6 +3,7 @@
 #include "app/commandline.h"
 #include "app/interrupts.h"
 #include "app/terminalmodes.h"
+#include "app/windowloader.h"
 #include "sim/simulationmode.h"
 
 #include <QCoreApplication>
@@ -30,17 +31,21 @@ void printError(const QString &text)
 
 int BrevikApp::run(int argc, char **argv)
 {
+    // The switches are read before any application object exists: a terminal mode must
+    // never load or show anything of the window, and the window makes its own. The window
+    // module also runs its commands through its own copy of the runner, which alone knows
+    // the commands to end on an interrupt: it takes the interrupts itself.
+    const CommandLine line = CommandLine::parse(arguments(argc, argv));
+    if (line.mode == CommandLine::Mode::window)
+        return WindowLoader::run(argc, argv);
     Interrupts::install();
-    const int status = runMode(argc, argv);
+    const int status = runMode(line, argc, argv);
     Interrupts::awaitIfInterrupted();
     return status;
 }
 
-int BrevikApp::runMode(int argc, char **argv)
+int BrevikApp::runMode(const CommandLine &line, int argc, char **argv)
 {
-    // The switches are read before any application object exists: a terminal mode must
-    // never load or show anything of the window.
-    const CommandLine line = CommandLine::parse(arguments(argc, argv));
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brevik"));
 
@@ -74,8 +79,5 @@ int BrevikApp::runMode(int argc, char **argv)
     case Mode::window:
         break;
     }
-    std::puts(
-        "Brevik 的窗口尚未提供。可用：--scan [--json]、--fix FIX-ID、--history、--undo [编号] "
-        "[--force]、--guard、--guard-status、--install-agent、--uninstall-agent");
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QJsonArray>
+#include <QJsonDocument>
 
 namespace {
 
@@ -85,6 +86,7 @@ ScanReport runScan(const std::function<void(const QString &)> &progress)
         report.findings += step.run();
     }
     report.seconds = double(timer.elapsed()) / 1000.0;
+    report.finishedAt = QDateTime::currentDateTime();
     report.ai = AIStatusStore::shared().items();
     report.internet = NetVerify::bingSearch();
     return report;
@@ -104,6 +106,11 @@ QJsonObject toJson(const ScanReport &report)
         {QStringLiteral("internet"), verifyToJson(report.internet)},
         {QStringLiteral("seconds"), report.seconds},
     };
+}
+
+QByteArray jsonDocument(const ScanReport &report)
+{
+    return QJsonDocument(toJson(report)).toJson(QJsonDocument::Indented);
 }
 
 QString toText(const ScanReport &report)

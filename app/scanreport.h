@@ -3,19 +3,23 @@
 #include "diagnostics/netverify.h"
 #include "model/finding.h"
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
-// Everything one terminal scan found: the findings in step order, the AI rows, the
-// verdict of the search-page test that follows the scan, and how long the scan took.
+// Everything one scan found: the findings in step order, the AI rows, the verdict of the
+// search-page test that follows the scan, how long the scan took and when it ended.
 struct ScanReport {
     QList<Finding> findings;
     QList<AIStatus> ai;
     NetVerifyResult internet;
     double seconds = 0;
+    std::optional<QDateTime> finishedAt;
 };
 
 // Runs one whole scan as the window does: snapshot, the ten steps in order, then the
@@ -23,4 +27,7 @@ struct ScanReport {
 ScanReport runScan(const std::function<void(const QString &)> &progress = {});
 
 QJsonObject toJson(const ScanReport &report);
+// The JSON document `--scan --json` prints and the window exports, indented.
+QByteArray jsonDocument(const ScanReport &report);
+// What `--scan` prints and the window copies: one block per finding, then the web test.
 QString toText(const ScanReport &report);

@@ -6,8 +6,6 @@
 #include "repair/recording.h"
 #include "repair/undo.h"
 
-#include <QJsonDocument>
-
 #include <cstdio>
 #include <unistd.h>
 
@@ -71,7 +69,7 @@ int scan(bool json)
 {
     const ScanReport report = runScan(progressOnTerminal());
     if (json)
-        print(QString::fromUtf8(QJsonDocument(toJson(report)).toJson(QJsonDocument::Indented)));
+        print(QString::fromUtf8(jsonDocument(report)));
     else
         print(toText(report));
     return 0;

@@ -4,7 +4,10 @@
 //
 // Twice: with the simulated Mac's stand-in, and with a near-free one (bench_fasttools, a
 // tiny C program answering the three commands), so that the second ratio measures Brevik
-// and not the simulated tools.
+// and not the simulated tools. Then, with the near-free stand-in, the same guard from
+// brevik-linked, which links the window's code and QtWidgets instead of loading them from
+// the window module, paired with brevik's own: what the module spares every start of the
+// launch agent.
 //
 //   bench_guard [PAIRS]
 #include "bench/benchsupport.h"
@@ -96,5 +99,26 @@ int main(int argc, char **argv)
     ok = measure("bench_guard: healthy Mac, a near-free stand-in for the three tools", fastBrevik,
                  fastSimRoot, pairs) &&
          ok;
+
+    const QString fastLinked = fastRoot.filePath(QStringLiteral("brevik-linked"));
+    if (!QFile::copy(bench + QStringLiteral("/brevik-linked"), fastLinked))
+        return 1;
+    const QStringList env = healthyMacEnvironment(fastSimRoot);
+    long linkedPeakKb = 0;
+    const auto guard = [&](const QString &program, long *peakKb) {
+        const ChildRun run = runChild({program, QStringLiteral("--guard")}, env);
+        ok = ok && run.code == 0;
+        if (peakKb)
+            *peakKb = std::max(*peakKb, run.maxRssKb);
+        return run.ms;
+    };
+    const PairedRuns linked = runPaired(
+        pairs, [&] { return guard(fastLinked, &linkedPeakKb); },
+        [&] { return guard(fastBrevik, nullptr); });
+    std::printf("bench_guard: the window linked into the executable instead of loaded from its "
+                "module, near-free stand-in\n");
+    printPaired("brevik-linked --guard", "brevik --guard", "ms", linked,
+                "none; the cost the window module spares");
+    std::printf("  peak RSS of a linked guard run %.1f MB\n", double(linkedPeakKb) / 1024.0);
     return ok ? 0 : 1;
 }

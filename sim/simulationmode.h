@@ -7,4 +7,5 @@
 // afresh. Built for anything but macOS, the process runs on the "residual-proxy" Mac when
 // nothing is asked, and `note` says so in one line. Returns false, with `error`, for a
 // scenario that cannot be opened. On a Mac without BREVIK_SIMULATE nothing changes.
-bool enterSimulationFromEnvironment(QString *note, QString *error);
+// `scenario` gets the simulated Mac's name, and stays empty on the real Mac.
+bool enterSimulationFromEnvironment(QString *note, QString *error, QString *scenario = nullptr);

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +24,7 @@ struct Run {
     int code = -1;
     QString out;
     QString err;
+    qint64 pid = 0;
 };
 
 // The proxy kinds switched on across all services of the simulated Mac, read through the
@@ -116,6 +118,8 @@ private slots:
     void guardStatusNeverRepairs();
     void switchPrecedence_data();
     void switchPrecedence();
+    void windowOnlyWithoutSwitch_data();
+    void windowOnlyWithoutSwitch();
     void agentInstallUninstallRoundTrip();
     void agentInstallFailures_data();
     void agentInstallFailures();
@@ -165,13 +169,14 @@ Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh
                           args);
     else
         process.start(brevik, args);
+    const qint64 pid = process.processId();
     if (!process.waitForFinished(180000)) {
         process.kill();
         process.waitForFinished(5000);
         return {};
     }
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(process.readAllStandardError()), pid};
 }
 
 std::optional<SimulatedMac> TestCli::mac(const QString &scenario, bool fresh)
@@ -325,9 +330,6 @@ void TestCli::switchPrecedence_data()
         << QStringList{"--scan", "--guard"} << "⚠️ 发现残留代理";
     QTest::newRow("guard beats undo")
         << QStringList{"--undo", "--guard"} << "⚠️ 发现残留代理";
-    QTest::newRow("switch with a value is no switch")
-        << QStringList{"--guard=1"} << "Brevik 的窗口尚未提供";
-    QTest::newRow("capitals are no switch") << QStringList{"--GUARD"} << "Brevik 的窗口尚未提供";
 }
 
 void TestCli::switchPrecedence()
@@ -342,6 +344,55 @@ void TestCli::switchPrecedence()
     QVERIFY2(!QFile::exists(sim->home() +
                             QStringLiteral("/Library/LaunchAgents/com.ostrand.brevik.guard.plist")),
              "a lower-ranked switch ran");
+}
+
+void TestCli::windowOnlyWithoutSwitch_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("window");
+    QTest::newRow("guard") << QStringList{"--guard"} << false;
+    QTest::newRow("guard-status") << QStringList{"--guard-status"} << false;
+    QTest::newRow("uninstall-agent") << QStringList{"--uninstall-agent"} << false;
+    QTest::newRow("scan --json") << QStringList{"--scan", "--json"} << false;
+    QTest::newRow("fix without an id") << QStringList{"--fix"} << false;
+    QTest::newRow("history") << QStringList{"--history"} << false;
+    QTest::newRow("no switch") << QStringList{} << true;
+    QTest::newRow("switch with a value is no switch") << QStringList{"--guard=1"} << true;
+    QTest::newRow("capitals are no switch") << QStringList{"--GUARD"} << true;
+}
+
+// A terminal mode neither makes a window application (which would load a platform plugin)
+// nor maps the widget libraries; without a switch exactly one window opens. The start-up
+// trace reports the window's first paint and quits once the first finding is in.
+void TestCli::windowOnlyWithoutSwitch()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, window);
+    const QTemporaryDir loaderLog;
+    QVERIFY(loaderLog.isValid());
+    const auto restore = qScopeGuard([] {
+        for (const char *name :
+             {"QT_DEBUG_PLUGINS", "BREVIK_TRACE_STARTUP", "LD_DEBUG", "LD_DEBUG_OUTPUT"})
+            qunsetenv(name);
+    });
+    qputenv("QT_DEBUG_PLUGINS", "1");
+    qputenv("BREVIK_TRACE_STARTUP", "1");
+    qputenv("LD_DEBUG", "files");
+    qputenv("LD_DEBUG_OUTPUT", (loaderLog.path() + QStringLiteral("/ld")).toUtf8());
+
+    const Run run = brevik(QStringLiteral("healthy"), args, true);
+    QVERIFY2(run.code == 0 || run.code == 2, qPrintable(run.err));
+    QCOMPARE(run.err.contains(QStringLiteral("/platforms")), window);
+    QCOMPARE(run.err.contains(QStringLiteral("brevik-startup: first paint, 1 window(s)")), window);
+    if (window)
+        QVERIFY(run.err.contains(QStringLiteral("brevik-startup: first finding")));
+    // glibc's loader writes what it maps to LD_DEBUG_OUTPUT.PID; other systems skip this.
+    QFile mapped(loaderLog.path() + QStringLiteral("/ld.%1").arg(run.pid));
+    if (mapped.open(QIODevice::ReadOnly)) {
+        const QByteArray libraries = mapped.readAll();
+        QCOMPARE(libraries.contains("libQt6Widgets"), window);
+        QCOMPARE(libraries.contains("libQt6Gui"), window);
+    }
 }
 
 void TestCli::agentInstallUninstallRoundTrip()
@@ -638,6 +689,11 @@ void TestCli::interruptEndsEveryCommand_data()
         << QByteArray(R"({"timeScale": 1, "processes": {"1234": {"listen": [
                {"address": "127.0.0.1", "port": 7890, "delay": 1.5}]}}})")
         << QStringList{"--scan"} << "nc" << int(SIGINT);
+    // The window runs its commands from its own module.
+    QTest::newRow("SIGTERM while the window scans")
+        << QByteArray(R"({"timeScale": 1, "processes": {"1234": {"listen": [
+               {"address": "127.0.0.1", "port": 7890, "delay": 1.5}]}}})")
+        << QStringList{} << "nc" << int(SIGTERM);
     // A router that answers nothing: the reset switches Wi-Fi off, sleeps, switches it on,
     // then takes the interface down and up.
     QTest::newRow("SIGTERM during the interface reset")

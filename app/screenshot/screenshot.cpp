@@ -1,0 +1,94 @@
+// Renders the window as it stands once the first scan and its internet test are done, and
+// saves it as PNG: the pictures in docs/screenshots (scripts/screenshots.sh). It builds the
+// window exactly as the application does, on the simulated Mac of BREVIK_SIMULATE.
+//
+//   brevik-screenshot OUT.png [WIDTHxHEIGHT]
+//
+// The guardian's timer is slowed down so that the picture shows the Mac as the scan found
+// it, not after the guardian's second check has already repaired it.
+
+#include "app/window/mainwindow.h"
+#include "app/window/windowapp.h"
+#include "appmodel/appmodel.h"
+#include "guardian/proxyguardian.h"
+#include "sim/simulationmode.h"
+#include "ui/contentview.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <cstdio>
+
+namespace {
+
+bool settled(const AppModel &model)
+{
+    return model.lastScan() && !model.scanning() && !model.netChecking() && model.netResult() &&
+           model.guardStatus() != QStringLiteral("守护启动中…");
+}
+
+// Runs the events until `done` holds or `limit` passes.
+bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds limit)
+{
+    QDeadlineTimer deadline(limit);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    setUpApplication(app);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: brevik-screenshot OUT.png [WIDTHxHEIGHT]\n");
+        return 2;
+    }
+    QSize size(1220, 880);
+    const QRegularExpressionMatch asked =
+        QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$")).match(args.value(2));
+    if (asked.hasMatch())
+        size = QSize(asked.captured(1).toInt(), asked.captured(2).toInt());
+
+    QString error;
+    QString scenario;
+    if (!enterSimulationFromEnvironment(nullptr, &error, &scenario)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    AppModel::Pacing pacing;
+    pacing.guardInterval = std::chrono::minutes(10);
+    auto *model = new AppModel(ProxyGuardian::shared(), pacing);
+    MainWindow window(scenario, model);
+    window.show();
+    // The size asked for is the content's, as on a Mac, where the menu bar is not in the
+    // window.
+    window.resize(size + window.size() - window.content()->size());
+    if (!waitFor([model] { return settled(*model); }, std::chrono::minutes(2))) {
+        std::fprintf(stderr, "the scan did not end in time\n");
+        return 1;
+    }
+    // Let the last fades and the overlay's exit finish.
+    QElapsedTimer pause;
+    pause.start();
+    waitFor([&pause] { return pause.elapsed() > 700; }, std::chrono::seconds(2));
+    const QPixmap picture = window.content()->grab();
+    if (!picture.save(args.at(1))) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(args.at(1)));
+        return 1;
+    }
+    std::printf("%s  %dx%d at %.0fx\n", qPrintable(args.at(1)), window.content()->width(),
+                window.content()->height(), picture.devicePixelRatio());
+    return 0;
+}

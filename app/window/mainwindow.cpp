@@ -1,0 +1,17 @@
+#include "app/window/mainwindow.h"
+
+#include "app/window/appmenu.h"
+#include "appmodel/appmodel.h"
+#include "ui/contentview.h"
+
+MainWindow::MainWindow(const QString &simulatedMac, AppModel *model, QWidget *parent)
+    : QMainWindow(parent), m_content(model ? new ContentView(model) : new ContentView)
+{
+    setWindowTitle(QStringLiteral("Brevik"));
+    m_content->setSimulatedMac(simulatedMac);
+    setCentralWidget(m_content);
+    m_menu = new AppMenu(this, m_content->model(), simulatedMac);
+    // The minimum follows the layout (the content never goes below 1080 × 720), so only
+    // the first size is set here.
+    resize(1220, 880);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QMainWindow>
+
+class AppMenu;
+class AppModel;
+class ContentView;
+
+// The application's only window: titled "Brevik", 1220 × 880 at first, never smaller than
+// its content allows (and never below 1080 × 720), with the menu bar.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // `simulatedMac`: the scenario when the process runs on a simulated Mac, else empty.
+    // `model`: the window's model, which it takes over; absent, it makes the product's.
+    explicit MainWindow(const QString &simulatedMac = {}, AppModel *model = nullptr,
+                        QWidget *parent = nullptr);
+
+    ContentView *content() const { return m_content; }
+    AppMenu *menu() const { return m_menu; }
+
+private:
+    ContentView *m_content;
+    AppMenu *m_menu;
+};

@@ -1,0 +1,88 @@
+#include "app/window/windowapp.h"
+
+#include "app/interrupts.h"
+#include "app/window/mainwindow.h"
+#include "app/window/startuptrace.h"
+#include "appmodel/appmodel.h"
+#include "sim/simulationmode.h"
+#include "ui/palette.h"
+#include "ui/typography.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace {
+
+// How long quitting waits for a scan, repair or guardian check to end; a repair behind a
+// password prompt would otherwise keep the process alive.
+constexpr std::chrono::seconds kQuitGrace{2};
+
+// Menus, dialogs and the text cursor in the window's own tones, where the platform's style
+// draws them with the palette.
+QPalette windowPalette()
+{
+    QPalette palette = QApplication::palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
+        palette.setColor(role, neuBg);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(role, neuText);
+    palette.setColor(QPalette::Base, neuColor(0xF4F6F9));
+    palette.setColor(QPalette::Highlight, neuAccent);
+    palette.setColor(QPalette::HighlightedText, neuColor(0xFFFFFF));
+    return palette;
+}
+
+} // namespace
+
+void setUpApplication(QApplication &)
+{
+    QApplication::setApplicationName(QStringLiteral("Brevik"));
+    QApplication::setApplicationVersion(QStringLiteral(BREVIK_VERSION));
+    QApplication::setPalette(windowPalette());
+    QApplication::setFont(neuFont(13));
+}
+
+namespace {
+
+int runWindow(int &argc, char **argv)
+{
+    QApplication app(argc, argv);
+    setUpApplication(app);
+
+    QString note;
+    QString error;
+    QString scenario;
+    if (!enterSimulationFromEnvironment(&note, &error, &scenario)) {
+        std::fprintf(stderr, "%s\n", error.toUtf8().constData());
+        QMessageBox::critical(nullptr, QStringLiteral("Brevik"),
+                              QStringLiteral("无法打开模拟的 Mac：") + error);
+        return 1;
+    }
+    if (!note.isEmpty())
+        std::fprintf(stderr, "%s\n", note.toUtf8().constData());
+
+    int status = 0;
+    {
+        MainWindow window(scenario);
+        window.show();
+        traceStartupIfAsked(window);
+        status = QApplication::exec();
+    }
+    // The model is gone: its tasks drop what they would publish and end at their next step.
+    AppModel::waitForBackgroundWork(kQuitGrace);
+    return status;
+}
+
+} // namespace
+
+int runWindowApp(int &argc, char **argv)
+{
+    // Before QApplication starts any thread, so that every thread leaves the interrupts to
+    // the one that ends this module's commands.
+    Interrupts::install();
+    const int status = runWindow(argc, argv);
+    Interrupts::awaitIfInterrupted();
+    return status;
+}

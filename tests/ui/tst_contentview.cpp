@@ -1,0 +1,208 @@
+#include "appmodel/appmodel.h"
+#include "ui/aiservicecard.h"
+#include "ui/busyoverlay.h"
+#include "ui/filterbar.h"
+#include "ui/findingcard.h"
+#include "ui/findinglist.h"
+#include "ui/internetbanner.h"
+#include "ui/neubutton.h"
+
+#include <QTest>
+
+namespace {
+
+Finding finding(const QString &id, Severity severity)
+{
+    return {.id = id,
+            .title = QStringLiteral("项目 ") + id,
+            .severity = severity,
+            .detail = QStringLiteral("说明"),
+            .category = CheckCategory::connectivity};
+}
+
+QList<Finding> findings(int count, Severity severity)
+{
+    QList<Finding> list;
+    for (int i = 1; i <= count; ++i)
+        list << finding(QString::number(i), severity);
+    return list;
+}
+
+bool shown(const QWidget &root, const char *name)
+{
+    const auto *widget = root.findChild<QWidget *>(QLatin1String(name));
+    return widget && widget->isVisibleTo(&root);
+}
+
+int shownCards(const QList<FindingCard *> &cards, const QWidget &root)
+{
+    return int(std::count_if(cards.begin(), cards.end(),
+                             [&root](const QWidget *card) { return card->isVisibleTo(&root); }));
+}
+
+} // namespace
+
+class TestContentView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void bannerStates_data();
+    void bannerStates();
+    void sectionsPerFilter_data();
+    void sectionsPerFilter();
+    void cardsOutliveAGrowingList();
+    void overlayGoneAfterABriefSpell();
+};
+
+void TestContentView::bannerStates_data()
+{
+    QTest::addColumn<bool>("checking");
+    QTest::addColumn<int>("result"); // -1 none, 0 failed, 1 fetched
+    QTest::addColumn<bool>("afterFix");
+    QTest::addColumn<int>("optional");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("subtitle");
+    QTest::addColumn<int>("symbol"); // -1: the spinner
+    QTest::addColumn<QString>("note");
+
+    const int ok = int(Symbol::checkmarkCircleFill);
+    const QString fetched =
+        QStringLiteral("已通过 www.bing.com 搜索访问测试（HTTP 200 · 374 ms · 直连）");
+    QTest::newRow("test running") << true << 1 << false << 0 << "正在实测能否上网…"
+                                  << "正在用 www.bing.com 发起一次真实搜索访问请求，请稍候…" << -1
+                                  << "";
+    QTest::newRow("fetched after a repair")
+        << false << 1 << true << 0 << "修复完成：现在可以正常上网" << fetched << ok << "";
+    QTest::newRow("failed test") << false << 0 << false << 2 << "上网测试未通过"
+                                 << "两种通路都失败（直连 → HTTP 000 ❌）"
+                                 << int(Symbol::xmarkOctagonFill) << "";
+    QTest::newRow("never tested") << false << -1 << false << 0 << "尚未做上网实测"
+                                  << "点右侧「重新测试」立即验证一次端到端上网能力。"
+                                  << int(Symbol::questionmarkCircle) << "";
+    QTest::newRow("five optional items name three")
+        << false << 1 << false << 5 << "可以正常上网" << fetched << ok
+        << "网络已经通了，下面 5 项属于可修可不修的优化项，不影响上网：项目 1、项目 2、项目 3 等";
+    QTest::newRow("exactly three optional items")
+        << false << 1 << false << 3 << "可以正常上网" << fetched << ok
+        << "网络已经通了，下面 3 项属于可修可不修的优化项，不影响上网：项目 1、项目 2、项目 3";
+}
+
+void TestContentView::bannerStates()
+{
+    QFETCH(bool, checking);
+    QFETCH(int, result);
+    QFETCH(bool, afterFix);
+    QFETCH(int, optional);
+    QFETCH(QString, title);
+    QFETCH(QString, subtitle);
+    QFETCH(int, symbol);
+    QFETCH(QString, note);
+
+    std::optional<NetVerifyResult> verdict;
+    if (result >= 0) {
+        verdict.emplace();
+        verdict->ok = result == 1;
+        // While a test runs, the banner shows no summary at all.
+        verdict->summary = checking ? QStringLiteral("上一次的结论") : subtitle;
+    }
+    InternetBanner banner;
+    banner.setTest(checking, verdict, afterFix);
+    banner.setNote(verdict && verdict->ok, findings(optional, Severity::warn));
+
+    QCOMPARE(banner.title(), title);
+    QCOMPARE(banner.subtitle(), subtitle);
+    QCOMPARE(banner.symbol() ? int(*banner.symbol()) : -1, symbol);
+    QCOMPARE(banner.noteShown(), !note.isEmpty());
+    QCOMPARE(banner.noteText(), note);
+    QCOMPARE(banner.testButton()->isEnabled(), !checking);
+}
+
+void TestContentView::sectionsPerFilter_data()
+{
+    QTest::addColumn<FilterMode>("filter");
+    QTest::addColumn<int>("problems");
+    QTest::addColumn<int>("passes");
+    QTest::addColumn<bool>("settled"); // the scan has ended
+    QTest::addColumn<QStringList>("sections");
+    QTest::addColumn<int>("cards");
+
+    const QStringList all{"aiSection", "problemsSection", "passesSection"};
+    QTest::newRow("all") << FilterMode::all << 2 << 3 << true << all << 5;
+    QTest::newRow("problems only") << FilterMode::problems << 2 << 3 << true
+                                   << QStringList{"aiSection", "problemsSection"} << 2;
+    QTest::newRow("normal shows passes only")
+        << FilterMode::normal << 2 << 3 << true << QStringList{"passesSection"} << 3;
+    QTest::newRow("normal without passes: the guardian alone")
+        << FilterMode::normal << 2 << 0 << true << QStringList{} << 0;
+    QTest::newRow("no problems: the empty panel in their place")
+        << FilterMode::all << 0 << 3 << true
+        << QStringList{"aiSection", "emptyProblems", "passesSection"} << 3;
+    QTest::newRow("no problems yet while the scan runs")
+        << FilterMode::all << 0 << 3 << false << QStringList{"aiSection", "passesSection"} << 3;
+}
+
+void TestContentView::sectionsPerFilter()
+{
+    QFETCH(FilterMode, filter);
+    QFETCH(int, problems);
+    QFETCH(int, passes);
+    QFETCH(bool, settled);
+    QFETCH(QStringList, sections);
+    QFETCH(int, cards);
+
+    AppModel model;
+    FindingList list(&model);
+    list.setAI(QList<AIStatus>(6, AIStatus{.name = QStringLiteral("Claude")}), false);
+    list.setFindings(findings(problems, Severity::error), findings(passes, Severity::ok), settled);
+    list.setFilter(filter);
+
+    QVERIFY(shown(list, "guardian"));
+    QStringList visible;
+    for (const char *name : {"aiSection", "problemsSection", "emptyProblems", "passesSection"}) {
+        if (shown(list, name))
+            visible << QLatin1String(name);
+    }
+    QCOMPARE(visible, sections);
+    QCOMPARE(shownCards(list.problemCards(), list) + shownCards(list.passCards(), list), cards);
+    const auto ai = list.aiCards();
+    QCOMPARE(std::count_if(ai.begin(), ai.end(),
+                           [&list](const QWidget *card) { return card->isVisibleTo(&list); }),
+             sections.contains("aiSection") ? 6 : 0);
+}
+
+// A scan publishes its findings step by step: the cards of the findings already shown stay,
+// with their state (here: expanded steps); a finding that changed gets a new card.
+void TestContentView::cardsOutliveAGrowingList()
+{
+    AppModel model;
+    FindingList list(&model);
+    QList<Finding> passes = findings(2, Severity::ok);
+    list.setFindings({}, passes, false);
+    const QList<FindingCard *> before = list.passCards();
+
+    passes << finding(QStringLiteral("3"), Severity::info);
+    list.setFindings({}, passes, false);
+    QCOMPARE(list.passCards().mid(0, 2), before);
+    QCOMPARE(list.passCards().size(), 3);
+
+    passes[1].title = QStringLiteral("改过的标题");
+    list.setFindings({}, passes, true);
+    QCOMPARE(list.passCards().first(), before.first());
+    QVERIFY(list.passCards().at(1) != before.at(1));
+    QCOMPARE(list.passCards().at(1)->finding().title, QStringLiteral("改过的标题"));
+}
+
+// Busy and idle again before the fade-in took a step: the invisible overlay must not stay
+// on top, taking every click.
+void TestContentView::overlayGoneAfterABriefSpell()
+{
+    QWidget window;
+    BusyOverlay overlay(&window);
+    overlay.setBusy(true);
+    QVERIFY(overlay.isVisibleTo(&window));
+    overlay.setBusy(false);
+    QVERIFY(!overlay.isVisibleTo(&window));
+}
+
+QTEST_MAIN(TestContentView)
+#include "tst_contentview.moc"

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "model/category.h"
+
+#include <QWidget>
+
+class AppModel;
+class BusyOverlay;
+class FilterBar;
+class FindingList;
+class HeaderBar;
+class InternetBanner;
+class QScrollArea;
+class StatsRow;
+
+// The application's one window content: the header with the headline and the two main
+// buttons, the internet banner, the statistics, the filter with the time of the last scan,
+// the scrolling list of guardian, AI, problems and passed checks, a footer, and the busy
+// overlay while a scan or a batch repair runs.
+//
+// It owns the application model and shows it: every part follows the notifications of the
+// properties it shows, and nothing else. Its only state of its own is the filter. When it
+// is first shown it starts a scan, then the guardian.
+class ContentView final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ContentView(QWidget *parent = nullptr);
+    // A window on `model`, which it takes over. Tests give it a model on their own guardian
+    // and pacing.
+    explicit ContentView(AppModel *model, QWidget *parent = nullptr);
+
+    AppModel *model() const { return m_model; }
+    FilterMode filter() const;
+    void setFilter(FilterMode filter);
+    // Names the simulated Mac the window works on, in a chip beside the title; empty on a
+    // real Mac.
+    void setSimulatedMac(const QString &scenario);
+
+    HeaderBar *header() const { return m_header; }
+    InternetBanner *banner() const { return m_banner; }
+    StatsRow *stats() const { return m_stats; }
+    FilterBar *filterBar() const { return m_filterBar; }
+    FindingList *list() const { return m_list; }
+    QScrollArea *scrollArea() const { return m_scroll; }
+    BusyOverlay *overlay() const { return m_overlay; }
+
+    // Never below 1080 × 720, nor below what the layout needs.
+    QSize minimumSizeHint() const override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *buildFooter();
+    void buildScrollArea();
+    void connectModel();
+    void followHeadline();
+    void followBusy();
+    void followBanner();
+    void followFindings();
+    void followAI();
+    void followStamp();
+    void followProgress();
+
+    AppModel *m_model;
+    HeaderBar *m_header;
+    InternetBanner *m_banner;
+    StatsRow *m_stats;
+    FilterBar *m_filterBar;
+    FindingList *m_list;
+    QScrollArea *m_scroll = nullptr;
+    BusyOverlay *m_overlay;
+    bool m_started = false;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "model/category.h"
+
+#include <QDateTime>
+#include <QWidget>
+
+#include <optional>
+
+class NeuSegmented;
+class QLabel;
+
+// Which sections the list shows ("全部", "待修复", "正常项"), and when the last scan ended
+// and how long it took.
+//
+// Parts by object name: "filter", "scanStamp".
+class FilterBar final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FilterBar(QWidget *parent = nullptr);
+
+    FilterMode filter() const;
+    void setFilter(FilterMode filter);
+    // "扫描于 HH:mm:ss　·　耗时 X.Xs", or "准备扫描…" before the first scan has ended.
+    void setStamp(const std::optional<QDateTime> &lastScan, double seconds);
+    QString stamp() const;
+
+signals:
+    void filterChanged(FilterMode filter);
+
+private:
+    NeuSegmented *m_segments;
+    QLabel *m_stamp;
+};

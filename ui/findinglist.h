@@ -1,0 +1,60 @@
+#pragma once
+
+#include "model/category.h"
+#include "model/finding.h"
+
+#include <QList>
+#include <QWidget>
+
+class AIServiceCard;
+class AppModel;
+class FindingCard;
+class QBoxLayout;
+class QGridLayout;
+class SectionTitle;
+
+// The scrolling content of the window: the guardian panel, always; the AI services; the
+// problems, or a panel saying there are none; the passed checks. The filter only shows and
+// hides sections. New findings add cards; a card stays as long as its finding does, so a
+// scan that grows the lists step by step builds each card once.
+//
+// Parts by object name: "guardian", "aiSection", "problemsSection", "emptyProblems",
+// "passesSection" (the section titles and the empty panel).
+class FindingList final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FindingList(AppModel *model, QWidget *parent = nullptr);
+
+    void setFilter(FilterMode filter);
+    // `settled`: no scan runs, so an empty problem list is a verdict and not just a scan
+    // that has found nothing yet.
+    void setFindings(const QList<Finding> &problems, const QList<Finding> &passes, bool settled);
+    void setAI(const QList<AIStatus> &items, bool proxied);
+    // Room beside the cards on the right, for their shadows and a scroll bar.
+    void setRightMargin(int margin);
+
+    QList<FindingCard *> problemCards() const { return m_problemCards; }
+    QList<FindingCard *> passCards() const { return m_passCards; }
+    QList<AIServiceCard *> aiCards() const { return m_aiCards; }
+
+private:
+    QWidget *buildEmptyPanel();
+    void syncCards(QBoxLayout *layout, QList<FindingCard *> &cards, const QList<Finding> &findings);
+    void followFilter();
+
+    AppModel *m_model;
+    FilterMode m_filter = FilterMode::all;
+    bool m_settled = false;
+
+    SectionTitle *m_aiTitle;
+    QGridLayout *m_aiGrid;
+    QList<AIServiceCard *> m_aiCards;
+    SectionTitle *m_problemsTitle;
+    QWidget *m_emptyProblems;
+    QBoxLayout *m_problemsColumn;
+    QList<FindingCard *> m_problemCards;
+    SectionTitle *m_passesTitle;
+    QBoxLayout *m_passesColumn;
+    QList<FindingCard *> m_passCards;
+};
