@@ -29,6 +29,12 @@ ProbeGate::Pass ProbeGate::enter(ProbeKind kind, int step)
     return Pass(this, kind);
 }
 
+int ProbeGate::waiting()
+{
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_waiting.size());
+}
+
 void ProbeGate::leave(ProbeKind kind)
 {
     std::lock_guard lock(m_mutex);

@@ -72,6 +72,9 @@ public:
     // Blocks until a probe of `kind` may run; `step` is its step's place in the scan.
     Pass enter(ProbeKind kind, int step);
 
+    // How many probes are waiting for their turn right now.
+    int waiting();
+
 private:
     struct Waiter {
         int step = 0;
