@@ -239,15 +239,6 @@ std::optional<Finding> firewallFinding(const QString &state)
                                               "选项」中检查该 App 是否被阻止。"));
 }
 
-} // namespace
-
-QList<Finding> DiagnosticsRun::checkSystem()
-{
-    return decideSystem(observeSystem());
-}
-
-namespace {
-
 // Without an interface and a route the probe packets go nowhere, and an offline Mac would
 // read as "网络阻塞严重". Under a VPN they leave through the tunnel, whose MTU then decides
 // whether a 1500-byte packet passes, and is the one a repair would lower.
@@ -265,6 +256,11 @@ bool onWifi(const NetContext &ctx)
 }
 
 } // namespace
+
+QList<Finding> DiagnosticsRun::checkSystem()
+{
+    return decideSystem(observeSystem());
+}
 
 // The sections ask different things of different tools; each runs beside the others.
 SystemObservation DiagnosticsRun::observeSystem() const

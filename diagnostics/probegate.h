@@ -40,13 +40,13 @@ enum class ProbeKind { local, light, timed, bulk };
 // cannot deadlock; every command ends within its own limit, so every waiter gets its turn.
 class ProbeGate {
 public:
-    // A scan asks for at most about thirty commands at once: the twelve AI probes, three
-    // pings of the first checks, a few lookups, and the slow sections of the later checks.
-    // The waits that decide how long a scan takes (the pings, the AI probes, the HTTPS and
-    // search-page fetches, the IPv6 probe) are fewer than sixteen in every scenario, so
-    // sixteen lets all of them run at once; the rest finish within milliseconds and only
-    // queue briefly. Each command is a bash and a tool process, so the cap also bounds a
-    // scan's processes, pipes and threads in flight.
+    // Started together, a scan's steps ask for about thirty commands at once: twelve AI
+    // probes, the pings of the first checks, lookups, the sections of the later checks. The
+    // long waits among them (the pings, the slow AI endpoints, the HTTPS, IPv6 and
+    // search-page fetches) are about ten even when everything times out, so sixteen lets
+    // them all run at once with room to spare; the short commands ahead of them in step
+    // order free their places within a fraction of a second. Each command is a bash and a
+    // tool process with a pipe, so the cap also bounds what a scan holds in flight.
     static constexpr int kMaxCommands = 16;
 
     explicit ProbeGate(int maxCommands = kMaxCommands);
