@@ -2,6 +2,7 @@
 
 #include "diagnostics/aistatusstore.h"
 #include "diagnostics/diagnosticsrun.h"
+#include "diagnostics/stepschedule.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -80,15 +81,18 @@ ScanReport runScan(const std::function<void(const QString &)> &progress)
     DiagnosticsRun run;
     run.ctx = DiagnosticsRun::buildContext();
     ScanReport report;
-    for (const ScanStep &step : run.steps()) {
+    StepSchedule steps(run);
+    for (qsizetype i = 0; i < steps.size(); ++i) {
         if (progress)
-            progress(step.name);
-        report.findings += step.run();
+            progress(steps.name(i));
+        report.findings += steps.findings(i);
     }
     report.seconds = double(timer.elapsed()) / 1000.0;
     report.finishedAt = QDateTime::currentDateTime();
     report.ai = AIStatusStore::shared().items();
-    report.internet = NetVerify::bingSearch();
+    // The last step has just fetched the search page; a second fetch would only repeat it.
+    const std::optional<NetVerifyResult> web = run.webResult();
+    report.internet = web ? *web : NetVerify::bingSearch();
     return report;
 }
 

@@ -13,7 +13,7 @@
 #include <optional>
 
 // Everything one scan found: the findings in step order, the AI rows, the verdict of the
-// search-page test that follows the scan, how long the scan took and when it ended.
+// scan's search-page test, how long the scan took and when it ended.
 struct ScanReport {
     QList<Finding> findings;
     QList<AIStatus> ai;
@@ -22,8 +22,9 @@ struct ScanReport {
     std::optional<QDateTime> finishedAt;
 };
 
-// Runs one whole scan as the window does: snapshot, the ten steps in order, then the
-// search-page verification. `progress` gets each step's name before it runs.
+// Runs one whole scan as the window does: snapshot, then the ten steps side by side, their
+// findings taken in step order. The verdict is the last step's search-page test, not a second
+// one. `progress` gets each step's name before its findings are waited for.
 ScanReport runScan(const std::function<void(const QString &)> &progress = {});
 
 QJsonObject toJson(const ScanReport &report);

@@ -3,6 +3,7 @@
 #include "appmodel/background.h"
 #include "diagnostics/aistatusstore.h"
 #include "diagnostics/diagnosticsrun.h"
+#include "diagnostics/stepschedule.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -18,20 +19,22 @@ struct ScanPublisher {
     std::function<void(const QList<Finding> &soFar)> findingsGathered;
 };
 
-// Gathers the snapshot and runs the steps in order on the calling thread. Each publication
-// returns only once the main thread has taken it, so the window sees the steps in order.
+// Gathers the snapshot, then runs the steps side by side and publishes them in order: a
+// step's name while it is being waited for, its findings once it and every step before it
+// have ended. Each publication returns only once the main thread has taken it, so the window
+// sees the steps in order.
 QList<Finding> runSteps(const ScanPublisher &publish)
 {
     DiagnosticsRun run;
     run.ctx = DiagnosticsRun::buildContext();
-    const QList<ScanStep> steps = run.steps();
-    const double count = steps.isEmpty() ? 1.0 : double(steps.size());
+    StepSchedule steps(run);
+    const double count = steps.size() == 0 ? 1.0 : double(steps.size());
     QList<Finding> gathered;
     for (qsizetype i = 0; i < steps.size(); ++i) {
         // A scan cannot be cancelled, but once its model is gone nobody would see the rest.
-        if (!publish.stepStarting(steps[i].name, double(i) / count))
+        if (!publish.stepStarting(steps.name(i), double(i) / count))
             break;
-        gathered += steps[i].run();
+        gathered += steps.findings(i);
         publish.findingsGathered(gathered);
     }
     return gathered;

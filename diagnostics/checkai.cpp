@@ -5,8 +5,6 @@
 #include "exec/probes.h"
 
 #include <QDateTime>
-#include <QMutex>
-#include <QMutexLocker>
 
 #include <optional>
 #include <thread>
@@ -42,15 +40,11 @@ struct RowResult {
     QString line;
 };
 
-// Probes one service directly, then through the proxy when there is one. Any HTTP answer,
-// 401 and 404 included, proves the path: no request carries credentials.
-RowResult probeService(const AIService &service, const std::optional<QString> &proxy)
+// Any HTTP answer, 401 and 404 included, proves the path: no request carries credentials.
+RowResult rowResult(const AIService &service, const AIRowObservation &seen)
 {
-    const HttpProbeResult direct = httpProbe(service.url, std::nullopt, kProbeSeconds);
-    std::optional<HttpProbeResult> proxied;
-    if (proxy)
-        proxied = httpProbe(service.url, proxy, kProbeSeconds);
-    const bool proxyOK = proxied && proxied->ok;
+    const HttpProbeResult &direct = seen.direct;
+    const bool proxyOK = seen.proxied && seen.proxied->ok;
 
     RowResult row;
     row.status = AIStatus{.id = service.name,
@@ -58,20 +52,29 @@ RowResult probeService(const AIService &service, const std::optional<QString> &p
                           .url = service.url,
                           .directOK = direct.ok,
                           .proxyOK = proxyOK,
-                          .latencyMs = direct.ok ? direct.ms : (proxyOK ? proxied->ms : 0),
+                          .latencyMs = direct.ok ? direct.ms : (proxyOK ? seen.proxied->ms : 0),
                           .note = service.note};
 
     row.line = service.name + QStringLiteral("：直连 ");
     row.line += direct.ok ? QStringLiteral("✅ ") + QString::number(direct.ms) + QStringLiteral("ms")
                           : QStringLiteral("❌");
     row.line += QStringLiteral("｜代理 ");
-    if (!proxied)
+    if (!seen.proxied)
         row.line += QStringLiteral("—");
     else if (proxyOK)
-        row.line += QStringLiteral("✅ ") + QString::number(proxied->ms) + QStringLiteral("ms");
+        row.line += QStringLiteral("✅ ") + QString::number(seen.proxied->ms) + QStringLiteral("ms");
     else
         row.line += QStringLiteral("❌");
     return row;
+}
+
+QList<RowResult> rowResults(const AIObservation &seen)
+{
+    const QList<AIService> &services = aiServices();
+    QList<RowResult> rows;
+    for (qsizetype i = 0; i < services.size() && i < seen.rows.size(); ++i)
+        rows << rowResult(services.at(i), seen.rows.at(i));
+    return rows;
 }
 
 Finding aiFinding(int directSuccesses, int proxySuccesses, const QString &report)
@@ -126,45 +129,68 @@ Finding aiFinding(int directSuccesses, int proxySuccesses, const QString &report
 
 QList<Finding> DiagnosticsRun::checkAI()
 {
+    const AIObservation seen = observeAI();
+    QList<AIStatus> items;
+    for (const RowResult &row : rowResults(seen))
+        items << row.status;
+    AIStatusStore::shared().replace(items, seen.proxy.has_value(), QDateTime::currentDateTime());
+    return decideAI(seen);
+}
+
+AIObservation DiagnosticsRun::observeAI() const
+{
+    AIObservation seen;
     // A proxy switched on but dead is not worth trying: every probe through it would fail.
-    std::optional<QString> proxy;
     if (ctx.proxyTargetAlive) {
         const QString host = ctx.proxyHost.isEmpty() ? QStringLiteral("127.0.0.1") : ctx.proxyHost;
         // A SOCKS-only proxy does not speak HTTP; curl resolves names through it as well.
         const QString scheme = ctx.proxyServerKind == QLatin1String("SOCKS")
                                    ? QStringLiteral("socks5h://")
                                    : QString();
-        proxy = scheme + host + QLatin1Char(':') + ctx.proxyPort;
+        seen.proxy = scheme + host + QLatin1Char(':') + ctx.proxyPort;
     }
+
+    const StepProbes probes = probesFor(StepPlace::ai);
+    const std::optional<QString> proxy = seen.proxy;
+    // Both paths of a row time one request each to the same host; they run side by side.
+    const auto observeRow = [&](const AIService &service) {
+        const auto probe = [&](const std::optional<QString> &through) {
+            return probes.gated(ProbeKind::timed,
+                                [&] { return httpProbe(service.url, through, kProbeSeconds); });
+        };
+        const auto [direct, proxied] = probes.together([&] { return probe(std::nullopt); },
+                                                       [&]() -> std::optional<HttpProbeResult> {
+                                                           if (!proxy)
+                                                               return std::nullopt;
+                                                           return probe(proxy);
+                                                       });
+        return AIRowObservation{direct, proxied};
+    };
 
     const QList<AIService> &services = aiServices();
-    QList<RowResult> rows(services.size());
-    int directSuccesses = 0;
-    int proxySuccesses = 0;
-    QMutex mutex;
-
-    // One thread per service, not a pool: a 2-core machine must still wait for six slow
-    // endpoints at once, or a scan with no network would take six times as long.
+    // One thread per service, not a pool, whatever the pace: a 2-core machine must still wait
+    // for six slow endpoints at once, or a scan with no network would take six times as long.
+    // Each row writes only its own slot, so the rows keep the table's order.
+    std::vector<AIRowObservation> rows(services.size());
     std::vector<std::thread> workers;
     workers.reserve(services.size());
-    for (qsizetype i = 0; i < services.size(); ++i) {
-        workers.emplace_back([&, i] {
-            const RowResult row = probeService(services.at(i), proxy);
-            QMutexLocker lock(&mutex);
-            rows[i] = row;
-            directSuccesses += row.status.directOK ? 1 : 0;
-            proxySuccesses += row.status.proxyOK ? 1 : 0;
-        });
-    }
+    for (qsizetype i = 0; i < services.size(); ++i)
+        workers.emplace_back([&, i] { rows[i] = observeRow(services.at(i)); });
     for (std::thread &worker : workers)
         worker.join();
+    seen.rows = QList<AIRowObservation>(rows.begin(), rows.end());
+    return seen;
+}
 
-    QList<AIStatus> items;
+QList<Finding> DiagnosticsRun::decideAI(const AIObservation &seen) const
+{
+    int directSuccesses = 0;
+    int proxySuccesses = 0;
     QStringList lines;
-    for (const RowResult &row : rows) {
-        items << row.status;
+    for (const RowResult &row : rowResults(seen)) {
+        directSuccesses += row.status.directOK ? 1 : 0;
+        proxySuccesses += row.status.proxyOK ? 1 : 0;
         lines << row.line;
     }
-    AIStatusStore::shared().replace(items, proxy.has_value(), QDateTime::currentDateTime());
     return {aiFinding(directSuccesses, proxySuccesses, lines.join(QLatin1Char('\n')))};
 }

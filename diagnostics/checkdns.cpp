@@ -28,19 +28,15 @@ bool invalidAnswer(const QString &line)
            line == QLatin1String("::");
 }
 
-QStringList pollutedAnswers()
+// Each pollution host's answer lines that lead nowhere, as "host → answer".
+QStringList pollutedAnswers(const QStringList &answers)
 {
     QStringList bad;
-    for (const QString &host : Endpoints::kPollutionHosts) {
-        const QString output = shell(QStringLiteral("dig +short +time=3 +tries=1 ") + host +
-                                     QStringLiteral(" 2>/dev/null | head -3"))
-                                   .output.trimmed();
+    for (qsizetype i = 0; i < answers.size() && i < Endpoints::kPollutionHosts.size(); ++i) {
         // No answer, no dig or a time-out says nothing about pollution.
-        if (output.isEmpty())
-            continue;
-        for (const QString &line : TextParse::trimmedLines(output)) {
+        for (const QString &line : TextParse::trimmedLines(answers.at(i))) {
             if (invalidAnswer(line))
-                bad << host + QStringLiteral(" → ") + line;
+                bad << Endpoints::kPollutionHosts.at(i) + QStringLiteral(" → ") + line;
         }
     }
     return bad;
@@ -49,6 +45,36 @@ QStringList pollutedAnswers()
 } // namespace
 
 QList<Finding> DiagnosticsRun::checkDNS()
+{
+    return decideDNS(observeDNS());
+}
+
+DnsObservation DiagnosticsRun::observeDNS() const
+{
+    // Three lookups of three names, none waiting for another.
+    const StepProbes probes = probesFor(StepPlace::dns);
+    const auto [resolved, pollution] = probes.together(
+        [&] {
+            // The system resolver's answer, as applications get it; the first IPv4 address or
+            // nothing.
+            return probes
+                .run(ProbeKind::light,
+                     QStringLiteral("dscacheutil -q host -a name ") + Endpoints::kDnsTestHost +
+                         QStringLiteral(" | grep 'ip_address' | head -1 | awk '{print $2}'"))
+                .output.trimmed();
+        },
+        [&] {
+            return probes.each(Endpoints::kPollutionHosts, [&](const QString &host) {
+                return probes
+                    .run(ProbeKind::light, QStringLiteral("dig +short +time=3 +tries=1 ") + host +
+                                               QStringLiteral(" 2>/dev/null | head -3"))
+                    .output.trimmed();
+            });
+        });
+    return DnsObservation{resolved, pollution};
+}
+
+QList<Finding> DiagnosticsRun::decideDNS(const DnsObservation &seen) const
 {
     QList<Finding> findings;
     const QString servers = ctx.dnsServers.join(QStringLiteral(", "));
@@ -73,11 +99,7 @@ QList<Finding> DiagnosticsRun::checkDNS()
                                 QStringLiteral("DNS 服务器：") + servers);
     }
 
-    // The system resolver's answer, as applications get it; the first IPv4 address or nothing.
-    const QString address =
-        shell(QStringLiteral("dscacheutil -q host -a name ") + Endpoints::kDnsTestHost +
-              QStringLiteral(" | grep 'ip_address' | head -1 | awk '{print $2}'"))
-            .output.trimmed();
+    const QString &address = seen.resolved;
     if (address.isEmpty()) {
         Finding f = makeFinding(
             QStringLiteral("dns-resolve-fail"), Severity::error, CheckCategory::dns,
@@ -99,7 +121,7 @@ QList<Finding> DiagnosticsRun::checkDNS()
                                 Endpoints::kDnsTestHost + QStringLiteral(" → ") + address);
     }
 
-    const QStringList bad = pollutedAnswers();
+    const QStringList bad = pollutedAnswers(seen.pollutionAnswers);
     if (!bad.isEmpty()) {
         Finding f = makeFinding(QStringLiteral("dns-poisoned"), Severity::warn, CheckCategory::dns,
                                 QStringLiteral("检测到 DNS 污染 / 屏蔽"),

@@ -2,53 +2,32 @@
 
 #include "diagnostics/makefinding.h"
 #include "diagnostics/textparse.h"
-#include "exec/probes.h"
 #include "exec/shell.h"
 
 #include <QRegularExpression>
 
 namespace {
 
-struct PingResult {
-    bool replied = false; // exit code 0 and less than total loss
-    double loss = 100.0;
-    QString rtt;
-};
-
-PingResult ping(const QString &gatewayWord, int count)
+PingReading ping(const StepProbes &probes, const QString &gatewayWord, int count)
 {
-    const ShellResult result = shell(QStringLiteral("ping -c ") + QString::number(count) +
-                                     QStringLiteral(" -t 4 ") + gatewayWord);
-    PingResult ping;
-    ping.loss = packetLoss(result.output);
-    ping.rtt = avgRTT(result.output);
-    ping.replied = result.code == 0 && ping.loss < 100.0;
-    return ping;
+    return readPing(probes.run(ProbeKind::timed, QStringLiteral("ping -c ") +
+                                                     QString::number(count) +
+                                                     QStringLiteral(" -t 4 ") + gatewayWord));
 }
 
 // "arp -n" prints "? (192.168.1.1) at 8c:53:c3:aa:bb:cc on en0 ifscope [ethernet]" for a
 // neighbour that answered, "? (192.168.1.1) at (incomplete) on en0 ifscope [ethernet]" for one
 // that was asked and stayed silent, and "192.168.1.1 (192.168.1.1) -- no entry" for one never
 // asked. Only a hardware address is an answer; macOS drops its leading zeros ("0:1b:63:4:5:e6").
-bool arpAnswered(const QString &gatewayWord)
+bool arpAnswered(const StepProbes &probes, const QString &gatewayWord)
 {
     static const QRegularExpression resolved(
         QStringLiteral(" at [0-9A-Fa-f]{1,2}(:[0-9A-Fa-f]{1,2}){5}\\b"));
-    const QString arp =
-        shell(QStringLiteral("arp -n ") + gatewayWord + QStringLiteral(" 2>/dev/null")).output;
+    const QString arp = probes
+                            .run(ProbeKind::local, QStringLiteral("arp -n ") + gatewayWord +
+                                                       QStringLiteral(" 2>/dev/null"))
+                            .output;
     return resolved.match(arp).hasMatch();
-}
-
-// Many routers (and some proxy clients' tunnel modes) drop ICMP. An ARP answer or an open web
-// port shows the router is there all the same.
-bool routerAnswersOtherwise(const QString &gatewayWord)
-{
-    const bool arpHit = arpAnswered(gatewayWord);
-    const ShellResult tcp = shell(QStringLiteral("nc -z -G 3 ") + gatewayWord +
-                                  QStringLiteral(" 80 >/dev/null 2>&1 || nc -z -G 3 ") +
-                                  gatewayWord + QStringLiteral(" 443 >/dev/null 2>&1"));
-    const bool tcpHit = tcp.code == 0;
-    return arpHit || tcpHit;
 }
 
 } // namespace
@@ -102,6 +81,35 @@ std::optional<FixAction> DiagnosticsRun::dhcpRenewFix(const QString &id,
 
 QList<Finding> DiagnosticsRun::checkGateway()
 {
+    return decideGateway(observeGateway());
+}
+
+GatewayObservation DiagnosticsRun::observeGateway() const
+{
+    GatewayObservation seen;
+    if (!ctx.gateway || ctx.iface.isEmpty())
+        return seen;
+    const StepProbes probes = probesFor(StepPlace::gateway);
+    const QString gatewayWord = shellWord(*ctx.gateway);
+    seen.first = ping(probes, gatewayWord, 5);
+    if (seen.first->replied())
+        return seen;
+    // Many routers (and some proxy clients' tunnel modes) drop ICMP. An ARP answer or an open
+    // web port shows the router is there all the same.
+    seen.arpHit = arpAnswered(probes, gatewayWord);
+    seen.tcpHit =
+        probes
+            .run(ProbeKind::light, QStringLiteral("nc -z -G 3 ") + gatewayWord +
+                                       QStringLiteral(" 80 >/dev/null 2>&1 || nc -z -G 3 ") +
+                                       gatewayWord + QStringLiteral(" 443 >/dev/null 2>&1"))
+            .code == 0;
+    if (seen.arpHit || seen.tcpHit)
+        seen.second = ping(probes, gatewayWord, 3);
+    return seen;
+}
+
+QList<Finding> DiagnosticsRun::decideGateway(const GatewayObservation &seen) const
+{
     // A VPN holding the default route names no gateway of its own; it is no missing route.
     if (!ctx.gateway && !ctx.vpnIface.isEmpty()) {
         return {makeFinding(
@@ -122,7 +130,6 @@ QList<Finding> DiagnosticsRun::checkGateway()
     }
 
     const QString gateway = *ctx.gateway;
-    const QString gatewayWord = shellWord(gateway);
     // Under a VPN the router probed is the one underneath the tunnel; the finding says so.
     const auto withRoute = [this](Finding finding) {
         if (!ctx.vpnIface.isEmpty())
@@ -146,13 +153,13 @@ QList<Finding> DiagnosticsRun::checkGateway()
                          .fallbackAdmin = false,
                          .successHint = QStringLiteral("网络接口已重置")};
 
-    const PingResult first = ping(gatewayWord, 5);
+    const PingReading first = seen.first.value_or(PingReading{});
     double loss = first.loss;
-    if (!first.replied) {
-        if (!routerAnswersOtherwise(gatewayWord))
+    if (!first.replied()) {
+        if (!seen.arpHit && !seen.tcpHit)
             return withRoute(down);
-        const PingResult second = ping(gatewayWord, 3);
-        if (!second.replied) {
+        const PingReading second = seen.second.value_or(PingReading{});
+        if (!second.replied()) {
             return withRoute(makeFinding(
                 QStringLiteral("gateway-icmp-filtered"), Severity::ok, CheckCategory::connectivity,
                 QStringLiteral("路由器可达（仅 ICMP 被过滤）"),

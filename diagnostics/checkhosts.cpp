@@ -230,6 +230,10 @@ Finding shellProxyFinding(const QStringList &listeningPorts)
 
 QList<Finding> DiagnosticsRun::checkHosts()
 {
-    const Finding hosts = hostsFinding();
-    return {hosts, shellProxyFinding(ctx.clashPorts)};
+    // Its commands read files of this Mac one after another: the check takes one command's
+    // place in the scan's gate for its whole run.
+    return probesFor(StepPlace::hosts).gated(ProbeKind::local, [this] {
+        const Finding hosts = hostsFinding();
+        return QList<Finding>{hosts, shellProxyFinding(ctx.clashPorts)};
+    });
 }

@@ -11,9 +11,8 @@ namespace {
 // A clock off by up to five minutes still validates certificates.
 constexpr quint64 kClockToleranceSeconds = 300;
 
-Finding httpsFinding()
+Finding httpsFinding(const HttpProbeResult &probe)
 {
-    const HttpProbeResult probe = httpProbe(Endpoints::kHttpsTestUrl, std::nullopt, 10);
     if (probe.ok) {
         return makeFinding(QStringLiteral("https-ok"), Severity::ok, CheckCategory::system,
                            QStringLiteral("HTTPS 访问正常"),
@@ -31,24 +30,41 @@ Finding httpsFinding()
     return f;
 }
 
-// The web server's "Date" header is the reference time; nothing when no header came back.
-std::optional<Finding> clockFinding()
+struct ServerClock {
+    QString date;
+    QString difference;
+};
+
+// The web server's "Date" header and how far this Mac's clock is from it.
+ServerClock serverClock(const StepProbes &probes)
 {
     // curl -sI prints CR LF line ends: "date: Sun, 06 Dec 2026 12:00:00 GMT\r".
-    const QString serverDate =
-        shell(QStringLiteral("curl -sI -m 8 ") + Endpoints::kHttpsTestUrl +
-              QStringLiteral(
-                  " 2>/dev/null | awk -F': ' 'tolower($1)==\"date\"{print $2}' | tr -d '\\r'"))
-            .output.trimmed();
-    if (serverDate.isEmpty())
-        return std::nullopt;
-
+    ServerClock clock;
+    clock.date = probes
+                     .run(ProbeKind::light,
+                          QStringLiteral("curl -sI -m 8 ") + Endpoints::kHttpsTestUrl +
+                              QStringLiteral(" 2>/dev/null | awk -F': ' "
+                                             "'tolower($1)==\"date\"{print $2}' | tr -d '\\r'"))
+                     .output.trimmed();
+    if (clock.date.isEmpty())
+        return clock;
     // BSD date: -j parses without setting the clock; a positive result means we run ahead.
-    const QString difference =
-        shell(QStringLiteral("srv=$(date -j -u -f '%a, %d %b %Y %T GMT' ") +
-              shellQuote(serverDate) +
-              QStringLiteral(" +%s 2>/dev/null); now=$(date -u +%s); echo $(( now - srv ))"))
+    clock.difference =
+        probes
+            .run(ProbeKind::local,
+                 QStringLiteral("srv=$(date -j -u -f '%a, %d %b %Y %T GMT' ") +
+                     shellQuote(clock.date) +
+                     QStringLiteral(" +%s 2>/dev/null); now=$(date -u +%s); echo $(( now - srv ))"))
             .output.trimmed();
+    return clock;
+}
+
+// The web server's "Date" header is the reference time; nothing when no header came back.
+std::optional<Finding> clockFinding(const HttpsObservation &seen)
+{
+    if (seen.serverDate.isEmpty())
+        return std::nullopt;
+    const QString &difference = seen.clockDifference;
 
     Finding ok =
         makeFinding(QStringLiteral("clock-ok"), Severity::ok, CheckCategory::system,
@@ -84,15 +100,12 @@ std::optional<Finding> clockFinding()
 // Hotel and airport networks answer every request with their login page until the user signs
 // in, and let nothing else through: the detection page lacks "Success" and a public address
 // does not answer ping.
-std::optional<Finding> captivePortalFinding()
+std::optional<Finding> captivePortalFinding(const HttpsObservation &seen)
 {
-    const QString page = shell(QStringLiteral("curl -s -m 6 -L ") + Endpoints::kCaptivePortalUrl +
-                               QStringLiteral(" 2>/dev/null | head -5"))
-                             .output;
+    const QString &page = seen.portalPage;
     // No page at all means no network, which other checks report.
     const bool suspicious = !page.contains(QLatin1String("Success")) && !page.isEmpty();
-    const ShellResult ping = shell(QStringLiteral("ping -c 1 -t 3 223.5.5.5"));
-    if (!suspicious || ping.code == 0)
+    if (!suspicious || seen.portalPingCode == 0)
         return std::nullopt;
 
     Finding f =
@@ -110,10 +123,46 @@ std::optional<Finding> captivePortalFinding()
 
 QList<Finding> DiagnosticsRun::checkHTTPS()
 {
-    QList<Finding> findings{httpsFinding()};
-    if (const std::optional<Finding> clock = clockFinding())
+    return decideHTTPS(observeHTTPS());
+}
+
+// Three tests with nothing in common but the check: each runs beside the others. The portal's
+// ping runs whatever its page shows, so the two run side by side as well.
+HttpsObservation DiagnosticsRun::observeHTTPS() const
+{
+    const StepProbes probes = probesFor(StepPlace::https);
+    const auto [https, clock, portal] = probes.together(
+        [&] {
+            // It times itself: the "ms" of "https-ok".
+            return probes.gated(ProbeKind::timed, [] {
+                return httpProbe(Endpoints::kHttpsTestUrl, std::nullopt, 10);
+            });
+        },
+        [&] { return serverClock(probes); },
+        [&] {
+            return probes.together(
+                [&] {
+                    return probes
+                        .run(ProbeKind::light, QStringLiteral("curl -s -m 6 -L ") +
+                                                   Endpoints::kCaptivePortalUrl +
+                                                   QStringLiteral(" 2>/dev/null | head -5"))
+                        .output;
+                },
+                [&] {
+                    return probes.run(ProbeKind::timed, QStringLiteral("ping -c 1 -t 3 223.5.5.5"))
+                        .code;
+                });
+        });
+    return HttpsObservation{https, clock.date, clock.difference, std::get<0>(portal),
+                            std::get<1>(portal)};
+}
+
+QList<Finding> DiagnosticsRun::decideHTTPS(const HttpsObservation &seen) const
+{
+    QList<Finding> findings{httpsFinding(seen.https)};
+    if (const std::optional<Finding> clock = clockFinding(seen))
         findings << *clock;
-    if (const std::optional<Finding> portal = captivePortalFinding())
+    if (const std::optional<Finding> portal = captivePortalFinding(seen))
         findings << *portal;
     return findings;
 }

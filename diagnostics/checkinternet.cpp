@@ -2,19 +2,34 @@
 
 #include "diagnostics/makefinding.h"
 #include "diagnostics/textparse.h"
-#include "exec/probes.h"
 #include "exec/shell.h"
 
 QList<Finding> DiagnosticsRun::checkInternet()
 {
-    // Addresses, not names: resolution must play no part here. Both always run, in order.
-    const ShellResult a = shell(QStringLiteral("ping -c 5 -t 4 223.5.5.5"));
-    const ShellResult b = shell(QStringLiteral("ping -c 5 -t 4 1.1.1.1"));
-    const double lossA = packetLoss(a.output);
-    const double lossB = packetLoss(b.output);
+    return decideInternet(observeInternet());
+}
+
+InternetObservation DiagnosticsRun::observeInternet() const
+{
+    // Addresses, not names: resolution must play no part here. Both always run; two hosts,
+    // so side by side.
+    const StepProbes probes = probesFor(StepPlace::internet);
+    const auto ping = [&](const QString &address) {
+        return readPing(probes.run(ProbeKind::timed, QStringLiteral("ping -c 5 -t 4 ") + address));
+    };
+    const auto [ali, cloudflare] =
+        probes.together([&] { return ping(QStringLiteral("223.5.5.5")); },
+                        [&] { return ping(QStringLiteral("1.1.1.1")); });
+    return InternetObservation{ali, cloudflare};
+}
+
+QList<Finding> DiagnosticsRun::decideInternet(const InternetObservation &seen) const
+{
+    const double lossA = seen.ali.loss;
+    const double lossB = seen.cloudflare.loss;
 
     // BSD ping exits 0 as soon as one reply came, 2 when none did.
-    if (a.code != 0 && b.code != 0) {
+    if (seen.ali.code != 0 && seen.cloudflare.code != 0) {
         Finding f = makeFinding(
             QStringLiteral("internet-down"), Severity::error, CheckCategory::connectivity,
             QStringLiteral("无法访问互联网（公网 IP 不通）"),

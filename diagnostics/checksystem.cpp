@@ -35,23 +35,26 @@ FixAction adminFix(const QString &id, const QString &title, const QString &comma
 }
 
 // "ping -D" sets don't-fragment: a 1472-byte payload makes exactly a 1500-byte packet.
-bool pingPayloadPasses(int payload)
+bool pingPayloadPasses(const StepProbes &probes, int payload)
 {
-    return shell(QStringLiteral("ping -c 1 -t 4 -D -s ") + QString::number(payload) +
-                 QStringLiteral(" 223.5.5.5"))
+    return probes
+               .run(ProbeKind::timed, QStringLiteral("ping -c 1 -t 4 -D -s ") +
+                                          QString::number(payload) + QStringLiteral(" 223.5.5.5"))
                .code == 0;
 }
 
 // Many networks drop large ICMP while real TCP traffic flows, so a real download decides
 // whether the blocked ping means anything.
-qint64 downloadedBytes()
+qint64 downloadedBytes(const StepProbes &probes)
 {
     qint64 largest = 0;
     for (const QString &url : Endpoints::kDownloadUrls) {
         const std::optional<qint64> bytes =
-            readInteger(shell(QStringLiteral("curl -s -m 15 -o /dev/null -w '%{size_download}' "
-                                             "-r 0-400000 ") +
-                              shellQuote(url) + QStringLiteral(" 2>/dev/null"))
+            readInteger(probes
+                            .run(ProbeKind::bulk,
+                                 QStringLiteral("curl -s -m 15 -o /dev/null -w '%{size_download}' "
+                                                "-r 0-400000 ") +
+                                     shellQuote(url) + QStringLiteral(" 2>/dev/null"))
                             .output);
         if (!bytes)
             continue;
@@ -62,18 +65,30 @@ qint64 downloadedBytes()
     return largest;
 }
 
-Finding mtuFinding(const QString &routeIface)
+MtuObservation observeMtu(const StepProbes &probes, const QString &routeIface)
 {
-    const QString iface = shellWord(routeIface);
+    MtuObservation seen;
     // "en0: flags=8863<UP,BROADCAST,...> mtu 1500"
-    const int mtu = static_cast<int>(
-        readInteger(shell(QStringLiteral("ifconfig ") + iface +
-                          QStringLiteral(" 2>/dev/null | grep -o 'mtu [0-9]*' | head -1 | awk "
-                                         "'{print $2}'"))
+    seen.mtu = static_cast<int>(
+        readInteger(probes
+                        .run(ProbeKind::local,
+                             QStringLiteral("ifconfig ") + shellWord(routeIface) +
+                                 QStringLiteral(" 2>/dev/null | grep -o 'mtu [0-9]*' | head -1 | "
+                                                "awk '{print $2}'"))
                         .output)
             .value_or(kDefaultMtu));
-    const bool largePasses = pingPayloadPasses(1472);
+    seen.largePasses = pingPayloadPasses(probes, 1472);
+    if (seen.mtu > kReducedMtu && !seen.largePasses) {
+        seen.downloaded = downloadedBytes(probes);
+        seen.mediumPasses = pingPayloadPasses(probes, 1372);
+    }
+    return seen;
+}
 
+Finding mtuFinding(const QString &routeIface, const MtuObservation &seen)
+{
+    const QString iface = shellWord(routeIface);
+    const int mtu = seen.mtu;
     if (mtu <= kReducedMtu) {
         const QString value = QString::number(mtu);
         return makeFinding(
@@ -83,13 +98,12 @@ Finding mtuFinding(const QString &routeIface)
                 QStringLiteral("，已低于 1500，属于兼容大包问题的常见取值。部分网络会"
                                "过滤大 ICMP 包，这不影响实际使用。"));
     }
-    if (largePasses) {
+    if (seen.largePasses) {
         return makeFinding(QStringLiteral("mtu-ok"), Severity::ok, CheckCategory::system,
                            QStringLiteral("MTU 正常"), QStringLiteral("1500 字节数据包可正常通过"));
     }
 
-    const qint64 bytes = downloadedBytes();
-    const bool mediumPasses = pingPayloadPasses(1372);
+    const qint64 bytes = seen.downloaded.value_or(0);
     if (bytes > kProvenBytes) {
         return makeFinding(
             QStringLiteral("mtu-filtered"), Severity::info, CheckCategory::system,
@@ -98,7 +112,7 @@ Finding mtuFinding(const QString &routeIface)
                 QString::number(bytes / 1000) +
                 QStringLiteral(" KB），说明实际 MTU 没有问题，无需处理。"));
     }
-    if (mediumPasses) {
+    if (seen.mediumPasses) {
         Finding finding = makeFinding(
             QStringLiteral("mtu-issue"), Severity::warn, CheckCategory::system,
             QStringLiteral("MTU 过大导致大包丢失（部分网站打不开）"),
@@ -120,12 +134,8 @@ Finding mtuFinding(const QString &routeIface)
     return finding;
 }
 
-Finding ipv6Finding(const NetContext &ctx)
+Finding ipv6Finding(const NetContext &ctx, const QString &code)
 {
-    const QString code =
-        shell(QStringLiteral("curl -6 -s -m 8 -o /dev/null -w '%{http_code}' https://") +
-              Endpoints::kIPv6OnlyHost + QStringLiteral(" 2>/dev/null"))
-            .output.trimmed();
     // Any status, 404 included, proves that IPv6 traffic leaves the machine.
     if (!code.isEmpty() && code != QLatin1String("000")) {
         return makeFinding(QStringLiteral("ipv6-ok"), Severity::ok, CheckCategory::system,
@@ -143,16 +153,8 @@ Finding ipv6Finding(const NetContext &ctx)
     return finding;
 }
 
-std::optional<Finding> wifiFinding()
+std::optional<Finding> wifiFinding(const QString &report)
 {
-    // Only the current network's lines; "Other Local Wi-Fi Networks" follow with their own
-    // "Signal / Noise: -80 dBm / -92 dBm".
-    const QString report =
-        shell(
-            QStringLiteral("system_profiler SPAirPortDataType 2>/dev/null | awk '/Current Network "
-                           "Information:/{f=1} f&&/Signal \\/ Noise|PHY Mode|Channel:/{print}' | "
-                           "head -6"))
-            .output.trimmed();
     static const QRegularExpression signalPattern(QStringLiteral("Signal / Noise: (-?[0-9]+) dBm"));
     const QRegularExpressionMatch match = signalPattern.match(report);
     if (!match.hasMatch())
@@ -225,13 +227,9 @@ std::optional<Finding> serviceOrderFinding(const NetContext &ctx)
     return finding;
 }
 
-std::optional<Finding> firewallFinding()
+std::optional<Finding> firewallFinding(const QString &state)
 {
     // "Firewall is enabled. (State = 1)"; reported whatever the state.
-    const QString state =
-        shell(QStringLiteral("/usr/libexec/ApplicationFirewall/socketfilterfw --getglobalstate "
-                             "2>/dev/null"))
-            .output.trimmed();
     if (state.isEmpty())
         return std::nullopt;
     return makeFinding(QStringLiteral("firewall"), Severity::info, CheckCategory::system,
@@ -241,28 +239,89 @@ std::optional<Finding> firewallFinding()
                                               "选项」中检查该 App 是否被阻止。"));
 }
 
+// Without an interface and a route the probe packets go nowhere, and an offline Mac would
+// read as "网络阻塞严重". Under a VPN they leave through the tunnel, whose MTU then decides
+// whether a 1500-byte packet passes, and is the one a repair would lower.
+QString mtuRouteIface(const NetContext &ctx)
+{
+    const QString routeIface = ctx.vpnIface.isEmpty() ? ctx.iface : ctx.vpnIface;
+    if (routeIface.isEmpty() || (!ctx.gateway && ctx.vpnIface.isEmpty()))
+        return {};
+    return routeIface;
+}
+
+bool onWifi(const NetContext &ctx)
+{
+    return ctx.service.contains(QLatin1String("Wi-Fi")) || ctx.wifiPort == ctx.iface;
+}
+
 } // namespace
 
 QList<Finding> DiagnosticsRun::checkSystem()
 {
+    return decideSystem(observeSystem());
+}
+
+// The sections ask different things of different tools; each runs beside the others.
+SystemObservation DiagnosticsRun::observeSystem() const
+{
+    const StepProbes probes = probesFor(StepPlace::system);
+    const QString routeIface = mtuRouteIface(ctx);
+    auto [mtu, ipv6Code, wifiReport, firewallState] = probes.together(
+        [&]() -> std::optional<MtuObservation> {
+            if (routeIface.isEmpty())
+                return std::nullopt;
+            return observeMtu(probes, routeIface);
+        },
+        [&]() -> std::optional<QString> {
+            if (!ctx.hasIPv6)
+                return std::nullopt;
+            return probes
+                .run(ProbeKind::light,
+                     QStringLiteral("curl -6 -s -m 8 -o /dev/null -w '%{http_code}' https://") +
+                         Endpoints::kIPv6OnlyHost + QStringLiteral(" 2>/dev/null"))
+                .output.trimmed();
+        },
+        [&]() -> std::optional<QString> {
+            if (!onWifi(ctx))
+                return std::nullopt;
+            // Only the current network's lines; "Other Local Wi-Fi Networks" follow with their
+            // own "Signal / Noise: -80 dBm / -92 dBm".
+            return probes
+                .run(ProbeKind::local,
+                     QStringLiteral("system_profiler SPAirPortDataType 2>/dev/null | awk "
+                                    "'/Current Network Information:/{f=1} f&&/Signal \\/ "
+                                    "Noise|PHY Mode|Channel:/{print}' | head -6"))
+                .output.trimmed();
+        },
+        [&] {
+            return probes
+                .run(ProbeKind::local,
+                     QStringLiteral("/usr/libexec/ApplicationFirewall/socketfilterfw "
+                                    "--getglobalstate 2>/dev/null"))
+                .output.trimmed();
+        });
+    return SystemObservation{std::move(mtu), std::move(ipv6Code), std::move(wifiReport),
+                             std::move(firewallState)};
+}
+
+QList<Finding> DiagnosticsRun::decideSystem(const SystemObservation &seen) const
+{
     QList<Finding> findings;
-    // Without an interface and a route the probe packets go nowhere, and an offline Mac would
-    // read as "网络阻塞严重". Under a VPN they leave through the tunnel, whose MTU then decides
-    // whether a 1500-byte packet passes, and is the one a repair would lower.
-    const QString routeIface = ctx.vpnIface.isEmpty() ? ctx.iface : ctx.vpnIface;
-    if (!routeIface.isEmpty() && (ctx.gateway || !ctx.vpnIface.isEmpty()))
-        findings << mtuFinding(routeIface);
-    if (ctx.hasIPv6)
-        findings << ipv6Finding(ctx);
-    if (ctx.service.contains(QLatin1String("Wi-Fi")) || ctx.wifiPort == ctx.iface) {
-        if (const std::optional<Finding> wifi = wifiFinding())
+    const QString routeIface = mtuRouteIface(ctx);
+    if (!routeIface.isEmpty() && seen.mtu)
+        findings << mtuFinding(routeIface, *seen.mtu);
+    if (ctx.hasIPv6 && seen.ipv6Code)
+        findings << ipv6Finding(ctx, *seen.ipv6Code);
+    if (onWifi(ctx) && seen.wifiReport) {
+        if (const std::optional<Finding> wifi = wifiFinding(*seen.wifiReport))
             findings << *wifi;
     }
     if (!ctx.utunIfaces.isEmpty() || !ctx.vpnConfigured.isEmpty())
         findings << vpnFinding(ctx);
     if (const std::optional<Finding> order = serviceOrderFinding(ctx))
         findings << *order;
-    if (const std::optional<Finding> firewall = firewallFinding())
+    if (const std::optional<Finding> firewall = firewallFinding(seen.firewallState))
         findings << *firewall;
     return findings;
 }

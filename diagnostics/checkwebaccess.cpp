@@ -5,8 +5,18 @@
 
 QList<Finding> DiagnosticsRun::checkWebAccess()
 {
+    m_webResult = observeWebAccess();
+    return decideWebAccess(*m_webResult);
+}
+
+NetVerifyResult DiagnosticsRun::observeWebAccess() const
+{
+    return NetVerify::bingSearch(12, probesFor(StepPlace::web));
+}
+
+QList<Finding> DiagnosticsRun::decideWebAccess(const NetVerifyResult &result) const
+{
     // The earlier checks explain; this one states the outcome, so the list ends with a verdict.
-    const NetVerifyResult result = NetVerify::bingSearch();
     Finding finding;
     finding.category = CheckCategory::connectivity;
     if (result.ok) {

@@ -34,14 +34,30 @@ const QString bingURL = QStringLiteral("https://") + Endpoints::kSearchHost +
 
 NetVerifyResult bingSearch(int timeout)
 {
+    return bingSearch(timeout, StepProbes());
+}
+
+SystemProxy systemProxy()
+{
+    return systemProxy(StepProbes());
+}
+
+ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int timeout)
+{
+    return probe(url, proxy, timeout, StepProbes());
+}
+
+NetVerifyResult bingSearch(int timeout, const StepProbes &probes)
+{
     NetVerifyResult result;
     QList<Path> paths;
-    const SystemProxy proxy = systemProxy();
+    const SystemProxy proxy = systemProxy(probes);
     if (proxy.enabled && !proxy.addr.isEmpty()) {
         // A proxy whose port refuses connections would only add a slow failure.
-        const ShellResult port = shell(QStringLiteral("nc -z -G 1 ") + ncTarget(proxy.addr) +
-                                           QStringLiteral(" 2>/dev/null"),
-                                       6);
+        const ShellResult port = probes.run(ProbeKind::light,
+                                            QStringLiteral("nc -z -G 1 ") + ncTarget(proxy.addr) +
+                                                QStringLiteral(" 2>/dev/null"),
+                                            6);
         if (port.code == 0)
             paths << Path{QStringLiteral("系统代理 ") + proxy.addr,
                           (proxy.socks ? QStringLiteral("socks5h://") : QString()) + proxy.addr};
@@ -49,7 +65,9 @@ NetVerifyResult bingSearch(int timeout)
     paths << Path{QStringLiteral("直连"), std::nullopt};
 
     for (const Path &path : paths) {
-        const ProbeResult fetch = probe(bingURL, path.proxy, timeout);
+        // The paths are tried one after the other, never side by side: the direct fetch is
+        // only wanted when the proxy's failed.
+        const ProbeResult fetch = probe(bingURL, path.proxy, timeout, probes);
         result.tried << path.label + QStringLiteral(" → HTTP ") + fetch.code +
                             (fetch.ok ? QStringLiteral(" ✅") : QStringLiteral(" ❌"));
         if (fetch.ok) {
@@ -69,9 +87,10 @@ NetVerifyResult bingSearch(int timeout)
     return result;
 }
 
-SystemProxy systemProxy()
+SystemProxy systemProxy(const StepProbes &probes)
 {
-    const ScutilProxy read = parseScutilProxy(shell(QStringLiteral("scutil --proxy"), 6).output);
+    const ScutilProxy read =
+        parseScutilProxy(probes.run(ProbeKind::local, QStringLiteral("scutil --proxy"), 6).output);
     SystemProxy proxy;
     proxy.enabled = read.enabled;
     // curl cannot run an automatic proxy (PAC) file; the page is then fetched directly.
@@ -82,7 +101,8 @@ SystemProxy systemProxy()
     return proxy;
 }
 
-ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int timeout)
+ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int timeout,
+                  const StepProbes &probes)
 {
     QString command = QStringLiteral("curl -sL -o /dev/null -m ") + QString::number(timeout) +
                       QStringLiteral(" -w '%{http_code} %{time_total}' -A ") +
@@ -95,8 +115,10 @@ ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int t
         command += QStringLiteral(" --noproxy '*'");
     command += QLatin1Char(' ') + shellQuote(url);
 
-    const QStringList pieces =
-        shell(command, timeout + 4.0).output.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // It times itself: the "ms" of the verdict.
+    const QStringList pieces = probes.run(ProbeKind::timed, command, timeout + 4.0)
+                                   .output.trimmed()
+                                   .split(QLatin1Char(' '), Qt::SkipEmptyParts);
     ProbeResult result;
     if (pieces.isEmpty())
         return result;

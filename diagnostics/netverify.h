@@ -1,5 +1,7 @@
 #pragma once
 
+#include "diagnostics/stepprobes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -38,5 +40,11 @@ struct ProbeResult {
 NetVerifyResult bingSearch(int timeout = 12);
 SystemProxy systemProxy();
 ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int timeout);
+
+// The same, as one step of a scan: each command waits its turn beside the scan's other probes.
+NetVerifyResult bingSearch(int timeout, const StepProbes &probes);
+SystemProxy systemProxy(const StepProbes &probes);
+ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int timeout,
+                  const StepProbes &probes);
 
 } // namespace NetVerify

@@ -640,6 +640,15 @@ void TestCli::scanTextListsFindingsAndVerdict()
     QVERIFY(run.out.contains(
         QStringLiteral("修复：一键关闭系统代理（立即恢复上网） · brevik --fix fix-proxy-off-all")));
     QVERIFY(run.out.contains(QStringLiteral("上网实测：")));
+    // The verdict is the last step's: the search page was fetched once (the proxy is dead,
+    // so directly only), not again after the scan.
+    const auto residual = mac(QStringLiteral("residual-proxy"), false);
+    QVERIFY(residual);
+    int fetches = 0;
+    for (const SimCall &call : residual->calls())
+        fetches += call.tool == QLatin1String("curl") &&
+                   !call.args.filter(QStringLiteral("www.bing.com/search")).isEmpty();
+    QCOMPARE(fetches, 1);
 }
 
 void TestCli::tenRunsAtOnce_data()

@@ -36,6 +36,13 @@ inline QString shownText(const Finding &f)
     QVERIFY2(QString(text).isEmpty() || shownText(finding).contains(text),                         \
              qPrintable(shownText(finding) + QStringLiteral("\n lacks: ") + (text)))
 
+// Commands that a check runs side by side, in no particular order.
+inline QStringList sorted(QStringList commands)
+{
+    commands.sort();
+    return commands;
+}
+
 inline QStringList fixCommands(const Finding &f)
 {
     return f.fix ? f.fix->commands : QStringList{};

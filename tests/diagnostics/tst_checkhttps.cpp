@@ -90,8 +90,11 @@ void TestCheckHTTPS::httpsProbe()
 
     VERIFY_ALL_SCRIPTED(*runner);
     // A direct probe with curl's own 10-second limit under the runner's 14.
-    QCOMPARE(runner->calls().value(0).command, kProbe);
-    QCOMPARE(runner->calls().value(0).timeout, 14.0);
+    QCOMPARE(runner->count(kProbe), 1);
+    for (const ScriptedRunner::Call &call : runner->calls()) {
+        if (call.command == kProbe)
+            QCOMPARE(call.timeout, 14.0);
+    }
     QTEST(outline(findings).value(0), "finding");
     VERIFY_SHOWN(findings.first(), shown);
     QVERIFY(!findings.first().hasFix());
@@ -139,7 +142,7 @@ void TestCheckHTTPS::clock()
     if (!header.isEmpty())
         expected << dateCommand(QStringLiteral("'Sun, 06 Dec 2026 12:00:00 GMT'"));
     expected << kPortal << kPing;
-    QCOMPARE(runner->commands(), expected);
+    QCOMPARE(sorted(runner->commands()), sorted(expected));
     QCOMPARE(outline(findings).mid(1).join(QString()), clock);
     if (clock.isEmpty())
         return;
@@ -178,7 +181,8 @@ void TestCheckHTTPS::captivePortal()
     const QList<Finding> findings = run.checkHTTPS();
 
     // The ping runs whatever the page held.
-    QCOMPARE(runner->commands().mid(3), (QStringList{kPortal, kPing}));
+    QCOMPARE(runner->count(kPortal), 1);
+    QCOMPARE(runner->count(kPing), 1);
     QCOMPARE(findings.size(), portal ? 3 : 2);
     if (portal) {
         QCOMPARE(outline(findings).last(), QStringLiteral("captive-portal/warn"));
@@ -203,7 +207,7 @@ void TestCheckHTTPS::hostileDateHeaderStaysOneWord()
     const QList<Finding> findings = run.checkHTTPS();
 
     VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(runner->commands().value(2), date);
+    QCOMPARE(runner->count(date), 1);
     QCOMPARE(findings.value(1).id, QStringLiteral("clock-ok"));
 }
 

@@ -82,8 +82,8 @@ void TestCheckInternet::decision()
     run.ctx.wifiPort = QStringLiteral("en1");
     const QList<Finding> findings = run.checkInternet();
 
-    // Both pings always, in this order.
-    QCOMPARE(runner->commands(), (QStringList{kPingAli, kPingCloudflare}));
+    // Both pings always, once each.
+    QCOMPARE(sorted(runner->commands()), sorted({kPingAli, kPingCloudflare}));
     QTEST(outline(findings).join(QLatin1Char(',')), "finding");
     VERIFY_SHOWN(findings.first(), shown);
     QTEST(fixShape(findings.first()), "fix");

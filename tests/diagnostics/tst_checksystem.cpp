@@ -150,11 +150,13 @@ void TestCheckSystem::mtu()
         expected << kMediumPing;
     }
     runner->on(kFirewall, 0);
-    expected << kFirewall;
     ScopedRunner scope(runner);
     const QList<Finding> findings = runCheck(ctx);
     VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(runner->commands(), expected);
+    // The firewall section runs beside the MTU probes, which follow one another.
+    QStringList mtuProbes = runner->commands();
+    QCOMPARE(mtuProbes.removeAll(kFirewall), 1);
+    QCOMPARE(mtuProbes, expected);
 
     QCOMPARE(outline(findings).join(QLatin1Char(',')), finding);
     if (findings.isEmpty())

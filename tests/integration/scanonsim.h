@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagnostics/diagnosticsrun.h"
+#include "diagnostics/stepschedule.h"
 #include "exec/runner.h"
 #include "sim/simulatedmac.h"
 
@@ -49,14 +50,15 @@ struct ScanOutcome {
     }
 };
 
-inline ScanOutcome scanOn(const SimulatedMac &mac)
+inline ScanOutcome scanOn(const SimulatedMac &mac, ScanPace pace = ScanPace::overlapped)
 {
     OnSimulatedMac on(mac);
-    DiagnosticsRun run;
+    DiagnosticsRun run(pace);
     run.ctx = DiagnosticsRun::buildContext();
     ScanOutcome outcome{run.ctx, {}};
-    for (const ScanStep &step : run.steps())
-        outcome.findings += step.run();
+    StepSchedule steps(run);
+    for (qsizetype i = 0; i < steps.size(); ++i)
+        outcome.findings += steps.findings(i);
     return outcome;
 }
 

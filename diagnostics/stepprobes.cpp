@@ -1,0 +1,8 @@
+#include "diagnostics/stepprobes.h"
+
+#include "exec/shell.h"
+
+ShellResult StepProbes::run(ProbeKind kind, const QString &command, double timeout) const
+{
+    return gated(kind, [&] { return shell(command, timeout); });
+}
