@@ -1,6 +1,6 @@
-// The simulation folder: made from a scenario, reused across runs, never replacing a folder
-// it did not make; repairs run on it change it only; a setter's change, also when several
-// run at once, is what the next query reads; curl's time limit holds.
+// The simulation folder: made from a scenario, never replacing a folder it did not make;
+// repairs run on it change it only; a setter's change, also when several run at once, is
+// what the next query reads; curl's time limit holds.
 
 #include "diagnostics/endpoints.h"
 #include "exec/probes.h"
@@ -51,7 +51,6 @@ class TestSimulatedMac : public QObject {
 
 private slots:
     void initTestCase();
-    void folderOutlivesTheProcessUntilMadeAfresh();
     void refusesToReplaceAForeignFolder();
     void defaultScenarioIsExplained();
     void repairsTouchOnlyTheSimulatedMac();
@@ -68,30 +67,6 @@ void TestSimulatedMac::initTestCase()
     QVERIFY(m_root.isValid());
     qputenv("BREVIK_SIM_ROOT", QFile::encodeName(m_root.path()));
     qputenv("BREVIK_SIM_TIME_SCALE", "0.1");
-}
-
-void TestSimulatedMac::folderOutlivesTheProcessUntilMadeAfresh()
-{
-    QString error;
-    {
-        const std::optional<SimulatedMac> mac = SimulatedMac::open("residual-proxy", true, &error);
-        QVERIFY2(mac, qPrintable(error));
-        ScopedRunner scope(mac->makeRunner());
-        QCOMPARE(shell("networksetup -setwebproxystate 'Wi-Fi' off").code, 0);
-    }
-    // Another run (another process in real use) opens the same Mac as it was left.
-    std::optional<SimulatedMac> again = SimulatedMac::open("residual-proxy", false, &error);
-    QVERIFY2(again, qPrintable(error));
-    {
-        ScopedRunner scope(again->makeRunner());
-        QVERIFY(shell("scutil --proxy").output.contains("HTTPEnable : 0"));
-        QVERIFY(!again->calls().isEmpty());
-    }
-    again = SimulatedMac::open("residual-proxy", true, &error);
-    QVERIFY2(again, qPrintable(error));
-    ScopedRunner scope(again->makeRunner());
-    QVERIFY(shell("scutil --proxy").output.contains("HTTPEnable : 1"));
-    QVERIFY(again->calls().size() == 1); // only the query just made
 }
 
 void TestSimulatedMac::refusesToReplaceAForeignFolder()
