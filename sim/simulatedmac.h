@@ -12,7 +12,6 @@
 #include <memory>
 #include <optional>
 
-
 // One simulated Mac: a folder holding the scenario's state (state.json), a home folder,
 // a hosts file, the call log and a bin folder of links to the stand-in executable, one
 // per macOS tool. The folder outlives the process, so consecutive runs (two `--guard`
