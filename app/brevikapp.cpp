@@ -4,7 +4,9 @@
 #include "app/interrupts.h"
 #include "app/terminalmodes.h"
 #include "app/windowloader.h"
+#ifdef BREVIK_SIMULATED_MAC
 #include "sim/simulationmode.h"
+#endif
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -21,7 +23,7 @@ QStringList arguments(int argc, char **argv)
     return list;
 }
 
-void printError(const QString &text)
+[[maybe_unused]] void printError(const QString &text)
 {
     std::fputs(text.toUtf8().constData(), stderr);
     std::fputc('\n', stderr);
@@ -49,6 +51,7 @@ int BrevikApp::runMode(const CommandLine &line, int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brevik"));
 
+#ifdef BREVIK_SIMULATED_MAC
     QString note;
     QString error;
     if (!enterSimulationFromEnvironment(&note, &error)) {
@@ -57,6 +60,7 @@ int BrevikApp::runMode(const CommandLine &line, int argc, char **argv)
     }
     if (!note.isEmpty())
         printError(note);
+#endif
 
     using Mode = CommandLine::Mode;
     switch (line.mode) {

@@ -34,13 +34,13 @@ namespace {
 // Passes every command on and keeps its text, as the shell will see it.
 class RecordingRunner : public Runner {
 public:
-    explicit RecordingRunner(std::shared_ptr<ProcessRunner> inner) : m_inner(std::move(inner)) {}
+    explicit RecordingRunner(std::shared_ptr<SimulatedMacRunner> inner) : m_inner(std::move(inner))
+    {
+    }
 
     ShellResult run(const QString &command, double timeout) override
     {
-        QString mapped = command;
-        for (const auto &[from, to] : m_inner->options().pathMap)
-            mapped.replace(from, to);
+        const QString mapped = m_inner->mapPaths(command);
         {
             QMutexLocker lock(&m_mutex);
             m_commands << mapped;
@@ -55,7 +55,7 @@ public:
     }
 
 private:
-    std::shared_ptr<ProcessRunner> m_inner;
+    std::shared_ptr<SimulatedMacRunner> m_inner;
     mutable QMutex m_mutex;
     QStringList m_commands;
 };
@@ -205,7 +205,7 @@ int main(int argc, char **argv)
     QStringList settings{QStringLiteral("PATH=") + mac->binDir() + QLatin1Char(':') +
                              QString::fromLatin1(kCommandPath),
                          QStringLiteral("LC_ALL=") + QString::fromLatin1(kCommandLocale)};
-    for (const auto &[key, value] : runner->options().extraEnv)
+    for (const auto &[key, value] : runner->setting().environment)
         settings << key + QLatin1Char('=') + value;
     const SpawnEnvironment commandEnv(environmentWith(settings));
 

@@ -10,8 +10,9 @@ namespace ChildPlatform {
 // A pipe whose ends no other child inherits (a concurrent command must not hold it open).
 bool openPipe(int fds[2]);
 
-// Platform additions to the spawn settings shared by both.
-void prepareSpawn(posix_spawn_file_actions_t *actions, short *flags);
+// Platform additions to the spawn settings shared by both. `inheritOutput`: the child
+// writes to the parent's stdout and stderr.
+void prepareSpawn(posix_spawn_file_actions_t *actions, short *flags, bool inheritOutput = false);
 
 enum class ExitWait { exited, timedOut, unavailable };
 

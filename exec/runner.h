@@ -2,16 +2,13 @@
 
 #include "exec/shellresult.h"
 
-#include <QList>
-#include <QPair>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 
 // The one seam behind which every command of the system runs. The process-wide runner
-// is a real process launcher by default; tests install a scripted one and the simulated
-// Mac installs a launcher whose PATH starts with the tool stand-ins.
+// is a real process launcher by default; tests install a scripted one, and the simulated
+// Mac wraps the launcher in one that leads each command to the tool stand-ins.
 class Runner {
 public:
     virtual ~Runner() = default;
@@ -28,26 +25,12 @@ public:
 // Keeps at most a few megabytes of output; the rest is drained and dropped.
 class ProcessRunner : public Runner {
 public:
-    struct Options {
-        QStringList pathPrefix;                  // folders put before the fixed PATH
-        QList<QPair<QString, QString>> pathMap;  // literal text replaced in each command
-        QList<QPair<QString, QString>> extraEnv; // further variables for the child
-    };
-
     // The output kept of one command: far more than any listing a tool prints, and room
     // for a hosts file that blocks a few hundred thousand names.
     static constexpr qsizetype kOutputLimit = 8 * 1024 * 1024;
 
-    ProcessRunner() = default;
-    explicit ProcessRunner(Options options);
-
     ShellResult run(const QString &command, double timeoutSeconds) override;
     ShellResult runText(const QString &command, double timeoutSeconds) override;
-
-    const Options &options() const { return m_options; }
-
-private:
-    Options m_options;
 };
 
 // The runner in force; never null.

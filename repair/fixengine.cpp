@@ -12,22 +12,39 @@ const QString kAdminFallbackNote = QStringLiteral("（免密码方式未生效�
 const QString kBatchFailed = QStringLiteral("❌ 批量修复失败：\n");
 
 // A dismissed password dialog makes osascript print "0:56: execution error: User canceled.
-// (-128)" and exit 1; the raw status 1280 counts as a cancel too, whatever the output.
-constexpr int kCancelledWaitStatus = 1280;
-
-bool reportsCancel(const QString &text)
+// (-128)" and exit 1.
+bool reportsCancel(const ShellResult &result, const QString &text)
 {
-    return text.contains(QLatin1String("User canceled")) || text.contains(QLatin1String("(-128)"));
+    return result.end == ProcessEnd::exited && result.code != 0 &&
+           (text.contains(QLatin1String("User canceled")) ||
+            text.contains(QLatin1String("(-128)")));
 }
 
-// How one repair's commands went: the code and output formatLog reads, and what still does
-// not hold although every command exited 0.
+// Why a command failed, in the words of the log's first line.
+QString failureHeading(const ShellResult &result)
+{
+    switch (result.end) {
+    case ProcessEnd::exited:
+        break;
+    case ProcessEnd::signalled:
+        return QStringLiteral("❌ 执行失败（被信号 ") + QString::number(result.code) +
+               QStringLiteral(" 终止）");
+    case ProcessEnd::timedOut:
+        return QStringLiteral("❌ 执行失败（超时，命令已被终止）");
+    case ProcessEnd::failedToStart:
+        return QStringLiteral("❌ 执行失败（无法启动）");
+    }
+    return QStringLiteral("❌ 执行失败（退出码 ") + QString::number(result.code) +
+           QStringLiteral("）");
+}
+
+// How one repair's commands went: how the run ended and its output, which formatLog reads,
+// and what still does not hold although every command exited 0.
 struct RepairRun {
-    int code = 0;
-    QString output;
+    ShellResult result;
     QStringList unmet;
 
-    bool ok() const { return code == 0 && unmet.isEmpty(); }
+    bool ok() const { return result.succeeded() && unmet.isEmpty(); }
 };
 
 // The output of a failed run, led by the command that failed so the user knows where to look.
@@ -38,17 +55,17 @@ QString namingFailure(const QString &command, const QString &output)
 }
 
 // Reads the settings back once the commands reported success.
-RepairRun confirmed(const QStringList &commands, int code, const QString &output)
+RepairRun confirmed(const QStringList &commands, const ShellResult &result)
 {
-    RepairRun run{code, output, {}};
-    if (code == 0)
+    RepairRun run{result, {}};
+    if (result.succeeded())
         run.unmet = EffectCheck::unmet(commands);
     return run;
 }
 
 // Commands run one by one until the first that fails.
 struct DirectRun {
-    int code = 0;
+    ShellResult last;      // how the last command run ended; its output is not kept here
     QStringList outputs;   // trimmed, non-empty outputs of the commands that succeeded
     qsizetype failed = -1; // the command that failed
     QString failedOutput;
@@ -65,8 +82,8 @@ DirectRun runUntilFailure(const QStringList &commands)
     for (qsizetype i = 0; i < commands.size(); ++i) {
         const ShellResult step = shell(commands.at(i), 25.0);
         const QString text = step.output.trimmed();
-        run.code = step.code;
-        if (step.code != 0) {
+        run.last = {step.code, {}, step.end};
+        if (!step.succeeded()) {
             run.failed = i;
             run.failedOutput = text;
             break;
@@ -83,7 +100,7 @@ RepairRun runDirectNamingFailure(const QStringList &commands)
     QStringList pieces = run.outputs;
     if (run.failed >= 0)
         pieces << namingFailure(commands.at(run.failed), run.failedOutput);
-    return confirmed(commands, run.code, pieces.join(QLatin1Char('\n')));
+    return confirmed(commands, {run.last.code, pieces.join(QLatin1Char('\n')), run.last.end});
 }
 
 // Runs every group behind one prompt; one run per group, in the order given.
@@ -96,24 +113,24 @@ QList<RepairRun> runAsAdminByGroup(const QList<QStringList> &groups)
     for (qsizetype g = 0; g < groups.size(); ++g) {
         const AdminScript::GroupOutcome &outcome = outcomes.at(g);
         if (!outcome.reported) {
-            // Cancelled, or the script never got this far: the prompt's own code and text tell
-            // why. A zero code without a report still is no success.
-            runs << RepairRun{whole.code == 0 ? -1 : whole.code,
-                              whole.code == 0
-                                  ? QStringLiteral("管理员脚本没有报告这项修复的结果\n") +
-                                        outcome.output
-                                  : whole.output,
-                              {}};
+            // Cancelled, or the script never got this far: the prompt's own end and text tell
+            // why. A prompt that succeeded without a report still is no success.
+            if (whole.succeeded())
+                runs << RepairRun{
+                    {-1, QStringLiteral("管理员脚本没有报告这项修复的结果\n") + outcome.output},
+                    {}};
+            else
+                runs << RepairRun{whole, {}};
             continue;
         }
         if (outcome.code != 0) {
             runs << RepairRun{
-                outcome.code,
-                namingFailure(groups.at(g).value(outcome.failedCommand), outcome.output),
+                {outcome.code,
+                 namingFailure(groups.at(g).value(outcome.failedCommand), outcome.output)},
                 {}};
             continue;
         }
-        runs << confirmed(groups.at(g), 0, outcome.output);
+        runs << confirmed(groups.at(g), {0, outcome.output});
     }
     return runs;
 }
@@ -127,9 +144,9 @@ QString unmetLog(const QStringList &unmet)
 
 QString logOf(const std::optional<FixAction> &action, const RepairRun &run)
 {
-    if (run.code == 0 && !run.unmet.isEmpty())
+    if (run.result.succeeded() && !run.unmet.isEmpty())
         return unmetLog(run.unmet);
-    return FixEngine::formatLog(action, run.code, run.output);
+    return FixEngine::formatLog(action, run.result);
 }
 
 } // namespace
@@ -139,15 +156,13 @@ namespace FixEngine {
 ShellResult runDirect(const QStringList &commands)
 {
     const DirectRun run = runUntilFailure(commands);
-    return {run.code, run.pieces().join(QLatin1Char('\n'))};
+    return {run.last.code, run.pieces().join(QLatin1Char('\n')), run.last.end};
 }
 
-QString formatLog(const std::optional<FixAction> &action, int code, const QString &output)
+QString formatLog(const std::optional<FixAction> &action, const ShellResult &result)
 {
-    const QString text = output.trimmed();
-    if (code == kCancelledWaitStatus)
-        return kCancelled;
-    if (code == 0) {
+    const QString text = result.output.trimmed();
+    if (result.succeeded()) {
         QString log = QStringLiteral("✅ 修复成功");
         if (action)
             log += QStringLiteral("：") + action->successHint;
@@ -155,10 +170,9 @@ QString formatLog(const std::optional<FixAction> &action, int code, const QStrin
             log += QLatin1Char('\n') + text;
         return log;
     }
-    if (reportsCancel(text))
+    if (reportsCancel(result, text))
         return kCancelled;
-    QString log =
-        QStringLiteral("❌ 执行失败（退出码 ") + QString::number(code) + QStringLiteral("）");
+    QString log = failureHeading(result);
     if (!text.isEmpty())
         log += QLatin1Char('\n') + text;
     return log;
@@ -179,7 +193,7 @@ FixResult apply(const FixAction &action)
         if (!run.ok() && action.fallbackAdmin) {
             const RepairRun admin = runAsAdminByGroup({action.commands}).first();
             if (admin.ok())
-                return {true, formatLog(action, 0, kAdminFallbackNote + admin.output)};
+                return {true, formatLog(action, {0, kAdminFallbackNote + admin.result.output})};
             run = admin;
         }
     }

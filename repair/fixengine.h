@@ -35,11 +35,14 @@ FixResult apply(const FixAction &action);
 QMap<QString, QString> applyAll(const QList<Finding> &findings,
                                 const std::function<void(const QString &)> &progress);
 
-// Runs the commands in order, stopping at the first non-zero exit code. The code is that of
-// the last command run (0 for an empty list); the non-empty trimmed outputs, one per line.
+// Runs the commands in order, stopping at the first that does not succeed. The code and end
+// are those of the last command run (0 for an empty list); the non-empty trimmed outputs, one
+// per line.
 ShellResult runDirect(const QStringList &commands);
 
 // The user-facing log text for a finished run of `action` (or of a whole batch, without one).
-QString formatLog(const std::optional<FixAction> &action, int code, const QString &output);
+// A run that timed out, was killed or never started says so rather than quoting a signal
+// number as its exit code; a cancelled password prompt reads as cancelled.
+QString formatLog(const std::optional<FixAction> &action, const ShellResult &result);
 
 } // namespace FixEngine

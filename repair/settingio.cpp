@@ -256,7 +256,7 @@ QString query(const SettingKey &key)
 std::optional<QJsonValue> parse(const SettingKey &key, const ShellResult &result)
 {
     // networksetup reports an unknown service, or a refusal, on standard output.
-    if (result.code != 0 || result.output.contains(QLatin1String("** Error")))
+    if (!result.succeeded() || result.output.contains(QLatin1String("** Error")))
         return std::nullopt;
     return parseLines(key, lines(result.output));
 }

@@ -263,15 +263,15 @@ QString SimulatedMac::callLog() const
     return CallLog::file(m_folder);
 }
 
-std::shared_ptr<ProcessRunner> SimulatedMac::makeRunner() const
+std::shared_ptr<SimulatedMacRunner> SimulatedMac::makeRunner() const
 {
-    ProcessRunner::Options options;
-    options.pathPrefix = {binDir()};
-    options.pathMap = {{kFirewallTool, binDir() + QStringLiteral("/socketfilterfw")},
-                       {QStringLiteral("/etc/hosts"), hostsFile()}};
-    options.extraEnv = {{QStringLiteral("BREVIK_SIM_DIR"), m_folder},
-                        {QStringLiteral("HOME"), home()}};
-    return std::make_shared<ProcessRunner>(options);
+    SimulatedMacRunner::Setting setting;
+    setting.binDir = binDir();
+    setting.paths = {{kFirewallTool, binDir() + QStringLiteral("/socketfilterfw")},
+                     {QStringLiteral("/etc/hosts"), hostsFile()}};
+    setting.environment = {{QStringLiteral("BREVIK_SIM_DIR"), m_folder},
+                           {QStringLiteral("HOME"), home()}};
+    return std::make_shared<SimulatedMacRunner>(std::make_shared<ProcessRunner>(), setting);
 }
 
 void SimulatedMac::activate() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/calllog.h"
+#include "sim/macrunner.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -10,8 +11,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class ProcessRunner;
 
 // One simulated Mac: a folder holding the scenario's state (state.json), a home folder,
 // a hosts file, the call log and a bin folder of links to the stand-in executable, one
@@ -42,7 +41,7 @@ public:
 
     // A process runner whose commands meet the stand-ins first on PATH and whose macOS-only
     // absolute paths (/etc/hosts, the firewall tool) lead into the folder.
-    std::shared_ptr<ProcessRunner> makeRunner() const;
+    std::shared_ptr<SimulatedMacRunner> makeRunner() const;
 
     // Makes this Mac the one every command of the process runs on, and the home folder
     // the process's home (QDir::homePath() and "~").

@@ -11,7 +11,9 @@
 #include "app/window/windowapp.h"
 #include "appmodel/appmodel.h"
 #include "guardian/proxyguardian.h"
+#ifdef BREVIK_SIMULATED_MAC
 #include "sim/simulationmode.h"
+#endif
 #include "ui/contentview.h"
 
 #include <QApplication>
@@ -61,12 +63,14 @@ int main(int argc, char **argv)
     if (asked.hasMatch())
         size = QSize(asked.captured(1).toInt(), asked.captured(2).toInt());
 
-    QString error;
     QString scenario;
+#ifdef BREVIK_SIMULATED_MAC
+    QString error;
     if (!enterSimulationFromEnvironment(nullptr, &error, &scenario)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
+#endif
     AppModel::Pacing pacing;
     pacing.guardInterval = std::chrono::minutes(10);
     auto *model = new AppModel(ProxyGuardian::shared(), pacing);

@@ -4,7 +4,9 @@
 #include "app/window/mainwindow.h"
 #include "app/window/startuptrace.h"
 #include "appmodel/appmodel.h"
+#ifdef BREVIK_SIMULATED_MAC
 #include "sim/simulationmode.h"
+#endif
 #include "ui/palette.h"
 #include "ui/typography.h"
 
@@ -51,9 +53,10 @@ int runWindow(int &argc, char **argv)
     QApplication app(argc, argv);
     setUpApplication(app);
 
+    QString scenario;
+#ifdef BREVIK_SIMULATED_MAC
     QString note;
     QString error;
-    QString scenario;
     if (!enterSimulationFromEnvironment(&note, &error, &scenario)) {
         std::fprintf(stderr, "%s\n", error.toUtf8().constData());
         QMessageBox::critical(nullptr, QStringLiteral("Brevik"),
@@ -62,6 +65,7 @@ int runWindow(int &argc, char **argv)
     }
     if (!note.isEmpty())
         std::fprintf(stderr, "%s\n", note.toUtf8().constData());
+#endif
 
     int status = 0;
     {

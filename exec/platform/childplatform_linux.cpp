@@ -16,7 +16,7 @@ bool openPipe(int fds[2])
     return pipe2(fds, O_CLOEXEC) == 0;
 }
 
-void prepareSpawn(posix_spawn_file_actions_t *, short *) {}
+void prepareSpawn(posix_spawn_file_actions_t *, short *, bool) {}
 
 ExitWait waitForExit(pid_t pid, int timeoutMs)
 {

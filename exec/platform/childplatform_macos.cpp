@@ -19,10 +19,14 @@ bool openPipe(int fds[2])
     return true;
 }
 
-void prepareSpawn(posix_spawn_file_actions_t *actions, short *flags)
+void prepareSpawn(posix_spawn_file_actions_t *actions, short *flags, bool inheritOutput)
 {
     *flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
     posix_spawn_file_actions_addinherit_np(actions, STDIN_FILENO);
+    if (inheritOutput) {
+        posix_spawn_file_actions_addinherit_np(actions, STDOUT_FILENO);
+        posix_spawn_file_actions_addinherit_np(actions, STDERR_FILENO);
+    }
 }
 
 ExitWait waitForExit(pid_t pid, int timeoutMs)

@@ -1,5 +1,6 @@
 #include "sim/standin/sim.h"
 
+#include "exec/childprocess.h"
 #include "sim/simstate.h"
 
 #include <QCoreApplication>
@@ -10,12 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
-#include <vector>
-
-extern char **environ;
 
 bool Sim::attach(QString *error)
 {
@@ -171,41 +167,27 @@ QStringList toStringList(const QJsonValue &value)
 int runProgram(const QString &program, const QStringList &args,
                const QList<QPair<QByteArray, QByteArray>> &extraEnv)
 {
-    std::vector<QByteArray> argStore{QFile::encodeName(program)};
+    ChildProcess::Request request;
+    request.argv = {QFile::encodeName(program)};
     for (const QString &arg : args)
-        argStore.push_back(arg.toUtf8());
-    std::vector<char *> argv;
-    for (auto &arg : argStore)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    std::vector<QByteArray> envStore;
+        request.argv << arg.toUtf8();
+    QList<QByteArray> set;
     for (const auto &[key, value] : extraEnv)
-        envStore.push_back(key + '=' + value);
-    for (char **entry = environ; entry && *entry; ++entry) {
-        const QByteArray kv(*entry);
-        const QByteArray key = kv.left(kv.indexOf('='));
-        bool replaced = false;
-        for (const auto &extra : extraEnv)
-            replaced = replaced || extra.first == key;
-        if (!replaced)
-            envStore.push_back(kv);
-    }
-    std::vector<char *> envp;
-    for (auto &entry : envStore)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argStore.front().constData(), nullptr, nullptr, argv.data(),
-                    envp.data()) != 0)
+        set << key + '=' + value;
+    request.environment = ChildProcess::environmentWith(set);
+    request.streams = ChildProcess::Streams::inherited;
+    request.ownGroup = false; // ended with the stand-in's group, as the tool it stands for
+    const ChildProcess::Outcome outcome = ChildProcess::run(request);
+    switch (outcome.end) {
+    case ProcessEnd::exited:
+    case ProcessEnd::timedOut:
+        break;
+    case ProcessEnd::signalled:
+        return 128 + outcome.code;
+    case ProcessEnd::failedToStart:
         return 127;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    return outcome.code;
 }
 
 QString realTool(const Sim &sim, const QString &name)

@@ -85,8 +85,8 @@ void TestRepairsOnSim::promptOutcomes_data()
     // Succeeds only with administrator rights, that is behind the prompt.
     const QString asRoot = QStringLiteral("[ \"$BREVIK_SIM_ADMIN\" = 1 ] && echo out1");
     QTest::newRow("needsAdmin runs behind the prompt")
-        << QStringList{asRoot, "true", "echo out3"} << true << true
-        << u"✅ 修复成功：提示\nout1\nout3"_s;
+        << QStringList{asRoot, "echo \"quoted\\\\path\"", "echo out3"} << true << true
+        << u"✅ 修复成功：提示\nout1\nquoted\\path\nout3"_s;
     QTest::newRow("a failing first command fails it, the rest still run")
         << QStringList{"sh -c 'echo out1; exit 5'", "true", "echo out3"} << true << false
         << u"❌ 执行失败（退出码 5）\n失败的命令：sh -c 'echo out1; exit 5'\nout1\nout3"_s;
@@ -163,11 +163,8 @@ void TestRepairsOnSim::batchAsksForThePasswordOnce()
     QCOMPARE(prompts.size(), 1);
     QCOMPARE(prompts.first().args.size(), 2);
     // The stand-ins see the command after the simulation moved /etc/hosts into its folder.
-    QString expected = adminCommandLine({AdminScript::build(adminGroups)});
-    // Held in a variable: a range-for over a member of a temporary runner reads freed memory.
-    const auto runner = mac->makeRunner();
-    for (const auto &[from, to] : runner->options().pathMap)
-        expected.replace(from, to);
+    const QString expected =
+        mac->makeRunner()->mapPaths(adminCommandLine({AdminScript::build(adminGroups)}));
     QCOMPARE(QStringLiteral("osascript -e ") + shellQuote(prompts.first().args.at(1)), expected);
     for (const char *id : {"proxy-dead-crash", "clock-skew"})
         QVERIFY2(logs.value(id).startsWith(QStringLiteral("✅ 修复成功")),

@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(ShellResult)
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -52,46 +54,56 @@ private slots:
     void settingsAreReadBack();
     void applyWithoutCommandsIsNoSuccess();
     void applyAllGathersOnePrompt();
-    void applyAllCancelledPrompt();
-    void applyAllEmptyAdminRepairAddsNoPrompt();
 };
 
 void TestFixEngine::formatLogDecisions_data()
 {
     QTest::addColumn<bool>("withAction");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("output");
+    QTest::addColumn<ShellResult>("run");
     QTest::addColumn<QString>("expected");
 
     const QString cancelled = QStringLiteral("⚠️ 已取消授权，未做任何修改。");
-    QTest::newRow("1280 is a cancel whatever the output") << true << 1280 << u"done"_s << cancelled;
+    using E = ProcessEnd;
     QTest::newRow("success shows hint and trimmed output")
-        << true << 0 << u"\n  line1\nline2 \n"_s << u"✅ 修复成功：提示-fix-a\nline1\nline2"_s;
+        << true << ShellResult{0, u"\n  line1\nline2 \n"_s}
+        << u"✅ 修复成功：提示-fix-a\nline1\nline2"_s;
     QTest::newRow("success without action has no hint")
-        << false << 0 << u" \n"_s << u"✅ 修复成功"_s;
+        << false << ShellResult{0, u" \n"_s} << u"✅ 修复成功"_s;
     QTest::newRow("zero code with cancel text is a success")
-        << false << 0 << u"User canceled"_s << u"✅ 修复成功\nUser canceled"_s;
-    QTest::newRow("User canceled on failure") << true << 1 << kCancelOutput << cancelled;
-    QTest::newRow("-128 alone on failure") << true << 1 << u"error (-128)"_s << cancelled;
+        << false << ShellResult{0, u"User canceled"_s} << u"✅ 修复成功\nUser canceled"_s;
+    QTest::newRow("User canceled on failure") << true << ShellResult{1, kCancelOutput} << cancelled;
+    QTest::newRow("-128 alone on failure")
+        << true << ShellResult{1, u"error (-128)"_s} << cancelled;
     QTest::newRow("failure with output")
-        << true << 2 << u"  boom \n"_s << u"❌ 执行失败（退出码 2）\nboom"_s;
+        << true << ShellResult{2, u"  boom \n"_s} << u"❌ 执行失败（退出码 2）\nboom"_s;
+    QTest::newRow("exit 15 is an exit code")
+        << true << ShellResult{15, {}} << u"❌ 执行失败（退出码 15）"_s;
+    QTest::newRow("time-out is no exit code, even with cancel text")
+        << true << ShellResult{15, u"part (-128)"_s, E::timedOut}
+        << u"❌ 执行失败（超时，命令已被终止）\npart (-128)"_s;
+    QTest::newRow("time-out that exited 0 late is no success")
+        << true << ShellResult{0, {}, E::timedOut} << u"❌ 执行失败（超时，命令已被终止）"_s;
+    QTest::newRow("killed") << false << ShellResult{9, {}, E::signalled}
+                            << u"❌ 执行失败（被信号 9 终止）"_s;
+    QTest::newRow("never started")
+        << false << ShellResult{-1, u"无法启动命令: x"_s, E::failedToStart}
+        << u"❌ 执行失败（无法启动）\n无法启动命令: x"_s;
 }
 
 void TestFixEngine::formatLogDecisions()
 {
     QFETCH(bool, withAction);
-    QFETCH(int, code);
-    QFETCH(QString, output);
+    QFETCH(ShellResult, run);
     std::optional<FixAction> fix;
     if (withAction)
         fix = action(QStringLiteral("fix-a"), {QStringLiteral("true")});
-    QTEST(FixEngine::formatLog(fix, code, output), "expected");
+    QTEST(FixEngine::formatLog(fix, run), "expected");
 }
 
 void TestFixEngine::applyPaths_data()
 {
     QTest::addColumn<bool>("fallbackAdmin");
-    QTest::addColumn<int>("directCode"); // code of the first command; the others succeed
+    QTest::addColumn<ShellResult>("first"); // how the first command ends; the others succeed
     QTest::addColumn<QStringList>("expectedCommands");
     QTest::addColumn<bool>("expectedOk");
     QTest::addColumn<QString>("expectedLog");
@@ -99,25 +111,27 @@ void TestFixEngine::applyPaths_data()
     // The prompt's side (needsAdmin, the fallback's outcome) runs on the simulated Mac.
     const QStringList three{"c1", "c2", "c3"};
     QTest::newRow("direct success joins outputs")
-        << false << 0 << three << true << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
+        << false << ShellResult{0, u"out1\n"_s} << three << true
+        << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
     QTest::newRow("first of three fails, nothing after it runs, the failure named")
-        << false << 7 << QStringList{"c1"} << false
+        << false << ShellResult{7, u"out1\n"_s} << QStringList{"c1"} << false
         << u"❌ 执行失败（退出码 7）\n失败的命令：c1\nout1"_s;
-    QTest::newRow("fallback after direct failure asks for the password")
-        << true << 7 << QStringList{"c1", prompt({three})} << false
-        << u"❌ 执行失败（退出码 1）\n0:1: execution error: (1)"_s;
+    QTest::newRow("a time-out that exited 0 stops the run")
+        << false << ShellResult{0, {}, ProcessEnd::timedOut} << QStringList{"c1"} << false
+        << u"❌ 执行失败（超时，命令已被终止）\n失败的命令：c1"_s;
     QTest::newRow("fallback not needed when direct run succeeds")
-        << true << 0 << three << true << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
+        << true << ShellResult{0, u"out1\n"_s} << three << true
+        << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
 }
 
 void TestFixEngine::applyPaths()
 {
     QFETCH(bool, fallbackAdmin);
-    QFETCH(int, directCode);
+    QFETCH(ShellResult, first);
 
     const QStringList commands{"c1", "c2", "c3"};
     auto runner = std::make_shared<ScriptedRunner>();
-    runner->on("c1", directCode, "out1\n")
+    runner->on("c1", first)
         .on("c2", 0)
         .on("c3", 0, "out3")
         .on(prompt({commands}), 1, "0:1: execution error: (1)\n");
@@ -195,8 +209,8 @@ void TestFixEngine::applyAllGathersOnePrompt()
 {
     // Admin repair, a fallback repair whose direct run fails, a direct one, another admin one:
     // the prompt's script must hold each repair's commands, in input order. A finding without
-    // a repair is passed over. A script that reports on none of them (cut short, say) fails
-    // them all.
+    // a repair is passed over; one whose repair has no commands is no success and adds nothing
+    // to the prompt. A script that reports on none of them (cut short, say) fails them all.
     const QString batch = prompt({{"a1", "a2"}, {"f1", "f2"}, {"b1"}});
     auto runner = std::make_shared<ScriptedRunner>();
     runner->on("f1", 1, "** Error: Command requires admin privileges.")
@@ -208,6 +222,7 @@ void TestFixEngine::applyAllGathersOnePrompt()
         FixEngine::applyAll({finding("A", action("fix-a", {"a1", "a2"}, true)),
                              finding("F", action("fix-f", {"f1", "f2"}, false, true)),
                              finding("D", action("fix-d", {"d1"})), finding("none", std::nullopt),
+                             finding("empty", action("fix-proxy-off-all", {}, true)),
                              finding("B", action("fix-b", {"b1"}, true))},
                             [&progress](const QString &text) { progress << text; });
 
@@ -223,43 +238,7 @@ void TestFixEngine::applyAllGathersOnePrompt()
     QCOMPARE(logs.value("B"), unreported);
     QCOMPARE(logs.value("D"), QStringLiteral("✅ 修复成功：提示-fix-d"));
     QVERIFY(!logs.contains("none"));
-    VERIFY_ALL_SCRIPTED(*runner);
-}
-
-void TestFixEngine::applyAllCancelledPrompt()
-{
-    auto runner = std::make_shared<ScriptedRunner>();
-    runner->on("d1", 0, "fine").on(prompt({{"a1"}, {"b1"}}), 1, kCancelOutput);
-    ScopedRunner scope(runner);
-    const auto logs = FixEngine::applyAll({finding("A", action("fix-a", {"a1"}, true)),
-                                           finding("D", action("fix-d", {"d1"})),
-                                           finding("B", action("fix-b", {"b1"}, true))},
-                                          {});
-
-    const QString failed =
-        QStringLiteral("❌ 批量修复失败：\n⚠️ 已取消授权，未做任何修改。");
-    QCOMPARE(logs.value("A"), failed);
-    QCOMPARE(logs.value("B"), failed);
-    QCOMPARE(logs.value("D"), QStringLiteral("✅ 修复成功：提示-fix-d\nfine"));
-    VERIFY_ALL_SCRIPTED(*runner);
-}
-
-void TestFixEngine::applyAllEmptyAdminRepairAddsNoPrompt()
-{
-    auto runner = std::make_shared<ScriptedRunner>();
-    runner->on("d1", 0);
-    ScopedRunner scope(runner);
-    QStringList progress;
-    const auto logs = FixEngine::applyAll({finding("proxy", action("fix-proxy-off-all", {}, true)),
-                                           finding("wifi", action("fix-wifi-on", {})),
-                                           finding("D", action("fix-d", {"d1"}))},
-                                          [&progress](const QString &text) { progress << text; });
-
-    QCOMPARE(runner->commands(), QStringList{"d1"});
-    QCOMPARE(progress, QStringList{"正在修复：标题-D"});
-    QCOMPARE(logs.value("proxy"), kNothingToRun);
-    QCOMPARE(logs.value("wifi"), kNothingToRun);
-    QCOMPARE(logs.value("D"), QStringLiteral("✅ 修复成功：提示-fix-d"));
+    QCOMPARE(logs.value("empty"), kNothingToRun);
     VERIFY_ALL_SCRIPTED(*runner);
 }
 

@@ -14,16 +14,21 @@ qint64 nowMs()
 ScriptedRunner &ScriptedRunner::on(const QString &command, int code, const QString &output,
                                    int delayMs)
 {
+    return on(command, ShellResult{code, output}, delayMs);
+}
+
+ScriptedRunner &ScriptedRunner::on(const QString &command, const ShellResult &result, int delayMs)
+{
     QMutexLocker lock(&m_mutex);
     if (m_origin == 0)
         m_origin = nowMs();
-    m_answers[command].append({code, output, delayMs});
+    m_answers[command].append({result, delayMs});
     return *this;
 }
 
 ShellResult ScriptedRunner::run(const QString &command, double timeoutSeconds)
 {
-    Answer answer{-1, QStringLiteral("unscripted command"), 0};
+    Answer answer{{-1, QStringLiteral("unscripted command"), ProcessEnd::failedToStart}, 0};
     qint64 start = 0;
     {
         QMutexLocker lock(&m_mutex);
@@ -43,7 +48,7 @@ ShellResult ScriptedRunner::run(const QString &command, double timeoutSeconds)
         QThread::msleep(answer.delayMs);
     QMutexLocker lock(&m_mutex);
     m_calls.append({command, timeoutSeconds, start, nowMs() - m_origin});
-    return {answer.code, answer.output};
+    return answer.result;
 }
 
 QList<ScriptedRunner::Call> ScriptedRunner::calls() const

@@ -21,6 +21,8 @@ public:
     // Several answers for one command are given in turn; the last one repeats.
     ScriptedRunner &on(const QString &command, int code, const QString &output = {},
                        int delayMs = 0);
+    // An answer that did not end by exiting: a time-out, a signal, a failed start.
+    ScriptedRunner &on(const QString &command, const ShellResult &result, int delayMs = 0);
 
     ShellResult run(const QString &command, double timeoutSeconds) override;
 
@@ -31,8 +33,7 @@ public:
 
 private:
     struct Answer {
-        int code;
-        QString output;
+        ShellResult result;
         int delayMs;
     };
     mutable QMutex m_mutex;
