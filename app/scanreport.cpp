@@ -74,7 +74,7 @@ QString indented(const QString &text)
 
 } // namespace
 
-ScanReport runScan(const std::function<void(const QString &)> &progress)
+ScanReport runScan(const std::function<void(const QString &)> &progress, const Clock &clock)
 {
     QElapsedTimer timer;
     timer.start();
@@ -88,7 +88,7 @@ ScanReport runScan(const std::function<void(const QString &)> &progress)
         report.findings += steps.findings(i);
     }
     report.seconds = double(timer.elapsed()) / 1000.0;
-    report.finishedAt = QDateTime::currentDateTime();
+    report.finishedAt = clock();
     report.ai = AIStatusStore::shared().items();
     // The last step has just fetched the search page; a second fetch would only repeat it.
     const std::optional<NetVerifyResult> web = run.webResult();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagnostics/netverify.h"
+#include "model/clock.h"
 #include "model/finding.h"
 
 #include <QByteArray>
@@ -24,8 +25,10 @@ struct ScanReport {
 
 // Runs one whole scan as the window does: snapshot, then the ten steps side by side, their
 // findings taken in step order. The verdict is the last step's search-page test, not a second
-// one. `progress` gets each step's name before its findings are waited for.
-ScanReport runScan(const std::function<void(const QString &)> &progress = {});
+// one. `progress` gets each step's name before its findings are waited for; `clock` says when
+// the scan ended.
+ScanReport runScan(const std::function<void(const QString &)> &progress = {},
+                   const Clock &clock = systemClock());
 
 QJsonObject toJson(const ScanReport &report);
 // The JSON document `--scan --json` prints and the window exports, indented.

@@ -1,10 +1,13 @@
 #include "app/terminalmodes.h"
 
+#include "app/agentrun.h"
 #include "app/interrupts.h"
 #include "app/scanreport.h"
 #include "guardian/proxyguardian.h"
 #include "repair/recording.h"
 #include "repair/undo.h"
+
+#include <QTextStream>
 
 #include <cstdio>
 #include <unistd.h>
@@ -36,7 +39,9 @@ namespace TerminalModes {
 
 int guard()
 {
-    ProxyGuardian::runCLIOnce();
+    QTextStream out(stdout);
+    AgentRun::once(ProxyGuardian::shared(), out, systemClock()());
+    std::fflush(stdout);
     return 0;
 }
 
@@ -45,7 +50,7 @@ int guardStatus()
     ProxyGuardian &guardian = ProxyGuardian::shared();
     print(guardian.checkOnce(false).text + QLatin1Char('\n'));
     // An agent that points at a moved or deleted program repairs nothing; say so here.
-    const QString advice = guardian.agentAdvice();
+    const QString advice = LaunchAgent::advice(guardian.agent().state());
     if (!advice.isEmpty())
         print(advice + QLatin1Char('\n'));
     return 0;
@@ -53,14 +58,14 @@ int guardStatus()
 
 int installAgent()
 {
-    const auto result = ProxyGuardian::shared().installAgent();
+    const auto result = ProxyGuardian::shared().agent().install();
     print(result.msg + QLatin1Char('\n'));
     return result.ok ? 0 : 1;
 }
 
 int uninstallAgent()
 {
-    const auto result = ProxyGuardian::shared().uninstallAgent();
+    const auto result = ProxyGuardian::shared().agent().uninstall();
     print(result.msg + QLatin1Char('\n'));
     return result.ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagnostics/netverify.h"
+#include "model/clock.h"
 #include "model/finding.h"
 #include "repair/journal.h"
 
@@ -112,6 +113,9 @@ public:
     bool fixingAll() const { return m_fixingAll; }
     std::optional<QString> fixingId() const { return m_fixingId; }
     std::optional<QDateTime> lastScan() const { return m_lastScan; }
+    // The time of day as the model reads it: when a scan ended, what an export is named after.
+    QDateTime now() const { return m_clock(); }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
     double scanSeconds() const { return m_scanSeconds; }
     QList<AIStatus> aiItems() const { return m_aiItems; }
     bool aiProxied() const { return m_aiProxied; }
@@ -252,6 +256,7 @@ private:
 
     ProxyGuardian &m_guardian;
     const Pacing m_pacing;
+    Clock m_clock = systemClock();
     const Journal m_journal;
 
     QList<Finding> m_findings;

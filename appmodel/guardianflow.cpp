@@ -13,8 +13,8 @@ constexpr int kGuardLogLines = 8;
 
 void AppModel::startGuardianIfNeeded()
 {
-    setAgentInstalled(m_guardian.isAgentInstalled());
-    setGuardLog(m_guardian.logTail(kGuardLogLines));
+    setAgentInstalled(m_guardian.agent().isInstalled());
+    setGuardLog(m_guardian.log().tail(kGuardLogLines));
     refreshGuardFixedCount();
     refreshHistory();
     m_guardTimer.start();
@@ -47,7 +47,7 @@ void AppModel::startGuardianTick()
     Background::start(Background::Priority::background, [self, guardian, journal = m_journal] {
         const ProxyGuardian::Status status = guardian->checkOnce(true);
         const int fixedCount = guardian->fixedCount();
-        const QStringList lines = guardian->logTail(kGuardLogLines);
+        const QStringList lines = guardian->log().tail(kGuardLogLines);
         // A repair of the guardian is in the journal now.
         const std::optional<QList<HistoryItem>> history =
             status.didFix ? std::optional(historyOf(journal)) : std::nullopt;
@@ -77,18 +77,18 @@ void AppModel::refreshGuardFixedCount()
 
 void AppModel::installGuardAgent()
 {
-    showAgentOutcome(m_guardian.installAgent().msg);
+    showAgentOutcome(m_guardian.agent().install().msg);
 }
 
 void AppModel::uninstallGuardAgent()
 {
-    showAgentOutcome(m_guardian.uninstallAgent().msg);
+    showAgentOutcome(m_guardian.agent().uninstall().msg);
 }
 
 void AppModel::showAgentOutcome(const QString &message)
 {
     // Whatever the call reported, the button follows what launchd actually holds.
-    setAgentInstalled(m_guardian.isAgentInstalled());
+    setAgentInstalled(m_guardian.agent().isInstalled());
     setGuardStatus(message);
-    setGuardLog(m_guardian.logTail(kGuardLogLines));
+    setGuardLog(m_guardian.log().tail(kGuardLogLines));
 }

@@ -89,7 +89,7 @@ void AppModel::scan()
             self->setProgressValue(1.0);
             self->setProgressText(QStringLiteral("诊断完成"));
             self->setScanning(false);
-            self->setLastScan(QDateTime::currentDateTime());
+            self->setLastScan(self->now());
             self->setScanSeconds(seconds);
             self->verifyInternet(false);
         });

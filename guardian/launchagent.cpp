@@ -1,4 +1,4 @@
-#include "guardian/proxyguardian.h"
+#include "guardian/launchagent.h"
 
 #include "exec/shell.h"
 #include "guardian/atomicwrite.h"
@@ -76,15 +76,24 @@ QString plistProgram(const QString &path)
 // "Could not find service" and exits 113.
 bool jobListed()
 {
-    return shell(QStringLiteral("launchctl list ") +
-                 shellQuote(QLatin1String(ProxyGuardian::agentLabel)) +
+    return shell(QStringLiteral("launchctl list ") + shellQuote(QLatin1String(LaunchAgent::label)) +
                  QStringLiteral(" >/dev/null 2>&1"))
                .code == 0;
 }
 
 } // namespace
 
-bool ProxyGuardian::plistCanHold(const QString &text)
+LaunchAgent::LaunchAgent(const QString &homeDir, QString logDir, const GuardLog &log)
+    : m_home(homeDir), m_logDir(std::move(logDir)), m_log(log)
+{
+}
+
+QString LaunchAgent::runningExecutable()
+{
+    return QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
+}
+
+bool LaunchAgent::canHold(const QString &text)
 {
     for (const QChar c : text) {
         const char16_t u = c.unicode();
@@ -94,13 +103,13 @@ bool ProxyGuardian::plistCanHold(const QString &text)
     return true;
 }
 
-QString ProxyGuardian::agentPath() const
+QString LaunchAgent::path() const
 {
-    return m_home + QStringLiteral("/Library/LaunchAgents/") + QLatin1String(agentLabel) +
+    return m_home + QStringLiteral("/Library/LaunchAgents/") + QLatin1String(label) +
            QStringLiteral(".plist");
 }
 
-QString ProxyGuardian::agentPlist(const QString &executablePath, const QString &logDir)
+QString LaunchAgent::plist(const QString &executablePath, const QString &logDir)
 {
     const QString exe = xmlEscaped(executablePath);
     const QString logs = xmlEscaped(logDir);
@@ -110,7 +119,7 @@ QString ProxyGuardian::agentPlist(const QString &executablePath, const QString &
                        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">"),
         QStringLiteral("<plist version=\"1.0\">"),
         QStringLiteral("<dict>"),
-        QStringLiteral("    <key>Label</key><string>") + QLatin1String(agentLabel) +
+        QStringLiteral("    <key>Label</key><string>") + QLatin1String(label) +
             QStringLiteral("</string>"),
         QStringLiteral("    <key>ProgramArguments</key>"),
         QStringLiteral("    <array>"),
@@ -131,73 +140,54 @@ QString ProxyGuardian::agentPlist(const QString &executablePath, const QString &
     return lines.join(QLatin1Char('\n'));
 }
 
-bool ProxyGuardian::isAgentInstalled() const
+LaunchAgent::State LaunchAgent::state(const QString &executablePath) const
 {
-    return agentState() == AgentState::installed;
-}
-
-ProxyGuardian::AgentState ProxyGuardian::agentState() const
-{
-    return agentState(QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
-                                                   : QString());
-}
-
-ProxyGuardian::AgentState ProxyGuardian::agentState(const QString &executablePath) const
-{
-    if (!QFile::exists(agentPath()))
-        return AgentState::notInstalled;
+    if (!QFile::exists(path()))
+        return State::notInstalled;
     // launchd would start a program that is gone, or an old copy left behind by a move.
-    const QFileInfo program(plistProgram(agentPath()));
+    const QFileInfo program(plistProgram(path()));
     if (program.filePath().isEmpty() || !program.exists())
-        return AgentState::staleExecutable;
+        return State::staleExecutable;
     if (!executablePath.isEmpty() &&
         program.canonicalFilePath() != QFileInfo(executablePath).canonicalFilePath())
-        return AgentState::staleExecutable;
-    return jobListed() ? AgentState::installed : AgentState::notLoaded;
+        return State::staleExecutable;
+    return jobListed() ? State::installed : State::notLoaded;
 }
 
-QString ProxyGuardian::agentAdvice() const
+QString LaunchAgent::advice(State state)
 {
-    switch (agentState()) {
-    case AgentState::staleExecutable:
+    switch (state) {
+    case State::staleExecutable:
         return QStringLiteral("⚠️ "
                               "后台守护需要重新安装：守护配置指向的程序已不存在或已被移动。");
-    case AgentState::notLoaded:
+    case State::notLoaded:
         return QStringLiteral(
             "⚠️ 后台守护需要重新安装：launchd 没有在运行它。");
-    case AgentState::notInstalled:
-    case AgentState::installed:
+    case State::notInstalled:
+    case State::installed:
         break;
     }
     return {};
 }
 
-ProxyGuardian::AgentResult ProxyGuardian::installAgent()
-{
-    // Without an application object Qt cannot tell the executable's path.
-    const QString executable =
-        QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
-    return installAgent(executable);
-}
-
-ProxyGuardian::AgentResult ProxyGuardian::installAgent(const QString &executablePath)
+LaunchAgent::Result LaunchAgent::install(const QString &executablePath) const
 {
     if (executablePath.isEmpty())
         return {false, QStringLiteral("无法定位应用可执行文件路径")};
 
-    if (!plistCanHold(executablePath) || !plistCanHold(logDir()))
+    if (!canHold(executablePath) || !canHold(m_logDir))
         return {false,
                 kWriteFailed + QStringLiteral("程序或日志路径含有属性列表无法保存的控制字符")};
 
     QDir().mkpath(m_home + QStringLiteral("/Library/LaunchAgents"));
-    QDir().mkpath(logDir());
+    QDir().mkpath(m_logDir);
 
     // Until the new file is whole, the old one and the job loaded from it stay as they are.
     QString error;
-    if (!writeAtomically(agentPath(), agentPlist(executablePath, logDir()).toUtf8(), &error))
+    if (!writeAtomically(path(), plist(executablePath, m_logDir).toUtf8(), &error))
         return {false, kWriteFailed + error};
 
-    const QString quoted = shellQuote(agentPath());
+    const QString quoted = shellQuote(path());
     // Replaces a job loaded by an earlier installation; "not loaded" is no failure here.
     shell(QStringLiteral("launchctl unload ") + quoted + QStringLiteral(" 2>/dev/null"));
     // "-w" also clears the disabled mark that an earlier uninstall left behind. Recent macOS
@@ -211,16 +201,16 @@ ProxyGuardian::AgentResult ProxyGuardian::installAgent(const QString &executable
                                           : load.output)};
     }
 
-    appendLog(QStringLiteral("[后台守护] 已安装 LaunchAgent（每 5 秒检查一次）"));
+    m_log.append(QStringLiteral("[后台守护] 已安装 LaunchAgent（每 5 秒检查一次）"));
     return {true, QStringLiteral(
                       "后台守护已安装：即使本工具关闭，也会每 5 秒自动检测并修复代理残留断网。")};
 }
 
-ProxyGuardian::AgentResult ProxyGuardian::uninstallAgent()
+LaunchAgent::Result LaunchAgent::uninstall() const
 {
-    shell(QStringLiteral("launchctl unload -w ") + shellQuote(agentPath()) +
+    shell(QStringLiteral("launchctl unload -w ") + shellQuote(path()) +
           QStringLiteral(" 2>/dev/null"));
-    QFile::remove(agentPath());
-    appendLog(QStringLiteral("[后台守护] 已卸载"));
+    QFile::remove(path());
+    m_log.append(QStringLiteral("[后台守护] 已卸载"));
     return {true, QStringLiteral("后台守护已卸载。")};
 }

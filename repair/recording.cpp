@@ -41,10 +41,10 @@ QString backupNamed(const QString &log, const QString &path)
 namespace Recording {
 
 JournalEntry before(const QString &findingId, const FixAction &action, RepairOrigin origin,
-                    const QList<RecordedSetting> &known)
+                    const QList<RecordedSetting> &known, const Clock &clock)
 {
     JournalEntry entry;
-    entry.time = QDateTime::currentDateTime();
+    entry.time = clock();
     entry.findingId = findingId;
     entry.repairId = action.id;
     entry.title = action.title;

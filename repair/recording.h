@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/clock.h"
 #include "model/finding.h"
 #include "repair/fixengine.h"
 #include "repair/journal.h"
@@ -16,9 +17,10 @@ namespace Recording {
 // The entry for a repair about to run: every setting its commands change, with its current
 // value (one query per setting and nothing else), the files it will edit, what it does once
 // and cannot take back, and the commands whose effect is unknown. Settings in `known` were
-// read a moment ago: their `before` is taken as it is, without a query.
+// read a moment ago: their `before` is taken as it is, without a query. The entry is stamped
+// with `clock`'s time.
 JournalEntry before(const QString &findingId, const FixAction &action, RepairOrigin origin,
-                    const QList<RecordedSetting> &known = {});
+                    const QList<RecordedSetting> &known = {}, const Clock &clock = systemClock());
 
 // Completes the entry with the outcome: the log, and for each edited file the backup the
 // repair names in its output and the file's checksum as the repair left it.

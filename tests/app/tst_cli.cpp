@@ -15,9 +15,10 @@
 #include <QTest>
 
 #include <csignal>
-#include <memory>
-#include <vector>
 
+// The executable end to end on the simulated Mac: what needs the real process (modes, exit
+// codes, what a terminal mode loads, the agent's runs carrying their count, interrupts).
+// Verdicts themselves are tested in their own layers.
 namespace {
 
 struct Run {
@@ -27,8 +28,9 @@ struct Run {
     qint64 pid = 0;
 };
 
-// The proxy kinds switched on across all services of the simulated Mac, read through the
-// same networksetup queries the app uses.
+const QString kAgentPlist = QStringLiteral("/Library/LaunchAgents/com.ostrand.brevik.guard.plist");
+
+// The services of the simulated Mac with a proxy switched on, read as the app reads them.
 QStringList servicesWithProxyOn(const SimulatedMac &mac)
 {
     ScopedRunner scope(mac.makeRunner());
@@ -40,54 +42,31 @@ QStringList servicesWithProxyOn(const SimulatedMac &mac)
     return on;
 }
 
-// Linux's process table: the pids of every process below `root`, and their names.
-QMap<pid_t, QString> descendants(pid_t root)
+bool agentListed(const SimulatedMac &mac)
 {
-    QMultiMap<pid_t, pid_t> children;
-    QMap<pid_t, QString> names;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (comm) state ppid …": the name may hold blanks, the last ")" ends it.
-        const QByteArray line = stat.readAll();
-        const qsizetype close = line.lastIndexOf(')');
-        const QList<QByteArray> rest = line.mid(close + 2).split(' ');
-        if (close < 0 || rest.size() < 2)
-            continue;
-        const pid_t pid = entry.toInt();
-        children.insert(rest.at(1).toInt(), pid);
-        names.insert(
-            pid, QString::fromUtf8(line.mid(line.indexOf('(') + 1, close - line.indexOf('(') - 1)));
-    }
-    QMap<pid_t, QString> found;
-    QList<pid_t> todo{root};
-    while (!todo.isEmpty()) {
-        for (pid_t child : children.values(todo.takeFirst())) {
-            found.insert(child, names.value(child));
-            todo << child;
-        }
-    }
-    return found;
+    ScopedRunner scope(mac.makeRunner());
+    return shell(QStringLiteral("launchctl list com.ostrand.brevik.guard")).code == 0;
 }
 
-// Live processes (zombies aside) that run on the simulated Mac in `folder`.
-QList<pid_t> processesOn(const QString &folder)
+// The names of the live processes (zombies aside) that run on the simulated Mac in `folder`,
+// from Linux's process table.
+QStringList processesOn(const QString &folder)
 {
     const QByteArray marker = "BREVIK_SIM_DIR=" + QFile::encodeName(folder);
-    QList<pid_t> found;
+    QStringList names;
     for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
         QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
         if (!environ.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly))
             continue;
-        const QByteArray state = stat.readAll();
-        if (state.mid(state.lastIndexOf(')') + 2, 1) == "Z")
-            continue;
-        if (environ.readAll().split('\0').contains(marker))
-            found << entry.toInt();
+        // "pid (comm) state …": the name may hold blanks, the last ")" ends it.
+        const QByteArray line = stat.readAll();
+        const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
+        if (open >= 0 && close > open && line.mid(close + 2, 1) != "Z" &&
+            environ.readAll().split('\0').contains(marker))
+            names << QString::fromUtf8(line.mid(open + 1, close - open - 1));
     }
-    return found;
+    return names;
 }
 
 int notifications(const SimulatedMac &mac)
@@ -99,9 +78,32 @@ int notifications(const SimulatedMac &mac)
     return count;
 }
 
-QJsonObject webProxyOf(const SimulatedMac &mac, const QString &service)
+QByteArray readAll(const QString &path)
 {
-    return mac.state()["services"][service]["proxies"]["web"].toObject();
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Sets `value` in the simulated Mac's state at `keys`, a path of nested objects (an undefined
+// value removes the key).
+bool setState(const SimulatedMac &mac, const QStringList &keys, const QJsonValue &value)
+{
+    return mac.updateState([&](QJsonObject &state) {
+        std::function<void(QJsonObject &, qsizetype)> set = [&](QJsonObject &object, qsizetype i) {
+            if (i + 1 == keys.size()) {
+                if (value.isUndefined())
+                    object.remove(keys.at(i));
+                else
+                    object.insert(keys.at(i), value);
+                return;
+            }
+            QJsonObject inner = object.value(keys.at(i)).toObject();
+            set(inner, i + 1);
+            object.insert(keys.at(i), inner);
+        };
+        set(state, 0);
+        return true;
+    });
 }
 
 } // namespace
@@ -111,34 +113,22 @@ class TestCli : public QObject {
 
 private slots:
     void initTestCase();
-    void guardConfirmsThenRepairsThenStaysQuiet_data();
-    void guardConfirmsThenRepairsThenStaysQuiet();
-    void guardAcrossRuns_data();
-    void guardAcrossRuns();
-    void guardStatusNeverRepairs();
-    void switchPrecedence_data();
-    void switchPrecedence();
-    void windowOnlyWithoutSwitch_data();
-    void windowOnlyWithoutSwitch();
-    void agentInstallUninstallRoundTrip();
-    void agentInstallFailures_data();
-    void agentInstallFailures();
-    void fixRestoresTheMachine();
-    void fixWithoutMatchingFindingExits2();
-    void undoAsksBeforeOverwritingChanges();
-    void undoWithCancelledPromptChangesNothing();
-    void scanJsonHasTheDocumentedShape();
-    void scanTextListsFindingsAndVerdict();
-    void tenRunsAtOnce_data();
-    void tenRunsAtOnce();
+    void modes_data();
+    void modes();
+    void agentRuns_data();
+    void agentRuns();
+    void agentInstallAndRemoval();
+    void fixThenUndo();
+    void scanOutputs();
     void interruptEndsEveryCommand_data();
     void interruptEndsEveryCommand();
 
 private:
+    // The environment of a run on the simulated Mac of `scenario`, made afresh when `fresh`.
+    QProcessEnvironment simulation(const QString &scenario, bool fresh) const;
     // `fileSizeLimit`: run under "ulimit -f 0", a disk with no room left.
     Run brevik(const QString &scenario, const QStringList &args, bool fresh = false,
                bool fileSizeLimit = false);
-    std::optional<SimulatedMac> mac(const QString &scenario, bool fresh);
 
     QTemporaryDir m_root;
 };
@@ -150,18 +140,22 @@ void TestCli::initTestCase()
     qputenv("BREVIK_SIM_TIME_SCALE", "0.1");
 }
 
+QProcessEnvironment TestCli::simulation(const QString &scenario, bool fresh) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("BREVIK_SIMULATE"), scenario);
+    env.insert(QStringLiteral("BREVIK_SIM_ROOT"), m_root.path());
+    env.remove(QStringLiteral("BREVIK_SIM_FRESH"));
+    if (fresh)
+        env.insert(QStringLiteral("BREVIK_SIM_FRESH"), QStringLiteral("1"));
+    return env;
+}
+
 Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh,
                     bool fileSizeLimit)
 {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("BREVIK_SIMULATE"), scenario);
-    env.insert(QStringLiteral("BREVIK_SIM_ROOT"), m_root.path());
-    if (fresh)
-        env.insert(QStringLiteral("BREVIK_SIM_FRESH"), QStringLiteral("1"));
-    else
-        env.remove(QStringLiteral("BREVIK_SIM_FRESH"));
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(simulation(scenario, fresh));
     const QString brevik = QStringLiteral(BREVIK_EXECUTABLE);
     if (fileSizeLimit)
         process.start("/bin/bash",
@@ -179,195 +173,43 @@ Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh
             QString::fromUtf8(process.readAllStandardError()), pid};
 }
 
-std::optional<SimulatedMac> TestCli::mac(const QString &scenario, bool fresh)
-{
-    return SimulatedMac::open(scenario, fresh);
-}
-
-void TestCli::guardConfirmsThenRepairsThenStaysQuiet_data()
-{
-    QTest::addColumn<QString>("scenario");
-    QTest::addColumn<QString>("target"); // empty: the guardian must never act
-    QTest::newRow("residual proxy") << "residual-proxy"
-                                    << "127.0.0.1:7890";
-    QTest::newRow("client's helper still runs") << "residual-proxy-helper"
-                                                << "127.0.0.1:7890";
-    QTest::newRow("local pac, nothing listens") << "pac-dead"
-                                                << "127.0.0.1:1089";
-    QTest::newRow("office proxy out of reach") << "company-proxy-dead"
-                                               << "";
-    QTest::newRow("working socks-only proxy") << "socks-only-proxy"
-                                              << "";
-}
-
-void TestCli::guardConfirmsThenRepairsThenStaysQuiet()
-{
-    QFETCH(QString, scenario);
-    QFETCH(QString, target);
-    const auto sim = mac(scenario, true);
-    QVERIFY(sim);
-    const QStringList before = servicesWithProxyOn(*sim);
-    QVERIFY(before.size() >= 2);
-
-    const Run first = brevik(scenario, {QStringLiteral("--guard")});
-    QCOMPARE(first.code, 0);
-    const Run second = brevik(scenario, {QStringLiteral("--guard")});
-    QCOMPARE(second.code, 0);
-    const Run third = brevik(scenario, {QStringLiteral("--guard")});
-    QCOMPARE(third.code, 0);
-    QCOMPARE(third.out, QString());
-    if (target.isEmpty()) {
-        QCOMPARE(first.out + second.out, QString());
-        QCOMPARE(servicesWithProxyOn(*sim), before);
-        QCOMPARE(notifications(*sim), 0);
-        return;
-    }
-    QCOMPARE(first.out, QStringLiteral("⚠️ 发现残留代理 ") + target +
-                            QStringLiteral("（无人监听）——确认中…\n"));
-    QCOMPARE(second.out, QStringLiteral("✅ 已自动修复：系统代理残留（") + target +
-                             QStringLiteral("）已关闭，网络恢复直连\n"));
-    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
-    // The agent repaired while nobody watched: one notification, one journal entry.
-    QCOMPARE(notifications(*sim), 1);
-    const Run history = brevik(scenario, {QStringLiteral("--history")});
-    QVERIFY2(history.out.startsWith(QStringLiteral("#1  ")) &&
-                 history.out.contains(QStringLiteral("  守护  ✅ 自动关闭残留系统代理 ") + target),
-             qPrintable(history.out));
-
-    QFile log(sim->home() + QStringLiteral("/Library/Logs/Brevik/guard.log"));
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(log.readAll());
-    QVERIFY(text.contains(QStringLiteral("[守护] ⚠️ 发现残留代理 ") + target));
-    QVERIFY(text.contains(QStringLiteral("[自动修复] 关闭残留系统代理 ") + target +
-                          QStringLiteral("（服务：")));
-}
-
-void TestCli::guardAcrossRuns_data()
-{
-    QTest::addColumn<QStringList>("changes"); // made to the Mac before each run
-    QTest::addColumn<QStringList>("printed"); // what each run prints, in short
-    QTest::addColumn<bool>("logBlocked");     // a file where the log folder belongs
-
-    QTest::newRow("dead, client back, dead again: confirms again")
-        << QStringList{"", "client-up", "client-gone", ""}
-        << QStringList{"confirming", "", "confirming", "repaired"} << false;
-    QTest::newRow("a failed repair is retried by the next run")
-        << QStringList{"settings-locked", "", "settings-open"}
-        << QStringList{"confirming", "failed", "repaired"} << false;
-    QTest::newRow("an unwritable log folder does not stop the repair")
-        << QStringList{"", ""} << QStringList{"confirming", "repaired"} << true;
-}
-
-void TestCli::guardAcrossRuns()
-{
-    QFETCH(QStringList, changes);
-    QFETCH(QStringList, printed);
-    QFETCH(bool, logBlocked);
-
-    const auto sim = mac(QStringLiteral("residual-proxy"), true);
-    QVERIFY(sim);
-    if (logBlocked) {
-        QVERIFY(QDir().mkpath(sim->home() + "/Library/Logs"));
-        QFile blocker(sim->home() + "/Library/Logs/Brevik");
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-    }
-    const QMap<QString, QString> texts{
-        {"", ""},
-        {"confirming",
-         "⚠️ 发现残留代理 127.0.0.1:7890（无人监听）——确认中…\n"},
-        {"failed", "❌ 自动修复失败，请点击「立即修复」手动处理\n"},
-        {"repaired", "✅ 已自动修复：系统代理残留（127.0.0.1:7890）已关闭，网络恢复直连\n"}};
-    for (qsizetype i = 0; i < changes.size(); ++i) {
-        const QString change = changes.at(i);
-        QVERIFY(sim->updateState([&change](QJsonObject &state) {
-            QJsonObject processes = state.value("processes").toObject();
-            QJsonObject admin = state.value("admin").toObject();
-            if (change == "client-up")
-                processes.insert(
-                    "1234", QJsonObject{{"path", "/Applications/ClashX.app/Contents/MacOS/ClashX"},
-                                        {"listen", QJsonArray{QJsonObject{{"address", "127.0.0.1"},
-                                                                          {"port", 7890}}}}});
-            if (change == "client-gone")
-                processes.remove("1234");
-            if (change.startsWith("settings-"))
-                admin.insert("networksetupNeedsAdmin", change == "settings-locked");
-            state.insert("processes", processes);
-            state.insert("admin", admin);
-            return true;
-        }));
-        const Run run = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--guard")});
-        QCOMPARE(run.code, 0);
-        QVERIFY2(run.out == texts.value(printed.at(i)),
-                 qPrintable(QStringLiteral("run %1: %2").arg(i + 1).arg(run.out)));
-    }
-    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
-}
-
-void TestCli::guardStatusNeverRepairs()
-{
-    const auto sim = mac(QStringLiteral("residual-proxy"), true);
-    QVERIFY(sim);
-    const QStringList before = servicesWithProxyOn(*sim);
-    for (int i = 0; i < 3; ++i) {
-        const Run run =
-            brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--guard-status")});
-        QCOMPARE(run.code, 0);
-        QVERIFY2(run.out.startsWith(
-                     QStringLiteral("⚠️ 发现残留代理 127.0.0.1:7890（无人监听）")),
-                 qPrintable(run.out));
-        QVERIFY(run.out.endsWith(QLatin1Char('\n')));
-    }
-    QCOMPARE(servicesWithProxyOn(*sim), before);
-}
-
-void TestCli::switchPrecedence_data()
+void TestCli::modes_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("expectedStart");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("printed"); // how standard output starts; null: a window opens
+
+    const QString confirming = QStringLiteral(
+        "⚠️ 发现残留代理 127.0.0.1:7890（无人监听）——确认中…\n");
+    // The four guardian switches come first, in their order, then the terminal modes.
     QTest::newRow("guard beats install-agent")
-        << QStringList{"--install-agent", "--guard"} << "⚠️ 发现残留代理";
-    QTest::newRow("guard beats scan")
-        << QStringList{"--scan", "--guard"} << "⚠️ 发现残留代理";
-    QTest::newRow("guard beats undo")
-        << QStringList{"--undo", "--guard"} << "⚠️ 发现残留代理";
-}
-
-void TestCli::switchPrecedence()
-{
-    QFETCH(QStringList, args);
-    QFETCH(QString, expectedStart);
-    const Run run = brevik(QStringLiteral("residual-proxy"), args, true);
-    QCOMPARE(run.code, 0);
-    QVERIFY2(run.out.startsWith(expectedStart), qPrintable(run.out));
-    const auto sim = mac(QStringLiteral("residual-proxy"), false);
-    QVERIFY(sim);
-    QVERIFY2(!QFile::exists(sim->home() +
-                            QStringLiteral("/Library/LaunchAgents/com.ostrand.brevik.guard.plist")),
-             "a lower-ranked switch ran");
-}
-
-void TestCli::windowOnlyWithoutSwitch_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<bool>("window");
-    QTest::newRow("guard") << QStringList{"--guard"} << false;
-    QTest::newRow("guard-status") << QStringList{"--guard-status"} << false;
-    QTest::newRow("uninstall-agent") << QStringList{"--uninstall-agent"} << false;
-    QTest::newRow("scan --json") << QStringList{"--scan", "--json"} << false;
-    QTest::newRow("fix without an id") << QStringList{"--fix"} << false;
-    QTest::newRow("history") << QStringList{"--history"} << false;
-    QTest::newRow("no switch") << QStringList{} << true;
-    QTest::newRow("switch with a value is no switch") << QStringList{"--guard=1"} << true;
-    QTest::newRow("capitals are no switch") << QStringList{"--GUARD"} << true;
+        << QStringList{"--install-agent", "--guard"} << 0 << confirming;
+    QTest::newRow("guard beats scan") << QStringList{"--scan", "--guard"} << 0 << confirming;
+    QTest::newRow("guard beats undo") << QStringList{"--undo", "--guard"} << 0 << confirming;
+    QTest::newRow("guard-status never repairs") << QStringList{"--guard-status"} << 0 << confirming;
+    QTest::newRow("uninstall-agent")
+        << QStringList{"--uninstall-agent"} << 0 << QStringLiteral("后台守护已卸载。\n");
+    QTest::newRow("scan --json") << QStringList{"--scan", "--json"} << 0 << "{";
+    QTest::newRow("fix without an id") << QStringList{"--fix"} << 2 << "";
+    QTest::newRow("fix without a matching finding")
+        << QStringList{"--fix", "fix-no-such-repair"} << 2 << "";
+    QTest::newRow("history") << QStringList{"--history"} << 0
+                             << QStringLiteral("还没有修复记录。\n");
+    QTest::newRow("no switch") << QStringList{} << 0 << QString();
+    QTest::newRow("switch with a value is no switch") << QStringList{"--guard=1"} << 0 << QString();
+    QTest::newRow("capitals are no switch") << QStringList{"--GUARD"} << 0 << QString();
 }
 
 // A terminal mode neither makes a window application (which would load a platform plugin)
 // nor maps the widget libraries; without a switch exactly one window opens. The start-up
-// trace reports the window's first paint and quits once the first finding is in.
-void TestCli::windowOnlyWithoutSwitch()
+// trace reports the window's first paint and quits once the first finding is in. No mode
+// repairs anything on its first run.
+void TestCli::modes()
 {
     QFETCH(QStringList, args);
-    QFETCH(bool, window);
+    QFETCH(int, code);
+    QFETCH(QString, printed);
+    const bool window = printed.isNull();
     const QTemporaryDir loaderLog;
     QVERIFY(loaderLog.isValid());
     const auto restore = qScopeGuard([] {
@@ -380,12 +222,13 @@ void TestCli::windowOnlyWithoutSwitch()
     qputenv("LD_DEBUG", "files");
     qputenv("LD_DEBUG_OUTPUT", (loaderLog.path() + QStringLiteral("/ld")).toUtf8());
 
-    const Run run = brevik(QStringLiteral("healthy"), args, true);
-    QVERIFY2(run.code == 0 || run.code == 2, qPrintable(run.err));
+    const Run run = brevik(QStringLiteral("residual-proxy"), args, true);
+    QCOMPARE(run.code, code);
+    QVERIFY2(printed.isEmpty() ? run.out.isEmpty() : run.out.startsWith(printed),
+             qPrintable(run.out));
     QCOMPARE(run.err.contains(QStringLiteral("/platforms")), window);
     QCOMPARE(run.err.contains(QStringLiteral("brevik-startup: first paint, 1 window(s)")), window);
-    if (window)
-        QVERIFY(run.err.contains(QStringLiteral("brevik-startup: first finding")));
+    QCOMPARE(run.err.contains(QStringLiteral("brevik-startup: first finding")), window);
     // glibc's loader writes what it maps to LD_DEBUG_OUTPUT.PID; other systems skip this.
     QFile mapped(loaderLog.path() + QStringLiteral("/ld.%1").arg(run.pid));
     if (mapped.open(QIODevice::ReadOnly)) {
@@ -393,296 +236,208 @@ void TestCli::windowOnlyWithoutSwitch()
         QCOMPARE(libraries.contains("libQt6Widgets"), window);
         QCOMPARE(libraries.contains("libQt6Gui"), window);
     }
+    const auto sim = SimulatedMac::open(QStringLiteral("residual-proxy"), false);
+    QVERIFY(sim);
+    QCOMPARE(servicesWithProxyOn(*sim).size(), 3);
+    QVERIFY2(!QFile::exists(sim->home() + kAgentPlist), "a lower-ranked switch ran");
 }
 
-void TestCli::agentInstallUninstallRoundTrip()
+void TestCli::agentRuns_data()
 {
-    const auto sim = mac(QStringLiteral("healthy"), true);
-    QVERIFY(sim);
-    const QString plist =
-        sim->home() + QStringLiteral("/Library/LaunchAgents/com.ostrand.brevik.guard.plist");
+    QTest::addColumn<QStringList>("changes"); // made to the Mac before each run
+    QTest::addColumn<QStringList>("printed"); // what each run prints, in short
+    QTest::addColumn<bool>("logBlocked");     // a file where the log folder belongs
 
-    const Run install = brevik(QStringLiteral("healthy"), {QStringLiteral("--install-agent")});
-    QCOMPARE(install.code, 0);
-    QCOMPARE(install.out,
+    QTest::newRow("confirms, repairs, then stays quiet")
+        << QStringList{"", "", ""} << QStringList{"confirming", "repaired", ""} << false;
+    QTest::newRow("dead, client back, dead again: confirms again")
+        << QStringList{"", "client-up", "client-gone", ""}
+        << QStringList{"confirming", "", "confirming", "repaired"} << false;
+    QTest::newRow("a failed repair is retried by the next run")
+        << QStringList{"settings-locked", "", "settings-open"}
+        << QStringList{"confirming", "failed", "repaired"} << false;
+    QTest::newRow("an unwritable log folder does not stop the repair")
+        << QStringList{"", ""} << QStringList{"confirming", "repaired"} << true;
+}
+
+// Each run is a process of its own, as launchd starts it every 5 s, on a Mac whose proxy
+// points at a client that quit.
+void TestCli::agentRuns()
+{
+    QFETCH(QStringList, changes);
+    QFETCH(QStringList, printed);
+    QFETCH(bool, logBlocked);
+
+    const QString scenario = QStringLiteral("residual-proxy");
+    const auto sim = SimulatedMac::open(scenario, true);
+    QVERIFY(sim);
+    const QString logs = sim->home() + QStringLiteral("/Library/Logs/Brevik");
+    QVERIFY(QDir().mkpath(logBlocked ? sim->home() + "/Library/Logs" : logs));
+    QFile blocker(logBlocked ? logs : logs + "/agent.log");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    // launchd appends the agent's output on its own: every run keeps it bounded.
+    blocker.write(QByteArray(250, 'x').append('\n').repeated(logBlocked ? 0 : 1000));
+    blocker.close();
+
+    const QMap<QString, QString> texts{
+        {"", ""},
+        {"confirming",
+         "⚠️ 发现残留代理 127.0.0.1:7890（无人监听）——确认中…\n"},
+        {"failed", "❌ 自动修复失败，请点击「立即修复」手动处理\n"},
+        {"repaired", "✅ 已自动修复：系统代理残留（127.0.0.1:7890）已关闭，网络恢复直连\n"}};
+    const QJsonObject client{
+        {"path", "/Applications/ClashX.app/Contents/MacOS/ClashX"},
+        {"listen", QJsonArray{QJsonObject{{"address", "127.0.0.1"}, {"port", 7890}}}}};
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        const QString change = changes.at(i);
+        if (change.startsWith("client-"))
+            QVERIFY(setState(*sim, {"processes", "1234"},
+                             change == "client-up" ? QJsonValue(client) : QJsonValue::Undefined));
+        if (change.startsWith("settings-"))
+            QVERIFY(
+                setState(*sim, {"admin", "networksetupNeedsAdmin"}, change == "settings-locked"));
+        const Run run = brevik(scenario, {QStringLiteral("--guard")});
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out == texts.value(printed.at(i)),
+                 qPrintable(QStringLiteral("run %1: %2").arg(i + 1).arg(run.out)));
+    }
+    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
+    // The agent repaired while nobody watched: one notification, one journal entry.
+    QCOMPARE(notifications(*sim), 1);
+    const Run history = brevik(scenario, {QStringLiteral("--history")});
+    QVERIFY2(
+        history.out.startsWith(QStringLiteral("#")) &&
+            history.out.contains(QStringLiteral("  守护  ✅ 自动关闭残留系统代理 127.0.0.1:7890")),
+        qPrintable(history.out));
+    QVERIFY(logBlocked || QFileInfo(logs + "/agent.log").size() <= 200000);
+}
+
+void TestCli::agentInstallAndRemoval()
+{
+    const auto sim = SimulatedMac::open(QStringLiteral("healthy"), true);
+    QVERIFY(sim);
+    const QString plist = sim->home() + kAgentPlist;
+    const QStringList install{QStringLiteral("--install-agent")};
+
+    const Run installed = brevik(QStringLiteral("healthy"), install);
+    QCOMPARE(installed.code, 0);
+    QCOMPARE(installed.out,
              QStringLiteral(
                  "后台守护已安装：即使本工具关闭，也会每 5 秒自动检测并修复代理残留断网。\n"));
-    QVERIFY(QFile::exists(plist));
-    {
-        ScopedRunner scope(sim->makeRunner());
-        QVERIFY(shell(QStringLiteral("launchctl list"))
-                    .output.contains(QStringLiteral("com.ostrand.brevik.guard")));
-    }
-    QFile file(plist);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().contains("<string>--guard</string>"));
+    QVERIFY(readAll(plist).contains("<string>--guard</string>"));
+    QVERIFY(agentListed(*sim));
 
-    const Run again = brevik(QStringLiteral("healthy"), {QStringLiteral("--install-agent")});
-    QCOMPARE(again.code, 0);
+    // A full disk: what was installed stays installed, the file as it was, the job loaded.
+    const QByteArray before = readAll(plist);
+    const Run full = brevik(QStringLiteral("healthy"), install, false, true);
+    QCOMPARE(full.code, 1);
+    QVERIFY2(full.out.startsWith(QStringLiteral("写入守护配置失败：")), qPrintable(full.out));
+    QCOMPARE(readAll(plist), before);
+    QVERIFY(agentListed(*sim));
 
-    const Run uninstall = brevik(QStringLiteral("healthy"), {QStringLiteral("--uninstall-agent")});
-    QCOMPARE(uninstall.code, 0);
-    QCOMPARE(uninstall.out, QStringLiteral("后台守护已卸载。\n"));
+    // An agent that starts a program that is gone repairs nothing: the status says so.
+    QFile moved(plist);
+    QVERIFY(moved.open(QIODevice::WriteOnly));
+    moved.write(QByteArray(before).replace(BREVIK_EXECUTABLE, "/gone/brevik"));
+    moved.close();
+    const Run status = brevik(QStringLiteral("healthy"), {QStringLiteral("--guard-status")});
+    QCOMPARE(status.out.section('\n', 1),
+             QStringLiteral("⚠️ "
+                            "后台守护需要重新安装：守护配置指向的程序已不存在或已被移动。\n"));
+
+    const Run removed = brevik(QStringLiteral("healthy"), {QStringLiteral("--uninstall-agent")});
+    QCOMPARE(removed.code, 0);
     QVERIFY(!QFile::exists(plist));
-    ScopedRunner scope(sim->makeRunner());
-    QVERIFY(!shell(QStringLiteral("launchctl list"))
-                 .output.contains(QStringLiteral("com.ostrand.brevik.guard")));
+    QVERIFY(!agentListed(*sim));
 }
 
-void TestCli::agentInstallFailures_data()
+void TestCli::fixThenUndo()
 {
-    QTest::addColumn<bool>("installedBefore");
-    QTest::addColumn<bool>("diskFull");
-    QTest::newRow("a file where the agents folder belongs") << false << false;
-    QTest::newRow("a full disk keeps the installed agent") << true << true;
-}
-
-void TestCli::agentInstallFailures()
-{
-    QFETCH(bool, installedBefore);
-    QFETCH(bool, diskFull);
-
-    const auto sim = mac(QStringLiteral("healthy"), true);
+    const QString scenario = QStringLiteral("residual-proxy");
+    const auto sim = SimulatedMac::open(scenario, true);
     QVERIFY(sim);
-    const QString agents = sim->home() + QStringLiteral("/Library/LaunchAgents");
-    const QString plist = agents + QStringLiteral("/com.ostrand.brevik.guard.plist");
-    if (installedBefore) {
-        QCOMPARE(brevik(QStringLiteral("healthy"), {QStringLiteral("--install-agent")}).code, 0);
-    } else {
-        QDir(agents).removeRecursively();
-        QVERIFY(QDir().mkpath(sim->home() + QStringLiteral("/Library")));
-        QFile blocker(agents);
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-    }
-    QFile file(plist);
-    const QByteArray before = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    file.close();
-
-    const Run run =
-        brevik(QStringLiteral("healthy"), {QStringLiteral("--install-agent")}, false, diskFull);
-    QCOMPARE(run.code, 1);
-    QVERIFY2(run.out.startsWith(QStringLiteral("写入守护配置失败：")), qPrintable(run.out));
-    // What was installed stays installed: the file as it was, the job still loaded.
-    QCOMPARE(file.open(QIODevice::ReadOnly), installedBefore);
-    QCOMPARE(installedBefore ? file.readAll() : QByteArray(), before);
-    ScopedRunner scope(sim->makeRunner());
-    QCOMPARE(shell(QStringLiteral("launchctl list com.ostrand.brevik.guard")).code == 0,
-             installedBefore);
-}
-
-void TestCli::fixRestoresTheMachine()
-{
-    const auto sim = mac(QStringLiteral("residual-proxy"), true);
-    QVERIFY(sim);
-    const Run fix = brevik(QStringLiteral("residual-proxy"),
-                           {QStringLiteral("--fix"), QStringLiteral("fix-proxy-off-all")});
+    const Run fix =
+        brevik(scenario, {QStringLiteral("--fix"), QStringLiteral("fix-proxy-off-all")});
     QCOMPARE(fix.code, 0);
     QVERIFY2(
         fix.out.startsWith(QStringLiteral("✅ 修复成功：已关闭所有服务的系统代理，网络已恢复直连")),
         qPrintable(fix.out));
     QVERIFY(servicesWithProxyOn(*sim).isEmpty());
 
-    const Run scan = brevik(QStringLiteral("residual-proxy"),
-                            {QStringLiteral("--scan"), QStringLiteral("--json")});
-    QCOMPARE(scan.code, 0);
-    const QJsonObject doc = QJsonDocument::fromJson(scan.out.toUtf8()).object();
-    QStringList ids;
-    for (const QJsonValue &finding : doc.value(QStringLiteral("findings")).toArray())
-        ids << finding.toObject().value(QStringLiteral("id")).toString();
-    QVERIFY2(ids.contains(QStringLiteral("proxy-off")), qPrintable(ids.join(", ")));
-    QVERIFY(!ids.contains(QStringLiteral("proxy-dead-crash")));
-    QVERIFY(doc.value(QStringLiteral("internet")).toObject().value(QStringLiteral("ok")).toBool());
-}
-
-void TestCli::fixWithoutMatchingFindingExits2()
-{
-    const Run run = brevik(QStringLiteral("healthy"),
-                           {QStringLiteral("--fix"), QStringLiteral("fix-proxy-off-all")}, true);
-    QCOMPARE(run.code, 2);
-    QCOMPARE(run.out, QString());
-    const Run missing = brevik(QStringLiteral("healthy"), {QStringLiteral("--fix")});
-    QCOMPARE(missing.code, 2);
-}
-
-void TestCli::undoAsksBeforeOverwritingChanges()
-{
-    const auto sim = mac(QStringLiteral("residual-proxy"), true);
-    QVERIFY(sim);
-    const QStringList fix{QStringLiteral("--fix"), QStringLiteral("fix-proxy-off-all")};
-    QCOMPARE(brevik(QStringLiteral("residual-proxy"), fix).code, 0);
-    // Someone points Wi-Fi's web proxy elsewhere after the repair.
+    // Someone points Wi-Fi's web proxy elsewhere after the repair: undo asks first.
     const QJsonObject theirs{{"enabled", true}, {"server", "10.0.0.2"}, {"port", 8080}};
-    QVERIFY(sim->updateState([&theirs](QJsonObject &state) {
-        QJsonObject services = state["services"].toObject();
-        QJsonObject wifi = services["Wi-Fi"].toObject();
-        QJsonObject proxies = wifi["proxies"].toObject();
-        proxies["web"] = theirs;
-        wifi["proxies"] = proxies;
-        services["Wi-Fi"] = wifi;
-        state["services"] = services;
-        return true;
-    }));
-
-    const Run refused = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--undo")});
+    QVERIFY(setState(*sim, {"services", "Wi-Fi", "proxies", "web"}, theirs));
+    const Run refused = brevik(scenario, {QStringLiteral("--undo")});
     QCOMPARE(refused.code, 1);
     QVERIFY2(refused.out.contains(QStringLiteral("「Wi-Fi」的网页代理（HTTP）")) &&
                  refused.out.contains(QStringLiteral("--force")),
              qPrintable(refused.out));
-    QCOMPARE(webProxyOf(*sim, "Wi-Fi"), theirs);
-    QVERIFY(servicesWithProxyOn(*sim) == QStringList{"Wi-Fi"});
+    QCOMPARE(servicesWithProxyOn(*sim), QStringList{"Wi-Fi"});
 
-    const Run forced =
-        brevik(QStringLiteral("residual-proxy"),
-               {QStringLiteral("--undo"), QStringLiteral("1"), QStringLiteral("--force")});
+    const Run forced = brevik(scenario, {"--undo", "1", "--force"});
     QCOMPARE(forced.code, 0);
     QVERIFY2(forced.out.startsWith(QStringLiteral("✅ 已撤销 #1")), qPrintable(forced.out));
-    QCOMPARE(webProxyOf(*sim, "Wi-Fi"),
+    QCOMPARE(sim->state()[u"services"][u"Wi-Fi"][u"proxies"][u"web"].toObject(),
              (QJsonObject{{"enabled", true}, {"server", "127.0.0.1"}, {"port", 7890}}));
     QCOMPARE(servicesWithProxyOn(*sim).size(), 3);
 
     const QStringList history =
-        brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--history")})
-            .out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        brevik(scenario, {QStringLiteral("--history")}).out.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(history.size(), 2);
     QVERIFY2(history.at(0).startsWith(QStringLiteral("#2  ")) &&
                  history.at(0).contains(QStringLiteral("✅ 撤销 #1：")) &&
                  history.at(1).endsWith(QStringLiteral("（已撤销）")),
              qPrintable(history.join('\n')));
+    QCOMPARE(brevik(scenario, {QStringLiteral("--undo"), QStringLiteral("9")}).code, 2);
 }
 
-void TestCli::undoWithCancelledPromptChangesNothing()
+void TestCli::scanOutputs()
 {
-    // Settings only an administrator may change: the repair and its undo need the prompt.
-    QTemporaryDir dir;
-    const QString scenario = dir.filePath(QStringLiteral("locked.json"));
-    QFile file(scenario);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QJsonDocument(QJsonObject{{"extends", "residual-proxy"},
-                                         {"admin", QJsonObject{{"prompt", "accept"},
-                                                               {"networksetupNeedsAdmin", true}}}})
-                   .toJson());
-    file.close();
-    const auto sim = mac(scenario, true);
-    QVERIFY(sim);
-    QCOMPARE(brevik(scenario, {QStringLiteral("--fix"), QStringLiteral("fix-proxy-off-all")}).code,
-             0);
-    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
-    QVERIFY(sim->updateState([](QJsonObject &state) {
-        QJsonObject admin = state["admin"].toObject();
-        admin["prompt"] = "cancel";
-        state["admin"] = admin;
-        return true;
-    }));
-
-    const Run undo = brevik(scenario, {QStringLiteral("--undo")});
-    QCOMPARE(undo.code, 1);
-    QCOMPARE(
-        undo.out,
-        QStringLiteral(
-            "⚠️ 已取消授权，#1「一键关闭系统代理（立即恢复上网）」"
-            "没有撤销，未做任何修改。\n"));
-    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
-    // Nothing happened, so nothing is journaled.
-    QCOMPARE(brevik(scenario, {QStringLiteral("--history")}).out.count(QLatin1Char('\n')), 1);
-}
-
-void TestCli::scanJsonHasTheDocumentedShape()
-{
-    const Run run = brevik(QStringLiteral("residual-proxy"),
-                           {QStringLiteral("--scan"), QStringLiteral("--json")}, true);
-    QCOMPARE(run.code, 0);
+    const QString scenario = QStringLiteral("residual-proxy");
+    const Run json = brevik(scenario, {QStringLiteral("--scan"), QStringLiteral("--json")}, true);
+    QCOMPARE(json.code, 0);
     QJsonParseError error;
-    const QJsonObject doc = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
+    const QJsonObject doc = QJsonDocument::fromJson(json.out.toUtf8(), &error).object();
     QCOMPARE(error.error, QJsonParseError::NoError);
-    const QStringList keys = doc.keys();
-    QCOMPARE(QSet<QString>(keys.begin(), keys.end()),
-             (QSet<QString>{"findings", "ai", "internet", "seconds"}));
-    QVERIFY(doc.value(QStringLiteral("seconds")).isDouble());
-
-    bool sawCrash = false;
-    const QSet<QString> severities{"ok", "info", "warn", "error"};
-    for (const QJsonValue &value : doc.value(QStringLiteral("findings")).toArray()) {
-        const QJsonObject finding = value.toObject();
-        QCOMPARE(finding.keys().size(), 8);
-        QVERIFY(severities.contains(finding.value(QStringLiteral("severity")).toString()));
-        QVERIFY(finding.value(QStringLiteral("fixHint")).isString() ||
-                finding.value(QStringLiteral("fixHint")).isNull());
-        QVERIFY(finding.value(QStringLiteral("manualSteps")).isArray());
-        if (finding.value(QStringLiteral("id")).toString() == QLatin1String("proxy-dead-crash")) {
-            sawCrash = true;
-            QCOMPARE(finding.value(QStringLiteral("severity")).toString(), QStringLiteral("error"));
-            QCOMPARE(finding.value(QStringLiteral("category")).toString(),
-                     QStringLiteral("代理 / 科学上网"));
-            const QJsonObject fix = finding.value(QStringLiteral("fix")).toObject();
-            QCOMPARE(fix.value(QStringLiteral("id")).toString(),
-                     QStringLiteral("fix-proxy-off-all"));
-            QCOMPARE(fix.value(QStringLiteral("needsAdmin")).toBool(), false);
-            QCOMPARE(fix.value(QStringLiteral("fallbackAdmin")).toBool(), true);
-            QVERIFY(!fix.value(QStringLiteral("commands")).toArray().isEmpty());
-        }
-    }
-    QVERIFY(sawCrash);
-    const QJsonArray ai = doc.value(QStringLiteral("ai")).toArray();
-    QCOMPARE(ai.size(), 6);
-    QCOMPARE(ai.first().toObject().keys().size(), 6);
-    const QJsonObject internet = doc.value(QStringLiteral("internet")).toObject();
-    const QStringList internetKeys = internet.keys();
-    QCOMPARE(QSet<QString>(internetKeys.begin(), internetKeys.end()),
+    const auto keys = [](const QJsonValue &value) {
+        const QStringList list = value.toObject().keys();
+        return QSet<QString>(list.begin(), list.end());
+    };
+    QCOMPARE(keys(doc), (QSet<QString>{"findings", "ai", "internet", "seconds"}));
+    QVERIFY(doc.value("seconds").isDouble());
+    QCOMPARE(keys(doc.value("internet")),
              (QSet<QString>{"ok", "code", "ms", "via", "tried", "summary"}));
-}
+    QCOMPARE(doc.value("ai").toArray().size(), 6);
+    QCOMPARE(keys(doc.value("ai").toArray().first()).size(), 6);
+    const QJsonArray findings = doc.value("findings").toArray();
+    int crashes = 0;
+    for (const QJsonValue &finding : findings) {
+        QCOMPARE(keys(finding), (QSet<QString>{"id", "severity", "category", "title", "detail",
+                                               "fixHint", "manualSteps", "fix"}));
+        if (finding["id"] != QLatin1String("proxy-dead-crash"))
+            continue;
+        ++crashes;
+        QCOMPARE(finding["severity"].toString(), QStringLiteral("error"));
+        const QJsonObject fix = finding["fix"].toObject();
+        QCOMPARE(fix["id"].toString(), QStringLiteral("fix-proxy-off-all"));
+        QVERIFY(!fix["needsAdmin"].toBool() && fix["fallbackAdmin"].toBool());
+    }
+    QCOMPARE(crashes, 1);
 
-void TestCli::scanTextListsFindingsAndVerdict()
-{
-    const Run run = brevik(QStringLiteral("residual-proxy"), {QStringLiteral("--scan")}, true);
-    QCOMPARE(run.code, 0);
-    QVERIFY(
-        run.out.contains(QStringLiteral("[故障] 致命：系统代理指向已关闭的代理软件（整机断网）")));
-    QVERIFY(run.out.contains(
+    // The text's verdict is the last step's: the search page was fetched once (the proxy is
+    // dead, so directly only), not again after the scan.
+    const Run text = brevik(scenario, {QStringLiteral("--scan")}, true);
+    QCOMPARE(text.code, 0);
+    QVERIFY(text.out.contains(
         QStringLiteral("修复：一键关闭系统代理（立即恢复上网） · brevik --fix fix-proxy-off-all")));
-    QVERIFY(run.out.contains(QStringLiteral("上网实测：")));
-    // The verdict is the last step's: the search page was fetched once (the proxy is dead,
-    // so directly only), not again after the scan.
-    const auto residual = mac(QStringLiteral("residual-proxy"), false);
-    QVERIFY(residual);
+    QVERIFY(text.out.contains(QStringLiteral("上网实测：")));
+    const auto sim = SimulatedMac::open(scenario, false);
+    QVERIFY(sim);
     int fetches = 0;
-    for (const SimCall &call : residual->calls())
+    for (const SimCall &call : sim->calls())
         fetches += call.tool == QLatin1String("curl") &&
                    !call.args.filter(QStringLiteral("www.bing.com/search")).isEmpty();
     QCOMPARE(fetches, 1);
-}
-
-void TestCli::tenRunsAtOnce_data()
-{
-    QTest::addColumn<bool>("folderMade");
-    QTest::newRow("the simulated Mac is there") << true;
-    QTest::newRow("the first runs make it") << false;
-}
-
-void TestCli::tenRunsAtOnce()
-{
-    // The launch agent, the app and a terminal may all start on the same Mac at once.
-    QFETCH(bool, folderMade);
-    for (int round = 0; round < 10; ++round) {
-        QVERIFY(QDir(m_root.filePath(QStringLiteral("healthy"))).removeRecursively());
-        if (folderMade)
-            QVERIFY(mac(QStringLiteral("healthy"), true));
-        std::vector<std::unique_ptr<QProcess>> runs;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("BREVIK_SIMULATE"), QStringLiteral("healthy"));
-        env.insert(QStringLiteral("BREVIK_SIM_ROOT"), m_root.path());
-        env.remove(QStringLiteral("BREVIK_SIM_FRESH"));
-        for (int i = 0; i < 10; ++i) {
-            runs.push_back(std::make_unique<QProcess>());
-            runs.back()->setProcessEnvironment(env);
-            runs.back()->start(QStringLiteral(BREVIK_EXECUTABLE), {QStringLiteral("--guard")});
-        }
-        for (const auto &run : runs) {
-            QVERIFY(run->waitForFinished(180000));
-            QVERIFY2(run->exitStatus() == QProcess::NormalExit && run->exitCode() == 0,
-                     run->readAllStandardError().constData());
-            QCOMPARE(run->readAllStandardOutput(), QByteArray());
-        }
-    }
 }
 
 void TestCli::interruptEndsEveryCommand_data()
@@ -725,16 +480,14 @@ void TestCli::interruptEndsEveryCommand()
     file.close();
 
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("BREVIK_SIMULATE"), path);
-    env.insert(QStringLiteral("BREVIK_SIM_ROOT"), m_root.path());
-    env.insert(QStringLiteral("BREVIK_SIM_FRESH"), QStringLiteral("1"));
+    QProcessEnvironment env = simulation(path, true);
     env.remove(QStringLiteral("BREVIK_SIM_TIME_SCALE"));
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(BREVIK_EXECUTABLE), args);
     QVERIFY(process.waitForStarted());
     const pid_t pid = pid_t(process.processId());
-    QTRY_VERIFY_WITH_TIMEOUT(descendants(pid).values().contains(interruptDuring), 120000);
+    const QString folder = m_root.filePath(QStringLiteral("interrupted"));
+    QTRY_VERIFY_WITH_TIMEOUT(processesOn(folder).contains(interruptDuring), 120000);
     const qint64 interruptMs = QDateTime::currentMSecsSinceEpoch();
     kill(pid, signal);
 
@@ -742,7 +495,6 @@ void TestCli::interruptEndsEveryCommand()
     QCOMPARE(process.exitStatus(), QProcess::CrashExit);
     QCOMPARE(process.exitCode(), signal);
     QCOMPARE(process.readAllStandardOutput(), QByteArray());
-    const QString folder = m_root.filePath(QStringLiteral("interrupted"));
     QTRY_VERIFY_WITH_TIMEOUT(processesOn(folder).isEmpty(), 30000);
     // Nothing runs on the simulated Mac any more, so its call log is complete. A stand-in
     // records its call when it ends by itself, never when a signal ends it: a call that

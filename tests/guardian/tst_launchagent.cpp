@@ -1,7 +1,8 @@
-#include "guardian/proxyguardian.h"
+#include "guardian/launchagent.h"
 
 #include "exec/shell.h"
 #include "tests/support/scriptedrunner.h"
+#include "tests/support/testdata.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,34 +13,16 @@
 
 namespace {
 
+using State = LaunchAgent::State;
+
 QString readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-QString lastLogLine(const ProxyGuardian &guardian)
-{
-    const QStringList tail = guardian.logTail(1);
-    return tail.isEmpty() ? QString() : tail.first().mid(21); // past "yyyy-MM-dd HH:mm:ss  "
-}
-
-// The <string> values of the property list in document order, as an XML reader decodes them.
-QStringList plistStrings(const QString &plist, QString *error)
-{
-    QXmlStreamReader reader(plist);
-    QStringList strings;
-    while (reader.readNext() != QXmlStreamReader::EndDocument && !reader.hasError()) {
-        if (reader.isStartElement() && reader.name() == QLatin1String("string"))
-            strings << reader.readElementText();
-    }
-    *error = reader.errorString();
-    return strings;
-}
-
 const QString kListed = QStringLiteral("launchctl list 'com.ostrand.brevik.guard' >/dev/null 2>&1");
-const QString kInstalledMsg =
-    QStringLiteral("后台守护已安装：即使本工具关闭，也会每 5 秒自动检测并修复代理残留断网。");
+const QString kLoadFailed = QStringLiteral("Load failed: 5: Input/output error\n");
 
 } // namespace
 
@@ -47,27 +30,20 @@ class TestLaunchAgent : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void plistText();
-    void plistEscapesPaths_data();
-    void plistEscapesPaths();
-    void installWritesAndLoads();
-    void installFailures_data();
-    void installFailures();
-    void agentStates_data();
-    void agentStates();
-    void uninstallAlwaysSucceeds();
+    void plist_data();
+    void plist();
+    void install_data();
+    void install();
+    void states_data();
+    void states();
 
 private:
+    QString path() const { return m_agent->path(); }
+    QString logDir() const { return m_home->filePath("Library/Logs/Brevik"); }
+
     std::unique_ptr<QTemporaryDir> m_home;
-    QString unload() const
-    {
-        return "launchctl unload " + shellQuote(agentPath()) + " 2>/dev/null";
-    }
-    QString load() const { return "launchctl load -w " + shellQuote(agentPath()) + " 2>&1"; }
-    QString agentPath() const
-    {
-        return m_home->path() + "/Library/LaunchAgents/com.ostrand.brevik.guard.plist";
-    }
+    std::unique_ptr<GuardLog> m_log;
+    std::unique_ptr<LaunchAgent> m_agent;
 };
 
 void TestLaunchAgent::init()
@@ -75,199 +51,151 @@ void TestLaunchAgent::init()
     // A home folder with a blank, an ampersand and a quote exercises both shell and XML quoting.
     m_home = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/brevik R&D o'k-XXXXXX");
     QVERIFY(m_home->isValid());
+    m_log = std::make_unique<GuardLog>(logDir() + "/guard.log", [] {
+        return QDateTime::fromString("2026-03-04T10:00:00", Qt::ISODate);
+    });
+    m_agent = std::make_unique<LaunchAgent>(m_home->path(), logDir(), *m_log);
 }
 
-void TestLaunchAgent::plistText()
-{
-    const QString expected = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-        "<plist version=\"1.0\">\n"
-        "<dict>\n"
-        "    <key>Label</key><string>com.ostrand.brevik.guard</string>\n"
-        "    <key>ProgramArguments</key>\n"
-        "    <array>\n"
-        "        <string>/Applications/Brevik.app/Contents/MacOS/Brevik</string>\n"
-        "        <string>--guard</string>\n"
-        "    </array>\n"
-        "    <key>StartInterval</key><integer>5</integer>\n"
-        "    <key>ThrottleInterval</key><integer>5</integer>\n"
-        "    <key>RunAtLoad</key><true/>\n"
-        "    <key>StandardOutPath</key><string>/Users/ann/Library/Logs/Brevik/agent.log</string>\n"
-        "    "
-        "<key>StandardErrorPath</key><string>/Users/ann/Library/Logs/Brevik/agent.err.log</"
-        "string>\n"
-        "</dict>\n"
-        "</plist>");
-    QCOMPARE(
-        ProxyGuardian::agentPlist(QStringLiteral("/Applications/Brevik.app/Contents/MacOS/Brevik"),
-                                  QStringLiteral("/Users/ann/Library/Logs/Brevik")),
-        expected);
-}
-
-void TestLaunchAgent::plistEscapesPaths_data()
+void TestLaunchAgent::plist_data()
 {
     QTest::addColumn<QString>("executable");
-    QTest::addColumn<QString>("logDir");
+    QTest::addColumn<QString>("logs");
+    QTest::addColumn<QString>("captured"); // the whole text as launchd reads it; empty: not kept
+
+    QTest::newRow("in the bundle") << "/Applications/Brevik.app/Contents/MacOS/Brevik"
+                                   << "/Users/ann/Library/Logs/Brevik"
+                                   << "guardian/agent.plist";
     QTest::newRow("quotes, ampersand, angle brackets")
-        << QStringLiteral("/Users/o'neil/\"r&d\"/<b>/Brevik")
-        << QStringLiteral("/Users/o'neil/a>b");
-    QTest::newRow("entity lookalike")
-        << QStringLiteral("/a/&amp;/Brevik") << QStringLiteral("/a/&lt;");
+        << QStringLiteral("/Users/o'neil/\"r&d\"/<b>/Brevik") << QStringLiteral("/Users/o'neil/a>b")
+        << "";
+    QTest::newRow("entity lookalike") << "/a/&amp;/Brevik"
+                                      << "/a/&lt;"
+                                      << "";
     // An XML reader folds a literal carriage return into a line feed.
     QTest::newRow("tab and line ends arrive as they are")
-        << QStringLiteral("/a\tb/c\rd\ne/Brevik") << QStringLiteral("/logs\r");
+        << QStringLiteral("/a\tb/c\rd\ne/Brevik") << QStringLiteral("/logs\r") << "";
 }
 
-void TestLaunchAgent::plistEscapesPaths()
+void TestLaunchAgent::plist()
 {
     QFETCH(QString, executable);
-    QFETCH(QString, logDir);
-    QString error;
-    const QStringList strings = plistStrings(ProxyGuardian::agentPlist(executable, logDir), &error);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-    QCOMPARE(strings, QStringList({QStringLiteral("com.ostrand.brevik.guard"), executable,
-                                   QStringLiteral("--guard"), logDir + "/agent.log",
-                                   logDir + "/agent.err.log"}));
+    QFETCH(QString, logs);
+    QFETCH(QString, captured);
+
+    const QString plist = LaunchAgent::plist(executable, logs);
+    if (!captured.isEmpty())
+        QCOMPARE(plist + '\n', testData(captured));
+    // The <string> values in document order, as an XML reader decodes them.
+    QXmlStreamReader reader(plist);
+    QStringList strings;
+    while (reader.readNext() != QXmlStreamReader::EndDocument && !reader.hasError()) {
+        if (reader.isStartElement() && reader.name() == QLatin1String("string"))
+            strings << reader.readElementText();
+    }
+    QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
+    QCOMPARE(strings, QStringList({"com.ostrand.brevik.guard", executable, "--guard",
+                                   logs + "/agent.log", logs + "/agent.err.log"}));
 }
 
-void TestLaunchAgent::installWritesAndLoads()
-{
-    auto runner = std::make_shared<ScriptedRunner>();
-    // The first unload finds nothing loaded; launchctl then complains (hidden) and exits non-zero.
-    runner->on(unload(), 113).on(unload(), 0).on(load(), 0).on(kListed, 0);
-    ScopedRunner scope(runner);
-    ProxyGuardian guardian(m_home->path());
-
-    QVERIFY(guardian.installAgent().ok);
-    QString error;
-    QCOMPARE(plistStrings(readAll(agentPath()), &error).value(1),
-             QCoreApplication::applicationFilePath());
-    const ProxyGuardian::AgentResult result = guardian.installAgent(QStringLiteral("/new/brevik"));
-    QVERIFY(result.ok);
-    QCOMPARE(result.msg, kInstalledMsg);
-    // Installing again reloads, so launchd picks up the new executable.
-    QCOMPARE(runner->commands(),
-             QStringList({unload(), load(), kListed, unload(), load(), kListed}));
-    QCOMPARE(readAll(agentPath()),
-             ProxyGuardian::agentPlist(QStringLiteral("/new/brevik"),
-                                       m_home->path() + "/Library/Logs/Brevik"));
-    QVERIFY(QFileInfo(m_home->path() + "/Library/Logs/Brevik").isDir());
-    QCOMPARE(lastLogLine(guardian),
-             QStringLiteral("[后台守护] 已安装 LaunchAgent（每 5 秒检查一次）"));
-    VERIFY_ALL_SCRIPTED(*runner);
-}
-
-void TestLaunchAgent::installFailures_data()
+void TestLaunchAgent::install_data()
 {
     QTest::addColumn<QString>("executable");
     QTest::addColumn<int>("loadCode");
-    QTest::addColumn<QString>("loadOutput");
-    QTest::addColumn<QString>("expectedMsg");
-    QTest::addColumn<bool>("triesLoad"); // the file was written and launchd was asked
+    QTest::addColumn<int>("listCode");
+    QTest::addColumn<QString>("msg");
+    QTest::addColumn<bool>("asksLaunchd"); // the file was written and launchd was asked
 
-    const QString loadFailed = QStringLiteral("Load failed: 5: Input/output error\n");
+    // The unload before the load finds nothing loaded, complains (hidden) and exits 113.
+    QTest::newRow("installed and loaded")
+        << QStringLiteral("/opt/brevik") << 0 << 0
+        << QStringLiteral("后台守护已安装：即使本工具关闭，也会每 5 秒自动检测并修复代理残留断网。")
+        << true;
     QTest::newRow("no executable path")
-        << QString() << 0 << QString() << QStringLiteral("无法定位应用可执行文件路径") << false;
+        << "" << 0 << 0 << QStringLiteral("无法定位应用可执行文件路径") << false;
     QTest::newRow("a control character no property list can hold")
-        << QStringLiteral("/opt/bre\x01vik") << 0 << QString()
+        << QStringLiteral("/opt/bre\x01vik") << 0 << 0
         << QStringLiteral("写入守护配置失败：程序或日志路径含有属性列表无法保存的控制字符")
         << false;
     QTest::newRow("launchd refuses, output kept untrimmed")
-        << QStringLiteral("/opt/brevik") << 5 << loadFailed << "启动守护失败：" + loadFailed
-        << true;
+        << QStringLiteral("/opt/brevik") << 5 << 113 << "启动守护失败：" + kLoadFailed << true;
     // Recent macOS prints its refusal and exits 0: only launchd's list tells.
     QTest::newRow("load exits 0 but launchd has no job")
-        << QStringLiteral("/opt/brevik") << 0 << loadFailed << "启动守护失败：" + loadFailed
-        << true;
+        << QStringLiteral("/opt/brevik") << 0 << 113 << "启动守护失败：" + kLoadFailed << true;
 }
 
-void TestLaunchAgent::installFailures()
+void TestLaunchAgent::install()
 {
     QFETCH(QString, executable);
     QFETCH(int, loadCode);
-    QFETCH(QString, loadOutput);
-    QFETCH(QString, expectedMsg);
-    QFETCH(bool, triesLoad);
+    QFETCH(int, listCode);
+    QFETCH(QString, msg);
+    QFETCH(bool, asksLaunchd);
 
+    const QString unload = "launchctl unload " + shellQuote(path()) + " 2>/dev/null";
+    const QString load = "launchctl load -w " + shellQuote(path()) + " 2>&1";
     auto runner = std::make_shared<ScriptedRunner>();
-    runner->on(unload(), 0).on(load(), loadCode, loadOutput).on(kListed, 113);
+    runner->on(unload, 113).on(load, loadCode, loadCode == 0 && listCode == 0 ? "" : kLoadFailed);
+    runner->on(kListed, listCode);
     ScopedRunner scope(runner);
-    ProxyGuardian guardian(m_home->path());
 
-    const ProxyGuardian::AgentResult result = guardian.installAgent(executable);
-    QVERIFY(!result.ok);
-    QCOMPARE(result.msg, expectedMsg);
-    // A refused job leaves its file behind; it then reads as not installed.
-    QCOMPARE(QFile::exists(agentPath()), triesLoad);
-    QVERIFY(guardian.logTail().isEmpty());
+    const LaunchAgent::Result result = m_agent->install(executable);
+    QCOMPARE(result.msg, msg);
+    QCOMPARE(result.ok, asksLaunchd && listCode == 0);
     // launchd's list is asked only after a load that exited 0.
-    const QStringList loading =
-        QStringList{unload(), load()} + QStringList(loadCode == 0 ? 1 : 0, kListed);
-    QCOMPARE(runner->commands(), triesLoad ? loading : QStringList{});
+    const QStringList asked =
+        QStringList{unload, load} + QStringList(loadCode == 0 ? 1 : 0, kListed);
+    QCOMPARE(runner->commands(), asksLaunchd ? asked : QStringList{});
+    // A refused job leaves its file behind; it then reads as not loaded.
+    QCOMPARE(readAll(path()), asksLaunchd ? LaunchAgent::plist(executable, logDir()) : QString());
+    QCOMPARE(m_log->tail(),
+             result.ok ? QStringList{"2026-03-04 10:00:00  [后台守护] 已安装 LaunchAgent（每 5 "
+                                     "秒检查一次）"}
+                       : QStringList{});
     VERIFY_ALL_SCRIPTED(*runner);
 }
 
-void TestLaunchAgent::agentStates_data()
+void TestLaunchAgent::states_data()
 {
     QTest::addColumn<QString>("program"); // named in the property list; null: no file
     QTest::addColumn<int>("listCode");    // -1: launchd must not be asked
-    QTest::addColumn<ProxyGuardian::AgentState>("expected");
+    QTest::addColumn<State>("expected");
+    QTest::addColumn<QString>("advice");
 
-    using State = ProxyGuardian::AgentState;
     const QString self = QCoreApplication::applicationFilePath();
-    QTest::newRow("no file, launchctl not asked") << QString() << -1 << State::notInstalled;
-    QTest::newRow("this program, job listed") << self << 0 << State::installed;
-    QTest::newRow("this program, job not loaded") << self << 113 << State::notLoaded;
+    const QString moved =
+        QStringLiteral("⚠️ "
+                       "后台守护需要重新安装：守护配置指向的程序已不存在或已被移动。");
+    QTest::newRow("no file, launchctl not asked") << QString() << -1 << State::notInstalled << "";
+    QTest::newRow("this program, job listed") << self << 0 << State::installed << "";
+    QTest::newRow("this program, job not loaded")
+        << self << 113 << State::notLoaded
+        << QStringLiteral("⚠️ 后台守护需要重新安装：launchd 没有在运行它。");
     QTest::newRow("a program that is gone")
-        << QStringLiteral("/Applications/Old.app/brevik") << -1 << State::staleExecutable;
+        << "/Applications/Old.app/brevik" << -1 << State::staleExecutable << moved;
     QTest::newRow("another program that exists")
-        << QStringLiteral("/bin/sh") << -1 << State::staleExecutable;
+        << "/bin/sh" << -1 << State::staleExecutable << moved;
 }
 
-void TestLaunchAgent::agentStates()
+void TestLaunchAgent::states()
 {
     QFETCH(QString, program);
     QFETCH(int, listCode);
-    QFETCH(ProxyGuardian::AgentState, expected);
+    QFETCH(State, expected);
+    QFETCH(QString, advice);
 
     auto runner = std::make_shared<ScriptedRunner>();
     if (listCode >= 0)
         runner->on(kListed, listCode);
     ScopedRunner scope(runner);
     if (!program.isNull()) {
-        QDir().mkpath(QFileInfo(agentPath()).absolutePath());
-        QFile file(agentPath());
+        QDir().mkpath(QFileInfo(path()).absolutePath());
+        QFile file(path());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(ProxyGuardian::agentPlist(program, "/logs").toUtf8());
+        file.write(LaunchAgent::plist(program, "/logs").toUtf8());
     }
-    ProxyGuardian guardian(m_home->path());
-    QCOMPARE(guardian.agentState(), expected);
-    QCOMPARE(guardian.isAgentInstalled(), expected == ProxyGuardian::AgentState::installed);
-    // Anything but "installed" or never installed asks the user to install again.
-    QCOMPARE(guardian.agentAdvice().contains(QStringLiteral("需要重新安装")),
-             expected == ProxyGuardian::AgentState::notLoaded ||
-                 expected == ProxyGuardian::AgentState::staleExecutable);
-    VERIFY_ALL_SCRIPTED(*runner);
-}
-
-void TestLaunchAgent::uninstallAlwaysSucceeds()
-{
-    // Nothing installed: launchctl complains and exits 113; removal still reads as done.
-    // (The command-line tests remove an installed agent.)
-    auto runner = std::make_shared<ScriptedRunner>();
-    const QString unloadDisable = "launchctl unload -w " + shellQuote(agentPath()) + " 2>/dev/null";
-    runner->on(unloadDisable, 113);
-    ScopedRunner scope(runner);
-    ProxyGuardian guardian(m_home->path());
-
-    const ProxyGuardian::AgentResult result = guardian.uninstallAgent();
-    QVERIFY(result.ok);
-    QCOMPARE(result.msg, QStringLiteral("后台守护已卸载。"));
-    QVERIFY(!QFile::exists(agentPath()));
-    QCOMPARE(runner->commands(), QStringList{unloadDisable});
-    QCOMPARE(lastLogLine(guardian), QStringLiteral("[后台守护] 已卸载"));
+    QCOMPARE(m_agent->state(), expected);
+    QCOMPARE(LaunchAgent::advice(expected), advice);
     VERIFY_ALL_SCRIPTED(*runner);
 }
 

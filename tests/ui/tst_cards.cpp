@@ -345,8 +345,8 @@ void TestCards::guardianLog()
     QVERIFY(shown(later, "log"));
 
     // Lines the guardian wrote, oldest first, one per line.
-    guardian.appendLog(QStringLiteral("检测到残留代理 127.0.0.1:7890"));
-    guardian.appendLog(QStringLiteral("✅ 已关闭残留代理"));
+    guardian.log().append(QStringLiteral("检测到残留代理 127.0.0.1:7890"));
+    guardian.log().append(QStringLiteral("✅ 已关闭残留代理"));
     ScopedRunner quiet(std::make_shared<AcceptingRunner>());
     model.startGuardianIfNeeded();
     QVERIFY(AppModel::waitForBackgroundWork(std::chrono::seconds(10)));

@@ -1,15 +1,12 @@
-#include "guardian/proxyguardian.h"
+#include "app/agentrun.h"
 
 #include "exec/shell.h"
+#include "guardian/guardstate.h"
 #include "guardian/logfile.h"
 #include "guardian/notification.h"
+#include "guardian/proxyguardian.h"
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QTextStream>
-
-#include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -25,29 +22,15 @@ bool isNotable(const ProxyGuardian::Status &status)
 
 } // namespace
 
-QStringList ProxyGuardian::statePaths() const
-{
-    // The temporary folder is shared: the user id and the home folder keep one user's (or one
-    // test's) state apart from another's.
-    const QByteArray home = QCryptographicHash::hash(m_home.toUtf8(), QCryptographicHash::Sha1);
-    return {m_home + QStringLiteral("/Library/Application Support/Brevik/guard-state.json"),
-            QDir::tempPath() + QStringLiteral("/brevik-guard-%1-%2.json")
-                                   .arg(getuid())
-                                   .arg(QString::fromLatin1(home.toHex().left(12)))};
-}
+namespace AgentRun {
 
-void ProxyGuardian::runCLIOnce()
-{
-    QTextStream out(stdout);
-    ProxyGuardian &guardian = shared();
-    runCLIOnce(guardian, out, guardian.m_clock());
-}
-
-void ProxyGuardian::runCLIOnce(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now)
+void once(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now)
 {
     const QStringList paths = guardian.statePaths();
     const std::optional<GuardObservation> previous = GuardState::load(paths, now);
-    const Status status = guardian.check(true, previous.value_or(GuardObservation{}));
+    const ProxyGuardian::Status status = guardian.checkOnce(
+        true, previous ? GuardConfirmation::State{previous->target, previous->count}
+                       : GuardConfirmation::State{});
     // A proxy without a port leaves the count as it was, and so does this run.
     if (!status.proxyEnabled || !status.proxyPort.isEmpty()) {
         GuardState::save(paths, {status.proxyHost + QLatin1Char(':') + status.proxyPort,
@@ -55,10 +38,9 @@ void ProxyGuardian::runCLIOnce(ProxyGuardian &guardian, QTextStream &out, const 
     }
     // Healthy and undecided states leave no trace, so the log keeps only what mattered.
     if (isNotable(status)) {
-        guardian.appendLog(kAgentPrefix + status.text);
+        guardian.log().append(kAgentPrefix + status.text);
         out << status.text << '\n';
         out.flush();
-        std::fflush(stdout);
     }
     // The agent acts while nobody watches: tell the user what changed and how to take it back.
     if (status.didFix)
@@ -72,7 +54,9 @@ void ProxyGuardian::runCLIOnce(ProxyGuardian &guardian, QTextStream &out, const 
     // Cut even when nothing was appended: launchd appends the agent's output on its own, and
     // a log that grew past its limit by other hands would otherwise stay so.
     const QString logs = guardian.logDir();
-    for (const QString &path : {guardian.logPath(), logs + QStringLiteral("/agent.log"),
+    for (const QString &path : {guardian.log().path(), logs + QStringLiteral("/agent.log"),
                                 logs + QStringLiteral("/agent.err.log")})
         LogFile::cutIfOversized(path);
 }
+
+} // namespace AgentRun

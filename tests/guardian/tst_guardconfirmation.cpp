@@ -1,0 +1,124 @@
+#include "guardian/guardconfirmation.h"
+#include "guardian/guardstate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Kind = ProxySighting::Kind;
+using GuardConfirmation::Step;
+
+// "dead" and "other" are two dead proxies on this Mac; the rest say what the check saw.
+ProxySighting sighting(const QString &token)
+{
+    const QMap<QString, ProxySighting> sightings{
+        {"off", {Kind::off, "", ""}},
+        {"noport", {Kind::noPort, "", ""}},
+        {"alive", {Kind::listening, "127.0.0.1", "7890"}},
+        {"client", {Kind::clientStarting, "127.0.0.1", "7890"}},
+        {"remote", {Kind::elsewhere, "10.20.30.40", "7890"}},
+        {"dead", {Kind::dead, "127.0.0.1", "7890"}},
+        {"other", {Kind::dead, "127.0.0.1", "7891"}},
+    };
+    return sightings.value(token);
+}
+
+} // namespace
+
+class TestGuardConfirmation : public QObject {
+    Q_OBJECT
+private slots:
+    void decisions_data();
+    void decisions();
+    void carriedObservation_data();
+    void carriedObservation();
+};
+
+void TestGuardConfirmation::decisions_data()
+{
+    QTest::addColumn<QString>("sightings");
+    QTest::addColumn<bool>("autoFix");
+    QTest::addColumn<bool>("repairWorks");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QList<int>>("counts"); // after each sighting (and its repair)
+
+    QTest::newRow("second dead sighting repairs")
+        << "dead dead" << true << true << "confirming repair" << QList<int>{1, 0};
+    QTest::newRow("a live port ends the count")
+        << "dead alive dead dead" << true << true << "confirming - confirming repair"
+        << QList<int>{1, 0, 1, 0};
+    QTest::newRow("a starting client ends the count")
+        << "dead client dead" << true << true << "confirming - confirming" << QList<int>{1, 0, 1};
+    QTest::newRow("proxy off ends the count")
+        << "dead off dead" << true << true << "confirming - confirming" << QList<int>{1, 0, 1};
+    QTest::newRow("no port leaves the count alone")
+        << "dead noport dead" << true << true << "confirming - repair" << QList<int>{1, 1, 0};
+    QTest::newRow("another host's proxy is never counted")
+        << "dead remote remote dead" << true << true << "confirming - - confirming"
+        << QList<int>{1, 0, 0, 1};
+    QTest::newRow("another dead proxy starts afresh")
+        << "dead other dead" << true << true << "confirming confirming confirming"
+        << QList<int>{1, 1, 1};
+    QTest::newRow("paused checks keep counting")
+        << "dead dead dead" << false << true << "confirming paused paused" << QList<int>{1, 2, 3};
+    QTest::newRow("a failed repair is retried at once")
+        << "dead dead dead" << true << false << "confirming repair repair" << QList<int>{1, 2, 3};
+}
+
+void TestGuardConfirmation::decisions()
+{
+    QFETCH(QString, sightings);
+    QFETCH(bool, autoFix);
+    QFETCH(bool, repairWorks);
+    QFETCH(QString, steps);
+    QFETCH(QList<int>, counts);
+
+    const QStringList seen = sightings.split(' ');
+    const QStringList expected = steps.split(' ');
+    const QStringList names{"-", "confirming", "paused", "repair"}; // in the order of Step
+    GuardConfirmation::State state;
+    for (qsizetype i = 0; i < seen.size(); ++i) {
+        const GuardConfirmation::Decision decision =
+            GuardConfirmation::decide(state, sighting(seen.at(i)), autoFix);
+        state = decision.step == Step::repair
+                    ? GuardConfirmation::afterRepair(decision.next, repairWorks)
+                    : decision.next;
+        const QByteArray where = QByteArray::number(i + 1) + ": " + seen.at(i).toUtf8();
+        QVERIFY2(names.at(int(decision.step)) == expected.at(i), where.constData());
+        QVERIFY2(state.count == counts.at(i), where.constData());
+    }
+}
+
+void TestGuardConfirmation::carriedObservation_data()
+{
+    QTest::addColumn<QList<int>>("ages"); // seconds before now, one per stored file
+    QTest::addColumn<int>("carried");     // the count of the one loaded; 0: none
+
+    // Each file holds the count of its position, 1 for the first.
+    QTest::newRow("a fresh observation is carried") << QList<int>{5} << 1;
+    QTest::newRow("older than three intervals is ignored") << QList<int>{16} << 0;
+    QTest::newRow("from the future is ignored") << QList<int>{-30} << 0;
+    QTest::newRow("the newer of two wins") << QList<int>{10, 3} << 2;
+    QTest::newRow("nothing stored") << QList<int>{} << 0;
+}
+
+void TestGuardConfirmation::carriedObservation()
+{
+    QFETCH(QList<int>, ages);
+    QFETCH(int, carried);
+
+    QTemporaryDir dir;
+    const QStringList paths{dir.filePath("own/state.json"), dir.filePath("tmp/state.json")};
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(1'770'000'000);
+    for (qsizetype i = 0; i < ages.size(); ++i)
+        QVERIFY(GuardState::save({paths.at(i)},
+                                 {"127.0.0.1:7890", int(i) + 1, now.addSecs(-ages.at(i))}));
+    const std::optional<GuardObservation> loaded = GuardState::load(paths, now);
+    QCOMPARE(loaded ? loaded->count : 0, carried);
+}
+
+QTEST_GUILESS_MAIN(TestGuardConfirmation)
+#include "tst_guardconfirmation.moc"
