@@ -47,7 +47,8 @@ private slots:
     void sectionsPerFilter_data();
     void sectionsPerFilter();
     void cardsOutliveAGrowingList();
-    void overlayGoneAfterABriefSpell();
+    void overlayGoneWhenIdle_data();
+    void overlayGoneWhenIdle();
 };
 
 void TestContentView::bannerStates_data()
@@ -94,9 +95,10 @@ void TestContentView::bannerStates()
 
     std::optional<NetVerifyResult> verdict;
     if (result >= 0) {
+        verdict.emplace();
+        verdict->ok = result == 1;
         // While a test runs, the banner shows no summary at all.
-        verdict = NetVerifyResult{.ok = result == 1,
-                                  .summary = checking ? QStringLiteral("上一次的结论") : subtitle};
+        verdict->summary = checking ? QStringLiteral("上一次的结论") : subtitle;
     }
     InternetBanner banner;
     banner.setTest(checking, verdict, afterFix);
@@ -182,16 +184,26 @@ void TestContentView::cardsOutliveAGrowingList()
     QCOMPARE(list.passCards().at(1)->finding().title, QStringLiteral("改过的标题"));
 }
 
-// Busy and idle again before the fade-in took a step: the invisible overlay must not stay
-// on top, taking every click.
-void TestContentView::overlayGoneAfterABriefSpell()
+void TestContentView::overlayGoneWhenIdle_data()
 {
+    QTest::addColumn<int>("busyMs");
+    // Idle again before the fade-in took a step: the overlay still must not stay on top.
+    QTest::newRow("a brief spell") << 0;
+    QTest::newRow("a spell long enough to fade in") << 500;
+}
+
+// Once idle, the overlay, drawn or not, leaves: invisible on top, it would take every click.
+void TestContentView::overlayGoneWhenIdle()
+{
+    QFETCH(int, busyMs);
+
     QWidget window;
     BusyOverlay overlay(&window);
     overlay.setBusy(true);
     QVERIFY(overlay.isVisibleTo(&window));
+    QTest::qWait(busyMs);
     overlay.setBusy(false);
-    QVERIFY(!overlay.isVisibleTo(&window));
+    QTRY_VERIFY(!overlay.isVisibleTo(&window));
 }
 
 QTEST_MAIN(TestContentView)
