@@ -2,7 +2,6 @@
 #include "guardian/proxyguardian.h"
 #include "tests/integration/scanonsim.h"
 
-#include <QMetaProperty>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -17,29 +16,17 @@ namespace {
 constexpr int kWaitMs = 90000;
 constexpr AppModel::Pacing kFast{100ms, 200ms};
 
-// Counts property announcements made on any thread but the model's own.
-class ThreadWatch : public QObject {
-    Q_OBJECT
-
-public:
+// Counts the model's announcements made on any thread but its own: every property change
+// is followed, on the thread that made it, by stateChanged.
+struct ThreadWatch {
     explicit ThreadWatch(AppModel &model)
     {
-        const QMetaObject *meta = model.metaObject();
-        const QMetaMethod onChange = metaObject()->method(metaObject()->indexOfSlot("onChange()"));
-        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i)
-            connect(&model, meta->property(i).notifySignal(), this, onChange, Qt::DirectConnection);
+        QObject::connect(
+            &model, &AppModel::stateChanged, &model,
+            [this, &model] { offMainThread += QThread::currentThread() != model.thread(); },
+            Qt::DirectConnection);
     }
-    int offMainThread() const { return m_offMainThread; }
-
-public slots:
-    void onChange()
-    {
-        if (QThread::currentThread() != thread())
-            ++m_offMainThread;
-    }
-
-private:
-    std::atomic<int> m_offMainThread{0};
+    std::atomic<int> offMainThread{0};
 };
 
 // A model whose commands all run on one simulated Mac, with a guardian of that Mac.
@@ -106,7 +93,7 @@ void TestAppModelFlows::cleanup()
     if (!m_flow)
         return;
     const bool idle = AppModel::waitForBackgroundWork(std::chrono::milliseconds(kWaitMs));
-    const int offMainThread = m_flow->watch.offMainThread();
+    const int offMainThread = m_flow->watch.offMainThread.load();
     m_flow.reset(); // before any check can return, so that the next test starts clean
     QVERIFY(idle);
     // Every flow, whatever it did, announced every change on the main thread.
