@@ -51,7 +51,7 @@ Finding finding(const QString &id, Severity severity, Repair repair)
 // launchd as a test sees it: every command succeeds.
 class AcceptingRunner : public Runner {
 public:
-    ShellResult run(const QString &, double) override { return {0, {}}; }
+    ShellResult run(const QString &, double) override { return {}; }
 };
 
 // Shows `card` in a list on `backdrop` with room to spare, and tells whether it is as tall as
