@@ -38,3 +38,16 @@ inline bool near(QColor a, QColor b, int tolerance = 3)
     return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
            qAbs(a.blue() - b.blue()) <= tolerance;
 }
+
+// A part of a composite widget, found by its object name.
+template <typename T> T *part(const QWidget &root, const char *name)
+{
+    return root.findChild<T *>(QLatin1String(name));
+}
+
+// Whether the named part exists and shows whenever `root` does.
+inline bool shown(const QWidget &root, const char *name)
+{
+    const QWidget *widget = part<QWidget>(root, name);
+    return widget && widget->isVisibleTo(&root);
+}

@@ -1,3 +1,5 @@
+#include "backdrop.h"
+
 #include "appmodel/appmodel.h"
 #include "ui/aiservicecard.h"
 #include "ui/busyoverlay.h"
@@ -28,13 +30,7 @@ QList<Finding> findings(int count, Severity severity)
     return list;
 }
 
-bool shown(const QWidget &root, const char *name)
-{
-    const auto *widget = root.findChild<QWidget *>(QLatin1String(name));
-    return widget && widget->isVisibleTo(&root);
-}
-
-int shownCards(const QList<FindingCard *> &cards, const QWidget &root)
+template <typename Card> int shownCards(const QList<Card *> &cards, const QWidget &root)
 {
     return int(std::count_if(cards.begin(), cards.end(),
                              [&root](const QWidget *card) { return card->isVisibleTo(&root); }));
@@ -51,7 +47,8 @@ private slots:
     void sectionsPerFilter_data();
     void sectionsPerFilter();
     void cardsOutliveAGrowingList();
-    void overlayGoneAfterABriefSpell();
+    void overlayGoneWhenIdle_data();
+    void overlayGoneWhenIdle();
 };
 
 void TestContentView::bannerStates_data()
@@ -93,9 +90,7 @@ void TestContentView::bannerStates()
     QFETCH(int, result);
     QFETCH(bool, afterFix);
     QFETCH(int, optional);
-    QFETCH(QString, title);
     QFETCH(QString, subtitle);
-    QFETCH(int, symbol);
     QFETCH(QString, note);
 
     std::optional<NetVerifyResult> verdict;
@@ -109,9 +104,9 @@ void TestContentView::bannerStates()
     banner.setTest(checking, verdict, afterFix);
     banner.setNote(verdict && verdict->ok, findings(optional, Severity::warn));
 
-    QCOMPARE(banner.title(), title);
+    QTEST(banner.title(), "title");
     QCOMPARE(banner.subtitle(), subtitle);
-    QCOMPARE(banner.symbol() ? int(*banner.symbol()) : -1, symbol);
+    QTEST(banner.symbol() ? int(*banner.symbol()) : -1, "symbol");
     QCOMPARE(banner.noteShown(), !note.isEmpty());
     QCOMPARE(banner.noteText(), note);
     QCOMPARE(banner.testButton()->isEnabled(), !checking);
@@ -164,10 +159,7 @@ void TestContentView::sectionsPerFilter()
     }
     QCOMPARE(visible, sections);
     QCOMPARE(shownCards(list.problemCards(), list) + shownCards(list.passCards(), list), cards);
-    const auto ai = list.aiCards();
-    QCOMPARE(std::count_if(ai.begin(), ai.end(),
-                           [&list](const QWidget *card) { return card->isVisibleTo(&list); }),
-             sections.contains("aiSection") ? 6 : 0);
+    QCOMPARE(shownCards(list.aiCards(), list), sections.contains("aiSection") ? 6 : 0);
 }
 
 // A scan publishes its findings step by step: the cards of the findings already shown stay,
@@ -192,16 +184,26 @@ void TestContentView::cardsOutliveAGrowingList()
     QCOMPARE(list.passCards().at(1)->finding().title, QStringLiteral("改过的标题"));
 }
 
-// Busy and idle again before the fade-in took a step: the invisible overlay must not stay
-// on top, taking every click.
-void TestContentView::overlayGoneAfterABriefSpell()
+void TestContentView::overlayGoneWhenIdle_data()
 {
+    QTest::addColumn<int>("busyMs");
+    // Idle again before the fade-in took a step: the overlay still must not stay on top.
+    QTest::newRow("a brief spell") << 0;
+    QTest::newRow("a spell long enough to fade in") << 500;
+}
+
+// Once idle, the overlay, drawn or not, leaves: invisible on top, it would take every click.
+void TestContentView::overlayGoneWhenIdle()
+{
+    QFETCH(int, busyMs);
+
     QWidget window;
     BusyOverlay overlay(&window);
     overlay.setBusy(true);
     QVERIFY(overlay.isVisibleTo(&window));
+    QTest::qWait(busyMs);
     overlay.setBusy(false);
-    QVERIFY(!overlay.isVisibleTo(&window));
+    QTRY_VERIFY(!overlay.isVisibleTo(&window));
 }
 
 QTEST_MAIN(TestContentView)

@@ -14,6 +14,7 @@
 namespace {
 
 const QString kQuery = QStringLiteral("networksetup -getwebproxy 'Wi-Fi'");
+const QString kOverwrite = QStringLiteral("networksetup -setwebproxy 'Wi-Fi' 127.0.0.1 7890");
 
 QJsonObject webProxy(bool on, const QString &server, const QString &port)
 {
@@ -60,7 +61,7 @@ void TestHistoryDialog::undoAsksBeforeOverwriting()
     runner->on(kQuery, 0, theirs)
         .on(kQuery, 0, theirs)
         .on(kQuery, 0, QStringLiteral("Enabled: Yes\nServer: 127.0.0.1\nPort: 7890\n"))
-        .on(QStringLiteral("networksetup -setwebproxy 'Wi-Fi' 127.0.0.1 7890"), 0);
+        .on(kOverwrite, 0);
     ScopedRunner scope(runner);
     AppModel model;
     // The window's menu opens the dialog, one for the window's life.
@@ -82,15 +83,13 @@ void TestHistoryDialog::undoAsksBeforeOverwriting()
     auto *question = dialog.findChild<QMessageBox *>(QStringLiteral("overwriteQuestion"));
     QVERIFY2(question->text().contains(QStringLiteral("「Wi-Fi」的网页代理（HTTP）")),
              qPrintable(question->text()));
-    QCOMPARE(runner->count(QStringLiteral("networksetup -setwebproxy 'Wi-Fi' 127.0.0.1 7890")), 0);
-
-    QAbstractButton *overwrite = nullptr;
-    for (QAbstractButton *button : question->buttons()) {
-        if (button->text() == QStringLiteral("改回修复前的值"))
-            overwrite = button;
-    }
-    QVERIFY(overwrite);
-    QTest::mouseClick(overwrite, Qt::LeftButton);
+    QCOMPARE(runner->count(kOverwrite), 0);
+    const QList<QAbstractButton *> answers = question->buttons();
+    const auto overwrite = std::find_if(answers.begin(), answers.end(), [](auto *button) {
+        return button->text() == QStringLiteral("改回修复前的值");
+    });
+    QVERIFY(overwrite != answers.end());
+    QTest::mouseClick(*overwrite, Qt::LeftButton);
     QTRY_COMPARE(model.history().size(), 3);
     QVERIFY2(model.undoText().startsWith(QStringLiteral("✅ 已撤销 #1")),
              qPrintable(model.undoText()));

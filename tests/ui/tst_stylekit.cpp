@@ -1,9 +1,11 @@
 #include "backdrop.h"
 
+#include "ui/blur.h"
+#include "ui/labels.h"
 #include "ui/neubutton.h"
-#include "ui/neulogo.h"
 #include "ui/neupanel.h"
 #include "ui/neusegmented.h"
+#include "ui/relief.h"
 #include "ui/symbols.h"
 #include "ui/typography.h"
 
@@ -11,120 +13,111 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
+
+#include <cmath>
+
+namespace {
+
+// What the pointer does to a button: press and hold (after entering it, or with
+// its entry unseen), click, or press and let go elsewhere.
+enum class Gesture { hold, holdUnseen, click, dragAway };
+
+} // namespace
 
 class TestStyleKit : public QObject {
     Q_OBJECT
 
 private slots:
-    void buttonDepth_data();
-    void buttonDepth();
-    void disabledButton();
-    void buttonFace_data();
-    void buttonFace();
+    void button_data();
+    void button();
     void segmentedSelection_data();
     void segmentedSelection();
-    void logoLayout();
-    void surfaceRelief_data();
-    void surfaceRelief();
+    void blurIsGaussian_data();
+    void blurIsGaussian();
+    void stretchedShadowMatchesWhole_data();
+    void stretchedShadowMatchesWhole();
+    void shadowsDoNotCatchClicks();
+    void wrappingLabelFollowsItsText();
     void fontSizeIsLogicalPixels();
     void symbols_data();
     void symbols();
 };
 
-void TestStyleKit::buttonDepth_data()
+void TestStyleKit::button_data()
 {
-    QTest::addColumn<bool>("hovering");
-    QTest::addColumn<bool>("release");
-    QTest::addColumn<bool>("leaveBeforeRelease");
+    QTest::addColumn<bool>("accent");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<Gesture>("gesture");
     QTest::addColumn<qreal>("distance");
     QTest::addColumn<qreal>("pressed");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QColor>("face"); // beside the label once let go; none while held
 
-    QTest::newRow("held under the pointer") << true << false << false << 4.0 << 1.0;
-    QTest::newRow("held, hover never seen") << false << false << false << 4.0 << 1.0;
-    QTest::newRow("released under the pointer") << true << true << false << 3.0 << 0.0;
-    QTest::newRow("released away from the pointer") << true << true << true << 6.0 << 0.0;
+    const QColor half((neuAccent.red() + neuBg.red()) / 2, (neuAccent.green() + neuBg.green()) / 2,
+                      (neuAccent.blue() + neuBg.blue()) / 2);
+    QTest::newRow("held under the pointer")
+        << false << true << Gesture::hold << 4.0 << 1.0 << 0 << QColor();
+    QTest::newRow("held, hover never seen")
+        << false << true << Gesture::holdUnseen << 4.0 << 1.0 << 0 << QColor();
+    QTest::newRow("plain, clicked") << false << true << Gesture::click << 3.0 << 0.0 << 1 << neuBg;
+    QTest::newRow("accent, clicked")
+        << true << true << Gesture::click << 3.0 << 0.0 << 1 << neuAccent;
+    QTest::newRow("released away from the pointer")
+        << false << true << Gesture::dragAway << 6.0 << 0.0 << 0 << neuBg;
+    // It takes neither hover nor click, and fades to half opacity.
+    QTest::newRow("accent, disabled") << true << false << Gesture::click << 6.0 << 0.0 << 0 << half;
 }
 
-void TestStyleKit::buttonDepth()
+void TestStyleKit::button()
 {
-    QFETCH(bool, hovering);
-    QFETCH(bool, release);
-    QFETCH(bool, leaveBeforeRelease);
+    QFETCH(bool, accent);
+    QFETCH(bool, enabled);
+    QFETCH(Gesture, gesture);
     QFETCH(qreal, distance);
     QFETCH(qreal, pressed);
+    QFETCH(int, clicks);
+    QFETCH(QColor, face);
 
-    Backdrop backdrop;
-    auto *button = new NeuButton(QStringLiteral("重新扫描"), Symbol::arrowClockwise, &backdrop);
-    button->move(40, 40);
-    QVERIFY(backdrop.showAndWait());
-    const QPoint centre = button->rect().center();
-    if (hovering) {
-        QEnterEvent enter(centre, button->mapTo(&backdrop, centre), button->mapToGlobal(centre));
-        QApplication::sendEvent(button, &enter);
-        QCOMPARE(button->hovering(), true);
-    }
-    QTest::mousePress(button, Qt::LeftButton, {}, centre);
-    if (leaveBeforeRelease) {
-        QTest::mouseMove(button, QPoint(-30, -30));
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(button, &leave);
-    }
-    if (release)
-        QTest::mouseRelease(button, Qt::LeftButton, {},
-                            leaveBeforeRelease ? QPoint(-30, -30) : centre);
-
-    QTRY_COMPARE(button->distance(), distance);
-    QTRY_COMPARE(button->pressedAmount(), pressed);
-}
-
-void TestStyleKit::disabledButton()
-{
     Backdrop backdrop;
     auto *button = new NeuButton(QStringLiteral("立即修复"), Symbol::boltFill, &backdrop);
-    button->setAccent(true);
+    button->setAccent(accent);
     button->move(40, 40);
     QSignalSpy clicked(button, &QAbstractButton::clicked);
     QVERIFY(backdrop.showAndWait());
-    button->setEnabled(false);
-
+    button->setEnabled(enabled);
     const QPoint centre = button->rect().center();
-    QEnterEvent enter(centre, button->mapTo(&backdrop, centre), button->mapToGlobal(centre));
-    QApplication::sendEvent(button, &enter);
-    QTest::mouseClick(button, Qt::LeftButton, {}, centre);
-    QCOMPARE(clicked.count(), 0);
-    QCOMPARE(button->hovering(), false);
-    QTRY_COMPARE(button->opacity(), 0.5);
-    QCOMPARE(button->distance(), 6.0);
+    const QPoint away(-30, -30);
+    if (gesture != Gesture::holdUnseen) {
+        QEnterEvent enter(centre, button->mapTo(&backdrop, centre), button->mapToGlobal(centre));
+        QApplication::sendEvent(button, &enter);
+        QCOMPARE(button->hovering(), enabled);
+    }
+    QTest::mousePress(button, Qt::LeftButton, {}, centre);
+    if (gesture == Gesture::dragAway) {
+        QTest::mouseMove(button, away);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(button, &leave);
+    }
+    if (gesture == Gesture::click || gesture == Gesture::dragAway)
+        QTest::mouseRelease(button, Qt::LeftButton, {}, gesture == Gesture::click ? centre : away);
 
-    // Beside the label, the face shows the accent and the background half and half.
+    QTRY_COMPARE(button->distance(), distance);
+    QTRY_COMPARE(button->pressedAmount(), pressed);
+    QTRY_COMPARE(button->opacity(), enabled ? 1.0 : 0.5);
+    QCOMPARE(clicked.count(), clicks);
     const QImage image = backdrop.grab().toImage();
-    const QColor face =
-        image.pixelColor(button->geometry().left() + 6, button->geometry().center().y());
-    const QColor half((neuAccent.red() + neuBg.red()) / 2, (neuAccent.green() + neuBg.green()) / 2,
-                      (neuAccent.blue() + neuBg.blue()) / 2);
-    QVERIFY2(near(face, half), qPrintable(face.name()));
-}
-
-void TestStyleKit::buttonFace_data()
-{
-    QTest::addColumn<bool>("accent");
-    QTest::addColumn<QColor>("face");
-
-    QTest::newRow("accent") << true << neuAccent;
-    QTest::newRow("plain") << false << neuBg;
-}
-
-void TestStyleKit::buttonFace()
-{
-    QFETCH(bool, accent);
-    QFETCH(QColor, face);
-
-    NeuButton button(QStringLiteral("一键修复"), Symbol::boltFill);
-    button.setAccent(accent);
-    button.resize(button.sizeHint());
-    const QImage image = button.grab().toImage();
+    const QRect shape = button->geometry();
+    if (!face.isValid()) {
+        // Pressed in: shaded inside its top and left edges.
+        const int bg = brightness(neuBg.rgb());
+        QVERIFY(brightness(image.pixel(shape.center().x(), shape.top() + 3)) < bg - 20);
+        QVERIFY(brightness(image.pixel(shape.left() + 3, shape.center().y())) < bg - 20);
+        return;
+    }
     // Left of the symbol, inside the padding: nothing but the face.
-    QVERIFY(near(image.pixelColor(8, image.height() / 2), face, 1));
+    const QColor shown = image.pixelColor(shape.left() + 6, shape.center().y());
+    QVERIFY2(near(shown, face), qPrintable(shown.name()));
 }
 
 void TestStyleKit::segmentedSelection_data()
@@ -158,75 +151,132 @@ void TestStyleKit::segmentedSelection()
     QTRY_COMPARE(segmented->selectedAmount(2), 1.0);
 }
 
-void TestStyleKit::logoLayout()
+void TestStyleKit::blurIsGaussian_data()
 {
-    const NeuLogo::Layout layout = NeuLogo::layoutFor(100);
-    QCOMPARE(layout.wifiSize, 40.0);
-    QCOMPARE(layout.wifiCenter, QPointF(50, 47));
-    QCOMPARE(layout.badgeSize, 30.0);
-    QCOMPARE(layout.badgeCenter - QPointF(50, 50), QPointF(20, 22));
+    QTest::addColumn<qreal>("sigma");
+    QTest::newRow("sigma 2") << 2.0;
+    QTest::newRow("sigma 6") << 6.0;
+    QTest::newRow("sigma 12 (a 2x card)") << 12.0;
 }
 
-void TestStyleKit::surfaceRelief_data()
+void TestStyleKit::blurIsGaussian()
+{
+    QFETCH(qreal, sigma);
+
+    // An edge, blurred, must follow the normal distribution's curve across it.
+    const int width = int(12 * sigma) + 40;
+    QImage image(width, width, QImage::Format_Alpha8);
+    image.fill(0);
+    for (int y = 0; y < image.height(); ++y)
+        std::fill_n(image.scanLine(y) + width / 2, width - width / 2, uchar(255));
+    gaussianBlurAlpha(image, sigma);
+    for (qreal k : {-2.0, -1.0, -0.5, 0.5, 1.0, 2.0}) {
+        const int x = width / 2 + int(std::lround(k * sigma));
+        const qreal expected = 255 * 0.5 * std::erfc(-(x + 0.5 - width / 2) / (sigma * M_SQRT2));
+        const int actual = image.scanLine(width / 2)[x];
+        QVERIFY2(
+            std::abs(actual - expected) <= 5,
+            qPrintable(
+                QStringLiteral("at %1 sigma: %2, expected %3").arg(k).arg(actual).arg(expected)));
+    }
+}
+
+void TestStyleKit::stretchedShadowMatchesWhole_data()
 {
     QTest::addColumn<qreal>("dpr");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<bool>("inset");
-
-    // Large surfaces are drawn stretched from a small blurred patch, small ones whole.
-    QTest::newRow("raised, stretched, 1x") << 1.0 << QSize(300, 160) << false;
-    QTest::newRow("raised, stretched, 2x") << 2.0 << QSize(300, 160) << false;
-    QTest::newRow("raised, whole, 2x") << 2.0 << QSize(60, 60) << false;
-    QTest::newRow("pressed in, stretched, 1x") << 1.0 << QSize(300, 160) << true;
-    QTest::newRow("pressed in, stretched, 2x") << 2.0 << QSize(300, 160) << true;
-    QTest::newRow("pressed in, whole, 2x") << 2.0 << QSize(60, 60) << true;
+    QTest::newRow("1x") << 1.0;
+    QTest::newRow("2x") << 2.0;
 }
 
-void TestStyleKit::surfaceRelief()
+void TestStyleKit::stretchedShadowMatchesWhole()
 {
     QFETCH(qreal, dpr);
-    QFETCH(QSize, size);
-    QFETCH(bool, inset);
 
-    const NeuSurface surface = inset ? neuInset(10, 5) : neuRaised(10, 5);
-    const QRectF shape(QPointF(40, 40), size);
-    QImage image((shape.size() + QSizeF(80, 80)).toSize() * dpr, QImage::Format_ARGB32);
-    image.setDevicePixelRatio(dpr);
-    image.fill(neuBg);
+    // The cached drawing is small and stretched; the same shadow blurred at full
+    // size, the slow way, must come out the same everywhere around the shape.
+    const QRectF shape(30, 30, 260, 150);
+    const qreal radius = 16;
+    const SoftShadow shadow{withOpacity(neuDark, 0.95), 6, QPointF(6, 6)};
+    const QSize size = (QSizeF(320, 210) * dpr).toSize();
+
+    QImage drawn(size, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    drawn.setDevicePixelRatio(dpr);
     {
-        QPainter painter(&image);
-        paintSurfaceShadows(painter, shape, surface);
-        paintSurface(painter, shape, surface);
+        QPainter painter(&drawn);
+        paintShadows(painter, shape, radius, std::span<const SoftShadow>(&shadow, 1));
     }
-    const auto at = [&](QPointF point) { return image.pixel((point * dpr).toPoint()); };
+
+    QImage mask(size, QImage::Format_Alpha8);
+    mask.fill(0);
+    {
+        QPainter painter(&mask);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(dpr, dpr);
+        painter.fillPath(neuShape(shape.translated(shadow.offset), radius), Qt::black);
+    }
+    gaussianBlurAlpha(mask, blurSigma(shadow.blur) * dpr);
+    const QPainterPath inside = neuShape(shape.adjusted(-1, -1, 1, 1), radius);
+    int worst = 0;
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            if (inside.contains(QPointF(x, y) / dpr))
+                continue; // the shape's own area is left clear for its face
+            const int expected = qRound(mask.scanLine(y)[x] * shadow.color.alphaF());
+            worst = std::max(worst, std::abs(qAlpha(drawn.pixel(x, y)) - expected));
+        }
+    }
+    QVERIFY2(worst <= 4, qPrintable(QStringLiteral("alpha off by %1").arg(worst)));
+}
+
+void TestStyleKit::shadowsDoNotCatchClicks()
+{
+    // Two buttons stacked closer than their shadows reach: each one's shadow lies
+    // over the other, and a click on either still reaches it.
+    Backdrop backdrop;
+    auto *upper = new NeuButton(QStringLiteral("一键修复"), Symbol::boltFill, &backdrop);
+    auto *lower = new NeuButton(QStringLiteral("复制命令"), Symbol::docOnDoc, &backdrop);
+    upper->move(60, 60);
+    lower->move(60, 60 + upper->sizeHint().height() + 9);
+    QSignalSpy upperClicked(upper, &QAbstractButton::clicked);
+    QSignalSpy lowerClicked(lower, &QAbstractButton::clicked);
+    QVERIFY(backdrop.showAndWait());
+
+    // Through the window, so that the application finds the widget under the
+    // pointer.
+    QWindow *window = backdrop.windowHandle();
+    QTest::mouseClick(window, Qt::LeftButton, {}, upper->geometry().bottomLeft() + QPoint(20, -2));
+    QTest::mouseClick(window, Qt::LeftButton, {}, lower->geometry().topLeft() + QPoint(20, 2));
+    QCOMPARE(upperClicked.count(), 1);
+    QCOMPARE(lowerClicked.count(), 1);
+
+    // The shadows follow their button: dark below-right, light above-left.
+    lower->move(200, 200);
+    const QImage image = backdrop.grab().toImage();
+    const QRect shape = lower->geometry();
     const int bg = brightness(neuBg.rgb());
-    const QPointF centre = shape.center();
-    if (inset) {
-        // Dark inside the top-left edge, light inside the bottom-right one, untouched
-        // outside.
-        QCOMPARE(at(centre), neuBg.rgb());
-        QVERIFY(brightness(at(QPointF(centre.x(), shape.top() + 4))) < bg - 20);
-        QVERIFY(brightness(at(QPointF(shape.left() + 4, centre.y()))) < bg - 20);
-        QVERIFY(brightness(at(QPointF(centre.x(), shape.bottom() - 3))) > bg + 10);
-        QCOMPARE(at(QPointF(centre.x(), shape.bottom() + 3)), neuBg.rgb());
-    } else {
-        // The face is plain; the dark shadow falls below-right, the light one above-left,
-        // and both have faded out three blurs beyond their offset.
-        QCOMPARE(at(centre), neuBg.rgb());
-        QVERIFY(brightness(at(shape.bottomRight() + QPointF(3, 3))) < bg - 20);
-        QVERIFY(brightness(at(QPointF(centre.x(), shape.bottom() + 5))) < bg - 40);
-        QVERIFY(brightness(at(QPointF(shape.right() + 5, centre.y()))) < bg - 40);
-        QVERIFY(brightness(at(QPointF(centre.x(), shape.top() - 5))) > bg + 25);
-        QVERIFY(brightness(at(QPointF(shape.left() - 5, centre.y()))) > bg + 25);
-        QVERIFY(qAbs(brightness(at(QPointF(centre.x(), shape.bottom() + 21))) - bg) <= 3);
-        QVERIFY(qAbs(brightness(at(QPointF(centre.x(), shape.top() - 21))) - bg) <= 3);
-    }
+    QVERIFY(brightness(image.pixel(shape.center().x(), shape.bottom() + 6)) < bg - 20);
+    QVERIFY(brightness(image.pixel(shape.right() + 6, shape.center().y())) < bg - 20);
+    QVERIFY(brightness(image.pixel(shape.center().x(), shape.top() - 6)) > bg + 10);
+    QVERIFY(brightness(image.pixel(shape.left() - 6, shape.center().y())) > bg + 10);
+}
+
+void TestStyleKit::wrappingLabelFollowsItsText()
+{
+    QLabel *label = neuLabel(QStringLiteral("短"), QFont(), neuText, LabelFlow::wrapping);
+    const int oneLine = label->heightForWidth(120);
+    label->setText(
+        QStringLiteral("一段足够长的文字，在一百二十点宽的地方一定要折成好几行才放得下。"));
+    QVERIFY(label->heightForWidth(120) > 2 * oneLine);
+    label->setText(QStringLiteral("短"));
+    QCOMPARE(label->heightForWidth(120), oneLine);
+    delete label;
 }
 
 void TestStyleKit::fontSizeIsLogicalPixels()
 {
-    // Fonts are given in points that must come out as logical pixels whatever DPI the
-    // platform reports (96 here): 27 points as high as a 27-pixel font.
+    // Fonts are given in points that must come out as logical pixels whatever DPI
+    // the platform reports (96 here): 27 points as high as a 27-pixel font.
     QFont pixels = neuFont(10);
     pixels.setPixelSize(27);
     QCOMPARE(QFontMetricsF(neuFont(27)).height(), QFontMetricsF(pixels).height());
