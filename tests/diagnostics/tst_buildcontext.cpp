@@ -1,8 +1,9 @@
 #include "diagnostics/diagnosticsrun.h"
-#include "tests/support/scriptedrunner.h"
+#include "exec/runner.h"
 #include "tests/support/testdata.h"
 
 #include <QMap>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -10,120 +11,86 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kServices = QStringLiteral("networksetup -listallnetworkservices 2>/dev/null");
-const QString kServiceOrder = QStringLiteral("networksetup -listnetworkserviceorder 2>/dev/null");
-const QString kRoute = QStringLiteral("route -n get default 2>/dev/null");
-const QString kHardwarePorts = QStringLiteral("networksetup -listallhardwareports 2>/dev/null");
-const QString kPs = QStringLiteral(
-    "ps -Ao pid=,comm= 2>/dev/null | grep -i -E "
-    "'clash|mihomo|surge|stash|verge|quantumult|sing-box|v2ray|xray|trojan' | grep -v grep "
-    "2>/dev/null");
-const QString kLsof = QStringLiteral(
-    "lsof -nP -iTCP -sTCP:LISTEN 2>/dev/null | awk '{print $9}' | grep -E ':[0-9]+$' | sed -E "
-    "'s/.*:([0-9]+)$/\\1/' | sort -u | tr '\\n' ' '");
-const QString kDns = QStringLiteral("scutil --dns | awk '/nameserver/ {print $3}' | sort -u");
-const QString kTunnels = QStringLiteral(
-    "ifconfig -l 2>/dev/null | tr ' ' '\\n' | grep -E '^utun|^ipsec|^ppp' | head -6");
-const QString kVpn = QStringLiteral(
-    "scutil --nc list 2>/dev/null | grep -E '\\(Connected\\)|\\(Disconnected\\)' | head -5");
+// A Mac that answers each command by what it asks of the tool: the words before the first
+// redirection or pipe ("route -n get default", "networksetup -getwebproxy 'Wi-Fi'"). The
+// filters after them are taken as done: an answer is what the whole pipeline prints. An
+// ask nobody answered fails, as a missing tool would, and is remembered.
+class FakeMac : public Runner {
+public:
+    QMap<QString, QString> answers;
 
-QString ipconfig(const QString &ifaceWord)
-{
-    return QStringLiteral("ipconfig getifaddr ") + ifaceWord + QStringLiteral(" 2>/dev/null");
-}
+    ShellResult run(const QString &command, double) override
+    {
+        static const QRegularExpression tail(QStringLiteral(" (2>|\\|).*$"));
+        const QString ask = QString(command).remove(tail);
+        QMutexLocker lock(&m_mutex);
+        m_asked << ask;
+        if (!answers.contains(ask))
+            return ShellResult{1, QString()};
+        return ShellResult{0, answers.value(ask)};
+    }
 
-QString scopedRoute(const QString &ifaceWord)
-{
-    return QStringLiteral("route -n get -ifscope ") + ifaceWord +
-           QStringLiteral(" default 2>/dev/null");
-}
+    QStringList asked() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_asked;
+    }
 
-QString ipv6(const QString &ifaceWord)
-{
-    return QStringLiteral("ifconfig ") + ifaceWord +
-           QStringLiteral(" 2>/dev/null | awk '/inet6/ {print $2}' | grep -v '^fe80' | grep -E "
-                          "'^[23]' | head -1");
-}
-
-QString nc(const QString &hostWord, const QString &portWord)
-{
-    return QStringLiteral("nc -z -G 2 ") + hostWord + QLatin1Char(' ') + portWord +
-           QStringLiteral(" 2>/dev/null");
-}
-
-const QStringList kProxyQueries{QStringLiteral("webproxy"), QStringLiteral("securewebproxy"),
-                                QStringLiteral("socksfirewallproxy"),
-                                QStringLiteral("autoproxyurl"),
-                                QStringLiteral("proxybypassdomains")};
-
-QString proxyQuery(const QString &kind, const QString &quotedService)
-{
-    return QStringLiteral("networksetup -get") + kind + QLatin1Char(' ') + quotedService +
-           QStringLiteral(" 2>/dev/null");
-}
-
-QString proxyOn(const QString &host, const QString &port)
-{
-    return testData("networksetup/proxy-on-7890.txt")
-        .replace(QStringLiteral("127.0.0.1"), host)
-        .replace(QStringLiteral("7890"), port);
-}
-
-struct Answer {
-    int code = 0;
-    QString output;
+private:
+    mutable QMutex m_mutex;
+    QStringList m_asked;
 };
 
-// Every command's answer, keyed by its exact text. The default is a typical Mac: Wi-Fi on en0
-// behind 192.168.1.1, ClashX running and set as the system proxy on Wi-Fi.
-using Mac = QMap<QString, Answer>;
+const QStringList kProxyQueries{"webproxy", "securewebproxy", "socksfirewallproxy", "autoproxyurl",
+                                "proxybypassdomains"};
 
-void setProxies(Mac &mac, const QString &service, const QStringList &answers)
+QString setup(const QString &name)
 {
-    for (qsizetype i = 0; i < kProxyQueries.size(); ++i)
-        mac[proxyQuery(kProxyQueries.at(i), QLatin1Char('\'') + service + QLatin1Char('\''))] = {
-            0, answers.value(i)};
+    return testData("networksetup/" + name + ".txt");
 }
 
-void setProxiesOff(Mac &mac, const QString &service)
+void setProxies(FakeMac &mac, const QString &service, const QStringList &answers)
 {
-    const QString never = testData("networksetup/proxy-never-set.txt");
+    for (qsizetype i = 0; i < kProxyQueries.size(); ++i)
+        mac.answers["networksetup -get" + kProxyQueries.at(i) + " '" + service + "'"] =
+            answers.value(i);
+}
+
+void setProxiesOff(FakeMac &mac, const QString &service)
+{
     setProxies(mac, service,
-               {never, never, never, testData("networksetup/autoproxy-never-set.txt"),
+               {setup("proxy-never-set"), setup("proxy-never-set"), setup("proxy-never-set"),
+                setup("autoproxy-never-set"),
                 QStringLiteral("There aren't any bypass domains set on %1.\n").arg(service)});
 }
 
-Mac typicalMac()
+// Wi-Fi on en0 behind 192.168.1.1, ClashX running and set as the system proxy on Wi-Fi.
+void typicalMac(FakeMac &mac)
 {
-    Mac mac;
-    mac[kServices] = {0, testData("networksetup/services.txt")};
-    mac[kServiceOrder] = {0, testData("networksetup/service-order.txt")};
-    mac[kRoute] = {0, testData("route/default-en0.txt")};
-    mac[ipconfig(QStringLiteral("en0"))] = {0, QStringLiteral("192.168.1.23\n")};
-    mac[kHardwarePorts] = {0, testData("networksetup/hardware-ports.txt")};
+    mac.answers = {
+        {"networksetup -listallnetworkservices", setup("services")},
+        {"networksetup -listnetworkserviceorder", setup("service-order")},
+        {"route -n get default", testData("route/default-en0.txt")},
+        {"ipconfig getifaddr en0", "192.168.1.23\n"},
+        {"networksetup -listallhardwareports", setup("hardware-ports")},
+        {"ps -Ao pid=,comm=", testData("ps/clashx.txt")},
+        {"lsof -nP -iTCP -sTCP:LISTEN", "49152 7890 "},
+        {"nc -z -G 2 127.0.0.1 7890", ""},
+        {"scutil --dns", "192.168.1.1\n223.5.5.5\n"},
+        {"ifconfig en0", "240e:3b7:1234:5670:1c2d:3e4f:5a6b:7c8d\n"},
+        {"ifconfig -l", "utun0\nutun1\nutun2\n"},
+        {"scutil --nc list", testData("scutil/nc-list.txt")},
+    };
     setProxiesOff(mac, QStringLiteral("USB 10/100/1000 LAN"));
-    const QString on = proxyOn("127.0.0.1", "7890");
+    const QString on = setup("proxy-on-7890");
     setProxies(mac, QStringLiteral("Wi-Fi"),
-               {on, on, on, testData("networksetup/autoproxy-never-set.txt"),
-                testData("networksetup/bypass-local.txt")});
+               {on, on, on, setup("autoproxy-never-set"), setup("bypass-local")});
     setProxiesOff(mac, QStringLiteral("Thunderbolt Bridge"));
-    mac[kPs] = {0, testData("ps/clashx.txt")};
-    mac[kLsof] = {0, QStringLiteral("49152 7890 ")};
-    mac[nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890"))] = {0, QString()};
-    mac[kDns] = {0, QStringLiteral("192.168.1.1\n223.5.5.5\n")};
-    mac[ipv6(QStringLiteral("en0"))] = {0,
-                                        QStringLiteral("240e:3b7:1234:5670:1c2d:3e4f:5a6b:7c8d\n")};
-    mac[kTunnels] = {0, QStringLiteral("utun0\nutun1\nutun2\n")};
-    mac[kVpn] = {0, testData("scutil/nc-list.txt")};
-    return mac;
 }
 
-NetContext snapshot(const Mac &mac, std::shared_ptr<ScriptedRunner> &runner)
+NetContext snapshot(const std::shared_ptr<FakeMac> &mac)
 {
-    runner = std::make_shared<ScriptedRunner>();
-    for (auto it = mac.constBegin(); it != mac.constEnd(); ++it)
-        runner->on(it.key(), it->code, it->output);
-    ScopedRunner scope(runner);
+    ScopedRunner scope(mac);
     return DiagnosticsRun::buildContext();
 }
 
@@ -138,7 +105,6 @@ private slots:
     void primaryInterface();
     void addressFallback();
     void proxySettingsAcrossServices();
-    void proxyTarget();
     void proxyClients_data();
     void proxyClients();
     void silentMacLeavesDefaults();
@@ -146,21 +112,26 @@ private slots:
 
 void TestBuildContext::typicalMacInOrder()
 {
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(typicalMac(), runner);
+    auto mac = std::make_shared<FakeMac>();
+    typicalMac(*mac);
+    const NetContext ctx = snapshot(mac);
 
-    VERIFY_ALL_SCRIPTED(*runner);
-    QStringList expected{kServices, kServiceOrder, kRoute, ipconfig(QStringLiteral("en0")),
-                         kHardwarePorts};
+    QStringList expected{"networksetup -listallnetworkservices",
+                         "networksetup -listnetworkserviceorder", "route -n get default",
+                         "ipconfig getifaddr en0", "networksetup -listallhardwareports"};
     for (const QString &service :
-         {QStringLiteral("'USB 10/100/1000 LAN'"), QStringLiteral("'Wi-Fi'"),
-          QStringLiteral("'Thunderbolt Bridge'")}) {
+         QStringList{"USB 10/100/1000 LAN", "Wi-Fi", "Thunderbolt Bridge"}) {
         for (const QString &kind : kProxyQueries)
-            expected << proxyQuery(kind, service);
+            expected << "networksetup -get" + kind + " '" + service + "'";
     }
-    expected << kPs << kLsof << nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890")) << kDns
-             << ipv6(QStringLiteral("en0")) << kTunnels << kVpn;
-    QCOMPARE(runner->commands(), expected);
+    expected << "ps -Ao pid=,comm="
+             << "lsof -nP -iTCP -sTCP:LISTEN"
+             << "nc -z -G 2 127.0.0.1 7890"
+             << "scutil --dns"
+             << "ifconfig en0"
+             << "ifconfig -l"
+             << "scutil --nc list";
+    QCOMPARE(mac->asked(), expected);
 
     QCOMPARE(
         (QStringList{ctx.iface, ctx.ip, ctx.gateway.value_or("-"), ctx.service, ctx.wifiPort,
@@ -229,23 +200,20 @@ void TestBuildContext::primaryInterface()
     QFETCH(QString, ports);
     QFETCH(QString, iface);
     QFETCH(QString, gateway);
-    Mac mac = typicalMac();
-    mac[kRoute] = {0, route};
+    auto mac = std::make_shared<FakeMac>();
+    typicalMac(*mac);
+    mac->answers["route -n get default"] = route;
     if (!order.isNull())
-        mac[kServiceOrder] = {0, order};
-    mac[kHardwarePorts] = {0, ports};
-    mac[scopedRoute(QStringLiteral("en7"))] = {0, route};
-    mac[scopedRoute(QStringLiteral("en0"))] = {0, testData("route/scoped-en0.txt")};
-    if (iface.startsWith(QLatin1String("ppp"))) {
-        for (const char *name : {"en0", "en1", "en2", "en3"})
-            mac[ipconfig(QLatin1String(name))] = {1, QString()};
-    }
-    mac[ipconfig(iface)] = {0, QStringLiteral("10.0.0.23\n")};
-    mac[ipv6(iface)] = {0, QString()};
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
+        mac->answers["networksetup -listnetworkserviceorder"] = order;
+    mac->answers["networksetup -listallhardwareports"] = ports;
+    mac->answers["route -n get -ifscope en7 default"] = route;
+    mac->answers["route -n get -ifscope en0 default"] = testData("route/scoped-en0.txt");
+    if (iface.startsWith(QLatin1String("ppp")))
+        mac->answers.remove("ipconfig getifaddr en0");
+    mac->answers["ipconfig getifaddr " + iface] = "10.0.0.23\n";
+    mac->answers["ifconfig " + iface] = "";
+    const NetContext ctx = snapshot(mac);
 
-    VERIFY_ALL_SCRIPTED(*runner);
     QCOMPARE(ctx.iface, iface);
     QCOMPARE(ctx.ip, QStringLiteral("10.0.0.23"));
     QCOMPARE(ctx.gateway.value_or(QString()), gateway);
@@ -258,43 +226,38 @@ void TestBuildContext::primaryInterface()
 void TestBuildContext::addressFallback()
 {
     // No default route: the first of en0…en3 with an address is the interface.
-    Mac mac = typicalMac();
-    mac[kRoute] = {1, QString()};
-    for (const char *name : {"en0", "en2", "en3"})
-        mac[ipconfig(QLatin1String(name))] = {1, QString()};
-    mac[ipconfig(QStringLiteral("en1"))] = {0, QStringLiteral("192.168.5.7\n")};
-    mac[ipv6(QStringLiteral("en1"))] = {0, QString()};
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
+    auto mac = std::make_shared<FakeMac>();
+    typicalMac(*mac);
+    mac->answers.remove("route -n get default");
+    mac->answers.remove("ipconfig getifaddr en0");
+    mac->answers["ipconfig getifaddr en1"] = "192.168.5.7\n";
+    const NetContext ctx = snapshot(mac);
 
-    VERIFY_ALL_SCRIPTED(*runner);
     QCOMPARE(ctx.iface, QStringLiteral("en1"));
     QCOMPARE(ctx.ip, QStringLiteral("192.168.5.7"));
     QVERIFY(!ctx.gateway);
-    QCOMPARE(runner->commands().mid(3, 3),
-             (QStringList{ipconfig("en0"), ipconfig("en1"), kHardwarePorts}));
+    QCOMPARE(mac->asked().mid(3, 3),
+             (QStringList{"ipconfig getifaddr en0", "ipconfig getifaddr en1",
+                          "networksetup -listallhardwareports"}));
 }
 
 void TestBuildContext::proxySettingsAcrossServices()
 {
-    Mac mac = typicalMac();
+    auto mac = std::make_shared<FakeMac>();
+    typicalMac(*mac);
     // Listed first: a SOCKS server without a port, a PAC and its own bypass list.
-    setProxies(mac, QStringLiteral("USB 10/100/1000 LAN"),
-               {testData("networksetup/proxy-never-set.txt"),
-                testData("networksetup/proxy-never-set.txt"),
+    setProxies(*mac, QStringLiteral("USB 10/100/1000 LAN"),
+               {setup("proxy-never-set"), setup("proxy-never-set"),
                 QStringLiteral("Enabled: Yes\nServer: 10.0.0.8\n"),
                 QStringLiteral("URL: http://10.0.0.5/x.pac\nEnabled: Yes\n"),
                 QStringLiteral("*.corp.example\n")});
     // Switched off ("*Thunderbolt Bridge"): its proxy carries nothing.
-    setProxies(mac, QStringLiteral("Thunderbolt Bridge"),
-               {proxyOn("127.0.0.1", "7891"), testData("networksetup/proxy-never-set.txt"),
-                testData("networksetup/proxy-never-set.txt"),
-                testData("networksetup/autoproxy-never-set.txt"), QString()});
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
+    setProxies(*mac, QStringLiteral("Thunderbolt Bridge"),
+               {setup("proxy-on-7890").replace("7890", "7891"), setup("proxy-never-set"),
+                setup("proxy-never-set"), setup("autoproxy-never-set"), QString()});
+    const NetContext ctx = snapshot(mac);
 
     // The primary Wi-Fi is judged whole: no host of one service with the port of another.
-    VERIFY_ALL_SCRIPTED(*runner);
     QCOMPARE((QStringList{ctx.proxyService, ctx.proxyServerKind, ctx.proxyHost, ctx.proxyPort,
                           ctx.proxyPacUrl, ctx.bypassDomains.value(0)}),
              (QStringList{"Wi-Fi", "HTTP", "127.0.0.1", "7890", "", "127.0.0.1"}));
@@ -302,27 +265,6 @@ void TestBuildContext::proxySettingsAcrossServices()
     QCOMPARE(ctx.idleProxyServices, QStringList{"Thunderbolt Bridge"});
     // Without repeats and in text order: "自动代理(PAC)" sorts after the Latin labels.
     QCOMPARE(ctx.proxyKinds, (QStringList{"HTTP", "HTTPS", "SOCKS", "自动代理(PAC)"}));
-}
-
-void TestBuildContext::proxyTarget()
-{
-    // No host is probed on 127.0.0.1; no port means no probe at all.
-    for (const bool withPort : {true, false}) {
-        Mac mac = typicalMac();
-        setProxies(mac, QStringLiteral("Wi-Fi"),
-                   {withPort ? QStringLiteral("Enabled: Yes\nServer: \nPort: 1080\n")
-                             : QStringLiteral("Enabled: Yes\nServer: 127.0.0.1\n"),
-                    QString(), QString(), QString(), testData("networksetup/bypass-local.txt")});
-        mac.remove(nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890")));
-        if (withPort)
-            mac[nc(QStringLiteral("127.0.0.1"), QStringLiteral("1080"))] = {0, QString()};
-        std::shared_ptr<ScriptedRunner> runner;
-        const NetContext ctx = snapshot(mac, runner);
-        VERIFY_ALL_SCRIPTED(*runner);
-        QCOMPARE(ctx.proxyTargetAlive, withPort);
-        QCOMPARE(runner->commands().filter(QRegularExpression(QStringLiteral("^nc "))).size(),
-                 withPort ? 1 : 0);
-    }
 }
 
 void TestBuildContext::proxyClients_data()
@@ -344,39 +286,28 @@ void TestBuildContext::proxyClients()
 {
     QFETCH(QString, ps);
     QFETCH(QStringList, apps);
-    Mac mac = typicalMac();
-    mac[kPs] = {0, testData("ps/" + ps)};
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
+    auto mac = std::make_shared<FakeMac>();
+    typicalMac(*mac);
+    mac->answers["ps -Ao pid=,comm="] = testData("ps/" + ps);
+    const NetContext ctx = snapshot(mac);
     QCOMPARE(ctx.clashApps, apps);
     QCOMPARE(ctx.clashRunning, !apps.isEmpty());
 }
 
 void TestBuildContext::silentMacLeavesDefaults()
 {
-    // Every tool missing: bash prints "command not found" on stderr and exits 127, but the
-    // 2>/dev/null of most commands leaves nothing.
-    auto runner = std::make_shared<ScriptedRunner>();
-    const QStringList commands{kServices,
-                               kServiceOrder,
-                               kRoute,
-                               ipconfig("en0"),
-                               ipconfig("en1"),
-                               ipconfig("en2"),
-                               ipconfig("en3"),
-                               kHardwarePorts,
-                               kPs,
-                               kLsof,
-                               kDns,
-                               kTunnels,
-                               kVpn};
-    for (const QString &command : commands)
-        runner->on(command, 127);
-    ScopedRunner scope(runner);
-    const NetContext ctx = DiagnosticsRun::buildContext();
+    // Every tool missing: nothing answers, nothing is asked twice, and the defaults stay.
+    auto mac = std::make_shared<FakeMac>();
+    const NetContext ctx = snapshot(mac);
 
-    VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(runner->commands(), commands);
+    QCOMPARE(
+        mac->asked(),
+        (QStringList{"networksetup -listallnetworkservices",
+                     "networksetup -listnetworkserviceorder", "route -n get default",
+                     "ipconfig getifaddr en0", "ipconfig getifaddr en1", "ipconfig getifaddr en2",
+                     "ipconfig getifaddr en3", "networksetup -listallhardwareports",
+                     "ps -Ao pid=,comm=", "lsof -nP -iTCP -sTCP:LISTEN", "scutil --dns",
+                     "ifconfig -l", "scutil --nc list"}));
     QVERIFY(ctx.iface.isEmpty() && ctx.ip.isEmpty() && ctx.wifiPort.isEmpty());
     QCOMPARE(ctx.service, QStringLiteral("Wi-Fi"));
     QVERIFY(!ctx.gateway && !ctx.proxyEnabled && !ctx.clashRunning && !ctx.proxyTargetAlive);

@@ -49,8 +49,6 @@ class TestCheckProxy : public QObject {
 private slots:
     void decision_data();
     void decision();
-    void assembledTexts_data();
-    void assembledTexts();
     void clientPortChoice_data();
     void clientPortChoice();
     void bypass_data();
@@ -63,32 +61,52 @@ void TestCheckProxy::decision_data()
     QTest::addColumn<bool>("clientRunning");
     QTest::addColumn<QString>("target"); // see setTarget
     QTest::addColumn<bool>("alive");
+    QTest::addColumn<QStringList>("listening");
     QTest::addColumn<QString>("finding");
-    QTest::addColumn<QString>("fix");
+    QTest::addColumn<QStringList>("shown"); // "!text": must not be shown
 
     const QString local = QStringLiteral("127.0.0.1:7890");
-    QTest::newRow("off, no client")
-        << false << false << local << false << u"proxy-off/ok"_s << u"-"_s;
-    QTest::newRow("off, client runs")
-        << false << true << local << false << u"proxy-off-but-running/warn"_s
-        << u"fix-proxy-on fallback"_s;
-    QTest::newRow("on, no client, dead port")
-        << true << false << local << false << u"proxy-dead-crash/error"_s
-        << u"fix-proxy-off-all fallback"_s;
-    QTest::newRow("on, client runs, dead port")
-        << true << true << local << false << u"proxy-port-dead/error"_s
-        << u"fix-proxy-off-2 fallback"_s;
+    const QStringList none;
+    QTest::newRow("off, no client: the old address and the switched-off service noted")
+        << false << false << local << false << none << u"proxy-off/ok -"_s
+        << QStringList{"直连状态。\n（历史代理地址：127.0.0.1:7890）",
+                       "提示：已停用的服务 Thunderbolt Bridge 上仍开着代理"};
+    QTest::newRow("off: a port alone is no history")
+        << false << false << u":7890"_s << false << none << u"proxy-off/ok -"_s
+        << QStringList{"!历史"};
+    QTest::newRow("off, client runs: ten ports, first eight shown")
+        << false << true << u":"_s << false
+        << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}
+        << u"proxy-off-but-running/warn -"_s
+        << QStringList{"检测到 ClashX 在运行", "：1, 2, 3, 4, 5, 6, 7, 8", "!8, 9"};
+    QTest::newRow("on, no client, dead port: target, services and kinds")
+        << true << false << local << false << none
+        << u"proxy-dead-crash/error fix-proxy-off-all fallback"_s
+        << QStringList{"系统代理仍指向 127.0.0.1:7890，",
+                       "启用代理的服务：Wi-Fi、USB 10/100/1000 LAN\n代理类型：HTTP、SOCKS"};
+    QTest::newRow("dead pac on this Mac: named as the automatic proxy")
+        << true << false << u"http://127.0.0.1:1089/proxy.pac"_s << false << none
+        << u"proxy-dead-crash/error fix-proxy-off-all fallback"_s
+        << QStringList{"自动代理(PAC)仍指向 http://127.0.0.1:1089/proxy.pac，"};
+    QTest::newRow("on, client runs, dead port: an empty host reads as loopback")
+        << true << true << u":7897"_s << false << none
+        << u"proxy-port-dead/error fix-proxy-off-2 fallback"_s
+        << QStringList{"代理软件在运行，但端口 127.0.0.1:7897 无法连接",
+                       "检测到 ClashX 正在运行，但系统代理指向的 127.0.0.1:7897 端口"};
     QTest::newRow("on, unknown program serves the port")
-        << true << false << local << true << u"proxy-ok/ok"_s << u"-"_s;
+        << true << false << local << true << none << u"proxy-ok/ok -"_s << QStringList{};
     QTest::newRow("dead on this Mac's own address")
-        << true << false << u"192.168.1.23:8080"_s << false << u"proxy-dead-crash/error"_s
-        << u"fix-proxy-off-all fallback"_s;
-    QTest::newRow("dead office proxy on another host, client runs")
-        << true << true << u"10.20.30.40:3128"_s << false << u"proxy-remote-dead/error"_s
-        << u"fix-proxy-off-all fallback"_s;
-    QTest::newRow("remote pac does not answer")
-        << true << false << u"http://wpad.corp.example/proxy.pac"_s << false
-        << u"proxy-pac-unreachable/warn"_s << u"-"_s;
+        << true << false << u"192.168.1.23:8080"_s << false << none
+        << u"proxy-dead-crash/error fix-proxy-off-all fallback"_s << QStringList{};
+    QTest::newRow("dead office proxy on another host, client runs; no port shown as ?")
+        << true << true << u"10.20.30.40:"_s << false << none
+        << u"proxy-remote-dead/error fix-proxy-off-all fallback"_s
+        << QStringList{"系统代理 10.20.30.40:? 无法连接", "不是本机代理软件的残留"};
+    QTest::newRow("remote pac: its URL and the address it is fetched from")
+        << true << false << u"https://wpad.corp.example/proxy.pac"_s << false << none
+        << u"proxy-pac-unreachable/warn -"_s
+        << QStringList{"自动代理(PAC)指向 https://wpad.corp.example/proxy.pac，但 "
+                       "wpad.corp.example:443 现在连不上"};
 }
 
 void TestCheckProxy::decision()
@@ -97,77 +115,21 @@ void TestCheckProxy::decision()
     QFETCH(bool, clientRunning);
     QFETCH(QString, target);
     QFETCH(bool, alive);
-    NetContext ctx = proxyContext(enabled, clientRunning, false);
-    setTarget(ctx, target, alive);
-    const QList<Finding> findings = decideProxy(ctx);
-    QTEST(outline(findings).join(QLatin1Char(',')), "finding");
-    QTEST(fixShape(findings.first()), "fix");
-    QCOMPARE(findings.first().category, CheckCategory::proxy);
-}
-
-void TestCheckProxy::assembledTexts_data()
-{
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("clientRunning");
-    QTest::addColumn<QString>("target"); // see setTarget; never alive here
-    QTest::addColumn<QStringList>("apps");
-    QTest::addColumn<QStringList>("listening");
-    QTest::addColumn<QStringList>("shown"); // "!text": must not be shown
-
-    const QStringList clash{"ClashX"};
-    QTest::newRow("off: old address still recorded, switched-off service a hint")
-        << false << false << u"127.0.0.1:7890"_s << QStringList{} << QStringList{}
-        << QStringList{"直连状态。\n（历史代理地址：127.0.0.1:7890）",
-                       "提示：已停用的服务 Thunderbolt Bridge 上仍开着代理"};
-    QTest::newRow("off: a port alone is no history")
-        << false << false << u":7890"_s << QStringList{} << QStringList{} << QStringList{"!历史"};
-    QTest::newRow("running: ten ports, first eight shown")
-        << false << true << u":"_s << QStringList{"ClashX", "Clash Verge"}
-        << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}
-        << QStringList{"检测到 ClashX、Clash Verge 在运行", "：1, 2, 3, 4, 5, 6, 7, 8", "!8, 9"};
-    QTest::newRow("running: nothing listening, no app name")
-        << false << true << u":"_s << QStringList{} << QStringList{}
-        << QStringList{"检测到 代理客户端 在运行", "已在监听的本地端口：（未发现常见代理端口）"};
-    QTest::newRow("dead: target, services and kinds joined")
-        << true << false << u"127.0.0.1:7890"_s << QStringList{} << QStringList{}
-        << QStringList{"系统代理仍指向 127.0.0.1:7890，",
-                       "启用代理的服务：Wi-Fi、USB 10/100/1000 LAN\n代理类型：HTTP、SOCKS"};
-    QTest::newRow("dead pac: named as the automatic proxy")
-        << true << false << u"http://127.0.0.1:1089/proxy.pac"_s << QStringList{} << QStringList{}
-        << QStringList{"自动代理(PAC)仍指向 http://127.0.0.1:1089/proxy.pac，"};
-    QTest::newRow("port dead: empty host reads as loopback")
-        << true << true << u":7897"_s << clash << QStringList{}
-        << QStringList{"代理软件在运行，但端口 127.0.0.1:7897 无法连接",
-                       "检测到 ClashX 正在运行，但系统代理指向的 127.0.0.1:7897 端口"};
-    QTest::newRow("remote dead: empty port shows a question mark")
-        << true << true << u"10.0.0.2:"_s << clash << QStringList{}
-        << QStringList{"系统代理 10.0.0.2:? 无法连接", "不是本机代理软件的残留"};
-    QTest::newRow("remote pac: URL and the address it is fetched from")
-        << true << false << u"https://wpad.corp.example/proxy.pac"_s << QStringList{}
-        << QStringList{}
-        << QStringList{"自动代理(PAC)指向 https://wpad.corp.example/proxy.pac，但 "
-                       "wpad.corp.example:443 现在连不上"};
-}
-
-void TestCheckProxy::assembledTexts()
-{
-    QFETCH(bool, enabled);
-    QFETCH(bool, clientRunning);
-    QFETCH(QString, target);
-    QFETCH(QStringList, apps);
     QFETCH(QStringList, listening);
     QFETCH(QStringList, shown);
     NetContext ctx = proxyContext(enabled, clientRunning, false);
-    setTarget(ctx, target, false);
-    ctx.idleProxyServices = {QStringLiteral("Thunderbolt Bridge")};
-    ctx.clashApps = apps;
+    setTarget(ctx, target, alive);
     ctx.clashPorts = listening;
-    const Finding f = decideProxy(ctx).value(0);
+    ctx.idleProxyServices = {QStringLiteral("Thunderbolt Bridge")};
+    const QList<Finding> findings = decideProxy(ctx);
+    QTEST(outlineWithFixes(findings).join(QLatin1Char(',')), "finding");
+    QCOMPARE(findings.first().category, CheckCategory::proxy);
     for (const QString &text : shown) {
         if (text.startsWith(QLatin1Char('!')))
-            QVERIFY2(!shownText(f).contains(text.mid(1)), qPrintable(shownText(f)));
+            QVERIFY2(!shownText(findings.first()).contains(text.mid(1)),
+                     qPrintable(shownText(findings.first())));
         else
-            VERIFY_SHOWN(f, text);
+            VERIFY_SHOWN(findings.first(), text);
     }
 }
 

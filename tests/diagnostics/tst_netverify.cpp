@@ -1,4 +1,3 @@
-#include "diagnostics/decisions.h"
 #include "diagnostics/netverify.h"
 #include "tests/diagnostics/findingcheck.h"
 #include "tests/support/scriptedrunner.h"
@@ -31,12 +30,8 @@ class TestNetVerify : public QObject {
 private slots:
     void systemProxy_data();
     void systemProxy();
-    void probe_data();
-    void probe();
     void bingSearch_data();
     void bingSearch();
-    void webAccess_data();
-    void webAccess();
 };
 
 void TestNetVerify::systemProxy_data()
@@ -71,38 +66,6 @@ void TestNetVerify::systemProxy()
     QCOMPARE(proxy.enabled, enabled);
     QCOMPARE(proxy.addr, addr);
     QTEST(proxy.socks, "socks");
-}
-
-void TestNetVerify::probe_data()
-{
-    QTest::addColumn<QString>("output");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<qint64>("ms");
-    QTest::addColumn<bool>("ok");
-
-    // 1.005 * 1000 is 1004.999… in binary floating point; the page took 1005 ms.
-    QTest::newRow("truncation keeps whole milliseconds")
-        << u"200 1.005000"_s << u"200"_s << qint64(1005) << true;
-    QTest::newRow("redirect without an answer") << u"301 0.1"_s << u"301"_s << qint64(100) << false;
-    QTest::newRow("blanks and line end") << u"  200   0.25 \n"_s << u"200"_s << qint64(250) << true;
-    QTest::newRow("empty output") << u""_s << u"000"_s << qint64(0) << false;
-}
-
-void TestNetVerify::probe()
-{
-    QFETCH(QString, output);
-    QFETCH(QString, code);
-    QFETCH(qint64, ms);
-    QFETCH(bool, ok);
-
-    auto runner = std::make_shared<ScriptedRunner>();
-    runner->on(fetchCommand(), output.isEmpty() ? 28 : 0, output);
-    ScopedRunner scope(runner);
-    const NetVerify::ProbeResult result = NetVerify::probe(NetVerify::bingURL, std::nullopt, 12);
-    VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(result.code, code);
-    QCOMPARE(result.ms, ms);
-    QCOMPARE(result.ok, ok);
 }
 
 void TestNetVerify::bingSearch_data()
@@ -186,29 +149,6 @@ void TestNetVerify::bingSearch()
                                    : QStringLiteral("直连"));
     if (!result.ok)
         QCOMPARE(result.code + QString::number(result.ms), QStringLiteral("0000"));
-}
-
-void TestNetVerify::webAccess_data()
-{
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("finding");
-
-    QTest::newRow("a path worked") << true << u"web-access/ok"_s;
-    QTest::newRow("no path worked") << false << u"web-access-fail/warn"_s;
-}
-
-void TestNetVerify::webAccess()
-{
-    QFETCH(bool, ok);
-    NetVerifyResult result;
-    result.ok = ok;
-    result.summary = QStringLiteral("SUMMARY");
-    const QList<Finding> findings = decideWebAccess(NetContext{}, result);
-
-    QTEST(outline(findings).join(QLatin1Char(',')), "finding");
-    QVERIFY(findings.first().detail.startsWith(result.summary));
-    QCOMPARE(findings.first().category, CheckCategory::connectivity);
-    QVERIFY(!findings.first().hasFix());
 }
 
 QTEST_GUILESS_MAIN(TestNetVerify)

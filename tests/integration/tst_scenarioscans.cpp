@@ -1,5 +1,4 @@
 #include "exec/shell.h"
-#include "repair/fixengine.h"
 #include "tests/integration/scanonsim.h"
 #include "tests/support/testdata.h"
 
@@ -29,7 +28,6 @@ private slots:
     void repairsAsOffered();
     void hostsFileAsItIs_data();
     void hostsFileAsItIs();
-    void dnsRepairAddressesTheAdapterInUse();
     void aiProbesRunSideBySide();
     void hostileValuesNeverRun();
 
@@ -49,6 +47,7 @@ void TestScenarioScans::scenarioGivesItsFinding_data()
 {
     QTest::addColumn<QString>("scenario");
     QTest::addColumn<QStringList>("expected"); // "!id": that finding must not appear
+    QTest::newRow("offline") << "offline" << QStringList{"no-interface", "web-access-fail"};
     QTest::newRow("captive portal") << "captive-portal" << QStringList{"captive-portal"};
     QTest::newRow("hosts blocklist") << "hosts-blocklist" << QStringList{"hosts-hijack"};
     QTest::newRow("stale shell proxy") << "stale-shell-proxy" << QStringList{"shell-proxy-stale"};
@@ -192,25 +191,6 @@ void TestScenarioScans::hostsFileAsItIs()
     QCOMPARE(findings.first().id, QStringLiteral("hosts-hijack"));
     // The detail: one line of text, then the suspicious lines.
     QCOMPARE(findings.first().detail.count(QLatin1Char('\n')), listed);
-}
-
-void TestScenarioScans::dnsRepairAddressesTheAdapterInUse()
-{
-    // Both adapters' services share the hardware port "USB 10/100/1000 LAN"; the DNS repair
-    // must rewrite the one in use, "… 2", and leave the idle one alone.
-    QString error;
-    const auto mac = SimulatedMac::open(QStringLiteral("two-usb-adapters"), true, &error);
-    QVERIFY2(mac, qPrintable(error));
-    const auto failed = scanOn(*mac).find(QStringLiteral("dns-resolve-fail"));
-    QVERIFY(failed && failed->fix);
-    {
-        OnSimulatedMac on(*mac);
-        const FixResult result = FixEngine::apply(*failed->fix);
-        QVERIFY2(result.ok, qPrintable(result.log));
-    }
-    QVERIFY(scanOn(*mac).ids().contains(QStringLiteral("dns-resolve-ok")));
-    const QJsonObject services = mac->state().value("services").toObject();
-    QCOMPARE(services.value("USB 10/100/1000 LAN").toObject().value("dns").toArray(), QJsonArray());
 }
 
 void TestScenarioScans::aiProbesRunSideBySide()
