@@ -1,45 +1,12 @@
 #include "diagnostics/diagnosticsrun.h"
-#include "exec/runner.h"
 #include "tests/support/testdata.h"
+#include "tests/support/toolanswers.h"
 
-#include <QMap>
-#include <QMutex>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A Mac that answers each command by what it asks of the tool: the words before the first
-// redirection or pipe ("route -n get default", "networksetup -getwebproxy 'Wi-Fi'"). The
-// filters after them are taken as done: an answer is what the whole pipeline prints. An
-// ask nobody answered fails, as a missing tool would, and is remembered.
-class FakeMac : public Runner {
-public:
-    QMap<QString, QString> answers;
-
-    ShellResult run(const QString &command, double) override
-    {
-        static const QRegularExpression tail(QStringLiteral(" (2>|\\|).*$"));
-        const QString ask = QString(command).remove(tail);
-        QMutexLocker lock(&m_mutex);
-        m_asked << ask;
-        if (!answers.contains(ask))
-            return ShellResult{1, QString()};
-        return ShellResult{0, answers.value(ask)};
-    }
-
-    QStringList asked() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_asked;
-    }
-
-private:
-    mutable QMutex m_mutex;
-    QStringList m_asked;
-};
 
 const QStringList kProxyQueries{"webproxy", "securewebproxy", "socksfirewallproxy", "autoproxyurl",
                                 "proxybypassdomains"};
@@ -49,14 +16,14 @@ QString setup(const QString &name)
     return testData("networksetup/" + name + ".txt");
 }
 
-void setProxies(FakeMac &mac, const QString &service, const QStringList &answers)
+void setProxies(ToolAnswers &mac, const QString &service, const QStringList &answers)
 {
     for (qsizetype i = 0; i < kProxyQueries.size(); ++i)
-        mac.answers["networksetup -get" + kProxyQueries.at(i) + " '" + service + "'"] =
-            answers.value(i);
+        mac.on("networksetup -get" + kProxyQueries.at(i) + " '" + service + "'", 0,
+               answers.value(i));
 }
 
-void setProxiesOff(FakeMac &mac, const QString &service)
+void setProxiesOff(ToolAnswers &mac, const QString &service)
 {
     setProxies(mac, service,
                {setup("proxy-never-set"), setup("proxy-never-set"), setup("proxy-never-set"),
@@ -65,22 +32,20 @@ void setProxiesOff(FakeMac &mac, const QString &service)
 }
 
 // Wi-Fi on en0 behind 192.168.1.1, ClashX running and set as the system proxy on Wi-Fi.
-void typicalMac(FakeMac &mac)
+void typicalMac(ToolAnswers &mac)
 {
-    mac.answers = {
-        {"networksetup -listallnetworkservices", setup("services")},
-        {"networksetup -listnetworkserviceorder", setup("service-order")},
-        {"route -n get default", testData("route/default-en0.txt")},
-        {"ipconfig getifaddr en0", "192.168.1.23\n"},
-        {"networksetup -listallhardwareports", setup("hardware-ports")},
-        {"ps -Ao pid=,comm=", testData("ps/clashx.txt")},
-        {"lsof -nP -iTCP -sTCP:LISTEN", "49152 7890 "},
-        {"nc -z -G 2 127.0.0.1 7890", ""},
-        {"scutil --dns", "192.168.1.1\n223.5.5.5\n"},
-        {"ifconfig en0", "240e:3b7:1234:5670:1c2d:3e4f:5a6b:7c8d\n"},
-        {"ifconfig -l", "utun0\nutun1\nutun2\n"},
-        {"scutil --nc list", testData("scutil/nc-list.txt")},
-    };
+    mac.on("networksetup -listallnetworkservices", 0, setup("services"))
+        .on("networksetup -listnetworkserviceorder", 0, setup("service-order"))
+        .on("route -n get default", 0, testData("route/default-en0.txt"))
+        .on("ipconfig getifaddr en0", 0, "192.168.1.23\n")
+        .on("networksetup -listallhardwareports", 0, setup("hardware-ports"))
+        .on("ps -Ao pid=,comm=", 0, testData("ps/clashx.txt"))
+        .on("lsof -nP -iTCP -sTCP:LISTEN", 0, "49152 7890 ")
+        .on("nc -z -G 2 127.0.0.1 7890", 0, "")
+        .on("scutil --dns", 0, "192.168.1.1\n223.5.5.5\n")
+        .on("ifconfig en0", 0, "240e:3b7:1234:5670:1c2d:3e4f:5a6b:7c8d\n")
+        .on("ifconfig -l", 0, "utun0\nutun1\nutun2\n")
+        .on("scutil --nc list", 0, testData("scutil/nc-list.txt"));
     setProxiesOff(mac, QStringLiteral("USB 10/100/1000 LAN"));
     const QString on = setup("proxy-on-7890");
     setProxies(mac, QStringLiteral("Wi-Fi"),
@@ -88,7 +53,7 @@ void typicalMac(FakeMac &mac)
     setProxiesOff(mac, QStringLiteral("Thunderbolt Bridge"));
 }
 
-NetContext snapshot(const std::shared_ptr<FakeMac> &mac)
+NetContext snapshot(const std::shared_ptr<ToolAnswers> &mac)
 {
     ScopedRunner scope(mac);
     return DiagnosticsRun::buildContext();
@@ -100,7 +65,7 @@ class TestBuildContext : public QObject {
     Q_OBJECT
 
 private slots:
-    void typicalMacInOrder();
+    void typicalMacRead();
     void primaryInterface_data();
     void primaryInterface();
     void addressFallback();
@@ -110,28 +75,11 @@ private slots:
     void silentMacLeavesDefaults();
 };
 
-void TestBuildContext::typicalMacInOrder()
+void TestBuildContext::typicalMacRead()
 {
-    auto mac = std::make_shared<FakeMac>();
+    auto mac = std::make_shared<ToolAnswers>();
     typicalMac(*mac);
     const NetContext ctx = snapshot(mac);
-
-    QStringList expected{"networksetup -listallnetworkservices",
-                         "networksetup -listnetworkserviceorder", "route -n get default",
-                         "ipconfig getifaddr en0", "networksetup -listallhardwareports"};
-    for (const QString &service :
-         QStringList{"USB 10/100/1000 LAN", "Wi-Fi", "Thunderbolt Bridge"}) {
-        for (const QString &kind : kProxyQueries)
-            expected << "networksetup -get" + kind + " '" + service + "'";
-    }
-    expected << "ps -Ao pid=,comm="
-             << "lsof -nP -iTCP -sTCP:LISTEN"
-             << "nc -z -G 2 127.0.0.1 7890"
-             << "scutil --dns"
-             << "ifconfig en0"
-             << "ifconfig -l"
-             << "scutil --nc list";
-    QCOMPARE(mac->asked(), expected);
 
     QCOMPARE(
         (QStringList{ctx.iface, ctx.ip, ctx.gateway.value_or("-"), ctx.service, ctx.wifiPort,
@@ -200,18 +148,18 @@ void TestBuildContext::primaryInterface()
     QFETCH(QString, ports);
     QFETCH(QString, iface);
     QFETCH(QString, gateway);
-    auto mac = std::make_shared<FakeMac>();
+    auto mac = std::make_shared<ToolAnswers>();
     typicalMac(*mac);
-    mac->answers["route -n get default"] = route;
+    mac->on("route -n get default", 0, route);
     if (!order.isNull())
-        mac->answers["networksetup -listnetworkserviceorder"] = order;
-    mac->answers["networksetup -listallhardwareports"] = ports;
-    mac->answers["route -n get -ifscope en7 default"] = route;
-    mac->answers["route -n get -ifscope en0 default"] = testData("route/scoped-en0.txt");
+        mac->on("networksetup -listnetworkserviceorder", 0, order);
+    mac->on("networksetup -listallhardwareports", 0, ports);
+    mac->on("route -n get -ifscope en7 default", 0, route);
+    mac->on("route -n get -ifscope en0 default", 0, testData("route/scoped-en0.txt"));
     if (iface.startsWith(QLatin1String("ppp")))
-        mac->answers.remove("ipconfig getifaddr en0");
-    mac->answers["ipconfig getifaddr " + iface] = "10.0.0.23\n";
-    mac->answers["ifconfig " + iface] = "";
+        mac->on("ipconfig getifaddr en0", 1);
+    mac->on("ipconfig getifaddr " + iface, 0, "10.0.0.23\n");
+    mac->on("ifconfig " + iface, 0, "");
     const NetContext ctx = snapshot(mac);
 
     QCOMPARE(ctx.iface, iface);
@@ -226,11 +174,11 @@ void TestBuildContext::primaryInterface()
 void TestBuildContext::addressFallback()
 {
     // No default route: the first of en0…en3 with an address is the interface.
-    auto mac = std::make_shared<FakeMac>();
+    auto mac = std::make_shared<ToolAnswers>();
     typicalMac(*mac);
-    mac->answers.remove("route -n get default");
-    mac->answers.remove("ipconfig getifaddr en0");
-    mac->answers["ipconfig getifaddr en1"] = "192.168.5.7\n";
+    mac->on("route -n get default", 1);
+    mac->on("ipconfig getifaddr en0", 1);
+    mac->on("ipconfig getifaddr en1", 0, "192.168.5.7\n");
     const NetContext ctx = snapshot(mac);
 
     QCOMPARE(ctx.iface, QStringLiteral("en1"));
@@ -243,7 +191,7 @@ void TestBuildContext::addressFallback()
 
 void TestBuildContext::proxySettingsAcrossServices()
 {
-    auto mac = std::make_shared<FakeMac>();
+    auto mac = std::make_shared<ToolAnswers>();
     typicalMac(*mac);
     // Listed first: a SOCKS server without a port, a PAC and its own bypass list.
     setProxies(*mac, QStringLiteral("USB 10/100/1000 LAN"),
@@ -286,9 +234,9 @@ void TestBuildContext::proxyClients()
 {
     QFETCH(QString, ps);
     QFETCH(QStringList, apps);
-    auto mac = std::make_shared<FakeMac>();
+    auto mac = std::make_shared<ToolAnswers>();
     typicalMac(*mac);
-    mac->answers["ps -Ao pid=,comm="] = testData("ps/" + ps);
+    mac->on("ps -Ao pid=,comm=", 0, testData("ps/" + ps));
     const NetContext ctx = snapshot(mac);
     QCOMPARE(ctx.clashApps, apps);
     QCOMPARE(ctx.clashRunning, !apps.isEmpty());
@@ -297,7 +245,7 @@ void TestBuildContext::proxyClients()
 void TestBuildContext::silentMacLeavesDefaults()
 {
     // Every tool missing: nothing answers, nothing is asked twice, and the defaults stay.
-    auto mac = std::make_shared<FakeMac>();
+    auto mac = std::make_shared<ToolAnswers>();
     const NetContext ctx = snapshot(mac);
 
     QCOMPARE(

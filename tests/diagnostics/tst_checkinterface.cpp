@@ -1,6 +1,8 @@
 #include "diagnostics/decisions.h"
+#include "diagnostics/diagnosticsrun.h"
 #include "diagnostics/repaircommands.h"
 #include "tests/diagnostics/findingcheck.h"
+#include "tests/support/toolanswers.h"
 
 #include <QTest>
 
@@ -35,6 +37,8 @@ private slots:
     void interfaceDecision();
     void arpAnswer_data();
     void arpAnswer();
+    void gatewayObservation_data();
+    void gatewayObservation();
     void gatewayDecision_data();
     void gatewayDecision();
     void internetDecision_data();
@@ -107,6 +111,44 @@ void TestCheckInterface::arpAnswer()
 {
     QFETCH(QString, arp);
     QTEST(arpAnswered(testData("arp/" + arp)), "answered");
+}
+
+void TestCheckInterface::gatewayObservation_data()
+{
+    QTest::addColumn<QString>("first"); // the first ping's output under tests/data/ping
+    QTest::addColumn<QString>("arp");   // under tests/data/arp
+    QTest::addColumn<int>("portCode");
+    QTest::addColumn<QStringList>("seen"); // replied, ARP, TCP, second ping replied ("-": none)
+
+    QTest::newRow("a reply ends it")
+        << u"all-answered.txt"_s << u"answered.txt"_s << 0 << QStringList{"yes", "no", "no", "-"};
+    QTest::newRow("silent router, no other sign")
+        << u"none-answered.txt"_s << u"incomplete.txt"_s << 1 << QStringList{"no", "no", "no", "-"};
+    QTest::newRow("ARP answers: pinged again") << u"none-answered.txt"_s << u"answered.txt"_s << 1
+                                               << QStringList{"no", "yes", "no", "yes"};
+    QTest::newRow("a web port answers: pinged again") << u"none-answered.txt"_s << u"no-entry.txt"_s
+                                                      << 0 << QStringList{"no", "no", "yes", "yes"};
+}
+
+void TestCheckInterface::gatewayObservation()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, arp);
+    QFETCH(int, portCode);
+    auto mac = std::make_shared<ToolAnswers>();
+    mac->on("ping -c 5 -t 4 192.168.1.1", first == "all-answered.txt" ? 0 : 2,
+            testData("ping/" + first))
+        .on("arp -n 192.168.1.1", 0, testData("arp/" + arp))
+        .on("nc -z -G 3 192.168.1.1 80", portCode)
+        .on("ping -c 3 -t 4 192.168.1.1", 0, testData("ping/all-answered.txt"));
+    ScopedRunner scope(mac);
+    DiagnosticsRun run(ScanPace::sequential);
+    run.ctx = wifiMac();
+    const GatewayObservation seen = run.observeGateway();
+    const auto yes = [](bool b) { return b ? u"yes"_s : u"no"_s; };
+    QTEST((QStringList{yes(seen.first->replied()), yes(seen.arpHit), yes(seen.tcpHit),
+                       seen.second ? yes(seen.second->replied()) : u"-"_s}),
+          "seen");
 }
 
 void TestCheckInterface::gatewayDecision_data()
