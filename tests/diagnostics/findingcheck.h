@@ -9,14 +9,6 @@
 // each finding as "id/severity", its repair as "fix-id admin|fallback" and the texts that
 // are assembled from values (looked for in title and detail).
 
-inline QStringList outline(const QList<Finding> &findings)
-{
-    QStringList list;
-    for (const Finding &f : findings)
-        list << f.id + QLatin1Char('/') + severityName(f.severity);
-    return list;
-}
-
 // "-" when there is no repair; "fix-x" when it runs plainly.
 inline QString fixShape(const Finding &f)
 {
@@ -38,7 +30,7 @@ inline QString shownText(const Finding &f)
              qPrintable(shownText(finding) + QStringLiteral("\n lacks: ") + (text)))
 
 // One line of a finding list: "id/severity fix-id admin", the repair as fixShape shows it.
-inline QStringList outlineWithFixes(const QList<Finding> &findings)
+inline QStringList outline(const QList<Finding> &findings)
 {
     QStringList list;
     for (const Finding &f : findings)

@@ -64,26 +64,26 @@ void TestCheckAI::decision_data()
     const QStringList allFail(6, "-");
     QTest::newRow("no proxy: anonymous 401/403/404 count as reachable")
         << QStringList{"404 125", "401 250", "401 375", "403 500", "404 125", "503 250"} << none
-        << u"ai-direct-only/info"_s
+        << u"ai-direct-only/info -"_s
         << QStringList{"DeepSeek：直连 ✅ 125ms｜代理 —", "Claude：直连 ✅ 250ms｜代理 —",
                        "ChatGPT：直连 ✅ 375ms｜代理 —",  "GLM 智谱：直连 ✅ 500ms｜代理 —",
                        "Gemini：直连 ✅ 125ms｜代理 —",   "HuggingFace：直连 ✅ 250ms｜代理 —"}
         << QList<int>{125, 250, 375, 500, 125, 250};
     QTest::newRow("no network, no proxy")
-        << allFail << none << u"ai-all-fail/error"_s
+        << allFail << none << u"ai-all-fail/error -"_s
         << QStringList{"DeepSeek：直连 ❌｜代理 —", "Claude：直连 ❌｜代理 —",
                        "ChatGPT：直连 ❌｜代理 —",  "GLM 智谱：直连 ❌｜代理 —",
                        "Gemini：直连 ❌｜代理 —",   "HuggingFace：直连 ❌｜代理 —"}
         << QList<int>(6, 0);
     QTest::newRow("direct blocked, proxy carries everything")
-        << allFail << QStringList(6, "200 500") << u"ai-need-proxy/warn"_s
+        << allFail << QStringList(6, "200 500") << u"ai-need-proxy/warn -"_s
         << QStringList(6, QString()) << QList<int>(6, 500);
     QTest::newRow("direct works, live proxy fails everything")
-        << QStringList(6, "200 250") << allFail << u"ai-direct-only/info"_s
+        << QStringList(6, "200 250") << allFail << u"ai-direct-only/info -"_s
         << QStringList(6, QString()) << QList<int>(6, 250);
     QTest::newRow("mixed rows, each shown as it went")
         << QStringList{"200 125", "-", "401 250", "200 125", "-", "-"}
-        << QStringList{"-", "401 812", "401 375", "200 125", "404 625", "-"} << u"ai-ok/ok"_s
+        << QStringList{"-", "401 812", "401 375", "200 125", "404 625", "-"} << u"ai-ok/ok -"_s
         << QStringList{"DeepSeek：直连 ✅ 125ms｜代理 ❌",
                        "Claude：直连 ❌｜代理 ✅ 812ms",
                        "ChatGPT：直连 ✅ 250ms｜代理 ✅ 375ms",
@@ -104,7 +104,6 @@ void TestCheckAI::decision()
 
     QTEST(outline(findings).join(QLatin1Char(',')), "finding");
     QCOMPARE(findings.first().category, CheckCategory::ai);
-    QVERIFY(!findings.first().hasFix());
     const QStringList lines = reportLines(findings.first().detail);
     QCOMPARE(lines.size(), 6);
     if (!report.first().isEmpty())
@@ -117,8 +116,6 @@ void TestCheckAI::decision()
         QCOMPARE(grid.at(i).proxyOK, !proxied.isEmpty() && proxied.at(i) != QLatin1String("-"));
         QCOMPARE(grid.at(i).latencyMs, latencies.at(i));
     }
-    QCOMPARE(grid.first().name, QStringLiteral("DeepSeek"));
-    QCOMPARE(grid.last().url, QStringLiteral("https://huggingface.co/"));
 }
 
 void TestCheckAI::proxyTried_data()

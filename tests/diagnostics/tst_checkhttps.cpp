@@ -81,7 +81,7 @@ void TestCheckHTTPS::decision()
     seen.portalPingCode = portalPing;
     const QList<Finding> findings = decideHTTPS(NetContext{}, seen);
 
-    QTEST(outlineWithFixes(findings), "findings");
+    QTEST(outline(findings), "findings");
     VERIFY_SHOWN(findings.last(), shown);
     if (answered)
         VERIFY_SHOWN(findings.first(), u"https://www.apple.com 响应正常（153 ms）"_s);

@@ -62,8 +62,6 @@ void TestCheckInterface::interfaceDecision_data()
     QTest::newRow("interface without address")
         << u"en0"_s << u""_s << true << u"en0"_s << u"no-ip/error fix-renew-dhcp admin"_s
         << u"接口 en0 已连接但没有 IP 地址"_s;
-    QTest::newRow("no device to renew: no repair")
-        << u""_s << u""_s << true << u""_s << u"no-interface/error fix-wifi-on fallback"_s << u""_s;
     QTest::newRow("link-local address")
         << u"en0"_s << u"169.254.12.3"_s << true << u"en0"_s
         << u"self-assigned-ip/error fix-self-assigned admin"_s << u"当前 IP：169.254.12.3。"_s;
@@ -90,7 +88,7 @@ void TestCheckInterface::interfaceDecision()
         ctx.gateway.reset();
     const QList<Finding> findings = decideInterface(ctx);
 
-    QTEST(outlineWithFixes(findings).join(QLatin1Char(',')), "finding");
+    QTEST(outline(findings).join(QLatin1Char(',')), "finding");
     VERIFY_SHOWN(findings.first(), shown);
     if (findings.first().id == QLatin1String("iface-ok"))
         QCOMPARE(findings.first().detail.count(QLatin1Char('\n')), hasGateway ? 2 : 1);
@@ -174,9 +172,6 @@ void TestCheckInterface::gatewayDecision_data()
     QTest::newRow("no reply and no other sign of the router")
         << u"wifi"_s << none << false << false << all
         << u"gateway-down/error fix-reset-iface admin"_s << u"无法连通路由器（网关 192.168.1.1）"_s;
-    QTest::newRow("exit 0 without a summary counts as no reply")
-        << u"wifi"_s << ping(0, "no-summary.txt") << false << false << none
-        << u"gateway-down/error fix-reset-iface admin"_s << u""_s;
     QTest::newRow("arp hit, second ping answers: its loss, the first ping's latency")
         << u"wifi"_s << none << true << false << all << u"gateway-ok/ok -"_s
         << u"丢包 0%，平均延迟 -"_s;
@@ -211,17 +206,9 @@ void TestCheckInterface::gatewayDecision()
         ctx.gateway.reset();
     if (route == QLatin1String("none"))
         ctx.vpnIface.clear();
-    // Only what the probes would have seen: nothing is probed without a router.
-    GatewayObservation seen;
-    if (ctx.gateway) {
-        seen.first = first;
-        seen.arpHit = arpHit;
-        seen.tcpHit = tcpHit;
-        if (!first.replied() && (arpHit || tcpHit))
-            seen.second = second;
-    }
-    const QList<Finding> findings = decideGateway(ctx, seen);
-    QTEST(outlineWithFixes(findings).join(QLatin1Char(',')), "finding");
+    const QList<Finding> findings =
+        decideGateway(ctx, GatewayObservation{first, arpHit, tcpHit, second});
+    QTEST(outline(findings).join(QLatin1Char(',')), "finding");
     VERIFY_SHOWN(findings.first(), shown);
 }
 
@@ -258,7 +245,7 @@ void TestCheckInterface::internetDecision()
     QFETCH(PingReading, cloudflare);
     QFETCH(QString, shown);
     const QList<Finding> findings = decideInternet(wifiMac(), InternetObservation{ali, cloudflare});
-    QTEST(outlineWithFixes(findings).join(QLatin1Char(',')), "finding");
+    QTEST(outline(findings).join(QLatin1Char(',')), "finding");
     VERIFY_SHOWN(findings.first(), shown);
 }
 

@@ -48,7 +48,7 @@ private slots:
 
 void TestCheckSystem::mtu_data()
 {
-    QTest::addColumn<QString>("route"); // "wired", "none" (no gateway), "vpn" (a tunnel on top)
+    QTest::addColumn<QString>("route"); // "wired", or "none" (no gateway)
     QTest::addColumn<int>("mtu");
     QTest::addColumn<bool>("largePasses");
     QTest::addColumn<qint64>("downloaded"); // -1: not measured
@@ -62,9 +62,6 @@ void TestCheckSystem::mtu_data()
     QTest::newRow("1420 is reduced, whatever the pings")
         << u"wired"_s << 1420 << false << qint64(-1) << false << u"mtu-tuned/info -"_s
         << u"MTU 已设为 1420（适配当前线路）\n当前接口 MTU 为 1420，"_s;
-    QTest::newRow("a tunnel's own MTU under a VPN")
-        << u"vpn"_s << 1400 << false << qint64(-1) << false << u"mtu-tuned/info -"_s
-        << u"MTU 已设为 1400"_s;
     QTest::newRow("large packet passes")
         << u"wired"_s << 1500 << true << qint64(-1) << false << u"mtu-ok/ok -"_s << u""_s;
     QTest::newRow("a real download proves the path")
@@ -89,15 +86,13 @@ void TestCheckSystem::mtu()
     NetContext ctx = wiredMac();
     if (route == QLatin1String("none"))
         ctx.gateway.reset();
-    if (route == QLatin1String("vpn"))
-        ctx.vpnIface = QStringLiteral("utun3");
     SystemObservation seen;
     seen.mtu = MtuObservation{mtu, largePasses, std::nullopt, mediumPasses};
     if (downloaded >= 0)
         seen.mtu->downloaded = downloaded;
     const QList<Finding> findings = decideSystem(ctx, seen);
 
-    QCOMPARE(outlineWithFixes(findings).join(QLatin1Char(',')), finding);
+    QCOMPARE(outline(findings).join(QLatin1Char(',')), finding);
     if (!findings.isEmpty())
         VERIFY_SHOWN(findings.first(), shown);
 }
@@ -141,9 +136,6 @@ void TestCheckSystem::sections_data()
         << QStringList{office, "second"} << none << u""_s
         << QStringList{mtuOk, "vpn-leftover/info -"}
         << u"存在虚拟接口：utun3, utun4\nVPN 配置：\n"_s + office + "\nsecond\n\n提示";
-    QTest::newRow("VPN services only")
-        << kEthernet << QString() << QString() << none << QStringList{office} << none << u""_s
-        << QStringList{mtuOk, "vpn-leftover/info -"} << u"\nVPN 配置：\n"_s + office + "\n\n";
     QTest::newRow("wired port ahead of the Wi-Fi in use")
         << u"Wi-Fi"_s << QString() << QString() << none << none << listing << u""_s
         << QStringList{mtuOk, "service-order/info -"}
@@ -197,7 +189,7 @@ void TestCheckSystem::sections()
     seen.firewallState = firewall;
     const QList<Finding> findings = decideSystem(ctx, seen);
 
-    QTEST(outlineWithFixes(findings), "findings");
+    QTEST(outline(findings), "findings");
     VERIFY_SHOWN(findings.last(), shown);
     for (const Finding &f : findings)
         QCOMPARE(f.category, CheckCategory::system);

@@ -41,13 +41,10 @@ void TestNetVerify::systemProxy_data()
     QTest::addColumn<QString>("addr");
     QTest::addColumn<bool>("socks");
 
-    QTest::newRow("switched off: the old keys say nothing")
-        << u"proxy-off.txt"_s << false << u""_s << false;
     QTest::newRow("HTTPS only: with its own host")
         << u"https-only.txt"_s << true << u"10.0.0.9:7890"_s << false;
     QTest::newRow("HTTP port wins over HTTPS port")
         << u"http-and-https.txt"_s << true << u"10.0.0.2:8080"_s << false;
-    QTest::newRow("HTTP on without a port") << u"http-no-port.txt"_s << true << u""_s << false;
     QTest::newRow("SOCKS only") << u"socks-only.txt"_s << true << u"127.0.0.1:1080"_s << true;
 }
 
@@ -86,10 +83,6 @@ void TestNetVerify::bingSearch_data()
         << testData("scutil/proxy-off.txt") << none << 0 << none << none << u"200 0.5327"_s
         << QStringList{"直连 → HTTP 200 ✅"}
         << u"已通过 www.bing.com 搜索访问测试（HTTP 200 · 532 ms · 直连）"_s;
-    QTest::newRow("dead proxy port is skipped")
-        << testData("scutil/proxy-on.txt") << nc << 1 << none << none << u"000 12.003"_s
-        << QStringList{"直连 → HTTP 000 ❌"}
-        << u"两种通路都失败（直连 → HTTP 000 ❌）。请检查网络连接或代理设置。"_s;
     QTest::newRow("working proxy: direct not tried")
         << testData("scutil/proxy-on.txt") << nc << 0 << viaProxy << u"200 0.25"_s << none
         << QStringList{"系统代理 127.0.0.1:7890 → HTTP 200 ✅"}
@@ -122,24 +115,16 @@ void TestNetVerify::bingSearch()
     QFETCH(QStringList, tried);
 
     auto runner = std::make_shared<ScriptedRunner>();
-    QStringList expected{kScutil};
     runner->on(kScutil, 0, scutil);
-    if (!portTest.isNull()) {
+    if (!portTest.isNull())
         runner->on(portTest, portCode);
-        expected << portTest;
-    }
-    if (!proxyFetch.isNull()) {
+    if (!proxyFetch.isNull())
         runner->on(proxyFetch, 0, proxyAnswer);
-        expected << proxyFetch;
-    }
-    if (!directAnswer.isNull()) {
+    if (!directAnswer.isNull())
         runner->on(fetchCommand(), 0, directAnswer);
-        expected << fetchCommand();
-    }
     ScopedRunner scope(runner);
     const NetVerifyResult result = NetVerify::bingSearch();
     VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(runner->commands(), expected);
 
     QCOMPARE(result.tried, tried);
     QTEST(result.summary, "summary");

@@ -31,7 +31,7 @@ private:
 struct ScanOutcome {
     NetContext ctx;
     QList<Finding> findings;
-    QStringList steps; // each step as "NAME: id, id"
+    QStringList steps{}; // each step as "NAME: id, id"
 
     QStringList ids() const
     {

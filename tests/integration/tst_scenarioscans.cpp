@@ -2,8 +2,6 @@
 #include "tests/integration/scanonsim.h"
 #include "tests/support/testdata.h"
 
-#include <QJsonArray>
-
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,6 +10,17 @@ namespace {
 QStringList lines(const QString &text)
 {
     return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// A scenario under tests/data/scenarios written into `dir`, MARKER standing for `marker`.
+QString scenarioFile(const QTemporaryDir &dir, const QString &name, const QString &marker = {})
+{
+    const QString path = dir.filePath(name + QStringLiteral(".json"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(testData("scenarios/" + name + ".json").replace("MARKER", marker).toUtf8());
+    return path;
 }
 
 } // namespace
@@ -195,26 +204,14 @@ void TestScenarioScans::hostsFileAsItIs()
 
 void TestScenarioScans::aiProbesRunSideBySide()
 {
-    // Every AI endpoint answers (none fails, as some do on this Mac), but only once all six
-    // direct probes are under way, or the probe's own limit passes: run one after another,
-    // none would get its answer.
+    // Every AI endpoint answers, but only once all six direct probes are under way, or the
+    // probe's own limit passes: run one after another, none would get its answer.
     QTemporaryDir dir;
-    QJsonObject remote;
-    for (const QString host :
-         {"api.deepseek.com", "api.anthropic.com", "api.openai.com", "open.bigmodel.cn",
-          "generativelanguage.googleapis.com", "huggingface.co"})
-        remote.insert(
-            host, QJsonObject{{"direct", QJsonObject{
-                                             {"error", QJsonValue::Null},
-                                             {"meet", QJsonObject{{"group", "ai"}, {"count", 6}}},
-                                         }}});
-    const QString path =
-        writeScenario(dir, QStringLiteral("meeting-ai"),
-                      {{"extends", "direct-only"}, {"timeScale", 1}, {"remote", remote}});
     const QByteArray oldScale = qgetenv("BREVIK_SIM_TIME_SCALE");
     qunsetenv("BREVIK_SIM_TIME_SCALE");
     QString error;
-    const auto mac = SimulatedMac::open(path, true, &error);
+    const auto mac =
+        SimulatedMac::open(scenarioFile(dir, QStringLiteral("meeting-ai")), true, &error);
     QVERIFY2(mac, qPrintable(error));
     {
         OnSimulatedMac on(*mac);
@@ -224,21 +221,15 @@ void TestScenarioScans::aiProbesRunSideBySide()
     }
     qputenv("BREVIK_SIM_TIME_SCALE", oldScale);
 
-    QList<SimCall> probes;
+    int direct = 0;
     for (const SimCall &call : mac->calls()) {
         if (call.tool == QLatin1String("curl") && call.args.contains(QStringLiteral("--noproxy")) &&
-            call.args.contains(QStringLiteral("6")))
-            probes << call;
+            call.args.contains(QStringLiteral("6"))) {
+            ++direct;
+            QVERIFY2(call.exitCode == 0, "a direct AI probe waited for the others in vain");
+        }
     }
-    QCOMPARE(probes.size(), 6);
-    qint64 lastStart = 0;
-    qint64 firstEnd = std::numeric_limits<qint64>::max();
-    for (const SimCall &call : probes) {
-        QVERIFY2(call.exitCode == 0, "a direct AI probe waited for the others in vain");
-        lastStart = std::max(lastStart, call.startMs);
-        firstEnd = std::min(firstEnd, call.endMs);
-    }
-    QVERIFY2(lastStart <= firstEnd, "a direct AI probe ended before another one began");
+    QCOMPARE(direct, 6);
 }
 
 void TestScenarioScans::hostileValuesNeverRun()
@@ -247,30 +238,12 @@ void TestScenarioScans::hostileValuesNeverRun()
     // gateway that carry shell syntax must reach the tools as plain words.
     QTemporaryDir dir;
     const QString marker = dir.filePath(QStringLiteral("pwned"));
-    const QString service = QStringLiteral("Wi-Fi '$(touch %1)'").arg(marker);
-    const QJsonObject proxy{{"enabled", true},
-                            {"server", QStringLiteral("127.0.0.1;touch %1").arg(marker)},
-                            {"port", 7890}};
-    QJsonObject wifi{
-        {"hardwarePort", "Wi-Fi"},
-        {"device", "en0"},
-        {"enabled", true},
-        {"ipv6", "automatic"},
-        {"proxies", QJsonObject{{"web", proxy}, {"secureweb", proxy}, {"socks", proxy}}},
-        {"bypass", QJsonArray{"localhost"}},
-        {"dns", QJsonArray{}}};
-    const QString path = writeScenario(
-        dir, QStringLiteral("hostile"),
-        {{"extends", "residual-proxy"},
-         {"serviceOrder", QJsonArray{service, "USB 10/100/1000 LAN", "Thunderbolt Bridge"}},
-         {"services", QJsonObject{{"Wi-Fi", QJsonValue::Null}, {service, wifi}}},
-         {"route", QJsonObject{{"gateway", QStringLiteral("192.168.1.1`touch %1`").arg(marker)},
-                               {"interface", "en0"}}}});
     QString error;
-    const auto mac = SimulatedMac::open(path, true, &error);
+    const auto mac =
+        SimulatedMac::open(scenarioFile(dir, QStringLiteral("hostile"), marker), true, &error);
     QVERIFY2(mac, qPrintable(error));
     const ScanOutcome outcome = scanOn(*mac);
-    QVERIFY2(outcome.ctx.allServices.contains(service),
+    QVERIFY2(outcome.ctx.allServices.contains(QStringLiteral("Wi-Fi '$(touch %1)'").arg(marker)),
              qPrintable(outcome.ctx.allServices.join(" | ")));
     QVERIFY(outcome.ctx.proxyHost.contains(QStringLiteral("touch")));
     QVERIFY2(!QFile::exists(marker), "a value from the network settings ran as a command");
