@@ -3,8 +3,6 @@
 #include "diagnostics/aistatusstore.h"
 #include "diagnostics/decisions.h"
 
-#include <QDateTime>
-
 QList<Finding> DiagnosticsRun::checkInterface()
 {
     return decideInterface(ctx);
@@ -38,8 +36,7 @@ QList<Finding> DiagnosticsRun::checkProxy()
 QList<Finding> DiagnosticsRun::checkAI()
 {
     const AIObservation seen = observeAI();
-    AIStatusStore::shared().replace(aiStatuses(seen), seen.proxy.has_value(),
-                                    QDateTime::currentDateTime());
+    AIStatusStore::shared().replace(aiStatuses(seen), seen.proxy.has_value(), clock());
     return decideAI(ctx, seen);
 }
 

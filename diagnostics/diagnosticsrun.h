@@ -4,6 +4,7 @@
 #include "diagnostics/observations.h"
 #include "diagnostics/probegate.h"
 #include "diagnostics/stepprobes.h"
+#include "model/clock.h"
 #include "model/finding.h"
 #include "model/netcontext.h"
 
@@ -34,6 +35,8 @@ public:
     static NetContext buildContext();
 
     NetContext ctx;
+    // Stamps the AI grid's test time.
+    Clock clock = systemClock();
 
     ScanPace pace() const { return m_pace; }
 
