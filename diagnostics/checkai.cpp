@@ -1,10 +1,8 @@
+#include "diagnostics/decisions.h"
 #include "diagnostics/diagnosticsrun.h"
-
-#include "diagnostics/aistatusstore.h"
 #include "diagnostics/endpoints.h"
+#include "diagnostics/makefinding.h"
 #include "exec/probes.h"
-
-#include <QDateTime>
 
 #include <optional>
 #include <thread>
@@ -127,29 +125,22 @@ Finding aiFinding(int directSuccesses, int proxySuccesses, const QString &report
 
 } // namespace
 
-QList<Finding> DiagnosticsRun::checkAI()
+std::optional<QString> aiProxy(const NetContext &ctx)
 {
-    const AIObservation seen = observeAI();
-    QList<AIStatus> items;
-    for (const RowResult &row : rowResults(seen))
-        items << row.status;
-    AIStatusStore::shared().replace(items, seen.proxy.has_value(), QDateTime::currentDateTime());
-    return decideAI(seen);
+    // A proxy switched on but dead is not worth trying: every probe through it would fail.
+    if (!ctx.proxyTargetAlive)
+        return std::nullopt;
+    const QString host = ctx.proxyHost.isEmpty() ? QStringLiteral("127.0.0.1") : ctx.proxyHost;
+    // A SOCKS-only proxy does not speak HTTP; curl resolves names through it as well.
+    const QString scheme =
+        ctx.proxyServerKind == QLatin1String("SOCKS") ? QStringLiteral("socks5h://") : QString();
+    return scheme + host + QLatin1Char(':') + ctx.proxyPort;
 }
 
 AIObservation DiagnosticsRun::observeAI() const
 {
     AIObservation seen;
-    // A proxy switched on but dead is not worth trying: every probe through it would fail.
-    if (ctx.proxyTargetAlive) {
-        const QString host = ctx.proxyHost.isEmpty() ? QStringLiteral("127.0.0.1") : ctx.proxyHost;
-        // A SOCKS-only proxy does not speak HTTP; curl resolves names through it as well.
-        const QString scheme = ctx.proxyServerKind == QLatin1String("SOCKS")
-                                   ? QStringLiteral("socks5h://")
-                                   : QString();
-        seen.proxy = scheme + host + QLatin1Char(':') + ctx.proxyPort;
-    }
-
+    seen.proxy = aiProxy(ctx);
     const StepProbes probes = probesFor(StepPlace::ai);
     const std::optional<QString> proxy = seen.proxy;
     // Both paths of a row time one request each to the same host; they run side by side.
@@ -182,7 +173,15 @@ AIObservation DiagnosticsRun::observeAI() const
     return seen;
 }
 
-QList<Finding> DiagnosticsRun::decideAI(const AIObservation &seen) const
+QList<AIStatus> aiStatuses(const AIObservation &seen)
+{
+    QList<AIStatus> items;
+    for (const RowResult &row : rowResults(seen))
+        items << row.status;
+    return items;
+}
+
+QList<Finding> decideAI(const NetContext &, const AIObservation &seen)
 {
     int directSuccesses = 0;
     int proxySuccesses = 0;

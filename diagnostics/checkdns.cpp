@@ -1,5 +1,5 @@
+#include "diagnostics/decisions.h"
 #include "diagnostics/diagnosticsrun.h"
-
 #include "diagnostics/endpoints.h"
 #include "diagnostics/makefinding.h"
 #include "diagnostics/textparse.h"
@@ -44,11 +44,6 @@ QStringList pollutedAnswers(const QStringList &answers)
 
 } // namespace
 
-QList<Finding> DiagnosticsRun::checkDNS()
-{
-    return decideDNS(observeDNS());
-}
-
 DnsObservation DiagnosticsRun::observeDNS() const
 {
     // Three lookups of three names, none waiting for another.
@@ -74,7 +69,7 @@ DnsObservation DiagnosticsRun::observeDNS() const
     return DnsObservation{resolved, pollution};
 }
 
-QList<Finding> DiagnosticsRun::decideDNS(const DnsObservation &seen) const
+QList<Finding> decideDNS(const NetContext &ctx, const DnsObservation &seen)
 {
     QList<Finding> findings;
     const QString servers = ctx.dnsServers.join(QStringLiteral(", "));
@@ -86,12 +81,9 @@ QList<Finding> DiagnosticsRun::decideDNS(const DnsObservation &seen) const
             QStringLiteral("没有 DNS 就无法把域名翻译成 IP，浏览器会提示「找不到服务器」。"));
         f.fixHint =
             QStringLiteral("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29）。");
-        f.fix = FixAction{.id = QStringLiteral("fix-no-dns"),
-                          .title = QStringLiteral("设置公共 DNS"),
-                          .commands = {publicDnsCommand(ctx.service)},
-                          .needsAdmin = false,
-                          .fallbackAdmin = true,
-                          .successHint = QStringLiteral("已设置公共 DNS")};
+        f.fix = makeRepair(QStringLiteral("fix-no-dns"), QStringLiteral("设置公共 DNS"),
+                           {publicDnsCommand(ctx.service)}, RepairRights::userThenAdmin,
+                           QStringLiteral("已设置公共 DNS"));
         findings << f;
     } else {
         findings << makeFinding(QStringLiteral("dns-config-ok"), Severity::ok, CheckCategory::dns,
@@ -108,12 +100,10 @@ QList<Finding> DiagnosticsRun::decideDNS(const DnsObservation &seen) const
                 (servers.isEmpty() ? QStringLiteral("无") : servers));
         f.fixHint = QStringLiteral(
             "刷新 DNS 缓存并改用公共 DNS，可解决绝大多数「网页打不开但能 ping 通」的问题。");
-        f.fix = FixAction{.id = QStringLiteral("fix-dns-flush"),
-                          .title = QStringLiteral("刷新缓存 + 改用公共 DNS"),
-                          .commands = flushAndPublicDnsCommands(ctx.service),
-                          .needsAdmin = true,
-                          .fallbackAdmin = false,
-                          .successHint = QStringLiteral("DNS 缓存已刷新并设置公共 DNS")};
+        f.fix =
+            makeRepair(QStringLiteral("fix-dns-flush"), QStringLiteral("刷新缓存 + 改用公共 DNS"),
+                       flushAndPublicDnsCommands(ctx.service), RepairRights::admin,
+                       QStringLiteral("DNS 缓存已刷新并设置公共 DNS"));
         findings << f;
     } else {
         findings << makeFinding(QStringLiteral("dns-resolve-ok"), Severity::ok, CheckCategory::dns,
@@ -128,12 +118,10 @@ QList<Finding> DiagnosticsRun::decideDNS(const DnsObservation &seen) const
                                 QStringLiteral("以下 AI 域名被解析到无效地址：\n") +
                                     bad.join(QLatin1Char('\n')));
         f.fixHint = QStringLiteral("改用加密或公共 DNS，并确保通过 ClashX 等代理访问 AI 服务。");
-        f.fix = FixAction{.id = QStringLiteral("fix-dns-poison"),
-                          .title = QStringLiteral("改用公共 DNS + 刷新缓存"),
-                          .commands = flushAndPublicDnsCommands(ctx.service),
-                          .needsAdmin = true,
-                          .fallbackAdmin = false,
-                          .successHint = QStringLiteral("已切换公共 DNS 并刷新缓存")};
+        f.fix =
+            makeRepair(QStringLiteral("fix-dns-poison"), QStringLiteral("改用公共 DNS + 刷新缓存"),
+                       flushAndPublicDnsCommands(ctx.service), RepairRights::admin,
+                       QStringLiteral("已切换公共 DNS 并刷新缓存"));
         findings << f;
     }
     return findings;

@@ -1,10 +1,9 @@
+#include "diagnostics/decisions.h"
 #include "diagnostics/diagnosticsrun.h"
-
 #include "diagnostics/makefinding.h"
+#include "diagnostics/repaircommands.h"
 #include "diagnostics/textparse.h"
 #include "exec/shell.h"
-
-#include <QRegularExpression>
 
 namespace {
 
@@ -15,74 +14,15 @@ PingReading ping(const StepProbes &probes, const QString &gatewayWord, int count
                                                      QStringLiteral(" -t 4 ") + gatewayWord));
 }
 
-// "arp -n" prints "? (192.168.1.1) at 8c:53:c3:aa:bb:cc on en0 ifscope [ethernet]" for a
-// neighbour that answered, "? (192.168.1.1) at (incomplete) on en0 ifscope [ethernet]" for one
-// that was asked and stayed silent, and "192.168.1.1 (192.168.1.1) -- no entry" for one never
-// asked. Only a hardware address is an answer; macOS drops its leading zeros ("0:1b:63:4:5:e6").
-bool arpAnswered(const StepProbes &probes, const QString &gatewayWord)
+bool arpHit(const StepProbes &probes, const QString &gatewayWord)
 {
-    static const QRegularExpression resolved(
-        QStringLiteral(" at [0-9A-Fa-f]{1,2}(:[0-9A-Fa-f]{1,2}){5}\\b"));
-    const QString arp = probes
-                            .run(ProbeKind::local, QStringLiteral("arp -n ") + gatewayWord +
-                                                       QStringLiteral(" 2>/dev/null"))
-                            .output;
-    return resolved.match(arp).hasMatch();
+    return arpAnswered(probes
+                           .run(ProbeKind::local, QStringLiteral("arp -n ") + gatewayWord +
+                                                      QStringLiteral(" 2>/dev/null"))
+                           .output);
 }
 
 } // namespace
-
-QStringList DiagnosticsRun::wifiRestartCommands() const
-{
-    if (ctx.wifiPort.isEmpty())
-        return {};
-    const QString port = shellWord(ctx.wifiPort);
-    return {QStringLiteral("networksetup -setairportpower ") + port + QStringLiteral(" off"),
-            QStringLiteral("sleep 2"),
-            QStringLiteral("networksetup -setairportpower ") + port + QStringLiteral(" on")};
-}
-
-QStringList DiagnosticsRun::resetIfaceCommands() const
-{
-    const QString iface = shellWord(ctx.iface);
-    return wifiRestartCommands() << QStringLiteral("ifconfig ") + iface + QStringLiteral(" down")
-                                 << QStringLiteral("sleep 2")
-                                 << QStringLiteral("ifconfig ") + iface + QStringLiteral(" up");
-}
-
-QStringList DiagnosticsRun::dhcpRenewCommands() const
-{
-    // Without a default route there is no active interface; the Wi-Fi device is where a lease
-    // would come from. "ipconfig set  BOOTP" with no device only fails behind a password, and a
-    // tunnel takes its address from its VPN, never from DHCP.
-    const QString device =
-        ctx.iface.isEmpty() || isTunnelInterface(ctx.iface) ? ctx.wifiPort : ctx.iface;
-    if (device.isEmpty())
-        return {};
-    const QString word = shellWord(device);
-    return {QStringLiteral("ipconfig set ") + word + QStringLiteral(" BOOTP"),
-            QStringLiteral("sleep 1"),
-            QStringLiteral("ipconfig set ") + word + QStringLiteral(" DHCP")};
-}
-
-std::optional<FixAction> DiagnosticsRun::dhcpRenewFix(const QString &id,
-                                                      const QString &successHint) const
-{
-    const QStringList commands = dhcpRenewCommands();
-    if (commands.isEmpty())
-        return std::nullopt;
-    return FixAction{.id = id,
-                     .title = QStringLiteral("续订 DHCP 租约"),
-                     .commands = commands,
-                     .needsAdmin = true,
-                     .fallbackAdmin = false,
-                     .successHint = successHint};
-}
-
-QList<Finding> DiagnosticsRun::checkGateway()
-{
-    return decideGateway(observeGateway());
-}
 
 GatewayObservation DiagnosticsRun::observeGateway() const
 {
@@ -96,7 +36,7 @@ GatewayObservation DiagnosticsRun::observeGateway() const
         return seen;
     // Many routers (and some proxy clients' tunnel modes) drop ICMP. An ARP answer or an open
     // web port shows the router is there all the same.
-    seen.arpHit = arpAnswered(probes, gatewayWord);
+    seen.arpHit = arpHit(probes, gatewayWord);
     seen.tcpHit =
         probes
             .run(ProbeKind::light, QStringLiteral("nc -z -G 3 ") + gatewayWord +
@@ -108,7 +48,7 @@ GatewayObservation DiagnosticsRun::observeGateway() const
     return seen;
 }
 
-QList<Finding> DiagnosticsRun::decideGateway(const GatewayObservation &seen) const
+QList<Finding> decideGateway(const NetContext &ctx, const GatewayObservation &seen)
 {
     // A VPN holding the default route names no gateway of its own; it is no missing route.
     if (!ctx.gateway && !ctx.vpnIface.isEmpty()) {
@@ -124,14 +64,14 @@ QList<Finding> DiagnosticsRun::decideGateway(const GatewayObservation &seen) con
                                 CheckCategory::connectivity, QStringLiteral("没有默认网关"),
                                 QStringLiteral("系统路由表缺少默认网关，无法与局域网外通信。"));
         f.fixHint = QStringLiteral("续订 DHCP 重新获取路由配置；若无效请重启路由器。");
-        f.fix =
-            dhcpRenewFix(QStringLiteral("fix-no-gateway"), QStringLiteral("已重新获取网络配置"));
+        f.fix = dhcpRenewFix(ctx, QStringLiteral("fix-no-gateway"),
+                             QStringLiteral("已重新获取网络配置"));
         return {f};
     }
 
     const QString gateway = *ctx.gateway;
     // Under a VPN the router probed is the one underneath the tunnel; the finding says so.
-    const auto withRoute = [this](Finding finding) {
+    const auto withRoute = [&ctx](Finding finding) {
         if (!ctx.vpnIface.isEmpty())
             finding.detail += QStringLiteral("\n默认路由走 VPN 隧道 ") + ctx.vpnIface +
                               QStringLiteral("；这里探测的是 ") + ctx.iface +
@@ -146,12 +86,9 @@ QList<Finding> DiagnosticsRun::decideGateway(const GatewayObservation &seen) con
     down.fixHint = QStringLiteral("重置网络接口（相当于重插网线）；若仍不通请重启路由器与光猫。");
     down.manualSteps = {QStringLiteral("重启路由器 / 光猫，等待 1 分钟"),
                         QStringLiteral("靠近路由器或改用网线后重新扫描")};
-    down.fix = FixAction{.id = QStringLiteral("fix-reset-iface"),
-                         .title = QStringLiteral("重置网络接口"),
-                         .commands = resetIfaceCommands(),
-                         .needsAdmin = true,
-                         .fallbackAdmin = false,
-                         .successHint = QStringLiteral("网络接口已重置")};
+    down.fix =
+        makeRepair(QStringLiteral("fix-reset-iface"), QStringLiteral("重置网络接口"),
+                   resetIfaceCommands(ctx), RepairRights::admin, QStringLiteral("网络接口已重置"));
 
     const PingReading first = seen.first.value_or(PingReading{});
     double loss = first.loss;
@@ -184,12 +121,9 @@ QList<Finding> DiagnosticsRun::decideGateway(const GatewayObservation &seen) con
         f.fixHint = QStringLiteral("重启 Wi-Fi 接口；长期如此建议改用 5GHz 频段或网线。");
         f.manualSteps = {QStringLiteral("靠近路由器；避开微波炉、蓝牙设备"),
                          QStringLiteral("在「系统设置 → Wi-Fi → 高级」中切换 5GHz")};
-        f.fix = FixAction{.id = QStringLiteral("fix-wifi-restart"),
-                          .title = QStringLiteral("重启 Wi-Fi 接口"),
-                          .commands = wifiRestartCommands(),
-                          .needsAdmin = false,
-                          .fallbackAdmin = true,
-                          .successHint = QStringLiteral("Wi-Fi 接口已重启")};
+        f.fix = makeRepair(QStringLiteral("fix-wifi-restart"), QStringLiteral("重启 Wi-Fi 接口"),
+                           wifiRestartCommands(ctx), RepairRights::userThenAdmin,
+                           QStringLiteral("Wi-Fi 接口已重启"));
         return withRoute(f);
     }
     return withRoute(makeFinding(QStringLiteral("gateway-ok"), Severity::ok,

@@ -1,5 +1,5 @@
+#include "diagnostics/decisions.h"
 #include "diagnostics/diagnosticsrun.h"
-
 #include "diagnostics/endpoints.h"
 #include "diagnostics/fileedit.h"
 #include "diagnostics/makefinding.h"
@@ -71,15 +71,9 @@ QString hostsSedExpression()
            QStringLiteral(")/# &/");
 }
 
-Finding hostsFinding()
+Finding hostsFinding(const QString &hostsLines)
 {
-    // Anyone can write into /etc/hosts: a NUL byte or a stray non-UTF-8 byte must not turn
-    // it into a "binary file" for grep (-a) nor empty the output (shellText), or one such
-    // byte would hide every entry.
-    const QStringList lines = trimmedLines(
-        shellText(QStringLiteral("grep -av '^#' /etc/hosts 2>/dev/null | grep -av '^$' | "
-                                 "grep -aEv 'localhost|broadcasthost|^::1'"))
-            .output);
+    const QStringList lines = trimmedLines(hostsLines);
     QStringList suspicious;
     QStringList custom;
     for (const QString &line : lines) {
@@ -104,19 +98,14 @@ Finding hostsFinding()
                 suspicious.join(QLatin1Char('\n')));
         finding.fixHint = QStringLiteral(
             "先备份 /etc/hosts，再自动注释掉可疑行（原文件保存为 /etc/hosts.brevik.bak）。");
-        FixAction fix;
-        fix.id = QStringLiteral("fix-hosts");
-        fix.title = QStringLiteral("注释可疑条目（自动备份）");
         // Left unquoted: the simulated Mac finds the path by its text.
-        fix.commands = {
-            FileEdit::backupThenSed(QStringLiteral("/etc/hosts"), {hostsSedExpression()}),
-            QStringLiteral("dscacheutil -flushcache"),
-            QStringLiteral("killall -HUP mDNSResponder")};
-        fix.needsAdmin = true;
-        fix.fallbackAdmin = false;
-        fix.successHint =
-            QStringLiteral("已注释可疑条目并刷新 DNS 缓存（备份：/etc/hosts.brevik.bak）");
-        finding.fix = fix;
+        finding.fix = makeRepair(
+            QStringLiteral("fix-hosts"), QStringLiteral("注释可疑条目（自动备份）"),
+            {FileEdit::backupThenSed(QStringLiteral("/etc/hosts"), {hostsSedExpression()}),
+             QStringLiteral("dscacheutil -flushcache"),
+             QStringLiteral("killall -HUP mDNSResponder")},
+            RepairRights::admin,
+            QStringLiteral("已注释可疑条目并刷新 DNS 缓存（备份：/etc/hosts.brevik.bak）"));
         return finding;
     }
     if (!custom.isEmpty()) {
@@ -138,21 +127,15 @@ struct StaleProxyLines {
     QMap<QString, QList<int>> files; // start-up file as listed → numbers of its stale lines
 };
 
-StaleProxyLines staleProxyLines(const QStringList &listeningPorts)
+StaleProxyLines staleProxyLines(const QStringList &proxyLines, const QStringList &listeningPorts)
 {
     // The first ":NN" of a grep line is the proxy URL's port: grep's "12:" line-number
     // prefix is followed by the line's text, not by digits.
     static const QRegularExpression portPattern(QStringLiteral(":[0-9]{2,5}"));
     StaleProxyLines stale;
-    for (const QString &file : kShellStartupFiles) {
-        // -a: one NUL byte must not turn the file into "Binary file matches". Bytes that are
-        // not printable ASCII become "?", since output that is not UTF-8 would read as empty.
-        const QString output =
-            shell(
-                QStringLiteral("LC_ALL=C grep -a -inE '") + kProxyAssignment +
-                QStringLiteral("' ") + file +
-                QStringLiteral(" 2>/dev/null | head -3 | LC_ALL=C tr -c '\\11\\12\\40-\\176' '?'"))
-                .output.trimmed();
+    for (qsizetype i = 0; i < kShellStartupFiles.size() && i < proxyLines.size(); ++i) {
+        const QString &file = kShellStartupFiles.at(i);
+        const QString output = proxyLines.at(i).trimmed();
         for (const QString &line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
             const QRegularExpressionMatch match = portPattern.match(line);
             if (!match.hasMatch())
@@ -191,9 +174,9 @@ QStringList shellRepairCommands(const QMap<QString, QList<int>> &files)
     return commands;
 }
 
-Finding shellProxyFinding(const QStringList &listeningPorts)
+Finding shellProxyFinding(const QStringList &proxyLines, const QStringList &listeningPorts)
 {
-    const StaleProxyLines stale = staleProxyLines(listeningPorts);
+    const StaleProxyLines stale = staleProxyLines(proxyLines, listeningPorts);
     if (stale.lines.isEmpty()) {
         return makeFinding(QStringLiteral("shell-proxy-ok"), Severity::ok, CheckCategory::system,
                            QStringLiteral("终端代理环境变量正常"),
@@ -214,26 +197,44 @@ Finding shellProxyFinding(const QStringList &listeningPorts)
                        "可改为手动在需要时 export。");
     const QStringList commands = shellRepairCommands(stale.files);
     if (!commands.isEmpty()) {
-        FixAction fix;
-        fix.id = QStringLiteral("fix-shell-proxy");
-        fix.title = QStringLiteral("注释失效的代理变量（自动备份）");
-        fix.commands = commands;
-        fix.needsAdmin = false;
-        fix.fallbackAdmin = false;
-        fix.successHint = QStringLiteral("已注释失效的代理环境变量（原文件已备份）");
-        finding.fix = fix;
+        finding.fix = makeRepair(QStringLiteral("fix-shell-proxy"),
+                                 QStringLiteral("注释失效的代理变量（自动备份）"), commands,
+                                 RepairRights::user,
+                                 QStringLiteral("已注释失效的代理环境变量（原文件已备份）"));
     }
     return finding;
 }
 
 } // namespace
 
-QList<Finding> DiagnosticsRun::checkHosts()
+// Its commands read files of this Mac one after another: the check takes one command's
+// place in the scan's gate for its whole run.
+HostsObservation DiagnosticsRun::observeHosts() const
 {
-    // Its commands read files of this Mac one after another: the check takes one command's
-    // place in the scan's gate for its whole run.
-    return probesFor(StepPlace::hosts).gated(ProbeKind::local, [this] {
-        const Finding hosts = hostsFinding();
-        return QList<Finding>{hosts, shellProxyFinding(ctx.clashPorts)};
+    return probesFor(StepPlace::hosts).gated(ProbeKind::local, [] {
+        HostsObservation seen;
+        // Anyone can write into /etc/hosts: a NUL byte or a stray non-UTF-8 byte must not turn
+        // it into a "binary file" for grep (-a) nor empty the output (shellText), or one such
+        // byte would hide every entry.
+        seen.hostsLines =
+            shellText(QStringLiteral("grep -av '^#' /etc/hosts 2>/dev/null | grep -av '^$' | "
+                                     "grep -aEv 'localhost|broadcasthost|^::1'"))
+                .output;
+        for (const QString &file : kShellStartupFiles) {
+            // -a: one NUL byte must not turn the file into "Binary file matches". Bytes that
+            // are not printable ASCII become "?", since output that is not UTF-8 would read
+            // as empty.
+            seen.proxyLines << shell(QStringLiteral("LC_ALL=C grep -a -inE '") + kProxyAssignment +
+                                     QStringLiteral("' ") + file +
+                                     QStringLiteral(" 2>/dev/null | head -3 | LC_ALL=C tr -c "
+                                                    "'\\11\\12\\40-\\176' '?'"))
+                                   .output;
+        }
+        return seen;
     });
+}
+
+QList<Finding> decideHosts(const NetContext &ctx, const HostsObservation &seen)
+{
+    return {hostsFinding(seen.hostsLines), shellProxyFinding(seen.proxyLines, ctx.clashPorts)};
 }

@@ -1,5 +1,5 @@
+#include "diagnostics/decisions.h"
 #include "diagnostics/diagnosticsrun.h"
-
 #include "diagnostics/endpoints.h"
 #include "diagnostics/makefinding.h"
 #include "diagnostics/textparse.h"
@@ -87,13 +87,10 @@ std::optional<Finding> clockFinding(const HttpsObservation &seen)
             QStringLiteral(
                 " 秒。时间错误会导致 TLS 证书验证失败，表现为「所有 HTTPS 网站都打不开」。"));
     f.fixHint = QStringLiteral("打开网络时间自动同步：sudo systemsetup -setusingnetworktime on");
-    f.fix = FixAction{.id = QStringLiteral("fix-clock"),
-                      .title = QStringLiteral("开启网络时间同步"),
-                      .commands = {QStringLiteral("systemsetup -setusingnetworktime on"),
-                                   QStringLiteral("sntp -sS ") + Endpoints::kTimeServer},
-                      .needsAdmin = true,
-                      .fallbackAdmin = false,
-                      .successHint = QStringLiteral("已开启网络时间自动同步")};
+    f.fix = makeRepair(QStringLiteral("fix-clock"), QStringLiteral("开启网络时间同步"),
+                       {QStringLiteral("systemsetup -setusingnetworktime on"),
+                        QStringLiteral("sntp -sS ") + Endpoints::kTimeServer},
+                       RepairRights::admin, QStringLiteral("已开启网络时间自动同步"));
     return f;
 }
 
@@ -120,11 +117,6 @@ std::optional<Finding> captivePortalFinding(const HttpsObservation &seen)
 }
 
 } // namespace
-
-QList<Finding> DiagnosticsRun::checkHTTPS()
-{
-    return decideHTTPS(observeHTTPS());
-}
 
 // Three tests with nothing in common but the check: each runs beside the others. The portal's
 // ping runs whatever its page shows, so the two run side by side as well.
@@ -157,7 +149,7 @@ HttpsObservation DiagnosticsRun::observeHTTPS() const
                             std::get<1>(portal)};
 }
 
-QList<Finding> DiagnosticsRun::decideHTTPS(const HttpsObservation &seen) const
+QList<Finding> decideHTTPS(const NetContext &, const HttpsObservation &seen)
 {
     QList<Finding> findings{httpsFinding(seen.https)};
     if (const std::optional<Finding> clock = clockFinding(seen))

@@ -1,9 +1,9 @@
-#include "diagnostics/diagnosticsrun.h"
-
+#include "diagnostics/decisions.h"
 #include "diagnostics/makefinding.h"
+#include "diagnostics/repaircommands.h"
 #include "exec/shell.h"
 
-QList<Finding> DiagnosticsRun::checkInterface()
+QList<Finding> decideInterface(const NetContext &ctx)
 {
     if (ctx.iface.isEmpty()) {
         Finding f = makeFinding(
@@ -18,12 +18,9 @@ QList<Finding> DiagnosticsRun::checkInterface()
         if (!ctx.wifiPort.isEmpty())
             commands << QStringLiteral("networksetup -setairportpower ") + shellWord(ctx.wifiPort) +
                             QStringLiteral(" on");
-        f.fix = FixAction{.id = QStringLiteral("fix-wifi-on"),
-                          .title = QStringLiteral("打开 Wi-Fi 电源"),
-                          .commands = commands,
-                          .needsAdmin = false,
-                          .fallbackAdmin = true,
-                          .successHint = QStringLiteral("Wi-Fi 电源已打开")};
+        f.fix =
+            makeRepair(QStringLiteral("fix-wifi-on"), QStringLiteral("打开 Wi-Fi 电源"), commands,
+                       RepairRights::userThenAdmin, QStringLiteral("Wi-Fi 电源已打开"));
         return {f};
     }
 
@@ -33,8 +30,8 @@ QList<Finding> DiagnosticsRun::checkInterface()
             QStringLiteral("接口 ") + ctx.iface + QStringLiteral(" 已连接但没有 IP 地址"),
             QStringLiteral("DHCP 没有拿到地址，通常表现为「已连接但无法上网」。"));
         f.fixHint = QStringLiteral("续订 DHCP 租约，重新向路由器申请 IP。若仍失败，请重启路由器。");
-        f.fix =
-            dhcpRenewFix(QStringLiteral("fix-renew-dhcp"), QStringLiteral("已重新申请 IP 地址"));
+        f.fix = dhcpRenewFix(ctx, QStringLiteral("fix-renew-dhcp"),
+                             QStringLiteral("已重新申请 IP 地址"));
         return {f};
     }
 
@@ -47,8 +44,8 @@ QList<Finding> DiagnosticsRun::checkInterface()
                 QStringLiteral("。这是 DHCP 失败后系统自己编的地址，无法上网。"));
         f.fixHint =
             QStringLiteral("续订 DHCP；若无效说明路由器 DHCP 异常或 Wi-Fi 密码/信号有问题。");
-        f.fix =
-            dhcpRenewFix(QStringLiteral("fix-self-assigned"), QStringLiteral("已重新申请 IP 地址"));
+        f.fix = dhcpRenewFix(ctx, QStringLiteral("fix-self-assigned"),
+                             QStringLiteral("已重新申请 IP 地址"));
         return {f};
     }
 

@@ -1,13 +1,9 @@
+#include "diagnostics/decisions.h"
 #include "diagnostics/diagnosticsrun.h"
-
 #include "diagnostics/makefinding.h"
+#include "diagnostics/repaircommands.h"
 #include "diagnostics/textparse.h"
 #include "exec/shell.h"
-
-QList<Finding> DiagnosticsRun::checkInternet()
-{
-    return decideInternet(observeInternet());
-}
 
 InternetObservation DiagnosticsRun::observeInternet() const
 {
@@ -23,7 +19,7 @@ InternetObservation DiagnosticsRun::observeInternet() const
     return InternetObservation{ali, cloudflare};
 }
 
-QList<Finding> DiagnosticsRun::decideInternet(const InternetObservation &seen) const
+QList<Finding> decideInternet(const NetContext &ctx, const InternetObservation &seen)
 {
     const double lossA = seen.ali.loss;
     const double lossB = seen.cloudflare.loss;
@@ -41,14 +37,12 @@ QList<Finding> DiagnosticsRun::decideInternet(const InternetObservation &seen) c
                          QStringLiteral("检查宽带账号是否欠费"),
                          QStringLiteral("拨打运营商客服报障")};
         // Offered only with a device to renew; then the Wi-Fi restart follows, if any.
-        const QStringList renew = dhcpRenewCommands();
+        const QStringList renew = dhcpRenewCommands(ctx);
         if (!renew.isEmpty()) {
-            f.fix = FixAction{.id = QStringLiteral("fix-internet"),
-                              .title = QStringLiteral("续订 DHCP + 重置接口"),
-                              .commands = renew + wifiRestartCommands(),
-                              .needsAdmin = true,
-                              .fallbackAdmin = false,
-                              .successHint = QStringLiteral("网络配置已刷新")};
+            f.fix =
+                makeRepair(QStringLiteral("fix-internet"), QStringLiteral("续订 DHCP + 重置接口"),
+                           renew + wifiRestartCommands(ctx), RepairRights::admin,
+                           QStringLiteral("网络配置已刷新"));
         }
         return {f};
     }
@@ -63,12 +57,9 @@ QList<Finding> DiagnosticsRun::decideInternet(const InternetObservation &seen) c
                                                "信号弱、路由器过热、线路质量差。"));
         f.fixHint =
             QStringLiteral("重启网络接口；持续存在请用网线直连测试，必要时找运营商检修线路。");
-        f.fix = FixAction{.id = QStringLiteral("fix-internet-loss"),
-                          .title = QStringLiteral("重置网络接口"),
-                          .commands = wifiRestartCommands(),
-                          .needsAdmin = false,
-                          .fallbackAdmin = true,
-                          .successHint = QStringLiteral("网络接口已重置")};
+        f.fix = makeRepair(QStringLiteral("fix-internet-loss"), QStringLiteral("重置网络接口"),
+                           wifiRestartCommands(ctx), RepairRights::userThenAdmin,
+                           QStringLiteral("网络接口已重置"));
         return {f};
     }
     return {makeFinding(QStringLiteral("internet-ok"), Severity::ok, CheckCategory::connectivity,

@@ -1,6 +1,6 @@
-#include "diagnostics/diagnosticsrun.h"
-
+#include "diagnostics/decisions.h"
 #include "diagnostics/makefinding.h"
+#include "diagnostics/repaircommands.h"
 #include "model/netconfig.h"
 #include "model/proxyendpoint.h"
 
@@ -76,12 +76,7 @@ QString listeningPortsText(const NetContext &ctx)
 FixAction proxyFix(const QString &id, const QString &title, const QStringList &commands,
                    const QString &successHint)
 {
-    return FixAction{.id = id,
-                     .title = title,
-                     .commands = commands,
-                     .needsAdmin = false,
-                     .fallbackAdmin = true,
-                     .successHint = successHint};
+    return makeRepair(id, title, commands, RepairRights::userThenAdmin, successHint);
 }
 
 Finding proxyOff(const NetContext &ctx)
@@ -294,17 +289,9 @@ QList<Finding> judgeProxy(const NetContext &ctx, const QStringList &disableAll)
 
 } // namespace
 
-QList<Finding> DiagnosticsRun::checkProxy()
+QList<Finding> decideProxy(const NetContext &ctx)
 {
-    QList<Finding> findings = judgeProxy(ctx, disableAllProxyCommands());
+    QList<Finding> findings = judgeProxy(ctx, disableAllProxyCommands(ctx));
     noteIdleServices(ctx, findings);
     return findings;
-}
-
-QStringList DiagnosticsRun::disableAllProxyCommands() const
-{
-    QStringList commands;
-    for (const QString &service : ctx.allServices)
-        commands << NetConfig::disableProxyCommands(service);
-    return commands;
 }

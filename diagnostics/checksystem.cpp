@@ -1,5 +1,5 @@
+#include "diagnostics/decisions.h"
 #include "diagnostics/diagnosticsrun.h"
-
 #include "diagnostics/endpoints.h"
 #include "diagnostics/makefinding.h"
 #include "exec/shell.h"
@@ -21,17 +21,6 @@ std::optional<qint64> readInteger(const QString &text)
     bool ok = false;
     const qint64 value = text.trimmed().toLongLong(&ok, 10);
     return ok ? std::optional<qint64>(value) : std::nullopt;
-}
-
-FixAction adminFix(const QString &id, const QString &title, const QString &command,
-                   const QString &successHint)
-{
-    return FixAction{.id = id,
-                     .title = title,
-                     .commands = {command},
-                     .needsAdmin = true,
-                     .fallbackAdmin = false,
-                     .successHint = successHint};
 }
 
 // "ping -D" sets don't-fragment: a 1472-byte payload makes exactly a 1500-byte packet.
@@ -120,9 +109,10 @@ Finding mtuFinding(const QString &routeIface, const MtuObservation &seen)
                 "1500 字节的数据包无法通过，1400 字节可以。典型表现：能 ping "
                 "通但网页卡住、下载中断、SSH 卡死。常见于 PPPoE 宽带、VPN、部分路由器。"));
         finding.fixHint = QStringLiteral("把当前接口 MTU 调小到 1400（可随时改回 1500）。");
-        finding.fix = adminFix(QStringLiteral("fix-mtu"), QStringLiteral("调整 MTU 为 1400"),
-                               QStringLiteral("ifconfig ") + iface + QStringLiteral(" mtu 1400"),
-                               QStringLiteral("MTU 已调整为 1400"));
+        finding.fix =
+            makeRepair(QStringLiteral("fix-mtu"), QStringLiteral("调整 MTU 为 1400"),
+                       {QStringLiteral("ifconfig ") + iface + QStringLiteral(" mtu 1400")},
+                       RepairRights::admin, QStringLiteral("MTU 已调整为 1400"));
         return finding;
     }
     Finding finding =
@@ -147,9 +137,9 @@ Finding ipv6Finding(const NetContext &ctx, const QString &code)
         QStringLiteral("本机有全局 IPv6 地址，但 IPv6 出口实测不通。极少数应用会优先尝试 "
                        "IPv6，可能造成「打开页面先卡一下」。若你上网正常，可忽略此项。"));
     finding.fixHint = QStringLiteral("如遇网页打开偏慢，可临时关闭当前服务的 IPv6。");
-    finding.fix = adminFix(QStringLiteral("fix-ipv6-off"), QStringLiteral("关闭该服务的 IPv6"),
-                           QStringLiteral("networksetup -setv6off ") + shellQuote(ctx.service),
-                           QStringLiteral("已关闭 IPv6"));
+    finding.fix = makeRepair(QStringLiteral("fix-ipv6-off"), QStringLiteral("关闭该服务的 IPv6"),
+                             {QStringLiteral("networksetup -setv6off ") + shellQuote(ctx.service)},
+                             RepairRights::admin, QStringLiteral("已关闭 IPv6"));
     return finding;
 }
 
@@ -257,11 +247,6 @@ bool onWifi(const NetContext &ctx)
 
 } // namespace
 
-QList<Finding> DiagnosticsRun::checkSystem()
-{
-    return decideSystem(observeSystem());
-}
-
 // The sections ask different things of different tools; each runs beside the others.
 SystemObservation DiagnosticsRun::observeSystem() const
 {
@@ -305,7 +290,7 @@ SystemObservation DiagnosticsRun::observeSystem() const
                              std::move(firewallState)};
 }
 
-QList<Finding> DiagnosticsRun::decideSystem(const SystemObservation &seen) const
+QList<Finding> decideSystem(const NetContext &ctx, const SystemObservation &seen)
 {
     QList<Finding> findings;
     const QString routeIface = mtuRouteIface(ctx);

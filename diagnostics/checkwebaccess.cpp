@@ -1,20 +1,15 @@
+#include "diagnostics/decisions.h"
 #include "diagnostics/diagnosticsrun.h"
-
 #include "diagnostics/endpoints.h"
+#include "diagnostics/makefinding.h"
 #include "diagnostics/netverify.h"
-
-QList<Finding> DiagnosticsRun::checkWebAccess()
-{
-    m_webResult = observeWebAccess();
-    return decideWebAccess(*m_webResult);
-}
 
 NetVerifyResult DiagnosticsRun::observeWebAccess() const
 {
     return NetVerify::bingSearch(12, probesFor(StepPlace::web));
 }
 
-QList<Finding> DiagnosticsRun::decideWebAccess(const NetVerifyResult &result) const
+QList<Finding> decideWebAccess(const NetContext &, const NetVerifyResult &result)
 {
     // The earlier checks explain; this one states the outcome, so the list ends with a verdict.
     Finding finding;

@@ -1,5 +1,61 @@
 #include "diagnostics/diagnosticsrun.h"
 
+#include "diagnostics/aistatusstore.h"
+#include "diagnostics/decisions.h"
+
+QList<Finding> DiagnosticsRun::checkInterface()
+{
+    return decideInterface(ctx);
+}
+
+QList<Finding> DiagnosticsRun::checkGateway()
+{
+    return decideGateway(ctx, observeGateway());
+}
+
+QList<Finding> DiagnosticsRun::checkInternet()
+{
+    return decideInternet(ctx, observeInternet());
+}
+
+QList<Finding> DiagnosticsRun::checkDNS()
+{
+    return decideDNS(ctx, observeDNS());
+}
+
+QList<Finding> DiagnosticsRun::checkHTTPS()
+{
+    return decideHTTPS(ctx, observeHTTPS());
+}
+
+QList<Finding> DiagnosticsRun::checkProxy()
+{
+    return decideProxy(ctx);
+}
+
+QList<Finding> DiagnosticsRun::checkAI()
+{
+    const AIObservation seen = observeAI();
+    AIStatusStore::shared().replace(aiStatuses(seen), seen.proxy.has_value(), clock());
+    return decideAI(ctx, seen);
+}
+
+QList<Finding> DiagnosticsRun::checkHosts()
+{
+    return decideHosts(ctx, observeHosts());
+}
+
+QList<Finding> DiagnosticsRun::checkSystem()
+{
+    return decideSystem(ctx, observeSystem());
+}
+
+QList<Finding> DiagnosticsRun::checkWebAccess()
+{
+    m_webResult = observeWebAccess();
+    return decideWebAccess(ctx, *m_webResult);
+}
+
 QList<ScanStep> DiagnosticsRun::steps()
 {
     // The full-width parentheses are part of the interface text.

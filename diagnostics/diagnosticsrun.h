@@ -4,6 +4,7 @@
 #include "diagnostics/observations.h"
 #include "diagnostics/probegate.h"
 #include "diagnostics/stepprobes.h"
+#include "model/clock.h"
 #include "model/finding.h"
 #include "model/netcontext.h"
 
@@ -34,6 +35,8 @@ public:
     static NetContext buildContext();
 
     NetContext ctx;
+    // Stamps the AI grid's test time.
+    Clock clock = systemClock();
 
     ScanPace pace() const { return m_pace; }
 
@@ -51,37 +54,19 @@ public:
     QList<Finding> checkSystem();
     QList<Finding> checkWebAccess();
 
-    // The checks that probe the machine, each in its two halves: what the machine showed,
-    // then what that means, decided from ctx and the observation alone.
+    // What each probing check's commands show; diagnostics/decisions.h says what that means.
     GatewayObservation observeGateway() const;
-    QList<Finding> decideGateway(const GatewayObservation &seen) const;
     InternetObservation observeInternet() const;
-    QList<Finding> decideInternet(const InternetObservation &seen) const;
     DnsObservation observeDNS() const;
-    QList<Finding> decideDNS(const DnsObservation &seen) const;
     HttpsObservation observeHTTPS() const;
-    QList<Finding> decideHTTPS(const HttpsObservation &seen) const;
     AIObservation observeAI() const;
-    QList<Finding> decideAI(const AIObservation &seen) const;
+    HostsObservation observeHosts() const;
     SystemObservation observeSystem() const;
-    QList<Finding> decideSystem(const SystemObservation &seen) const;
     NetVerifyResult observeWebAccess() const;
-    QList<Finding> decideWebAccess(const NetVerifyResult &seen) const;
 
     // The end-to-end test of the last step, once that step has run: a caller that shows
     // the verdict after a scan takes this one rather than testing a second time.
     std::optional<NetVerifyResult> webResult() const { return m_webResult; }
-
-    // Repair command builders shared by several checks.
-    QStringList wifiRestartCommands() const;
-    QStringList resetIfaceCommands() const;
-    QStringList disableAllProxyCommands() const;
-    // Renewal on the active interface, or on the Wi-Fi device when none is active or the active
-    // one is a tunnel; empty when neither is known.
-    QStringList dhcpRenewCommands() const;
-    // The "续订 DHCP 租约" repair, which three findings offer under their own id and hint;
-    // none when there is no device to renew.
-    std::optional<FixAction> dhcpRenewFix(const QString &id, const QString &successHint) const;
 
 private:
     StepProbes probesFor(StepPlace place) const

@@ -9,3 +9,19 @@ inline Finding makeFinding(const QString &id, Severity severity, CheckCategory c
     return Finding{
         .id = id, .title = title, .severity = severity, .detail = detail, .category = category};
 }
+
+// Whose rights a repair's commands run with. Some tools (networksetup on some macOS
+// versions) want a password only sometimes: those try without one first.
+enum class RepairRights { user, userThenAdmin, admin };
+
+// Every repair a check offers is built here, so that the rights are always one of the three.
+inline FixAction makeRepair(const QString &id, const QString &title, const QStringList &commands,
+                            RepairRights rights, const QString &successHint)
+{
+    return FixAction{.id = id,
+                     .title = title,
+                     .commands = commands,
+                     .needsAdmin = rights == RepairRights::admin,
+                     .fallbackAdmin = rights == RepairRights::userThenAdmin,
+                     .successHint = successHint};
+}

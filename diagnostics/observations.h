@@ -3,6 +3,7 @@
 #include "diagnostics/netverify.h"
 #include "exec/probes.h"
 #include "exec/shellresult.h"
+#include "model/netcontext.h"
 
 #include <QList>
 #include <QString>
@@ -23,6 +24,9 @@ struct PingReading {
 };
 
 PingReading readPing(const ShellResult &ping);
+
+// Whether "arp -n" shows a hardware address for the neighbour: only then did it answer.
+bool arpAnswered(const QString &arpOutput);
 
 // The router: asked by ARP and TCP only when the first ping got no reply, pinged a second
 // time only when one of those answered. Nothing is probed without a router to probe.
@@ -57,6 +61,10 @@ struct AIRowObservation {
     std::optional<HttpProbeResult> proxied; // only with a live proxy
 };
 
+// The live proxy the AI rows are also tried through, as curl's -x takes it; none when the
+// proxy is off or nothing answers on it.
+std::optional<QString> aiProxy(const NetContext &ctx);
+
 struct AIObservation {
     std::optional<QString> proxy; // the live proxy the rows were also tried through
     QList<AIRowObservation> rows; // in the order of the service table
@@ -68,6 +76,13 @@ struct MtuObservation {
     // Only when the large packet was dropped on an interface not already tuned down.
     std::optional<qint64> downloaded; // the largest byte count of the download probes
     bool mediumPasses = false;
+};
+
+// What the hosts check read: the active lines of /etc/hosts, and for each shell start-up
+// file (in the check's order) its first proxy assignments as "grep -n" prints them.
+struct HostsObservation {
+    QString hostsLines;
+    QStringList proxyLines;
 };
 
 // Each section that runs a command; the sections judged from the snapshot alone (VPN and

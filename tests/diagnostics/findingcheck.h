@@ -1,20 +1,13 @@
 #pragma once
 
 #include "model/finding.h"
+#include "tests/support/testdata.h"
 
 #include <QTest>
 
 // The decision tables compare what a check decided, not the constant texts around it:
 // each finding as "id/severity", its repair as "fix-id admin|fallback" and the texts that
 // are assembled from values (looked for in title and detail).
-
-inline QStringList outline(const QList<Finding> &findings)
-{
-    QStringList list;
-    for (const Finding &f : findings)
-        list << f.id + QLatin1Char('/') + severityName(f.severity);
-    return list;
-}
 
 // "-" when there is no repair; "fix-x" when it runs plainly.
 inline QString fixShape(const Finding &f)
@@ -36,14 +29,11 @@ inline QString shownText(const Finding &f)
     QVERIFY2(QString(text).isEmpty() || shownText(finding).contains(text),                         \
              qPrintable(shownText(finding) + QStringLiteral("\n lacks: ") + (text)))
 
-// Commands that a check runs side by side, in no particular order.
-inline QStringList sorted(QStringList commands)
+// One line of a finding list: "id/severity fix-id admin", the repair as fixShape shows it.
+inline QStringList outline(const QList<Finding> &findings)
 {
-    commands.sort();
-    return commands;
-}
-
-inline QStringList fixCommands(const Finding &f)
-{
-    return f.fix ? f.fix->commands : QStringList{};
+    QStringList list;
+    for (const Finding &f : findings)
+        list << f.id + QLatin1Char('/') + severityName(f.severity) + QLatin1Char(' ') + fixShape(f);
+    return list;
 }

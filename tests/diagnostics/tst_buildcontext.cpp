@@ -1,156 +1,61 @@
 #include "diagnostics/diagnosticsrun.h"
-#include "tests/support/scriptedrunner.h"
+#include "tests/support/testdata.h"
+#include "tests/support/toolanswers.h"
 
-#include <QMap>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kServices = QStringLiteral("networksetup -listallnetworkservices 2>/dev/null");
-const QString kServiceOrder = QStringLiteral("networksetup -listnetworkserviceorder 2>/dev/null");
-const QString kRoute = QStringLiteral("route -n get default 2>/dev/null");
-const QString kHardwarePorts = QStringLiteral("networksetup -listallhardwareports 2>/dev/null");
-const QString kPs = QStringLiteral(
-    "ps -Ao pid=,comm= 2>/dev/null | grep -i -E "
-    "'clash|mihomo|surge|stash|verge|quantumult|sing-box|v2ray|xray|trojan' | grep -v grep "
-    "2>/dev/null");
-const QString kLsof = QStringLiteral(
-    "lsof -nP -iTCP -sTCP:LISTEN 2>/dev/null | awk '{print $9}' | grep -E ':[0-9]+$' | sed -E "
-    "'s/.*:([0-9]+)$/\\1/' | sort -u | tr '\\n' ' '");
-const QString kDns = QStringLiteral("scutil --dns | awk '/nameserver/ {print $3}' | sort -u");
-const QString kTunnels = QStringLiteral(
-    "ifconfig -l 2>/dev/null | tr ' ' '\\n' | grep -E '^utun|^ipsec|^ppp' | head -6");
-const QString kVpn = QStringLiteral(
-    "scutil --nc list 2>/dev/null | grep -E '\\(Connected\\)|\\(Disconnected\\)' | head -5");
+const QStringList kProxyQueries{"webproxy", "securewebproxy", "socksfirewallproxy", "autoproxyurl",
+                                "proxybypassdomains"};
 
-QString ipconfig(const QString &ifaceWord)
+QString setup(const QString &name)
 {
-    return QStringLiteral("ipconfig getifaddr ") + ifaceWord + QStringLiteral(" 2>/dev/null");
+    return testData("networksetup/" + name + ".txt");
 }
 
-QString scopedRoute(const QString &ifaceWord)
-{
-    return QStringLiteral("route -n get -ifscope ") + ifaceWord +
-           QStringLiteral(" default 2>/dev/null");
-}
-
-QString ipv6(const QString &ifaceWord)
-{
-    return QStringLiteral("ifconfig ") + ifaceWord +
-           QStringLiteral(" 2>/dev/null | awk '/inet6/ {print $2}' | grep -v '^fe80' | grep -E "
-                          "'^[23]' | head -1");
-}
-
-QString nc(const QString &hostWord, const QString &portWord)
-{
-    return QStringLiteral("nc -z -G 2 ") + hostWord + QLatin1Char(' ') + portWord +
-           QStringLiteral(" 2>/dev/null");
-}
-
-const QStringList kProxyQueries{QStringLiteral("webproxy"), QStringLiteral("securewebproxy"),
-                                QStringLiteral("socksfirewallproxy"),
-                                QStringLiteral("autoproxyurl"),
-                                QStringLiteral("proxybypassdomains")};
-
-QString proxyQuery(const QString &kind, const QString &quotedService)
-{
-    return QStringLiteral("networksetup -get") + kind + QLatin1Char(' ') + quotedService +
-           QStringLiteral(" 2>/dev/null");
-}
-
-QString proxyOn(const QString &host, const QString &port)
-{
-    return QStringLiteral("Enabled: Yes\nServer: %1\nPort: %2\nAuthenticated Proxy Enabled: 0\n")
-        .arg(host, port);
-}
-
-const QString kProxyNeverSet =
-    QStringLiteral("Enabled: No\nServer: \nPort: 0\nAuthenticated Proxy Enabled: 0\n");
-const QString kAutoNeverSet = QStringLiteral("URL: (null)\nEnabled: No\n");
-const QString kLocalBypass = QStringLiteral("127.0.0.1\nlocalhost\n*.local\n169.254/16\n");
-
-struct Answer {
-    int code = 0;
-    QString output;
-};
-
-// Every command's answer, keyed by its exact text. The default is a typical Mac: Wi-Fi on en0
-// behind 192.168.1.1, ClashX running and set as the system proxy on Wi-Fi.
-using Mac = QMap<QString, Answer>;
-
-void setProxies(Mac &mac, const QString &service, const QStringList &answers)
+void setProxies(ToolAnswers &mac, const QString &service, const QStringList &answers)
 {
     for (qsizetype i = 0; i < kProxyQueries.size(); ++i)
-        mac[proxyQuery(kProxyQueries.at(i), QLatin1Char('\'') + service + QLatin1Char('\''))] = {
-            0, answers.value(i)};
+        mac.on("networksetup -get" + kProxyQueries.at(i) + " '" + service + "'", 0,
+               answers.value(i));
 }
 
-void setProxiesOff(Mac &mac, const QString &service)
+void setProxiesOff(ToolAnswers &mac, const QString &service)
 {
     setProxies(mac, service,
-               {kProxyNeverSet, kProxyNeverSet, kProxyNeverSet, kAutoNeverSet,
+               {setup("proxy-never-set"), setup("proxy-never-set"), setup("proxy-never-set"),
+                setup("autoproxy-never-set"),
                 QStringLiteral("There aren't any bypass domains set on %1.\n").arg(service)});
 }
 
-// Real tool output of a Mac whose Wi-Fi (en0) is the primary interface, trimmed to the lines
-// the parsers meet.
-const char kRouteOutput[] = "   route to: default\ndestination: default\n"
-                            "    gateway: 192.168.1.1\n  interface: en0\n"
-                            "      flags: <UP,GATEWAY,DONE,STATIC,PRCLONING,GLOBAL>\n";
-const char kHardwarePortsOutput[] =
-    "\nHardware Port: Ethernet Adapter (en4)\nDevice: en4\nEthernet Address: 6a:2c:1f:00:11:22\n"
-    "\nHardware Port: Wi-Fi\nDevice: en0\nEthernet Address: a4:83:e7:12:34:56\n"
-    "\nVLAN Configurations\n===================\n";
-const char kServicesOutput[] = "An asterisk (*) denotes that a network service is disabled.\n"
-                               "USB 10/100/1000 LAN\nWi-Fi\n*Thunderbolt Bridge\n";
-const char kServiceOrderOutput[] =
-    "An asterisk (*) denotes that a network service is disabled.\n"
-    "(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n\n"
-    "(2) Wi-Fi\n(Hardware Port: Wi-Fi, Device: en0)\n\n"
-    "(*) Thunderbolt Bridge\n(Hardware Port: Thunderbolt Bridge, Device: bridge0)\n\n";
-// The scoped default route of en0 while a VPN holds the unscoped one.
-const char kScopedEn0Output[] = "   route to: default\ndestination: default\n       mask: default\n"
-                                "    gateway: 192.168.1.1\n  interface: en0\n"
-                                "      flags: <UP,GATEWAY,DONE,STATIC,PRCLONING,IFSCOPE>\n";
-const char kPsOutput[] =
-    " 1234 /Applications/ClashX.app/Contents/MacOS/ClashX\n"
-    " 1240 /Applications/ClashX.app/Contents/MacOS/com.west2online.ClashX.ProxyConfigHelper\n";
-const char kVpnLine[] = "* (Disconnected)   6B3C2A10-4F0E-4C53-9E21-0A1B2C3D4E5F PPP --> L2TP  "
-                        "     \"Office VPN\"                     [PPP:L2TP]";
-
-Mac typicalMac()
+// Wi-Fi on en0 behind 192.168.1.1, ClashX running and set as the system proxy on Wi-Fi.
+void typicalMac(ToolAnswers &mac)
 {
-    Mac mac;
-    mac[kServices] = {0, QString::fromUtf8(kServicesOutput)};
-    mac[kServiceOrder] = {0, QString::fromUtf8(kServiceOrderOutput)};
-    mac[kRoute] = {0, QString::fromUtf8(kRouteOutput)};
-    mac[ipconfig(QStringLiteral("en0"))] = {0, QStringLiteral("192.168.1.23\n")};
-    mac[kHardwarePorts] = {0, QString::fromUtf8(kHardwarePortsOutput)};
+    mac.on("networksetup -listallnetworkservices", 0, setup("services"))
+        .on("networksetup -listnetworkserviceorder", 0, setup("service-order"))
+        .on("route -n get default", 0, testData("route/default-en0.txt"))
+        .on("ipconfig getifaddr en0", 0, "192.168.1.23\n")
+        .on("networksetup -listallhardwareports", 0, setup("hardware-ports"))
+        .on("ps -Ao pid=,comm=", 0, testData("ps/clashx.txt"))
+        .on("lsof -nP -iTCP -sTCP:LISTEN", 0, "49152 7890 ")
+        .on("nc -z -G 2 127.0.0.1 7890", 0, "")
+        .on("scutil --dns", 0, "192.168.1.1\n223.5.5.5\n")
+        .on("ifconfig en0", 0, "240e:3b7:1234:5670:1c2d:3e4f:5a6b:7c8d\n")
+        .on("ifconfig -l", 0, "utun0\nutun1\nutun2\n")
+        .on("scutil --nc list", 0, testData("scutil/nc-list.txt"));
     setProxiesOff(mac, QStringLiteral("USB 10/100/1000 LAN"));
+    const QString on = setup("proxy-on-7890");
     setProxies(mac, QStringLiteral("Wi-Fi"),
-               {proxyOn("127.0.0.1", "7890"), proxyOn("127.0.0.1", "7890"),
-                proxyOn("127.0.0.1", "7890"), kAutoNeverSet, kLocalBypass});
+               {on, on, on, setup("autoproxy-never-set"), setup("bypass-local")});
     setProxiesOff(mac, QStringLiteral("Thunderbolt Bridge"));
-    mac[kPs] = {0, QString::fromUtf8(kPsOutput)};
-    mac[kLsof] = {0, QStringLiteral("49152 7890 ")};
-    mac[nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890"))] = {0, QString()};
-    mac[kDns] = {0, QStringLiteral("192.168.1.1\n223.5.5.5\n")};
-    mac[ipv6(QStringLiteral("en0"))] = {0,
-                                        QStringLiteral("240e:3b7:1234:5670:1c2d:3e4f:5a6b:7c8d\n")};
-    mac[kTunnels] = {0, QStringLiteral("utun0\nutun1\nutun2\n")};
-    mac[kVpn] = {0, QString::fromUtf8(kVpnLine) + QLatin1Char('\n')};
-    return mac;
 }
 
-NetContext snapshot(const Mac &mac, std::shared_ptr<ScriptedRunner> &runner)
+NetContext snapshot(const std::shared_ptr<ToolAnswers> &mac)
 {
-    runner = std::make_shared<ScriptedRunner>();
-    for (auto it = mac.constBegin(); it != mac.constEnd(); ++it)
-        runner->on(it.key(), it->code, it->output);
-    ScopedRunner scope(runner);
+    ScopedRunner scope(mac);
     return DiagnosticsRun::buildContext();
 }
 
@@ -160,35 +65,21 @@ class TestBuildContext : public QObject {
     Q_OBJECT
 
 private slots:
-    void typicalMacInOrder();
+    void typicalMacRead();
     void primaryInterface_data();
     void primaryInterface();
     void addressFallback();
     void proxySettingsAcrossServices();
-    void proxyTarget();
     void proxyClients_data();
     void proxyClients();
     void silentMacLeavesDefaults();
-    void hostileValuesStayOneWord();
 };
 
-void TestBuildContext::typicalMacInOrder()
+void TestBuildContext::typicalMacRead()
 {
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(typicalMac(), runner);
-
-    VERIFY_ALL_SCRIPTED(*runner);
-    QStringList expected{kServices, kServiceOrder, kRoute, ipconfig(QStringLiteral("en0")),
-                         kHardwarePorts};
-    for (const QString &service :
-         {QStringLiteral("'USB 10/100/1000 LAN'"), QStringLiteral("'Wi-Fi'"),
-          QStringLiteral("'Thunderbolt Bridge'")}) {
-        for (const QString &kind : kProxyQueries)
-            expected << proxyQuery(kind, service);
-    }
-    expected << kPs << kLsof << nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890")) << kDns
-             << ipv6(QStringLiteral("en0")) << kTunnels << kVpn;
-    QCOMPARE(runner->commands(), expected);
+    auto mac = std::make_shared<ToolAnswers>();
+    typicalMac(*mac);
+    const NetContext ctx = snapshot(mac);
 
     QCOMPARE(
         (QStringList{ctx.iface, ctx.ip, ctx.gateway.value_or("-"), ctx.service, ctx.wifiPort,
@@ -203,7 +94,7 @@ void TestBuildContext::typicalMacInOrder()
     QCOMPARE(ctx.clashPorts, (QStringList{"49152", "7890"}));
     QCOMPARE(ctx.dnsServers, (QStringList{"192.168.1.1", "223.5.5.5"}));
     QCOMPARE(ctx.utunIfaces, (QStringList{"utun0", "utun1", "utun2"}));
-    QCOMPARE(ctx.vpnConfigured, QStringList{QString::fromUtf8(kVpnLine)});
+    QCOMPARE(ctx.vpnConfigured, QStringList{testData("scutil/nc-list.txt").trimmed()});
 }
 
 void TestBuildContext::primaryInterface_data()
@@ -234,8 +125,8 @@ void TestBuildContext::primaryInterface_data()
         << u"en1"_s;
     // en7 answers with the unscoped route, as a lookup that ignored the scope would.
     QTest::newRow("tunnel without a gateway line: the router of the link under it")
-        << u"  interface: ipsec0\n"_s << QString() << wifiOnEn1 << u"en0"_s << u"192.168.1.1"_s
-        << u"ipsec0"_s << u"Wi-Fi"_s << u"en1"_s;
+        << testData("route/default-ipsec0.txt") << QString() << wifiOnEn1 << u"en0"_s
+        << u"192.168.1.1"_s << u"ipsec0"_s << u"Wi-Fi"_s << u"en1"_s;
     QTest::newRow("tunnel with no router under it: the first port with an address")
         << u"  interface: utun3\n"_s
         << u"(1) USB 10/100/1000 LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en7)\n"_s
@@ -257,23 +148,20 @@ void TestBuildContext::primaryInterface()
     QFETCH(QString, ports);
     QFETCH(QString, iface);
     QFETCH(QString, gateway);
-    Mac mac = typicalMac();
-    mac[kRoute] = {0, route};
+    auto mac = std::make_shared<ToolAnswers>();
+    typicalMac(*mac);
+    mac->on("route -n get default", 0, route);
     if (!order.isNull())
-        mac[kServiceOrder] = {0, order};
-    mac[kHardwarePorts] = {0, ports};
-    mac[scopedRoute(QStringLiteral("en7"))] = {0, route};
-    mac[scopedRoute(QStringLiteral("en0"))] = {0, QString::fromUtf8(kScopedEn0Output)};
-    if (iface.startsWith(QLatin1String("ppp"))) {
-        for (const char *name : {"en0", "en1", "en2", "en3"})
-            mac[ipconfig(QLatin1String(name))] = {1, QString()};
-    }
-    mac[ipconfig(iface)] = {0, QStringLiteral("10.0.0.23\n")};
-    mac[ipv6(iface)] = {0, QString()};
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
+        mac->on("networksetup -listnetworkserviceorder", 0, order);
+    mac->on("networksetup -listallhardwareports", 0, ports);
+    mac->on("route -n get -ifscope en7 default", 0, route);
+    mac->on("route -n get -ifscope en0 default", 0, testData("route/scoped-en0.txt"));
+    if (iface.startsWith(QLatin1String("ppp")))
+        mac->on("ipconfig getifaddr en0", 1);
+    mac->on("ipconfig getifaddr " + iface, 0, "10.0.0.23\n");
+    mac->on("ifconfig " + iface, 0, "");
+    const NetContext ctx = snapshot(mac);
 
-    VERIFY_ALL_SCRIPTED(*runner);
     QCOMPARE(ctx.iface, iface);
     QCOMPARE(ctx.ip, QStringLiteral("10.0.0.23"));
     QCOMPARE(ctx.gateway.value_or(QString()), gateway);
@@ -286,40 +174,38 @@ void TestBuildContext::primaryInterface()
 void TestBuildContext::addressFallback()
 {
     // No default route: the first of en0…en3 with an address is the interface.
-    Mac mac = typicalMac();
-    mac[kRoute] = {1, QString()};
-    for (const char *name : {"en0", "en2", "en3"})
-        mac[ipconfig(QLatin1String(name))] = {1, QString()};
-    mac[ipconfig(QStringLiteral("en1"))] = {0, QStringLiteral("192.168.5.7\n")};
-    mac[ipv6(QStringLiteral("en1"))] = {0, QString()};
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
+    auto mac = std::make_shared<ToolAnswers>();
+    typicalMac(*mac);
+    mac->on("route -n get default", 1);
+    mac->on("ipconfig getifaddr en0", 1);
+    mac->on("ipconfig getifaddr en1", 0, "192.168.5.7\n");
+    const NetContext ctx = snapshot(mac);
 
-    VERIFY_ALL_SCRIPTED(*runner);
     QCOMPARE(ctx.iface, QStringLiteral("en1"));
     QCOMPARE(ctx.ip, QStringLiteral("192.168.5.7"));
     QVERIFY(!ctx.gateway);
-    QCOMPARE(runner->commands().mid(3, 3),
-             (QStringList{ipconfig("en0"), ipconfig("en1"), kHardwarePorts}));
+    QCOMPARE(mac->asked().mid(3, 3),
+             (QStringList{"ipconfig getifaddr en0", "ipconfig getifaddr en1",
+                          "networksetup -listallhardwareports"}));
 }
 
 void TestBuildContext::proxySettingsAcrossServices()
 {
-    Mac mac = typicalMac();
+    auto mac = std::make_shared<ToolAnswers>();
+    typicalMac(*mac);
     // Listed first: a SOCKS server without a port, a PAC and its own bypass list.
-    setProxies(mac, QStringLiteral("USB 10/100/1000 LAN"),
-               {kProxyNeverSet, kProxyNeverSet, QStringLiteral("Enabled: Yes\nServer: 10.0.0.8\n"),
+    setProxies(*mac, QStringLiteral("USB 10/100/1000 LAN"),
+               {setup("proxy-never-set"), setup("proxy-never-set"),
+                QStringLiteral("Enabled: Yes\nServer: 10.0.0.8\n"),
                 QStringLiteral("URL: http://10.0.0.5/x.pac\nEnabled: Yes\n"),
                 QStringLiteral("*.corp.example\n")});
     // Switched off ("*Thunderbolt Bridge"): its proxy carries nothing.
-    setProxies(
-        mac, QStringLiteral("Thunderbolt Bridge"),
-        {proxyOn("127.0.0.1", "7891"), kProxyNeverSet, kProxyNeverSet, kAutoNeverSet, QString()});
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
+    setProxies(*mac, QStringLiteral("Thunderbolt Bridge"),
+               {setup("proxy-on-7890").replace("7890", "7891"), setup("proxy-never-set"),
+                setup("proxy-never-set"), setup("autoproxy-never-set"), QString()});
+    const NetContext ctx = snapshot(mac);
 
     // The primary Wi-Fi is judged whole: no host of one service with the port of another.
-    VERIFY_ALL_SCRIPTED(*runner);
     QCOMPARE((QStringList{ctx.proxyService, ctx.proxyServerKind, ctx.proxyHost, ctx.proxyPort,
                           ctx.proxyPacUrl, ctx.bypassDomains.value(0)}),
              (QStringList{"Wi-Fi", "HTTP", "127.0.0.1", "7890", "", "127.0.0.1"}));
@@ -329,115 +215,44 @@ void TestBuildContext::proxySettingsAcrossServices()
     QCOMPARE(ctx.proxyKinds, (QStringList{"HTTP", "HTTPS", "SOCKS", "自动代理(PAC)"}));
 }
 
-void TestBuildContext::proxyTarget()
-{
-    // No host is probed on 127.0.0.1; no port means no probe at all.
-    for (const bool withPort : {true, false}) {
-        Mac mac = typicalMac();
-        setProxies(mac, QStringLiteral("Wi-Fi"),
-                   {withPort ? QStringLiteral("Enabled: Yes\nServer: \nPort: 1080\n")
-                             : QStringLiteral("Enabled: Yes\nServer: 127.0.0.1\n"),
-                    QString(), QString(), QString(), kLocalBypass});
-        mac.remove(nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890")));
-        if (withPort)
-            mac[nc(QStringLiteral("127.0.0.1"), QStringLiteral("1080"))] = {0, QString()};
-        std::shared_ptr<ScriptedRunner> runner;
-        const NetContext ctx = snapshot(mac, runner);
-        VERIFY_ALL_SCRIPTED(*runner);
-        QCOMPARE(ctx.proxyTargetAlive, withPort);
-        QCOMPARE(runner->commands().filter(QRegularExpression(QStringLiteral("^nc "))).size(),
-                 withPort ? 1 : 0);
-    }
-}
-
 void TestBuildContext::proxyClients_data()
 {
-    QTest::addColumn<QString>("ps");
+    QTest::addColumn<QString>("ps"); // a file under tests/data/ps
     QTest::addColumn<QStringList>("apps");
 
     QTest::newRow("helper and service processes in any case are skipped")
-        << u" 1241 /Library/PrivilegedHelperTools/com.clash.HELPER\n"_s
-           " 2300 /Library/PrivilegedHelperTools/io.github.clash-verge-rev.service\n"
-           " 2301 /Applications/Clash Verge.app/Contents/MacOS/clash-verge-service\n"
-        << QStringList{};
+        << u"helpers-only.txt"_s << QStringList{};
     QTest::newRow("a Core process is listed as ClashX, once")
-        << u" 1301 /Applications/ClashX.app/Contents/Resources/ClashCore\n"_s
-           " 1234 /Applications/ClashX.app/Contents/MacOS/ClashX\n"
-        << QStringList{"ClashX"};
+        << u"core-and-app.txt"_s << QStringList{"ClashX"};
     QTest::newRow("a path with a blank gives its first word; a bare pid is skipped")
-        << u" 2210 /Applications/Clash Verge.app/Contents/MacOS/verge-mihomo\n 4001\n"_s
-        << QStringList{"Clash"};
+        << u"blank-in-path.txt"_s << QStringList{"Clash"};
     QTest::newRow("order of discovery, no repeats")
-        << u" 3001 /opt/homebrew/bin/mihomo\n 3002 /usr/local/bin/sing-box\n"_s
-           " 3003 /opt/homebrew/bin/mihomo\n"
-        << QStringList{"mihomo", "sing-box"};
+        << u"repeats.txt"_s << QStringList{"mihomo", "sing-box"};
 }
 
 void TestBuildContext::proxyClients()
 {
     QFETCH(QString, ps);
     QFETCH(QStringList, apps);
-    Mac mac = typicalMac();
-    mac[kPs] = {0, ps};
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
+    auto mac = std::make_shared<ToolAnswers>();
+    typicalMac(*mac);
+    mac->on("ps -Ao pid=,comm=", 0, testData("ps/" + ps));
+    const NetContext ctx = snapshot(mac);
     QCOMPARE(ctx.clashApps, apps);
     QCOMPARE(ctx.clashRunning, !apps.isEmpty());
 }
 
 void TestBuildContext::silentMacLeavesDefaults()
 {
-    // Every tool missing: bash prints "command not found" on stderr and exits 127, but the
-    // 2>/dev/null of most commands leaves nothing.
-    auto runner = std::make_shared<ScriptedRunner>();
-    const QStringList commands{kServices,
-                               kServiceOrder,
-                               kRoute,
-                               ipconfig("en0"),
-                               ipconfig("en1"),
-                               ipconfig("en2"),
-                               ipconfig("en3"),
-                               kHardwarePorts,
-                               kPs,
-                               kLsof,
-                               kDns,
-                               kTunnels,
-                               kVpn};
-    for (const QString &command : commands)
-        runner->on(command, 127);
-    ScopedRunner scope(runner);
-    const NetContext ctx = DiagnosticsRun::buildContext();
+    // Every tool missing: nothing answers, and the defaults stay.
+    auto mac = std::make_shared<ToolAnswers>();
+    const NetContext ctx = snapshot(mac);
 
-    VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(runner->commands(), commands);
     QVERIFY(ctx.iface.isEmpty() && ctx.ip.isEmpty() && ctx.wifiPort.isEmpty());
     QCOMPARE(ctx.service, QStringLiteral("Wi-Fi"));
     QVERIFY(!ctx.gateway && !ctx.proxyEnabled && !ctx.clashRunning && !ctx.proxyTargetAlive);
     QVERIFY(ctx.allServices.isEmpty() && ctx.clashPorts.isEmpty() && ctx.dnsServers.isEmpty());
     QVERIFY(ctx.utunIfaces.isEmpty() && ctx.vpnConfigured.isEmpty() && !ctx.hasIPv6);
-}
-
-void TestBuildContext::hostileValuesStayOneWord()
-{
-    Mac mac = typicalMac();
-    mac[kRoute] = {
-        0, QStringLiteral("    gateway: 192.168.1.1\n  interface: en0; touch /tmp/pwned\n")};
-    mac[ipconfig(QStringLiteral("'en0; touch /tmp/pwned'"))] = {0,
-                                                                QStringLiteral("192.168.1.23\n")};
-    mac[ipv6(QStringLiteral("'en0; touch /tmp/pwned'"))] = {0, QString()};
-    // Any program may write the proxy settings.
-    setProxies(mac, QStringLiteral("Wi-Fi"),
-               {proxyOn(QStringLiteral("127.0.0.1$(reboot)"), QStringLiteral("7890`id`")),
-                QString(), QString(), QString(), kLocalBypass});
-    mac.remove(nc(QStringLiteral("127.0.0.1"), QStringLiteral("7890")));
-    mac[nc(QStringLiteral("'127.0.0.1$(reboot)'"), QStringLiteral("'7890`id`'"))] = {1, QString()};
-    std::shared_ptr<ScriptedRunner> runner;
-    const NetContext ctx = snapshot(mac, runner);
-
-    VERIFY_ALL_SCRIPTED(*runner);
-    QCOMPARE(ctx.iface, QStringLiteral("en0; touch /tmp/pwned"));
-    QCOMPARE(ctx.proxyHost, QStringLiteral("127.0.0.1$(reboot)"));
-    QCOMPARE(ctx.proxyPort, QStringLiteral("7890`id`"));
 }
 
 QTEST_GUILESS_MAIN(TestBuildContext)

@@ -1,7 +1,8 @@
+#include "diagnostics/decisions.h"
 #include "diagnostics/diagnosticsrun.h"
+#include "diagnostics/repaircommands.h"
 #include "tests/diagnostics/findingcheck.h"
-#include "tests/diagnostics/pingoutput.h"
-#include "tests/support/scriptedrunner.h"
+#include "tests/support/toolanswers.h"
 
 #include <QTest>
 
@@ -9,30 +10,21 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kGateway = QStringLiteral("192.168.1.1");
-const QString kPing5 = QStringLiteral("ping -c 5 -t 4 192.168.1.1");
-const QString kPing3 = QStringLiteral("ping -c 3 -t 4 192.168.1.1");
-const QString kArp = QStringLiteral("arp -n 192.168.1.1 2>/dev/null");
-const QString kTcp = QStringLiteral("nc -z -G 3 192.168.1.1 80 >/dev/null 2>&1 || nc -z -G 3 "
-                                    "192.168.1.1 443 >/dev/null 2>&1");
-
-const QStringList kWifiRestart{QStringLiteral("networksetup -setairportpower en0 off"),
-                               QStringLiteral("sleep 2"),
-                               QStringLiteral("networksetup -setairportpower en0 on")};
-const QStringList kRenewEn0{QStringLiteral("ipconfig set en0 BOOTP"), QStringLiteral("sleep 1"),
-                            QStringLiteral("ipconfig set en0 DHCP")};
-const QStringList kIfconfigEn0{QStringLiteral("ifconfig en0 down"), QStringLiteral("sleep 2"),
-                               QStringLiteral("ifconfig en0 up")};
-
-DiagnosticsRun wifiMachine()
+// A ping as the observation reads it, from captured output ("" for none at all).
+PingReading ping(int code, const QString &file)
 {
-    DiagnosticsRun run;
-    run.ctx.iface = QStringLiteral("en0");
-    run.ctx.service = QStringLiteral("Wi-Fi");
-    run.ctx.ip = QStringLiteral("192.168.1.23");
-    run.ctx.gateway = kGateway;
-    run.ctx.wifiPort = QStringLiteral("en0");
-    return run;
+    return readPing(ShellResult{code, file.isEmpty() ? QString() : testData("ping/" + file)});
+}
+
+NetContext wifiMac()
+{
+    NetContext ctx;
+    ctx.iface = QStringLiteral("en0");
+    ctx.service = QStringLiteral("Wi-Fi");
+    ctx.ip = QStringLiteral("192.168.1.23");
+    ctx.gateway = QStringLiteral("192.168.1.1");
+    ctx.wifiPort = QStringLiteral("en0");
+    return ctx;
 }
 
 } // namespace
@@ -43,12 +35,16 @@ class TestCheckInterface : public QObject {
 private slots:
     void interfaceDecision_data();
     void interfaceDecision();
+    void arpAnswer_data();
+    void arpAnswer();
+    void gatewayObservation_data();
+    void gatewayObservation();
     void gatewayDecision_data();
     void gatewayDecision();
-    void renewalDevice_data();
-    void renewalDevice();
-    void commandBuilders_data();
-    void commandBuilders();
+    void internetDecision_data();
+    void internetDecision();
+    void sharedRepairCommands_data();
+    void sharedRepairCommands();
 };
 
 void TestCheckInterface::interfaceDecision_data()
@@ -59,28 +55,22 @@ void TestCheckInterface::interfaceDecision_data()
     QTest::addColumn<QString>("wifiPort");
     QTest::addColumn<QString>("finding");
     QTest::addColumn<QString>("shown");
-    QTest::addColumn<QString>("fix");
-    QTest::addColumn<QStringList>("commands");
 
     QTest::newRow("no interface wins over address and gateway")
-        << u""_s << u"192.168.1.23"_s << true << u"en1"_s << u"no-interface/error"_s << u""_s
-        << u"fix-wifi-on fallback"_s << QStringList{"networksetup -setairportpower en1 on"};
-    QTest::newRow("no wi-fi port leaves the power repair empty")
-        << u""_s << u""_s << false << u""_s << u"no-interface/error"_s << u""_s
-        << u"fix-wifi-on fallback"_s << QStringList{};
+        << u""_s << u"192.168.1.23"_s << true << u"en1"_s
+        << u"no-interface/error fix-wifi-on fallback"_s << u""_s;
     QTest::newRow("interface without address")
-        << u"en0"_s << u""_s << true << u"en0"_s << u"no-ip/error"_s
-        << u"接口 en0 已连接但没有 IP 地址"_s << u"fix-renew-dhcp admin"_s << kRenewEn0;
+        << u"en0"_s << u""_s << true << u"en0"_s << u"no-ip/error fix-renew-dhcp admin"_s
+        << u"接口 en0 已连接但没有 IP 地址"_s;
     QTest::newRow("link-local address")
-        << u"en0"_s << u"169.254.12.3"_s << true << u"en0"_s << u"self-assigned-ip/error"_s
-        << u"当前 IP：169.254.12.3。"_s << u"fix-self-assigned admin"_s << kRenewEn0;
+        << u"en0"_s << u"169.254.12.3"_s << true << u"en0"_s
+        << u"self-assigned-ip/error fix-self-assigned admin"_s << u"当前 IP：169.254.12.3。"_s;
     QTest::newRow("169.254. further on is an ordinary address, no gateway line")
-        << u"en0"_s << u"10.169.254.7"_s << false << u"en0"_s << u"iface-ok/ok"_s
-        << u"活动接口：en0（Wi-Fi）\n本机 IP：10.169.254.7"_s << u"-"_s << QStringList{};
+        << u"en0"_s << u"10.169.254.7"_s << false << u"en0"_s << u"iface-ok/ok -"_s
+        << u"活动接口：en0（Wi-Fi）\n本机 IP：10.169.254.7"_s;
     QTest::newRow("ok with gateway adds a third line")
-        << u"en0"_s << u"192.168.1.23"_s << true << u"en0"_s << u"iface-ok/ok"_s
-        << u"活动接口：en0（Wi-Fi）\n本机 IP：192.168.1.23\n网关：192.168.1.1"_s << u"-"_s
-        << QStringList{};
+        << u"en0"_s << u"192.168.1.23"_s << true << u"en0"_s << u"iface-ok/ok -"_s
+        << u"活动接口：en0（Wi-Fi）\n本机 IP：192.168.1.23\n网关：192.168.1.1"_s;
 }
 
 void TestCheckInterface::interfaceDecision()
@@ -90,170 +80,176 @@ void TestCheckInterface::interfaceDecision()
     QFETCH(bool, hasGateway);
     QFETCH(QString, wifiPort);
     QFETCH(QString, shown);
-    auto runner = std::make_shared<ScriptedRunner>();
-    ScopedRunner scope(runner);
-    DiagnosticsRun run = wifiMachine();
-    run.ctx.iface = iface;
-    run.ctx.ip = ip;
-    run.ctx.wifiPort = wifiPort;
+    NetContext ctx = wifiMac();
+    ctx.iface = iface;
+    ctx.ip = ip;
+    ctx.wifiPort = wifiPort;
     if (!hasGateway)
-        run.ctx.gateway.reset();
-    const QList<Finding> findings = run.checkInterface();
+        ctx.gateway.reset();
+    const QList<Finding> findings = decideInterface(ctx);
 
-    QVERIFY(runner->commands().isEmpty());
     QTEST(outline(findings).join(QLatin1Char(',')), "finding");
-    const Finding &f = findings.first();
-    VERIFY_SHOWN(f, shown);
-    if (f.id == QLatin1String("iface-ok"))
-        QCOMPARE(f.detail.count(QLatin1Char('\n')), hasGateway ? 2 : 1);
-    QTEST(fixShape(f), "fix");
-    QTEST(fixCommands(f), "commands");
-    QCOMPARE(f.category, CheckCategory::connectivity);
+    VERIFY_SHOWN(findings.first(), shown);
+    if (findings.first().id == QLatin1String("iface-ok"))
+        QCOMPARE(findings.first().detail.count(QLatin1Char('\n')), hasGateway ? 2 : 1);
+}
+
+void TestCheckInterface::arpAnswer_data()
+{
+    QTest::addColumn<QString>("arp"); // a file under tests/data/arp
+    QTest::addColumn<bool>("answered");
+
+    QTest::newRow("hardware address") << u"answered.txt"_s << true;
+    QTest::newRow("macOS drops leading zeros") << u"leading-zeros.txt"_s << true;
+    QTest::newRow("asked, never answered") << u"incomplete.txt"_s << false;
+    QTest::newRow("never asked") << u"no-entry.txt"_s << false;
+}
+
+void TestCheckInterface::arpAnswer()
+{
+    QFETCH(QString, arp);
+    QTEST(arpAnswered(testData("arp/" + arp)), "answered");
+}
+
+void TestCheckInterface::gatewayObservation_data()
+{
+    QTest::addColumn<QString>("first"); // the first ping's output under tests/data/ping
+    QTest::addColumn<QString>("arp");   // under tests/data/arp
+    QTest::addColumn<int>("portCode");
+    QTest::addColumn<QStringList>("seen"); // replied, ARP, TCP, second ping replied ("-": none)
+
+    QTest::newRow("a reply ends it")
+        << u"all-answered.txt"_s << u"answered.txt"_s << 0 << QStringList{"yes", "no", "no", "-"};
+    QTest::newRow("silent router, no other sign")
+        << u"none-answered.txt"_s << u"incomplete.txt"_s << 1 << QStringList{"no", "no", "no", "-"};
+    QTest::newRow("ARP answers: pinged again") << u"none-answered.txt"_s << u"answered.txt"_s << 1
+                                               << QStringList{"no", "yes", "no", "yes"};
+    QTest::newRow("a web port answers: pinged again") << u"none-answered.txt"_s << u"no-entry.txt"_s
+                                                      << 0 << QStringList{"no", "no", "yes", "yes"};
+}
+
+void TestCheckInterface::gatewayObservation()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, arp);
+    QFETCH(int, portCode);
+    auto mac = std::make_shared<ToolAnswers>();
+    mac->on("ping -c 5 -t 4 192.168.1.1", first == "all-answered.txt" ? 0 : 2,
+            testData("ping/" + first))
+        .on("arp -n 192.168.1.1", 0, testData("arp/" + arp))
+        .on("nc -z -G 3 192.168.1.1 80", portCode)
+        .on("ping -c 3 -t 4 192.168.1.1", 0, testData("ping/all-answered.txt"));
+    ScopedRunner scope(mac);
+    DiagnosticsRun run(ScanPace::sequential);
+    run.ctx = wifiMac();
+    const GatewayObservation seen = run.observeGateway();
+    const auto yes = [](bool b) { return b ? u"yes"_s : u"no"_s; };
+    QTEST((QStringList{yes(seen.first->replied()), yes(seen.arpHit), yes(seen.tcpHit),
+                       seen.second ? yes(seen.second->replied()) : u"-"_s}),
+          "seen");
 }
 
 void TestCheckInterface::gatewayDecision_data()
 {
-    QTest::addColumn<int>("ping1Code");
-    QTest::addColumn<QString>("ping1Out");
-    QTest::addColumn<QString>("arpOut");
-    QTest::addColumn<int>("tcpCode");
-    QTest::addColumn<int>("ping2Code");
-    QTest::addColumn<QString>("ping2Out");
-    QTest::addColumn<QStringList>("ran");
+    QTest::addColumn<QString>("route"); // "wifi", "vpn" (a tunnel above en0), "vpn-only", "none"
+    QTest::addColumn<PingReading>("first");
+    QTest::addColumn<bool>("arpHit");
+    QTest::addColumn<bool>("tcpHit");
+    QTest::addColumn<PingReading>("second");
     QTest::addColumn<QString>("finding");
     QTest::addColumn<QString>("shown");
 
-    const QString none = pingOutput(kGateway, 5, 0);
-    const QString none3 = pingOutput(kGateway, 3, 0);
-    const QStringList firstOnly{kPing5};
-    const QStringList fallback{kPing5, kArp, kTcp};
-    const QStringList fallbackAndSecond{kPing5, kArp, kTcp, kPing3};
+    const PingReading none = ping(2, "none-answered.txt");
+    const PingReading all = ping(0, "all-answered.txt");
     const QString filtered = QStringLiteral("网关 192.168.1.1 （ARP/TCP 探测确认路由器在线）。");
-    const QString incomplete = u"? (192.168.1.1) at (incomplete) on en0 ifscope [ethernet]\n"_s;
-    const QString resolved = u"? (192.168.1.1) at 8c:53:c3:aa:bb:cc on en0 ifscope [ethernet]\n"_s;
-
     QTest::newRow("one of five lost is still ok")
-        << 0 << pingOutput(kGateway, 5, 4, "3.1/4.25/6.0/1.0") << u""_s << 1 << 2 << none3
-        << firstOnly << u"gateway-ok/ok"_s << u"丢包 20%，平均延迟 4.25 ms"_s;
-    // -c 5 cannot lose exactly a quarter; a four-packet summary pins the boundary.
+        << u"wifi"_s << ping(0, "four-of-five.txt") << false << false << none
+        << u"gateway-ok/ok -"_s << u"丢包 20%，平均延迟 8.432 ms"_s;
     QTest::newRow("exactly 25 percent is already loss")
-        << 0 << pingOutput(kGateway, 4, 3) << u""_s << 1 << 2 << none3 << firstOnly
-        << u"gateway-loss/warn"_s
+        << u"wifi"_s << ping(0, "three-of-four.txt") << false << false << none
+        << u"gateway-loss/warn fix-wifi-restart fallback"_s
         << u"到路由器的丢包率偏高（25%）\n网关 192.168.1.1 可达，平均延迟 8.477 ms，但丢包 25%"_s;
-    QTest::newRow("no reply, arp entry incomplete, ports closed")
-        << 2 << none << incomplete << 1 << 0 << pingOutput(kGateway, 3, 3) << fallback
-        << u"gateway-down/error"_s << u"无法连通路由器（网关 192.168.1.1）"_s;
-    QTest::newRow("exit 0 without a summary counts as no reply")
-        << 0 << u"PING 192.168.1.1 (192.168.1.1): 56 data bytes\n"_s << u""_s << 1 << 2 << none3
-        << fallback << u"gateway-down/error"_s << u""_s;
-    QTest::newRow("a neighbour never asked is no hit")
-        << 2 << none << u"192.168.1.1 (192.168.1.1) -- no entry\n"_s << 1 << 0
-        << pingOutput(kGateway, 3, 3) << fallback << u"gateway-down/error"_s << u""_s;
+    QTest::newRow("no reply and no other sign of the router")
+        << u"wifi"_s << none << false << false << all
+        << u"gateway-down/error fix-reset-iface admin"_s << u"无法连通路由器（网关 192.168.1.1）"_s;
     QTest::newRow("arp hit, second ping answers: its loss, the first ping's latency")
-        << 2 << none << resolved << 1 << 0 << pingOutput(kGateway, 3, 3) << fallbackAndSecond
-        << u"gateway-ok/ok"_s << u"丢包 0%，平均延迟 -"_s;
+        << u"wifi"_s << none << true << false << all << u"gateway-ok/ok -"_s
+        << u"丢包 0%，平均延迟 -"_s;
     QTest::newRow("second ping 1 of 3: 66.7 shows as 66")
-        << 2 << none << resolved << 1 << 0 << pingOutput(kGateway, 3, 1) << fallbackAndSecond
-        << u"gateway-loss/warn"_s << u"（66%）"_s;
-    QTest::newRow("port open, second ping silent")
-        << 2 << none << incomplete << 0 << 2 << none3 << fallbackAndSecond
-        << u"gateway-icmp-filtered/ok"_s << filtered;
-    QTest::newRow("a hardware address printed without leading zeros is a hit")
-        << 2 << none << u"? (192.168.1.1) at 0:1b:63:4:5:e6 on en0 ifscope [ethernet]\n"_s << 1 << 2
-        << none3 << fallbackAndSecond << u"gateway-icmp-filtered/ok"_s << filtered;
+        << u"wifi"_s << none << true << false << ping(0, "one-of-three.txt")
+        << u"gateway-loss/warn fix-wifi-restart fallback"_s << u"（66%）"_s;
+    QTest::newRow("port open, second ping silent") << u"wifi"_s << none << false << true << none
+                                                   << u"gateway-icmp-filtered/ok -"_s << filtered;
+    QTest::newRow("under a VPN the router below it is named")
+        << u"vpn"_s << all << false << false << none << u"gateway-ok/ok -"_s
+        << u"\n默认路由走 VPN 隧道 utun3；这里探测的是 en0 上的本地路由器。"_s;
+    QTest::newRow("a VPN route with no router is no missing gateway")
+        << u"vpn-only"_s << PingReading{} << false << false << PingReading{}
+        << u"gateway-vpn/info -"_s << u"默认路由走 VPN（utun3）"_s;
+    QTest::newRow("no route at all")
+        << u"none"_s << PingReading{} << false << false << PingReading{}
+        << u"no-gateway/error fix-no-gateway admin"_s << u""_s;
 }
 
 void TestCheckInterface::gatewayDecision()
 {
-    QFETCH(int, ping1Code);
-    QFETCH(QString, ping1Out);
-    QFETCH(QString, arpOut);
-    QFETCH(int, tcpCode);
-    QFETCH(int, ping2Code);
-    QFETCH(QString, ping2Out);
+    QFETCH(QString, route);
+    QFETCH(PingReading, first);
+    QFETCH(bool, arpHit);
+    QFETCH(bool, tcpHit);
+    QFETCH(PingReading, second);
     QFETCH(QString, shown);
-    auto runner = std::make_shared<ScriptedRunner>();
-    runner->on(kPing5, ping1Code, ping1Out)
-        .on(kArp, 0, arpOut)
-        .on(kTcp, tcpCode)
-        .on(kPing3, ping2Code, ping2Out);
-    ScopedRunner scope(runner);
-
-    DiagnosticsRun run = wifiMachine();
-    const QList<Finding> findings = run.checkGateway();
-
-    QTEST(runner->commands(), "ran");
+    NetContext ctx = wifiMac();
+    if (route != QLatin1String("wifi"))
+        ctx.vpnIface = QStringLiteral("utun3");
+    if (route == QLatin1String("vpn-only") || route == QLatin1String("none"))
+        ctx.gateway.reset();
+    if (route == QLatin1String("none"))
+        ctx.vpnIface.clear();
+    const QList<Finding> findings =
+        decideGateway(ctx, GatewayObservation{first, arpHit, tcpHit, second});
     QTEST(outline(findings).join(QLatin1Char(',')), "finding");
-    const Finding &f = findings.first();
-    VERIFY_SHOWN(f, shown);
-    // Loss restarts Wi-Fi; a dead router resets Wi-Fi and then the interface.
-    if (f.id == QLatin1String("gateway-loss")) {
-        QCOMPARE(fixShape(f), QStringLiteral("fix-wifi-restart fallback"));
-        QCOMPARE(fixCommands(f), kWifiRestart);
-    } else if (f.id == QLatin1String("gateway-down")) {
-        QCOMPARE(fixShape(f), QStringLiteral("fix-reset-iface admin"));
-        QCOMPARE(fixCommands(f), kWifiRestart + kIfconfigEn0);
-    } else {
-        QVERIFY(!f.fix);
-    }
+    VERIFY_SHOWN(findings.first(), shown);
 }
 
-void TestCheckInterface::renewalDevice_data()
+void TestCheckInterface::internetDecision_data()
 {
-    QTest::addColumn<QString>("iface");
-    QTest::addColumn<QString>("vpnIface"); // a tunnel holding the route with no router under it
-    QTest::addColumn<QString>("wifiPort");
-    QTest::addColumn<QStringList>("noGateway");    // the "fix-no-gateway" commands; none: no fix
-    QTest::addColumn<QStringList>("internetDown"); // the "fix-internet" commands
+    QTest::addColumn<PingReading>("ali");
+    QTest::addColumn<PingReading>("cloudflare");
+    QTest::addColumn<QString>("finding");
+    QTest::addColumn<QString>("shown");
 
-    QTest::newRow("route missing, interface known")
-        << u"en0"_s << u""_s << u"en0"_s << kRenewEn0 << kRenewEn0 + kWifiRestart;
-    QTest::newRow("no interface: the Wi-Fi device is renewed")
-        << u""_s << u""_s << u"en1"_s
-        << QStringList{"ipconfig set en1 BOOTP", "sleep 1", "ipconfig set en1 DHCP"}
-        << QStringList{"ipconfig set en1 BOOTP",
-                       "sleep 1",
-                       "ipconfig set en1 DHCP",
-                       "networksetup -setairportpower en1 off",
-                       "sleep 2",
-                       "networksetup -setairportpower en1 on"};
-    QTest::newRow("neither known: nothing offered")
-        << u""_s << u""_s << u""_s << QStringList{} << QStringList{};
-    QTest::newRow("a VPN route is no missing gateway, and its tunnel is never renewed")
-        << u"utun3"_s << u"utun3"_s << u"en0"_s << QStringList{} << kRenewEn0 + kWifiRestart;
+    const PingReading none = ping(2, "none-answered.txt");
+    QTest::newRow("one target answering fully is enough")
+        << ping(0, "all-answered.txt") << none << u"internet-ok/ok -"_s
+        << u"223.5.5.5 丢包 0%，1.1.1.1 丢包 100%"_s;
+    QTest::newRow("the better target decides")
+        << ping(0, "one-of-three.txt") << ping(0, "all-answered.txt") << u"internet-ok/ok -"_s
+        << u"223.5.5.5 丢包 66%，1.1.1.1 丢包 0%"_s;
+    QTest::newRow("best of the two is exactly 20 percent")
+        << ping(0, "four-of-five.txt") << none << u"internet-loss/warn fix-internet-loss fallback"_s
+        << u"公网丢包率偏高（20%）"_s;
+    QTest::newRow("exit 0 without a summary counts as total loss")
+        << ping(0, "no-summary.txt") << ping(0, "all-answered.txt") << u"internet-ok/ok -"_s
+        << u"223.5.5.5 丢包 100%"_s;
+    QTest::newRow("neither answers") << none << none << u"internet-down/error fix-internet admin"_s
+                                     << u"无法访问互联网（公网 IP 不通）"_s;
+    QTest::newRow("both failing decides down whatever the summaries say")
+        << ping(68, "no-route.txt") << ping(2, "four-of-five.txt")
+        << u"internet-down/error fix-internet admin"_s << u""_s;
 }
 
-void TestCheckInterface::renewalDevice()
+void TestCheckInterface::internetDecision()
 {
-    QFETCH(QString, iface);
-    QFETCH(QString, vpnIface);
-    QFETCH(QString, wifiPort);
-    QFETCH(QStringList, noGateway);
-    QFETCH(QStringList, internetDown);
-
-    auto runner = std::make_shared<ScriptedRunner>();
-    runner->on("ping -c 5 -t 4 223.5.5.5", 2).on("ping -c 5 -t 4 1.1.1.1", 2);
-    ScopedRunner scope(runner);
-    DiagnosticsRun run;
-    run.ctx.iface = iface;
-    run.ctx.vpnIface = vpnIface;
-    run.ctx.wifiPort = wifiPort;
-    // Without an interface a gateway in the snapshot changes nothing.
-    if (iface.isEmpty())
-        run.ctx.gateway = kGateway;
-    const Finding gateway = run.checkGateway().first();
-    QVERIFY(runner->commands().isEmpty()); // without a gateway nothing is probed
-    const Finding internet = run.checkInternet().first();
-    QCOMPARE(outline({gateway, internet}),
-             (QStringList{vpnIface.isEmpty() ? "no-gateway/error" : "gateway-vpn/info",
-                          "internet-down/error"}));
-    QCOMPARE(fixShape(gateway), noGateway.isEmpty() ? u"-"_s : u"fix-no-gateway admin"_s);
-    QCOMPARE(fixCommands(gateway), noGateway);
-    QCOMPARE(fixShape(internet), internetDown.isEmpty() ? u"-"_s : u"fix-internet admin"_s);
-    QCOMPARE(fixCommands(internet), internetDown);
+    QFETCH(PingReading, ali);
+    QFETCH(PingReading, cloudflare);
+    QFETCH(QString, shown);
+    const QList<Finding> findings = decideInternet(wifiMac(), InternetObservation{ali, cloudflare});
+    QTEST(outline(findings).join(QLatin1Char(',')), "finding");
+    VERIFY_SHOWN(findings.first(), shown);
 }
 
-void TestCheckInterface::commandBuilders_data()
+void TestCheckInterface::sharedRepairCommands_data()
 {
     QTest::addColumn<QString>("iface");
     QTest::addColumn<QString>("wifiPort");
@@ -261,8 +257,19 @@ void TestCheckInterface::commandBuilders_data()
     QTest::addColumn<QStringList>("resetIface");
     QTest::addColumn<QStringList>("dhcpRenew");
 
+    const QStringList ifconfigEn0{"ifconfig en0 down", "sleep 2", "ifconfig en0 up"};
+    const QStringList renewEn1{"ipconfig set en1 BOOTP", "sleep 1", "ipconfig set en1 DHCP"};
+    const QStringList restartEn1{"networksetup -setairportpower en1 off", "sleep 2",
+                                 "networksetup -setairportpower en1 on"};
     QTest::newRow("no wi-fi port")
-        << u"en0"_s << u""_s << QStringList{} << kIfconfigEn0 << kRenewEn0;
+        << u"en0"_s << u""_s << QStringList{} << ifconfigEn0
+        << QStringList{"ipconfig set en0 BOOTP", "sleep 1", "ipconfig set en0 DHCP"};
+    QTest::newRow("no interface: the Wi-Fi device is renewed")
+        << u""_s << u"en1"_s << restartEn1 << restartEn1 << renewEn1;
+    QTest::newRow("a tunnel is never renewed")
+        << u"utun3"_s << u"en1"_s << restartEn1
+        << restartEn1 + QStringList{"ifconfig utun3 down", "sleep 2", "ifconfig utun3 up"}
+        << renewEn1;
     QTest::newRow("hostile names are quoted as one word")
         << u"en0; touch /tmp/pwned"_s << u"en1$(reboot)"_s
         << QStringList{"networksetup -setairportpower 'en1$(reboot)' off", "sleep 2",
@@ -277,16 +284,16 @@ void TestCheckInterface::commandBuilders_data()
                        "ipconfig set 'en0; touch /tmp/pwned' DHCP"};
 }
 
-void TestCheckInterface::commandBuilders()
+void TestCheckInterface::sharedRepairCommands()
 {
     QFETCH(QString, iface);
     QFETCH(QString, wifiPort);
-    DiagnosticsRun run;
-    run.ctx.iface = iface;
-    run.ctx.wifiPort = wifiPort;
-    QTEST(run.wifiRestartCommands(), "wifiRestart");
-    QTEST(run.resetIfaceCommands(), "resetIface");
-    QTEST(run.dhcpRenewCommands(), "dhcpRenew");
+    NetContext ctx;
+    ctx.iface = iface;
+    ctx.wifiPort = wifiPort;
+    QTEST(wifiRestartCommands(ctx), "wifiRestart");
+    QTEST(resetIfaceCommands(ctx), "resetIface");
+    QTEST(dhcpRenewCommands(ctx), "dhcpRenew");
 }
 
 QTEST_GUILESS_MAIN(TestCheckInterface)

@@ -1,6 +1,5 @@
-#include "diagnostics/diagnosticsrun.h"
+#include "diagnostics/decisions.h"
 #include "tests/diagnostics/findingcheck.h"
-#include "tests/support/scriptedrunner.h"
 
 #include <QTest>
 
@@ -42,19 +41,6 @@ NetContext proxyContext(bool enabled, bool clientRunning, bool alive)
     return ctx;
 }
 
-// The check judges the snapshot only: a scripted runner in force fails on any command.
-QList<Finding> runCheck(const NetContext &ctx)
-{
-    auto runner = std::make_shared<ScriptedRunner>();
-    ScopedRunner scope(runner);
-    DiagnosticsRun run;
-    run.ctx = ctx;
-    const QList<Finding> findings = run.checkProxy();
-    if (!runner->commands().isEmpty())
-        qWarning("checkProxy ran %s", qPrintable(runner->commands().join(" | ")));
-    return runner->commands().isEmpty() ? findings : QList<Finding>{};
-}
-
 } // namespace
 
 class TestCheckProxy : public QObject {
@@ -63,11 +49,8 @@ class TestCheckProxy : public QObject {
 private slots:
     void decision_data();
     void decision();
-    void assembledTexts_data();
-    void assembledTexts();
     void clientPortChoice_data();
     void clientPortChoice();
-    void deadProxySwitchesEveryServiceOff();
     void bypass_data();
     void bypass();
 };
@@ -78,32 +61,50 @@ void TestCheckProxy::decision_data()
     QTest::addColumn<bool>("clientRunning");
     QTest::addColumn<QString>("target"); // see setTarget
     QTest::addColumn<bool>("alive");
+    QTest::addColumn<QStringList>("listening");
     QTest::addColumn<QString>("finding");
-    QTest::addColumn<QString>("fix");
+    QTest::addColumn<QStringList>("shown"); // "!text": must not be shown
 
     const QString local = QStringLiteral("127.0.0.1:7890");
-    QTest::newRow("off, no client")
-        << false << false << local << false << u"proxy-off/ok"_s << u"-"_s;
-    QTest::newRow("off, client runs")
-        << false << true << local << false << u"proxy-off-but-running/warn"_s
-        << u"fix-proxy-on fallback"_s;
-    QTest::newRow("on, no client, dead port")
-        << true << false << local << false << u"proxy-dead-crash/error"_s
-        << u"fix-proxy-off-all fallback"_s;
-    QTest::newRow("on, client runs, dead port")
-        << true << true << local << false << u"proxy-port-dead/error"_s
-        << u"fix-proxy-off-2 fallback"_s;
-    QTest::newRow("on, unknown program serves the port")
-        << true << false << local << true << u"proxy-ok/ok"_s << u"-"_s;
+    const QStringList none;
+    QTest::newRow("off, no client: the old address and the switched-off service noted")
+        << false << false << local << false << none << u"proxy-off/ok -"_s
+        << QStringList{"直连状态。\n（历史代理地址：127.0.0.1:7890）",
+                       "提示：已停用的服务 Thunderbolt Bridge 上仍开着代理"};
+    QTest::newRow("off: a port alone is no history")
+        << false << false << u":7890"_s << false << none << u"proxy-off/ok -"_s
+        << QStringList{"!历史"};
+    QTest::newRow("off, client runs: ten ports, first eight shown")
+        << false << true << u":"_s << false
+        << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}
+        << u"proxy-off-but-running/warn -"_s
+        << QStringList{"检测到 ClashX 在运行", "：1, 2, 3, 4, 5, 6, 7, 8", "!8, 9"};
+    QTest::newRow("on, no client, dead port: target, services and kinds")
+        << true << false << local << false << none
+        << u"proxy-dead-crash/error fix-proxy-off-all fallback"_s
+        << QStringList{"系统代理仍指向 127.0.0.1:7890，",
+                       "启用代理的服务：Wi-Fi、USB 10/100/1000 LAN\n代理类型：HTTP、SOCKS"};
+    QTest::newRow("dead pac on this Mac: named as the automatic proxy")
+        << true << false << u"http://127.0.0.1:1089/proxy.pac"_s << false << none
+        << u"proxy-dead-crash/error fix-proxy-off-all fallback"_s
+        << QStringList{"自动代理(PAC)仍指向 http://127.0.0.1:1089/proxy.pac，"};
+    QTest::newRow("on, client runs, dead port: an empty host reads as loopback")
+        << true << true << u":7897"_s << false << none
+        << u"proxy-port-dead/error fix-proxy-off-2 fallback"_s
+        << QStringList{"代理软件在运行，但端口 127.0.0.1:7897 无法连接",
+                       "检测到 ClashX 正在运行，但系统代理指向的 127.0.0.1:7897 端口"};
     QTest::newRow("dead on this Mac's own address")
-        << true << false << u"192.168.1.23:8080"_s << false << u"proxy-dead-crash/error"_s
-        << u"fix-proxy-off-all fallback"_s;
-    QTest::newRow("dead office proxy on another host, client runs")
-        << true << true << u"10.20.30.40:3128"_s << false << u"proxy-remote-dead/error"_s
-        << u"fix-proxy-off-all fallback"_s;
-    QTest::newRow("remote pac does not answer")
-        << true << false << u"http://wpad.corp.example/proxy.pac"_s << false
-        << u"proxy-pac-unreachable/warn"_s << u"-"_s;
+        << true << false << u"192.168.1.23:8080"_s << false << none
+        << u"proxy-dead-crash/error fix-proxy-off-all fallback"_s << QStringList{};
+    QTest::newRow("dead office proxy on another host, client runs; no port shown as ?")
+        << true << true << u"10.20.30.40:"_s << false << none
+        << u"proxy-remote-dead/error fix-proxy-off-all fallback"_s
+        << QStringList{"系统代理 10.20.30.40:? 无法连接", "不是本机代理软件的残留"};
+    QTest::newRow("remote pac: its URL and the address it is fetched from")
+        << true << false << u"https://wpad.corp.example/proxy.pac"_s << false << none
+        << u"proxy-pac-unreachable/warn -"_s
+        << QStringList{"自动代理(PAC)指向 https://wpad.corp.example/proxy.pac，但 "
+                       "wpad.corp.example:443 现在连不上"};
 }
 
 void TestCheckProxy::decision()
@@ -112,77 +113,21 @@ void TestCheckProxy::decision()
     QFETCH(bool, clientRunning);
     QFETCH(QString, target);
     QFETCH(bool, alive);
-    NetContext ctx = proxyContext(enabled, clientRunning, false);
-    setTarget(ctx, target, alive);
-    const QList<Finding> findings = runCheck(ctx);
-    QTEST(outline(findings).join(QLatin1Char(',')), "finding");
-    QTEST(fixShape(findings.first()), "fix");
-    QCOMPARE(findings.first().category, CheckCategory::proxy);
-}
-
-void TestCheckProxy::assembledTexts_data()
-{
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("clientRunning");
-    QTest::addColumn<QString>("target"); // see setTarget; never alive here
-    QTest::addColumn<QStringList>("apps");
-    QTest::addColumn<QStringList>("listening");
-    QTest::addColumn<QStringList>("shown"); // "!text": must not be shown
-
-    const QStringList clash{"ClashX"};
-    QTest::newRow("off: old address still recorded, switched-off service a hint")
-        << false << false << u"127.0.0.1:7890"_s << QStringList{} << QStringList{}
-        << QStringList{"直连状态。\n（历史代理地址：127.0.0.1:7890）",
-                       "提示：已停用的服务 Thunderbolt Bridge 上仍开着代理"};
-    QTest::newRow("off: a port alone is no history")
-        << false << false << u":7890"_s << QStringList{} << QStringList{} << QStringList{"!历史"};
-    QTest::newRow("running: ten ports, first eight shown")
-        << false << true << u":"_s << QStringList{"ClashX", "Clash Verge"}
-        << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}
-        << QStringList{"检测到 ClashX、Clash Verge 在运行", "：1, 2, 3, 4, 5, 6, 7, 8", "!8, 9"};
-    QTest::newRow("running: nothing listening, no app name")
-        << false << true << u":"_s << QStringList{} << QStringList{}
-        << QStringList{"检测到 代理客户端 在运行", "已在监听的本地端口：（未发现常见代理端口）"};
-    QTest::newRow("dead: target, services and kinds joined")
-        << true << false << u"127.0.0.1:7890"_s << QStringList{} << QStringList{}
-        << QStringList{"系统代理仍指向 127.0.0.1:7890，",
-                       "启用代理的服务：Wi-Fi、USB 10/100/1000 LAN\n代理类型：HTTP、SOCKS"};
-    QTest::newRow("dead pac: named as the automatic proxy")
-        << true << false << u"http://127.0.0.1:1089/proxy.pac"_s << QStringList{} << QStringList{}
-        << QStringList{"自动代理(PAC)仍指向 http://127.0.0.1:1089/proxy.pac，"};
-    QTest::newRow("port dead: empty host reads as loopback")
-        << true << true << u":7897"_s << clash << QStringList{}
-        << QStringList{"代理软件在运行，但端口 127.0.0.1:7897 无法连接",
-                       "检测到 ClashX 正在运行，但系统代理指向的 127.0.0.1:7897 端口"};
-    QTest::newRow("remote dead: empty port shows a question mark")
-        << true << true << u"10.0.0.2:"_s << clash << QStringList{}
-        << QStringList{"系统代理 10.0.0.2:? 无法连接", "不是本机代理软件的残留"};
-    QTest::newRow("remote pac: URL and the address it is fetched from")
-        << true << false << u"https://wpad.corp.example/proxy.pac"_s << QStringList{}
-        << QStringList{}
-        << QStringList{"自动代理(PAC)指向 https://wpad.corp.example/proxy.pac，但 "
-                       "wpad.corp.example:443 现在连不上"};
-}
-
-void TestCheckProxy::assembledTexts()
-{
-    QFETCH(bool, enabled);
-    QFETCH(bool, clientRunning);
-    QFETCH(QString, target);
-    QFETCH(QStringList, apps);
     QFETCH(QStringList, listening);
     QFETCH(QStringList, shown);
     NetContext ctx = proxyContext(enabled, clientRunning, false);
-    setTarget(ctx, target, false);
-    ctx.idleProxyServices = {QStringLiteral("Thunderbolt Bridge")};
-    ctx.clashApps = apps;
+    setTarget(ctx, target, alive);
     ctx.clashPorts = listening;
-    const Finding f = runCheck(ctx).value(0);
+    ctx.idleProxyServices = {QStringLiteral("Thunderbolt Bridge")};
+    const QList<Finding> findings = decideProxy(ctx);
+    QTEST(outline(findings).join(QLatin1Char(',')), "finding");
+    QCOMPARE(findings.first().category, CheckCategory::proxy);
     for (const QString &text : shown) {
         if (text.startsWith(QLatin1Char('!')))
-            QVERIFY2(!shownText(f).contains(text.mid(1)), qPrintable(shownText(f)));
+            QVERIFY2(!shownText(findings.first()).contains(text.mid(1)),
+                     qPrintable(shownText(findings.first())));
         else
-            VERIFY_SHOWN(f, text);
+            VERIFY_SHOWN(findings.first(), text);
     }
 }
 
@@ -214,7 +159,7 @@ void TestCheckProxy::clientPortChoice()
     ctx.clashPorts = listening;
     ctx.proxyPort = recordedPort;
     ctx.proxyHost = QStringLiteral("10.9.9.9"); // the repair always points at 127.0.0.1
-    const Finding f = runCheck(ctx).value(0);
+    const Finding f = decideProxy(ctx).value(0);
     QCOMPARE(f.id, QStringLiteral("proxy-off-but-running"));
     if (port.isEmpty()) {
         QVERIFY(!f.hasFix());
@@ -227,62 +172,42 @@ void TestCheckProxy::clientPortChoice()
              QStringLiteral("networksetup -setwebproxy 'Wi-Fi' 127.0.0.1 ") + portWord);
 }
 
-void TestCheckProxy::deadProxySwitchesEveryServiceOff()
-{
-    // Every service, not only those with the proxy on: a dead proxy anywhere cuts the machine off.
-    NetContext ctx = proxyContext(true, false, false);
-    ctx.allServices = {QStringLiteral("Wi-Fi"), QStringLiteral("Bob's Hotspot")};
-    ctx.proxyServices = {QStringLiteral("Wi-Fi")};
-    const Finding f = runCheck(ctx).value(0);
-    QStringList expected;
-    for (const QString &q : {QStringLiteral("'Wi-Fi'"), QStringLiteral("'Bob'\\''s Hotspot'")}) {
-        for (const char *kind : {"web", "secureweb", "socksfirewall", "auto"})
-            expected << QStringLiteral("networksetup -set%1proxystate %2 off").arg(kind, q);
-    }
-    QCOMPARE(fixCommands(f), expected);
-}
-
 void TestCheckProxy::bypass_data()
 {
     QTest::addColumn<QStringList>("bypass");
-    QTest::addColumn<QString>("shown"); // null: no bypass finding
-    QTest::addColumn<QString>("entries");
+    QTest::addColumn<QString>("entries"); // null: no bypass finding
 
     QTest::newRow("both local entries among others")
-        << QStringList{"*.local", "localhost", "127.0.0.1"} << QString() << QString();
+        << QStringList{"*.local", "localhost", "127.0.0.1"} << QString();
     QTest::newRow("localhost only: kept, the rest added")
         << QStringList{"localhost", "*.corp.example"}
-        << QStringLiteral("当前例外：localhost, *.corp.example")
         << u"localhost '*.corp.example' 127.0.0.1 '*.local' 10.0.0.0/8 172.16.0.0/12 "
            "192.168.0.0/16"_s;
-    QTest::newRow("no list: the tool's sentence")
+    QTest::newRow("no list: the tool's sentence is no entry")
         << QStringList{"There aren't any bypass domains set on Wi-Fi."}
-        << QStringLiteral("当前例外：There aren't any bypass domains set on Wi-Fi.")
         << u"127.0.0.1 localhost '*.local' 10.0.0.0/8 172.16.0.0/12 192.168.0.0/16"_s;
 }
 
 void TestCheckProxy::bypass()
 {
     QFETCH(QStringList, bypass);
-    QFETCH(QString, shown);
     QFETCH(QString, entries);
     NetContext ctx = proxyContext(true, true, true);
     ctx.clashApps = {QStringLiteral("ClashX"), QStringLiteral("mihomo")};
     ctx.bypassDomains = bypass;
     // The list judged belongs to the service whose proxy was judged, not the primary one.
     ctx.proxyService = QStringLiteral("Bob's Wi-Fi");
-    const QList<Finding> findings = runCheck(ctx);
+    const QList<Finding> findings = decideProxy(ctx);
     QCOMPARE(findings.value(0).detail,
              QStringLiteral("代理客户端：ClashX、mihomo\n代理地址：127.0.0.1:7890（端口监听正常）\n"
                             "启用服务：Wi-Fi、USB 10/100/1000 LAN"));
-    if (shown.isNull()) {
-        QCOMPARE(outline(findings), QStringList{"proxy-ok/ok"});
+    if (entries.isNull()) {
+        QCOMPARE(findings.size(), 1);
         return;
     }
-    QCOMPARE(outline(findings), (QStringList{"proxy-ok/ok", "proxy-bypass/warn"}));
-    VERIFY_SHOWN(findings[1], shown);
-    QCOMPARE(fixShape(findings[1]), QStringLiteral("fix-proxy-bypass fallback"));
-    QCOMPARE(fixCommands(findings[1]),
+    QCOMPARE(outline(findings).value(1), u"proxy-bypass/warn fix-proxy-bypass fallback"_s);
+    VERIFY_SHOWN(findings[1], QStringLiteral("当前例外：") + bypass.join(QStringLiteral(", ")));
+    QCOMPARE(findings[1].fix->commands,
              QStringList{"networksetup -setproxybypassdomains 'Bob'\\''s Wi-Fi' " + entries});
 }
 

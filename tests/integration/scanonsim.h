@@ -31,6 +31,7 @@ private:
 struct ScanOutcome {
     NetContext ctx;
     QList<Finding> findings;
+    QStringList steps{}; // each step as "NAME: id, id"
 
     QStringList ids() const
     {
@@ -55,10 +56,16 @@ inline ScanOutcome scanOn(const SimulatedMac &mac, ScanPace pace = ScanPace::ove
     OnSimulatedMac on(mac);
     DiagnosticsRun run(pace);
     run.ctx = DiagnosticsRun::buildContext();
-    ScanOutcome outcome{run.ctx, {}};
+    ScanOutcome outcome{run.ctx, {}, {}};
     StepSchedule steps(run);
-    for (qsizetype i = 0; i < steps.size(); ++i)
-        outcome.findings += steps.findings(i);
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const QList<Finding> found = steps.findings(i);
+        QStringList ids;
+        for (const Finding &finding : found)
+            ids << finding.id;
+        outcome.steps << steps.name(i) + QStringLiteral(": ") + ids.join(QStringLiteral(", "));
+        outcome.findings += found;
+    }
     return outcome;
 }
 

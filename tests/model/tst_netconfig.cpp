@@ -1,6 +1,7 @@
 #include "exec/runner.h"
 #include "model/netconfig.h"
 #include "tests/support/scriptedrunner.h"
+#include "tests/support/testdata.h"
 
 #include <QTest>
 
@@ -28,11 +29,22 @@ void scriptService(ScriptedRunner &runner, const QString &quoted, const QString 
         .on(query("proxybypassdomains", quoted), 0, bypass);
 }
 
-const QString kNeverSet =
-    QStringLiteral("Enabled: No\nServer: \nPort: 0\nAuthenticated Proxy Enabled: 0\n");
-const QString kOn7890 =
-    QStringLiteral("Enabled: Yes\nServer: 127.0.0.1\nPort: 7890\nAuthenticated Proxy Enabled: 0\n");
-const QString kNoAuto = QStringLiteral("URL: (null)\nEnabled: No\n");
+// Captured answers of networksetup, read when a test runs.
+QString neverSet()
+{
+    return testData("networksetup/proxy-never-set.txt");
+}
+
+QString on7890()
+{
+    return testData("networksetup/proxy-on-7890.txt");
+}
+
+QString noAuto()
+{
+    return testData("networksetup/autoproxy-never-set.txt");
+}
+
 const QString kNoBypass = QStringLiteral("There aren't any bypass domains set on Wi-Fi.\n");
 
 } // namespace
@@ -44,9 +56,6 @@ private slots:
     void allServicesSkipsHeaderAndMarks();
     void proxyState_data();
     void proxyState();
-    void serviceNameWithQuoteIsOneWord();
-    void enableCommands_data();
-    void enableCommands();
     void defaultBypassNeeded_data();
     void defaultBypassNeeded();
 };
@@ -77,16 +86,16 @@ void TestNetConfig::proxyState_data()
     QTest::addColumn<QStringList>("bypass");
 
     QTest::newRow("socks only: host and port of the switched-on kind")
-        << QStringList{kNeverSet, kNeverSet, kOn7890, kNoAuto, kNoBypass} << true
+        << QStringList{neverSet(), neverSet(), on7890(), noAuto(), kNoBypass} << true
         << QStringList{"SOCKS"} << u"SOCKS 127.0.0.1:7890"_s << u""_s
         << QStringList{"There aren't any bypass domains set on Wi-Fi."};
     QTest::newRow("switched off after use: the old values fix nothing")
-        << QStringList{"Enabled: No\nServer: 127.0.0.1\nPort: 7890\n", kNeverSet, kNeverSet,
-                       kNoAuto, ""}
+        << QStringList{"Enabled: No\nServer: 127.0.0.1\nPort: 7890\n", neverSet(), neverSet(),
+                       noAuto(), ""}
         << false << QStringList{} << u""_s << u""_s << QStringList{};
     QTest::newRow("first switched-on kind wins; a pac without URL has none")
         << QStringList{"Enabled: No\nServer: 10.0.0.1\nPort: 3128\n",
-                       "Enabled: Yes\nServer: 10.0.0.9\nPort: 8443\n", kOn7890,
+                       "Enabled: Yes\nServer: 10.0.0.9\nPort: 8443\n", on7890(),
                        "URL: (null)\nEnabled: Yes\n", ""}
         << true << QStringList{"HTTPS", "SOCKS", "自动代理(PAC)"} << u"HTTPS 10.0.0.9:8443"_s
         << u""_s << QStringList{};
@@ -115,46 +124,6 @@ void TestNetConfig::proxyState()
     QTEST(state.pacUrl, "pacUrl");
     QTEST(state.bypass, "bypass");
     QCOMPARE(runner->commands().size(), 5);
-}
-
-void TestNetConfig::serviceNameWithQuoteIsOneWord()
-{
-    auto runner = std::make_shared<ScriptedRunner>();
-    scriptService(*runner, "'Bob'\\''s LAN'", kOn7890, kNeverSet, kNeverSet, kNoAuto, "");
-    ScopedRunner scope(runner);
-    QVERIFY(NetConfig::proxyState(QStringLiteral("Bob's LAN")).enabled);
-    VERIFY_ALL_SCRIPTED(*runner);
-    const QString quoted = QStringLiteral("'Bob'\\''s LAN' off");
-    QCOMPARE(NetConfig::disableProxyCommands(QStringLiteral("Bob's LAN")),
-             (QStringList{"networksetup -setwebproxystate " + quoted,
-                          "networksetup -setsecurewebproxystate " + quoted,
-                          "networksetup -setsocksfirewallproxystate " + quoted,
-                          "networksetup -setautoproxystate " + quoted}));
-}
-
-void TestNetConfig::enableCommands_data()
-{
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("target");
-    QTest::newRow("plain values stay as they are")
-        << u"127.0.0.1"_s << u"7890"_s << u" 127.0.0.1 7890"_s;
-    QTest::newRow("hostile host quoted")
-        << u"127.0.0.1;reboot"_s << u"7890"_s << u" '127.0.0.1;reboot' 7890"_s;
-}
-
-void TestNetConfig::enableCommands()
-{
-    QFETCH(QString, host);
-    QFETCH(QString, port);
-    QFETCH(QString, target);
-    QCOMPARE(
-        NetConfig::enableProxyCommands(QStringLiteral("Wi-Fi"), host, port),
-        (QStringList{"networksetup -setwebproxy 'Wi-Fi'" + target,
-                     "networksetup -setsecurewebproxy 'Wi-Fi'" + target,
-                     "networksetup -setsocksfirewallproxy 'Wi-Fi'" + target,
-                     "networksetup -setproxybypassdomains 'Wi-Fi' 127.0.0.1 localhost '*.local' "
-                     "10.0.0.0/8 172.16.0.0/12 192.168.0.0/16"}));
 }
 
 void TestNetConfig::defaultBypassNeeded_data()
