@@ -8,6 +8,8 @@
 
 #include <QTextStream>
 
+namespace brevik {
+
 namespace {
 
 const QString kAgentPrefix = QStringLiteral("[守护] ");
@@ -60,3 +62,5 @@ void once(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now)
 }
 
 } // namespace AgentRun
+
+} // namespace brevik

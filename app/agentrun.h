@@ -2,8 +2,11 @@
 
 #include <QDateTime>
 
-class ProxyGuardian;
 class QTextStream;
+
+namespace brevik {
+
+class ProxyGuardian;
 
 // What the launch agent starts every 5 seconds (`--guard`): one check with repair, its count
 // carried from the previous run through a small state file.
@@ -16,3 +19,5 @@ namespace AgentRun {
 void once(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now);
 
 } // namespace AgentRun
+
+} // namespace brevik

@@ -13,6 +13,8 @@
 
 #include <cstdio>
 
+namespace brevik {
+
 namespace {
 
 QStringList arguments(int argc, char **argv)
@@ -85,3 +87,5 @@ int BrevikApp::runMode(const CommandLine &line, int argc, char **argv)
     }
     return 0;
 }
+
+} // namespace brevik

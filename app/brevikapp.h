@@ -1,3 +1,5 @@
+
+namespace brevik {
 #pragma once
 
 struct CommandLine;
@@ -12,3 +14,5 @@ private:
     // One terminal mode, with the interrupts taken.
     static int runMode(const CommandLine &line, int argc, char **argv);
 };
+
+} // namespace brevik

@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+namespace brevik {
+
 CommandLine CommandLine::parse(const QStringList &arguments)
 {
     // The program's own name is not an argument.
@@ -34,3 +36,5 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
     return line;
 }
+
+} // namespace brevik

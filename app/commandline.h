@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // What the process was started to do. The four guardian switches are tested first, in
 // this order, then the terminal modes; an argument must equal a switch exactly.
 struct CommandLine {
@@ -30,3 +32,5 @@ struct CommandLine {
 
     static CommandLine parse(const QStringList &arguments);
 };
+
+} // namespace brevik

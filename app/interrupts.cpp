@@ -8,6 +8,8 @@
 #include <thread>
 #include <unistd.h>
 
+namespace brevik {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -70,3 +72,5 @@ bool interrupted()
 }
 
 } // namespace Interrupts
+
+} // namespace brevik

@@ -1,3 +1,5 @@
+
+namespace brevik {
 #pragma once
 
 // Ctrl-C, SIGTERM and a closed terminal end the program as those signals do by default,
@@ -19,3 +21,5 @@ void awaitIfInterrupted();
 bool interrupted();
 
 } // namespace Interrupts
+
+} // namespace brevik

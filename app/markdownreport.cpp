@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+namespace brevik {
+
 namespace {
 
 // Tool output and titles are text, not markup: every character Markdown gives a meaning
@@ -145,3 +147,5 @@ QString toMarkdown(const ScanReport &report, const QString &simulatedMac)
         out += QStringLiteral("## AI 服务连通性\n\n") + aiTable(report.ai) + QLatin1Char('\n');
     return out.trimmed() + QLatin1Char('\n');
 }
+
+} // namespace brevik

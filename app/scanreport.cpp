@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+namespace brevik {
+
 namespace {
 
 QJsonValue optionalText(const std::optional<QString> &text)
@@ -133,3 +135,5 @@ QString toText(const ScanReport &report)
     out += QStringLiteral("上网实测：") + report.internet.summary + QLatin1Char('\n');
     return out;
 }
+
+} // namespace brevik

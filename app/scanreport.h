@@ -13,6 +13,8 @@
 #include <functional>
 #include <optional>
 
+namespace brevik {
+
 // Everything one scan found: the findings in step order, the AI rows, the verdict of the
 // scan's search-page test, how long the scan took and when it ended.
 struct ScanReport {
@@ -35,3 +37,5 @@ QJsonObject toJson(const ScanReport &report);
 QByteArray jsonDocument(const ScanReport &report);
 // What `--scan` prints and the window copies: one block per finding, then the web test.
 QString toText(const ScanReport &report);
+
+} // namespace brevik

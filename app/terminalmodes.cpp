@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace brevik {
+
 namespace {
 
 void print(const QString &text, FILE *stream = stdout)
@@ -139,3 +141,5 @@ int undo(const std::optional<qint64> &id, bool force)
 }
 
 } // namespace TerminalModes
+
+} // namespace brevik

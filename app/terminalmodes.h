@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // The modes that run without a window. Each prints its result and returns the exit status.
 namespace TerminalModes {
 
@@ -20,3 +22,5 @@ int history();
 int undo(const std::optional<qint64> &id, bool force);
 
 } // namespace TerminalModes
+
+} // namespace brevik

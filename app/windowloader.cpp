@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <dlfcn.h>
 
+namespace brevik {
+
 namespace WindowLoader {
 
 int run(int &argc, char **argv)
@@ -25,3 +27,5 @@ int run(int &argc, char **argv)
 }
 
 } // namespace WindowLoader
+
+} // namespace brevik

@@ -1,3 +1,5 @@
+
+namespace brevik {
 #pragma once
 
 // Opens the window. The window's code and QtWidgets live in a module beside the executable
@@ -9,3 +11,5 @@ namespace WindowLoader {
 int run(int &argc, char **argv);
 
 } // namespace WindowLoader
+
+} // namespace brevik

@@ -8,6 +8,8 @@
 
 #include <tuple>
 
+namespace brevik {
+
 namespace {
 
 template <typename T> bool same(const T &a, const T &b)
@@ -277,3 +279,5 @@ QString AppModel::statusTitle() const
 {
     return Headline::statusTitle(m_findings, netUsable());
 }
+
+} // namespace brevik

@@ -16,6 +16,8 @@
 #include <chrono>
 #include <optional>
 
+namespace brevik {
+
 class ProxyGuardian;
 
 // One entry of the repair journal, as the window lists it.
@@ -289,3 +291,5 @@ private:
     QTimer m_guardTimer;
     bool m_guardBusy = false;
 };
+
+} // namespace brevik

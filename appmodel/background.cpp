@@ -7,6 +7,8 @@
 
 #include <atomic>
 
+namespace brevik {
+
 namespace {
 
 // Enough for every kind of user-initiated task of a few models at once; a task that finds
@@ -89,3 +91,5 @@ bool waitForIdle(std::chrono::milliseconds limit)
 }
 
 } // namespace Background
+
+} // namespace brevik

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <functional>
 
+namespace brevik {
+
 // Where the model's slow work runs, and how it comes back to the main thread.
 //
 // Every task blocks on child processes for seconds at a time, so the threads are meant for
@@ -34,3 +36,5 @@ void postToMainThread(std::function<void()> job);
 bool waitForIdle(std::chrono::milliseconds limit);
 
 } // namespace Background
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 
 #include <QPointer>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kGuardLogLines = 8;
@@ -92,3 +94,5 @@ void AppModel::showAgentOutcome(const QString &message)
     setGuardStatus(message);
     setGuardLog(m_guardian.log().tail(kGuardLogLines));
 }
+
+} // namespace brevik

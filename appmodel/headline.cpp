@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace brevik {
+
 namespace {
 
 template <typename Keep> QList<Finding> filtered(const QList<Finding> &findings, Keep keep)
@@ -93,3 +95,5 @@ QString statusTitle(const QList<Finding> &findings, bool netUsable)
 }
 
 } // namespace Headline
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+namespace brevik {
+
 // What the window's headline and lists make of a scan's findings and the last internet
 // test. Every list keeps the order of `findings`: the order of the scan steps and, within a
 // step, the order in which the check produced its findings.
@@ -23,3 +25,5 @@ QString statusLabel(const QList<Finding> &findings, bool netUsable);
 QString statusTitle(const QList<Finding> &findings, bool netUsable);
 
 } // namespace Headline
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+namespace brevik {
+
 void AppModel::fix(const Finding &finding)
 {
     if (!finding.fix || m_fixingId || m_fixingAll || m_undoBusy)
@@ -91,3 +93,5 @@ void AppModel::verifyInternet(bool afterFix)
         });
     });
 }
+
+} // namespace brevik

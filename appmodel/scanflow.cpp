@@ -10,6 +10,8 @@
 
 #include <functional>
 
+namespace brevik {
+
 namespace {
 
 // What a scan task hands to the main thread between its steps. stepStarting answers whether
@@ -95,3 +97,5 @@ void AppModel::scan()
         });
     });
 }
+
+} // namespace brevik

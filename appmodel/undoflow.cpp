@@ -5,6 +5,8 @@
 
 #include <QPointer>
 
+namespace brevik {
+
 QList<HistoryItem> AppModel::historyOf(const Journal &journal)
 {
     const QList<JournalEntry> entries = journal.entries();
@@ -72,3 +74,5 @@ void AppModel::undo(qint64 id, bool force)
         });
     });
 }
+
+} // namespace brevik

@@ -15,6 +15,8 @@
 
 #include <cstdio>
 
+using namespace brevik;
+
 namespace {
 
 // Answers every command of the snapshot and the hosts check for a Mac of the given size,

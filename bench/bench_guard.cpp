@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace brevik;
+
 namespace {
 
 // The guard's three commands on a healthy Mac, exactly as it runs them.

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace brevik;
+
 namespace {
 
 constexpr qint64 kLargeLog = 100 * 1000 * 1000;

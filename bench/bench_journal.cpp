@@ -17,6 +17,8 @@
 #include <atomic>
 #include <cstdio>
 
+using namespace brevik;
+
 namespace {
 
 class CountingRunner : public Runner {

@@ -18,6 +18,8 @@
 #include <functional>
 #include <time.h>
 
+using namespace brevik;
+
 using namespace std::chrono_literals;
 
 namespace {

@@ -42,6 +42,8 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace brevik;
+
 namespace {
 
 constexpr int kFullRepaints = 200;

@@ -29,6 +29,8 @@
 #include <thread>
 #include <vector>
 
+using namespace brevik;
+
 namespace {
 
 // Passes every command on and keeps its text, as the shell will see it.

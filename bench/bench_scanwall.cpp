@@ -27,6 +27,8 @@
 #include <cstdio>
 #include <optional>
 
+using namespace brevik;
+
 namespace {
 
 struct Options {

@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+using namespace brevik;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

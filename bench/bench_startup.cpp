@@ -21,6 +21,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace brevik;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

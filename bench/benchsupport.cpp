@@ -18,6 +18,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace brevik {
+
 ChildRun runChild(const QStringList &argv, const QStringList &env)
 {
     std::vector<QByteArray> argStore, envStore;
@@ -199,3 +201,5 @@ ScriptFile::~ScriptFile()
     if (!m_path.isEmpty())
         QFile::remove(m_path);
 }
+
+} // namespace brevik

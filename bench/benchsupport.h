@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+namespace brevik {
+
 // One finished child process: wall time and the peak resident memory of it and the
 // children it waited for.
 struct ChildRun {
@@ -79,3 +81,5 @@ public:
 private:
     QString m_path;
 };
+
+} // namespace brevik

@@ -3,6 +3,8 @@
 #include "app/window/windowapp.h"
 #include "app/windowloader.h"
 
+namespace brevik {
+
 namespace WindowLoader {
 
 int run(int &argc, char **argv)
@@ -11,3 +13,5 @@ int run(int &argc, char **argv)
 }
 
 } // namespace WindowLoader
+
+} // namespace brevik

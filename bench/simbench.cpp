@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace brevik {
+
 std::optional<SimulatedMac> openInstantMac(const QTemporaryDir &root, const QString &scenario)
 {
     qputenv("BREVIK_SIM_ROOT", root.path().toUtf8());
@@ -25,3 +27,5 @@ QStringList healthyMacEnvironment(const QString &root)
     return environmentWith(
         {QStringLiteral("BREVIK_SIMULATE=healthy"), QStringLiteral("BREVIK_SIM_ROOT=") + root});
 }
+
+} // namespace brevik

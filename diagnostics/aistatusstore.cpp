@@ -2,6 +2,8 @@
 
 #include <QMutexLocker>
 
+namespace brevik {
+
 AIStatusStore &AIStatusStore::shared()
 {
     static AIStatusStore store;
@@ -37,3 +39,5 @@ AIStatusStore::Snapshot AIStatusStore::snapshot() const
     QMutexLocker lock(&m_mutex);
     return m_data;
 }
+
+} // namespace brevik

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // The latest AI reachability rows, shared by the process: the AI check writes them once
 // all six probes are done, the window reads them afterwards.
 class AIStatusStore {
@@ -33,3 +35,5 @@ private:
     mutable QMutex m_mutex;
     Snapshot m_data;
 };
+
+} // namespace brevik

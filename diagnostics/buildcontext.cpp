@@ -8,6 +8,8 @@
 
 #include <QSet>
 
+namespace brevik {
+
 namespace {
 
 QString valueAfter(QString line, const QString &prefix)
@@ -298,3 +300,5 @@ NetContext DiagnosticsRun::buildContext()
     readVpnServices(ctx);
     return ctx;
 }
+
+} // namespace brevik

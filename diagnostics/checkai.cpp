@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+namespace brevik {
+
 namespace {
 
 struct AIService {
@@ -193,3 +195,5 @@ QList<Finding> decideAI(const NetContext &, const AIObservation &seen)
     }
     return {aiFinding(directSuccesses, proxySuccesses, lines.join(QLatin1Char('\n')))};
 }
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 #include "diagnostics/textparse.h"
 #include "exec/shell.h"
 
+namespace brevik {
+
 namespace {
 
 QString publicDnsCommand(const QString &service)
@@ -126,3 +128,5 @@ QList<Finding> decideDNS(const NetContext &ctx, const DnsObservation &seen)
     }
     return findings;
 }
+
+} // namespace brevik

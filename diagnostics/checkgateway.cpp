@@ -5,6 +5,8 @@
 #include "diagnostics/textparse.h"
 #include "exec/shell.h"
 
+namespace brevik {
+
 namespace {
 
 PingReading ping(const StepProbes &probes, const QString &gatewayWord, int count)
@@ -132,3 +134,5 @@ QList<Finding> decideGateway(const NetContext &ctx, const GatewayObservation &se
                                      QStringLiteral(" 可达，丢包 ") + lossText +
                                      QStringLiteral("%，平均延迟 ") + first.rtt));
 }
+
+} // namespace brevik

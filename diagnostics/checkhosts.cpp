@@ -9,6 +9,8 @@
 #include <QMap>
 #include <QRegularExpression>
 
+namespace brevik {
+
 namespace {
 
 // Listed as the user writes them: the grep that looks for proxy lines leaves "~" to bash.
@@ -238,3 +240,5 @@ QList<Finding> decideHosts(const NetContext &ctx, const HostsObservation &seen)
 {
     return {hostsFinding(seen.hostsLines), shellProxyFinding(seen.proxyLines, ctx.clashPorts)};
 }
+
+} // namespace brevik

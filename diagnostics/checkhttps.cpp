@@ -6,6 +6,8 @@
 #include "exec/probes.h"
 #include "exec/shell.h"
 
+namespace brevik {
+
 namespace {
 
 // A clock off by up to five minutes still validates certificates.
@@ -158,3 +160,5 @@ QList<Finding> decideHTTPS(const NetContext &, const HttpsObservation &seen)
         findings << *portal;
     return findings;
 }
+
+} // namespace brevik

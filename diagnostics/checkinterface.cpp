@@ -3,6 +3,8 @@
 #include "diagnostics/repaircommands.h"
 #include "exec/shell.h"
 
+namespace brevik {
+
 QList<Finding> decideInterface(const NetContext &ctx)
 {
     if (ctx.iface.isEmpty()) {
@@ -56,3 +58,5 @@ QList<Finding> decideInterface(const NetContext &ctx)
     return {makeFinding(QStringLiteral("iface-ok"), Severity::ok, CheckCategory::connectivity,
                         QStringLiteral("网络接口正常"), detail)};
 }
+
+} // namespace brevik

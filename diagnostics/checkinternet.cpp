@@ -5,6 +5,8 @@
 #include "diagnostics/textparse.h"
 #include "exec/shell.h"
 
+namespace brevik {
+
 InternetObservation DiagnosticsRun::observeInternet() const
 {
     // Addresses, not names: resolution must play no part here. Both always run; two hosts,
@@ -68,3 +70,5 @@ QList<Finding> decideInternet(const NetContext &ctx, const InternetObservation &
                             QStringLiteral("%，1.1.1.1 丢包 ") + TextParse::wholePercent(lossB) +
                             QStringLiteral("%"))};
 }
+
+} // namespace brevik

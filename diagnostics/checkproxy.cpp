@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 namespace {
 
 // The ports that ClashX and its relatives listen on out of the box, most likely first.
@@ -295,3 +297,5 @@ QList<Finding> decideProxy(const NetContext &ctx)
     noteIdleServices(ctx, findings);
     return findings;
 }
+
+} // namespace brevik

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <optional>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kDefaultMtu = 1500;
@@ -310,3 +312,5 @@ QList<Finding> decideSystem(const NetContext &ctx, const SystemObservation &seen
         findings << *firewall;
     return findings;
 }
+
+} // namespace brevik

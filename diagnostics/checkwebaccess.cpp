@@ -4,6 +4,8 @@
 #include "diagnostics/makefinding.h"
 #include "diagnostics/netverify.h"
 
+namespace brevik {
+
 NetVerifyResult DiagnosticsRun::observeWebAccess() const
 {
     return NetVerify::bingSearch(12, probesFor(StepPlace::web));
@@ -35,3 +37,5 @@ QList<Finding> decideWebAccess(const NetContext &, const NetVerifyResult &result
                            QStringLiteral("点击本工具顶部的「重新测试」按钮复测")};
     return {finding};
 }
+
+} // namespace brevik

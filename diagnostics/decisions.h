@@ -7,6 +7,8 @@
 
 #include <QList>
 
+namespace brevik {
+
 // What each check concludes from the snapshot and what its probes saw. Nothing here runs a
 // command or reads the clock: the same snapshot and observation give the same findings.
 
@@ -23,3 +25,5 @@ QList<Finding> decideWebAccess(const NetContext &ctx, const NetVerifyResult &see
 
 // The rows of the AI grid, in the order of the service table.
 QList<AIStatus> aiStatuses(const AIObservation &seen);
+
+} // namespace brevik

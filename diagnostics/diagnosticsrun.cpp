@@ -3,6 +3,8 @@
 #include "diagnostics/aistatusstore.h"
 #include "diagnostics/decisions.h"
 
+namespace brevik {
+
 QList<Finding> DiagnosticsRun::checkInterface()
 {
     return decideInterface(ctx);
@@ -73,3 +75,5 @@ QList<ScanStep> DiagnosticsRun::steps()
         {QStringLiteral("实测能否上网（Bing 搜索）"), [this] { return checkWebAccess(); }},
     };
 }
+
+} // namespace brevik

@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+namespace brevik {
+
 // The places of the checks in the step table, in its order. When probes must queue, an
 // earlier step's go first, so the steps finish roughly in the order they are published.
 enum class StepPlace { interface, gateway, internet, dns, https, proxy, ai, hosts, system, web };
@@ -79,3 +81,5 @@ private:
     std::shared_ptr<ProbeGate> m_gate = std::make_shared<ProbeGate>();
     std::optional<NetVerifyResult> m_webResult;
 };
+
+} // namespace brevik

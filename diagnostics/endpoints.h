@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace brevik {
+
 // The remote hosts that the checks and the verification talk to. One place, so that every
 // message, command and probe names the same host; the simulated Mac answers for exactly
 // these.
@@ -45,3 +47,5 @@ inline const QStringList kAIDomains{
 };
 
 } // namespace Endpoints
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include "exec/shell.h"
 
+namespace brevik {
+
 namespace {
 
 const QString kLead = QStringLiteral("(umask 077; set -C; f=");
@@ -59,3 +61,5 @@ std::optional<QString> editedFile(const QString &command)
 }
 
 } // namespace FileEdit
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // Repairs that change a user's file: back up, then edit, or do nothing.
 namespace FileEdit {
 
@@ -28,3 +30,5 @@ std::optional<QString> editedFile(const QString &command);
 inline const QString kBackupNote = QStringLiteral("原文件已备份为 ");
 
 } // namespace FileEdit
+
+} // namespace brevik

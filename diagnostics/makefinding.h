@@ -2,6 +2,8 @@
 
 #include "model/finding.h"
 
+namespace brevik {
+
 // The fields every finding has; a check adds hints, manual steps and its repair after.
 inline Finding makeFinding(const QString &id, Severity severity, CheckCategory category,
                            const QString &title, const QString &detail)
@@ -25,3 +27,5 @@ inline FixAction makeRepair(const QString &id, const QString &title, const QStri
                      .fallbackAdmin = rights == RepairRights::userThenAdmin,
                      .successHint = successHint};
 }
+
+} // namespace brevik

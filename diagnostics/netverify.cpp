@@ -7,6 +7,8 @@
 
 #include <QList>
 
+namespace brevik {
+
 namespace {
 
 struct Path {
@@ -130,3 +132,5 @@ ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int t
 }
 
 } // namespace NetVerify
+
+} // namespace brevik

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // The verdict of one end-to-end search-page test.
 struct NetVerifyResult {
     bool ok = false;
@@ -48,3 +50,5 @@ ProbeResult probe(const QString &url, const std::optional<QString> &proxy, int t
                   const StepProbes &probes);
 
 } // namespace NetVerify
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+namespace brevik {
+
 PingReading readPing(const ShellResult &ping)
 {
     return PingReading{ping.code, packetLoss(ping.output), avgRTT(ping.output)};
@@ -17,3 +19,5 @@ bool arpAnswered(const QString &arpOutput)
         QStringLiteral(" at [0-9A-Fa-f]{1,2}(:[0-9A-Fa-f]{1,2}){5}\\b"));
     return resolved.match(arpOutput).hasMatch();
 }
+
+} // namespace brevik

@@ -10,6 +10,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // What the checks that probe the machine saw, one type per check. A check first gathers its
 // observation (its probes, side by side where they are independent) and then decides its
 // findings from the snapshot and that observation alone, so the decision is the same
@@ -93,3 +95,5 @@ struct SystemObservation {
     std::optional<QString> wifiReport; // only when the route is Wi-Fi
     QString firewallState;
 };
+
+} // namespace brevik

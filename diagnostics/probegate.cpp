@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace brevik {
+
 ProbeGate::ProbeGate(int maxCommands) : m_maxCommands(std::max(1, maxCommands)) {}
 
 ProbeGate::Pass::Pass(Pass &&other) noexcept : m_gate(other.m_gate), m_kind(other.m_kind)
@@ -87,3 +89,5 @@ void ProbeGate::admitWaiters()
     if (admitted)
         m_changed.notify_all();
 }
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <vector>
 
+namespace brevik {
+
 // Which probes of a scan may run at the same time, and why. This is the one place that says
 // so; every probe names its kind where it runs, and the gate below enforces the rules.
 //
@@ -95,3 +97,5 @@ private:
     std::uint64_t m_arrivals = 0;
     std::vector<Waiter *> m_waiting; // by step, then arrival
 };
+
+} // namespace brevik

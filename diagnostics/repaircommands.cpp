@@ -4,6 +4,8 @@
 #include "exec/shell.h"
 #include "model/netconfig.h"
 
+namespace brevik {
+
 QStringList wifiRestartCommands(const NetContext &ctx)
 {
     if (ctx.wifiPort.isEmpty())
@@ -57,3 +59,5 @@ QStringList disableAllProxyCommands(const NetContext &ctx)
         commands << NetConfig::disableProxyCommands(service);
     return commands;
 }
+
+} // namespace brevik

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // Repair command lines that several checks offer, each built from the snapshot alone.
 
 // Wi-Fi power off and on again; none without a Wi-Fi device.
@@ -23,3 +25,5 @@ std::optional<FixAction> dhcpRenewFix(const NetContext &ctx, const QString &id,
                                       const QString &successHint);
 // Every proxy kind off on every service of the Mac.
 QStringList disableAllProxyCommands(const NetContext &ctx);
+
+} // namespace brevik

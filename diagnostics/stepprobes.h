@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+namespace brevik {
+
 // Whether a run's probes may overlap. Every scan the user starts overlaps them; one after
 // another, in the order each check lists its probes, is kept for the benchmark that
 // measures the overlap and the test that shows both find the same.
@@ -81,3 +83,5 @@ private:
     int m_step = 0;
     ScanPace m_pace = ScanPace::sequential;
 };
+
+} // namespace brevik

@@ -1,5 +1,7 @@
 #include "diagnostics/stepschedule.h"
 
+namespace brevik {
+
 StepSchedule::StepSchedule(DiagnosticsRun &run) : m_steps(run.steps())
 {
     // A deferred step runs on the caller's thread when its findings are asked for.
@@ -14,3 +16,5 @@ QList<Finding> StepSchedule::findings(qsizetype step)
 {
     return m_results.at(step).get();
 }
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 #include <future>
 #include <vector>
 
+namespace brevik {
+
 // Drives the steps of one run. With the run's pace overlapped, every step starts at once on a
 // thread of its own (they wait on child processes, not on the CPU, so the threads are not
 // sized to the cores); the run's gate decides which of their probes run side by side. One
@@ -32,3 +34,5 @@ private:
     QList<ScanStep> m_steps;
     std::vector<std::future<QList<Finding>>> m_results;
 };
+
+} // namespace brevik

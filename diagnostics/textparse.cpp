@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace brevik {
+
 namespace TextParse {
 
 QStringList lines(const QString &text)
@@ -55,3 +57,5 @@ QString wholePercent(double percent)
 }
 
 } // namespace TextParse
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // Small readers for the text that the command-line tools print.
 namespace TextParse {
 
@@ -25,3 +27,5 @@ std::optional<qint64> integer(const QString &text);
 QString wholePercent(double percent);
 
 } // namespace TextParse
+
+} // namespace brevik

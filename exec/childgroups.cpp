@@ -4,6 +4,8 @@
 #include <atomic>
 #include <csignal>
 
+namespace brevik {
+
 namespace {
 
 // Six AI probes, a guardian tick and a repair at once stay far below this; a command that
@@ -69,3 +71,5 @@ int live()
 }
 
 } // namespace ChildGroups
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include <sys/types.h>
 
+namespace brevik {
+
 // The process groups of the commands running right now. Every command runs in a group of
 // its own, so a Ctrl-C on the terminal never reaches it; whoever ends the program asks
 // this registry to end them, or they would run on, adopted by init, with no time limit.
@@ -29,3 +31,5 @@ void signalAll(int signal);
 int live();
 
 } // namespace ChildGroups
+
+} // namespace brevik

@@ -3,6 +3,8 @@
 #include <spawn.h>
 #include <sys/types.h>
 
+namespace brevik {
+
 // The few steps of running a command that Linux and macOS do differently; each platform
 // has its own source file, chosen by the build.
 namespace ChildPlatform {
@@ -22,3 +24,5 @@ enum class ExitWait { exited, timedOut, unavailable };
 ExitWait waitForExit(pid_t pid, int timeoutMs);
 
 } // namespace ChildPlatform
+
+} // namespace brevik

@@ -13,6 +13,8 @@
 
 extern char **environ;
 
+namespace brevik {
+
 namespace ChildProcess {
 namespace {
 
@@ -273,3 +275,5 @@ Outcome run(const Request &request)
 }
 
 } // namespace ChildProcess
+
+} // namespace brevik

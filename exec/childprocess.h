@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+namespace brevik {
+
 // The one way this system starts a program and waits for it: the process runner's commands
 // and the simulated Mac's stand-ins both come here.
 namespace ChildProcess {
@@ -49,3 +51,5 @@ std::vector<QByteArray> environmentWith(const QList<QByteArray> &set);
 Outcome run(const Request &request);
 
 } // namespace ChildProcess
+
+} // namespace brevik

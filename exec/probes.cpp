@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+namespace brevik {
+
 qint64 curlSecondsToMs(const QString &seconds)
 {
     bool ok = false;
@@ -73,3 +75,5 @@ HttpProbeResult httpProbe(const QString &url, const std::optional<QString> &prox
     probe.ok = !probe.code.isEmpty() && probe.code != QLatin1String("000");
     return probe;
 }
+
+} // namespace brevik

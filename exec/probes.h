@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // What one curl reachability probe saw.
 struct HttpProbeResult {
     QString code = QStringLiteral("000"); // HTTP status as curl printed it; "000": no answer
@@ -31,3 +33,5 @@ QString httpProbeCommand(const QString &url, const std::optional<QString> &proxy
 // Probes one URL with curl, directly or through a proxy (see curlProxyUrl).
 HttpProbeResult httpProbe(const QString &url, const std::optional<QString> &proxy = std::nullopt,
                           int timeout = 6);
+
+} // namespace brevik

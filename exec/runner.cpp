@@ -9,6 +9,8 @@
 #include <cstring>
 #include <mutex>
 
+namespace brevik {
+
 namespace {
 
 std::mutex g_runnerMutex;
@@ -99,3 +101,5 @@ std::shared_ptr<Runner> installRunner(std::shared_ptr<Runner> runner)
     g_runner = std::move(runner);
     return previous;
 }
+
+} // namespace brevik

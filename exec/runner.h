@@ -6,6 +6,8 @@
 
 #include <memory>
 
+namespace brevik {
+
 // The one seam behind which every command of the system runs. The process-wide runner
 // is a real process launcher by default; tests install a scripted one, and the simulated
 // Mac wraps the launcher in one that leads each command to the tool stand-ins.
@@ -54,3 +56,5 @@ public:
 private:
     std::shared_ptr<Runner> m_previous;
 };
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+namespace brevik {
+
 ShellResult shell(const QString &command, double timeout)
 {
     return currentRunner()->run(command, timeout);
@@ -42,3 +44,5 @@ ShellResult runAsAdmin(const QStringList &commands)
 {
     return shell(adminCommandLine(commands), 300.0);
 }
+
+} // namespace brevik

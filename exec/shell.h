@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace brevik {
+
 // The PATH and locale every command runs with; the parsers rely on English tool output.
 inline constexpr char kCommandPath[] =
     "/usr/sbin:/usr/bin:/sbin:/bin:/usr/local/bin:/opt/homebrew/bin";
@@ -33,3 +35,5 @@ ShellResult runAsAdmin(const QStringList &commands);
 
 // The osascript command line that runAsAdmin hands to shell.
 QString adminCommandLine(const QStringList &commands);
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace brevik {
+
 // How a command came to its end. The exit status alone cannot say it: a command ended by
 // its deadline reports the signal that ended it (15), which `exit 15` reports too.
 enum class ProcessEnd {
@@ -19,3 +21,5 @@ struct ShellResult {
 
     bool succeeded() const { return end == ProcessEnd::exited && code == 0; }
 };
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include <QSaveFile>
 
+namespace brevik {
+
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
     QSaveFile file(path);
@@ -18,3 +20,5 @@ bool writeAtomically(const QString &path, const QByteArray &bytes, QString *erro
         *error = written ? file.errorString() : reason;
     return ok;
 }
+
+} // namespace brevik

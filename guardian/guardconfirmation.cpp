@@ -1,5 +1,7 @@
 #include "guardian/guardconfirmation.h"
 
+namespace brevik {
+
 namespace GuardConfirmation {
 
 Decision decide(const State &state, const ProxySighting &seen, bool autoFix)
@@ -29,3 +31,5 @@ State afterRepair(const State &state, bool verified)
 }
 
 } // namespace GuardConfirmation
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace brevik {
+
 // When a dead proxy counts as a leftover: only at its second consecutive sighting, so that a
 // client restarting between two checks never has its proxy switched off under it.
 namespace GuardConfirmation {
@@ -38,3 +40,5 @@ Decision decide(const State &state, const ProxySighting &seen, bool autoFix);
 State afterRepair(const State &state, bool verified);
 
 } // namespace GuardConfirmation
+
+} // namespace brevik

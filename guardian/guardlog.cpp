@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace brevik {
+
 GuardLog::GuardLog(QString path, Clock clock) : m_path(std::move(path)), m_clock(std::move(clock))
 {
 }
@@ -22,3 +24,5 @@ QStringList GuardLog::tail(int n) const
 {
     return LogFile::tail(m_path, n);
 }
+
+} // namespace brevik

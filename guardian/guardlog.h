@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace brevik {
+
 // The guardian's log (guard.log): one stamped line per entry, appended by the app and by
 // every agent run, read back from its end.
 class GuardLog {
@@ -24,3 +26,5 @@ private:
     QString m_path;
     Clock m_clock;
 };
+
+} // namespace brevik

@@ -8,6 +8,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+namespace brevik {
+
 namespace {
 
 std::optional<GuardObservation> read(const QString &path)
@@ -64,3 +66,5 @@ bool save(const QStringList &paths, const GuardObservation &observation)
 }
 
 } // namespace GuardState
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // What one run of the launch agent leaves for the next: each run is a new process, and a
 // repair waits for the second consecutive dead observation of the same proxy.
 struct GuardObservation {
@@ -28,3 +30,5 @@ std::optional<GuardObservation> load(const QStringList &paths, const QDateTime &
 bool save(const QStringList &paths, const GuardObservation &observation);
 
 } // namespace GuardState
+
+} // namespace brevik

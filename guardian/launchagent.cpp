@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QXmlStreamReader>
 
+namespace brevik {
+
 namespace {
 
 const QString kWriteFailed = QStringLiteral("写入守护配置失败：");
@@ -214,3 +216,5 @@ LaunchAgent::Result LaunchAgent::uninstall() const
     m_log.append(QStringLiteral("[后台守护] 已卸载"));
     return {true, QStringLiteral("后台守护已卸载。")};
 }
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace brevik {
+
 // The launch agent that runs `--guard` every 5 seconds, even while the app is closed: its
 // property list under ~/Library/LaunchAgents and the job launchd holds from it.
 class LaunchAgent {
@@ -58,3 +60,5 @@ private:
     QString m_logDir;
     const GuardLog &m_log;
 };
+
+} // namespace brevik

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace brevik {
+
 namespace {
 
 constexpr qint64 kFirstWindow = 64 * 1024;
@@ -83,3 +85,5 @@ void cutIfOversized(const QString &path)
 }
 
 } // namespace LogFile
+
+} // namespace brevik

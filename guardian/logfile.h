@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace brevik {
+
 // The guardian's text logs (guard.log and the agent's standard output and error): appended
 // to by several processes at once, read from the end, and kept small.
 namespace LogFile {
@@ -27,3 +29,5 @@ QStringList tail(const QString &path, int n);
 void cutIfOversized(const QString &path);
 
 } // namespace LogFile
+
+} // namespace brevik

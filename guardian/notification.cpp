@@ -2,6 +2,8 @@
 
 #include "exec/shell.h"
 
+namespace brevik {
+
 namespace {
 
 // An AppleScript string literal: backslashes and quotes escaped, line breaks made blanks
@@ -27,3 +29,5 @@ QString command(const QString &title, const QString &text)
 }
 
 } // namespace Notification
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace brevik {
+
 // A system notification, shown through osascript (the user sees it in Notification Centre).
 namespace Notification {
 
@@ -10,3 +12,5 @@ namespace Notification {
 QString command(const QString &title, const QString &text);
 
 } // namespace Notification
+
+} // namespace brevik

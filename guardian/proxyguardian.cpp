@@ -10,6 +10,8 @@
 
 #include <unistd.h>
 
+namespace brevik {
+
 namespace {
 
 const QString kProxyQuery = QStringLiteral("scutil --proxy");
@@ -133,3 +135,5 @@ void ProxyGuardian::repair(Status &status, const QString &target)
                  QStringLiteral("（服务：") + services.join(QStringLiteral("、")) +
                  QStringLiteral("）"));
 }
+
+} // namespace brevik

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // Watches for a system proxy left pointing at a local port after its client quit, and
 // switches it off once a second consecutive check confirms it. Owns the guardian's log and
 // the launch agent that runs the same check every 5 seconds.
@@ -71,3 +73,5 @@ private:
     int m_fixedCount = 0;
     std::optional<QDateTime> m_lastFix;
 };
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 
 #include <QRegularExpression>
 
+namespace brevik {
+
 namespace {
 
 const QString kProxyQuery = QStringLiteral("scutil --proxy");
@@ -75,3 +77,5 @@ ProxySighting sightProxy()
                                         : Kind::elsewhere;
     return seen;
 }
+
+} // namespace brevik

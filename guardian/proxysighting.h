@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace brevik {
+
 // What one check saw of the system proxy, reduced to what the guardian acts on.
 struct ProxySighting {
     enum class Kind {
@@ -24,3 +26,5 @@ struct ProxySighting {
 // Reads the proxy and, as far as the answer needs it, tests its port, looks for a proxy
 // client and for the host among this Mac's addresses.
 ProxySighting sightProxy();
+
+} // namespace brevik

@@ -1,5 +1,7 @@
 #include "model/category.h"
 
+namespace brevik {
+
 QString rawValue(CheckCategory category)
 {
     switch (category) {
@@ -58,3 +60,5 @@ std::optional<FilterMode> filterModeFromRaw(const QString &raw)
     }
     return std::nullopt;
 }
+
+} // namespace brevik

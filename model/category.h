@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // The sections a finding belongs to, in display order.
 enum class CheckCategory { connectivity, dns, proxy, ai, system };
 
@@ -18,3 +20,5 @@ enum class FilterMode { all, problems, normal };
 QString rawValue(FilterMode mode); // the segment label
 QList<FilterMode> allFilterModes();
 std::optional<FilterMode> filterModeFromRaw(const QString &raw);
+
+} // namespace brevik

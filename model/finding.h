@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+namespace brevik {
+
 inline const QString kDefaultVerifyHint = QStringLiteral("修复后请点击「重新扫描」确认结果。");
 
 // One repair: shell command lines run in order, with or without administrator rights.
@@ -61,3 +63,5 @@ struct AIStatus {
     int latencyMs = 0;
     QString note{};
 };
+
+} // namespace brevik

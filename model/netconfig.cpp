@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+namespace brevik {
+
 namespace {
 
 struct ProxyKind {
@@ -209,3 +211,5 @@ QString completeBypassCommand(const QString &service, const QStringList &current
 }
 
 } // namespace NetConfig
+
+} // namespace brevik

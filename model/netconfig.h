@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace brevik {
+
 // The proxy settings of one network service.
 struct ProxyState {
     bool enabled = false; // any of the four kinds is on
@@ -62,3 +64,5 @@ bool defaultBypassNeeded(const QStringList &bypass);
 QString completeBypassCommand(const QString &service, const QStringList &current);
 
 } // namespace NetConfig
+
+} // namespace brevik

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // One snapshot of the machine's network configuration, taken once per scan so that
 // every check judges the same moment. The empty snapshot is all defaults.
 struct NetContext {
@@ -47,3 +49,5 @@ struct NetContext {
 // Tunnel interfaces as macOS names them: utun (network extensions: WireGuard, IKEv2 and most
 // VPN apps), ipsec (the built-in IPsec client) and ppp (L2TP, PPTP and PPPoE).
 bool isTunnelInterface(const QString &name);
+
+} // namespace brevik

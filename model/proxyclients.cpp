@@ -1,5 +1,7 @@
 #include "model/proxyclients.h"
 
+namespace brevik {
+
 namespace ProxyClients {
 
 QString familyFilter()
@@ -18,3 +20,5 @@ bool isHelper(const QString &executablePath)
 }
 
 } // namespace ProxyClients
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace brevik {
+
 // Which running processes count as a local proxy client (ClashX and its relatives). The
 // scan's snapshot and the guardian ask the same question; both answer it here.
 namespace ProxyClients {
@@ -16,3 +18,5 @@ QString familyFilter();
 bool isHelper(const QString &executablePath);
 
 } // namespace ProxyClients
+
+} // namespace brevik

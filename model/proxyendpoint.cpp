@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QUrl>
 
+namespace brevik {
+
 namespace {
 
 // "  HTTPPort : 7890" → {"HTTPPort", "7890"}; "  HTTPProxy :" (nothing after it) → empty value.
@@ -83,3 +85,5 @@ ScutilProxy parseScutilProxy(const QString &output)
     }
     return proxy;
 }
+
+} // namespace brevik

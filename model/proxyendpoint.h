@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace brevik {
+
 // Where a proxy setting sends traffic, and whether that place is this Mac.
 
 // A host and a port as the settings name them; ports stay text.
@@ -31,3 +33,5 @@ struct ScutilProxy {
 // own host (a kind switched off keeps its old keys, which say nothing); else from the URL of a
 // switched-on automatic proxy.
 ScutilProxy parseScutilProxy(const QString &output);
+
+} // namespace brevik

@@ -1,5 +1,7 @@
 #include "model/severity.h"
 
+namespace brevik {
+
 std::optional<Severity> severityFromRaw(int raw)
 {
     if (raw < rawValue(Severity::ok) || raw > rawValue(Severity::error))
@@ -66,3 +68,5 @@ QString colorName(Severity severity)
     }
     return {};
 }
+
+} // namespace brevik

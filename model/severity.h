@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // Gravity of a finding; the order of the cases is the order of gravity.
 enum class Severity { ok = 0, info = 1, warn = 2, error = 3 };
 
@@ -16,3 +18,5 @@ QString severityName(Severity severity); // the case name: "ok", "info", "warn",
 QString label(Severity severity);
 QString icon(Severity severity);      // system symbol name
 QString colorName(Severity severity); // palette colour of the style kit
+
+} // namespace brevik

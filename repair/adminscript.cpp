@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+namespace brevik {
+
 namespace {
 
 const QString kMarker = QStringLiteral("@@brevik-status");
@@ -71,3 +73,5 @@ QList<GroupOutcome> parse(const QString &output, qsizetype groupCount)
 }
 
 } // namespace AdminScript
+
+} // namespace brevik

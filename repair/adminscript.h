@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace brevik {
+
 // One administrator script for several repairs that still tells how each of them went.
 //
 // Behind the password prompt, `do shell script` hands back the script's standard output only
@@ -29,3 +31,5 @@ QString build(const QList<QStringList> &groups);
 QList<GroupOutcome> parse(const QString &output, qsizetype groupCount);
 
 } // namespace AdminScript
+
+} // namespace brevik

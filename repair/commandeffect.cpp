@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 namespace {
 
 // The words of a command line, for the plain forms the repairs write: bare words and
@@ -224,3 +226,5 @@ bool shows(const QJsonValue &actual, const QJsonValue &expected)
 }
 
 } // namespace CommandEffects
+
+} // namespace brevik

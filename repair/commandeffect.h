@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace brevik {
+
 // What one repair command does to the Mac, read from its text. This is the one place that
 // knows the setter commands: the read-back after a repair, the journal and the undo all go
 // by it.
@@ -39,3 +41,5 @@ QJsonValue applied(const SettingKey &key, const QJsonValue &before, const QStrin
 bool shows(const QJsonValue &actual, const QJsonValue &expected);
 
 } // namespace CommandEffects
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 #include "repair/commandeffect.h"
 #include "repair/settingio.h"
 
+namespace brevik {
+
 namespace {
 
 constexpr double kQueryTimeout = 10.0;
@@ -34,3 +36,5 @@ QStringList unmet(const QStringList &commands)
 }
 
 } // namespace EffectCheck
+
+} // namespace brevik

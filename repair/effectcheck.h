@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace brevik {
+
 // Reads back the settings a repair changed, the way the guardian reads the proxy again after
 // switching it off: a command that exited 0 is no proof that the setting holds (networksetup
 // may report a refusal in its text only).
@@ -14,3 +16,5 @@ namespace EffectCheck {
 QStringList unmet(const QStringList &commands);
 
 } // namespace EffectCheck
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 #include "repair/adminscript.h"
 #include "repair/effectcheck.h"
 
+namespace brevik {
+
 namespace {
 
 const QString kCancelled = QStringLiteral("⚠️ 已取消授权，未做任何修改。");
@@ -251,3 +253,5 @@ QMap<QString, QString> applyAll(const QList<Finding> &findings,
 }
 
 } // namespace FixEngine
+
+} // namespace brevik

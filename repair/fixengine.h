@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+namespace brevik {
+
 // The outcome of one repair as the user reads it beside the finding.
 struct FixResult {
     bool ok = false;
@@ -46,3 +48,5 @@ ShellResult runDirect(const QStringList &commands);
 QString formatLog(const std::optional<FixAction> &action, const ShellResult &result);
 
 } // namespace FixEngine
+
+} // namespace brevik

@@ -12,6 +12,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+namespace brevik {
+
 namespace {
 
 const QList<QPair<SettingKind, QString>> kKindNames{
@@ -284,3 +286,5 @@ QList<JournalEntry> Journal::entries() const
     }
     return list;
 }
+
+} // namespace brevik

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // Who started a repair.
 enum class RepairOrigin { window, commandLine, guardian };
 
@@ -80,3 +82,5 @@ public:
 private:
     QString m_path;
 };
+
+} // namespace brevik

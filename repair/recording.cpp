@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace brevik {
+
 namespace {
 
 constexpr double kChecksumTimeout = 10.0;
@@ -118,3 +120,5 @@ QMap<QString, QString> applyAll(const QList<Finding> &findings,
 }
 
 } // namespace Recording
+
+} // namespace brevik

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+namespace brevik {
+
 // Writing repairs into the journal: what their commands will change is read before they run,
 // and the entry is appended once the outcome is known.
 namespace Recording {
@@ -36,3 +38,5 @@ QMap<QString, QString> applyAll(const QList<Finding> &findings,
                                 RepairOrigin origin, const Journal &journal);
 
 } // namespace Recording
+
+} // namespace brevik

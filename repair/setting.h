@@ -3,6 +3,8 @@
 #include <QJsonValue>
 #include <QString>
 
+namespace brevik {
+
 // The settings of a Mac that repairs change, and that the journal records so that a repair
 // can be taken back.
 enum class SettingKind {
@@ -35,3 +37,5 @@ struct SettingWrite {
     SettingKey key;
     QJsonValue value;
 };
+
+} // namespace brevik

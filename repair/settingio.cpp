@@ -6,6 +6,8 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+namespace brevik {
+
 namespace {
 
 constexpr double kQueryTimeout = 10.0;
@@ -363,3 +365,5 @@ QString label(const SettingKey &key)
 }
 
 } // namespace SettingIO
+
+} // namespace brevik

@@ -9,6 +9,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // Reading a setting and writing it back: one query per setting, and the commands that
 // return it to an earlier value.
 namespace SettingIO {
@@ -41,3 +43,5 @@ QString label(const SettingKey &key);
 bool readBackAfterRepair(SettingKind kind);
 
 } // namespace SettingIO
+
+} // namespace brevik

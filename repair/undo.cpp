@@ -9,6 +9,8 @@
 
 #include <QHash>
 
+namespace brevik {
+
 namespace {
 
 constexpr double kChecksumTimeout = 10.0;
@@ -247,3 +249,5 @@ QString summaryLine(const JournalEntry &entry, bool undone)
 }
 
 } // namespace Undo
+
+} // namespace brevik

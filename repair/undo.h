@@ -9,6 +9,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // Taking one journal entry back: its settings return to the values recorded before it ran,
 // its edited files to their backups. The undo is itself an entry, so it can be taken back too.
 namespace Undo {
@@ -65,3 +67,5 @@ QString sign(const JournalEntry &entry);
 QString summaryLine(const JournalEntry &entry, bool undone);
 
 } // namespace Undo
+
+} // namespace brevik

@@ -9,6 +9,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+namespace brevik {
+
 QString CallLog::file(const QString &folder)
 {
     return folder + QStringLiteral("/calls.jsonl");
@@ -66,3 +68,5 @@ QList<SimCall> CallLog::read(const QString &path)
     }
     return calls;
 }
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace brevik {
+
 // One run of a stand-in, as the simulated Mac recorded it.
 struct SimCall {
     QString tool;       // the name it was called by: "curl", "networksetup", …
@@ -22,3 +24,5 @@ bool append(const QString &folder, const SimCall &call);
 QList<SimCall> read(const QString &path);
 
 } // namespace CallLog
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include "exec/shell.h"
 
+namespace brevik {
+
 SimulatedMacRunner::SimulatedMacRunner(std::shared_ptr<Runner> inner, Setting setting)
     : m_inner(std::move(inner)), m_setting(std::move(setting))
 {
@@ -36,3 +38,5 @@ ShellResult SimulatedMacRunner::runText(const QString &command, double timeoutSe
 {
     return m_inner->runText(rewrite(command), timeoutSeconds);
 }
+
+} // namespace brevik

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+namespace brevik {
+
 // Runs every command on a simulated Mac through another runner: the stand-ins come first on
 // PATH, the simulation's folder and home are in the environment, and the few absolute macOS
 // paths a command may name (/etc/hosts, the firewall tool) lead into the folder.
@@ -37,3 +39,5 @@ private:
     Setting m_setting;
     QString m_prologue;
 };
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kMaxExtendsDepth = 8;
@@ -125,3 +127,5 @@ QJsonValue Scenario::merge(const QJsonValue &base, const QJsonValue &over)
     }
     return merged;
 }
+
+} // namespace brevik

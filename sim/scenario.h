@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // Scenario files: the description of one simulated Mac (sim/README.md).
 namespace Scenario {
 
@@ -25,3 +27,5 @@ std::optional<QJsonObject> load(const QString &nameOrPath, QString *error = null
 QJsonValue merge(const QJsonValue &base, const QJsonValue &over);
 
 } // namespace Scenario
+
+} // namespace brevik

@@ -9,6 +9,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+namespace brevik {
+
 namespace {
 
 // Holds the folder's lock file exclusively for its lifetime.
@@ -112,3 +114,5 @@ bool SimState::update(const QString &folder, const std::function<bool(QJsonObjec
         *after = state;
     return !changed || writeUnlocked(folder, state, error);
 }
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace brevik {
+
 // The simulated Mac's state is one JSON file in the simulation folder. Stand-ins run as
 // separate processes and several at once (the AI check starts six curls together), so a
 // change holds an exclusive lock from read to write and replaces the file by rename: a
@@ -25,3 +27,5 @@ bool update(const QString &folder, const std::function<bool(QJsonObject &)> &cha
             QString *error = nullptr, QJsonObject *after = nullptr);
 
 } // namespace SimState
+
+} // namespace brevik

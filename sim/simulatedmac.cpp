@@ -17,6 +17,15 @@
 #include <cstdio>
 #include <cstring>
 
+// The resource's registration function is a global name, so it is called from outside the
+// project's namespace.
+static void loadScenarioResources()
+{
+    Q_INIT_RESOURCE(scenarios);
+}
+
+namespace brevik {
+
 namespace {
 
 const QString kMarker = QStringLiteral(".brevik-sim");
@@ -202,7 +211,7 @@ SimulatedMac::SimulatedMac(QString name, QString folder)
 std::optional<SimulatedMac> SimulatedMac::open(const QString &nameOrPath, bool fresh,
                                                QString *error)
 {
-    Q_INIT_RESOURCE(scenarios);
+    loadScenarioResources();
     const QString name = Scenario::nameOf(nameOrPath);
     const QString folder = QDir::cleanPath(QDir(simulationRoot()).absoluteFilePath(name));
     if (!plainPath(folder)) {
@@ -294,3 +303,5 @@ bool SimulatedMac::updateState(const std::function<bool(QJsonObject &)> &change)
 {
     return SimState::update(m_folder, change);
 }
+
+} // namespace brevik

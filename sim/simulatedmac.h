@@ -12,6 +12,8 @@
 #include <memory>
 #include <optional>
 
+namespace brevik {
+
 // One simulated Mac: a folder holding the scenario's state (state.json), a home folder,
 // a hosts file, the call log and a bin folder of links to the stand-in executable, one
 // per macOS tool. The folder outlives the process, so consecutive runs (two `--guard`
@@ -60,3 +62,5 @@ private:
     QString m_name;
     QString m_folder;
 };
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include "sim/simulatedmac.h"
 
+namespace brevik {
+
 namespace {
 
 #ifdef Q_OS_MACOS
@@ -34,3 +36,5 @@ bool enterSimulationFromEnvironment(QString *note, QString *error, QString *scen
         *scenario = mac->name();
     return true;
 }
+
+} // namespace brevik

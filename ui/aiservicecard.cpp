@@ -8,6 +8,8 @@
 #include <QBoxLayout>
 #include <QLabel>
 
+namespace brevik {
+
 AIServiceCard::AIServiceCard(const AIStatus &item, bool proxied, QWidget *parent)
     : NeuPanel(neuRaised(16, 5), parent), m_proxied(proxied),
       m_name(neuLabel({}, neuFont(13, QFont::Bold, FontDesign::rounded), neuText)),
@@ -54,3 +56,5 @@ QString AIServiceCard::latencyText() const
 {
     return m_latency->text();
 }
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 #include "ui/neupanel.h"
 
 class QLabel;
+
+namespace brevik {
 class StatusDot;
 class SymbolView;
 
@@ -35,3 +37,5 @@ private:
     StatusDot *m_proxy;
     QLabel *m_latency;
 };
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+namespace brevik {
+
 namespace {
 
 // Widths of three boxes whose succession has the variance of a Gaussian of `sigma`.
@@ -69,3 +71,5 @@ void gaussianBlurAlpha(QImage &alpha, qreal sigma)
             boxPass(bits + x, h, bpl, radius, scratch);
     }
 }
+
+} // namespace brevik

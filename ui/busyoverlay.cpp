@@ -7,6 +7,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+namespace brevik {
+
 namespace {
 
 constexpr qreal kDim = 0.75;
@@ -145,3 +147,5 @@ void BusyOverlay::paintContent(QPainter &painter) const
     painter.setPen(neuText);
     painter.drawText(textRect(), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_text);
 }
+
+} // namespace brevik

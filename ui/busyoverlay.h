@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+namespace brevik {
+
 // Lies over the whole window while a scan or a batch repair runs: the window dimmed in its
 // background tone, and in the middle a raised panel with the progress and what is being
 // done. It takes the clicks meant for what lies beneath. It draws everything itself, so
@@ -45,3 +47,5 @@ private:
     mutable ReliefMemo m_panelShadow;
     mutable ReliefMemo m_track;
 };
+
+} // namespace brevik

@@ -19,6 +19,8 @@
 #include <QScrollBar>
 #include <QStyle>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kPadding = 24;
@@ -235,3 +237,5 @@ void ContentView::followProgress()
 {
     m_overlay->setProgress(m_model->progressValue(), m_model->progressText());
 }
+
+} // namespace brevik

@@ -4,13 +4,16 @@
 
 #include <QWidget>
 
+class QScrollArea;
+
+namespace brevik {
+
 class AppModel;
 class BusyOverlay;
 class FilterBar;
 class FindingList;
 class HeaderBar;
 class InternetBanner;
-class QScrollArea;
 class StatsRow;
 
 // The application's one window content: the header with the headline and the two main
@@ -73,3 +76,5 @@ private:
     BusyOverlay *m_overlay;
     bool m_started = false;
 };
+
+} // namespace brevik

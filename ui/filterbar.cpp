@@ -8,6 +8,8 @@
 #include <QBoxLayout>
 #include <QLabel>
 
+namespace brevik {
+
 FilterBar::FilterBar(QWidget *parent)
     : QWidget(parent), m_segments(new NeuSegmented),
       m_stamp(neuLabel({}, neuFont(11.5), neuTextSecondary))
@@ -54,3 +56,5 @@ QString FilterBar::stamp() const
 {
     return m_stamp->text();
 }
+
+} // namespace brevik

@@ -7,8 +7,11 @@
 
 #include <optional>
 
-class NeuSegmented;
 class QLabel;
+
+namespace brevik {
+
+class NeuSegmented;
 
 // Which sections the list shows ("全部", "待修复", "正常项"), and when the last scan ended
 // and how long it took.
@@ -33,3 +36,5 @@ private:
     NeuSegmented *m_segments;
     QLabel *m_stamp;
 };
+
+} // namespace brevik

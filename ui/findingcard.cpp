@@ -16,6 +16,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kPadding = 16;
@@ -244,3 +246,5 @@ void FindingCard::copyCommands() const
     clipboard->clear();
     clipboard->setText(copiedCommands(m_finding));
 }
+
+} // namespace brevik

@@ -3,11 +3,14 @@
 #include "model/finding.h"
 #include "ui/neupanel.h"
 
+class QBoxLayout;
+class QLabel;
+
+namespace brevik {
+
 class AppModel;
 class NeuButton;
 class PlainButton;
-class QBoxLayout;
-class QLabel;
 class Reveal;
 class Spinner;
 class StatusSign;
@@ -54,3 +57,5 @@ private:
     QLabel *m_log = nullptr;
     QString m_shownLog;
 };
+
+} // namespace brevik

@@ -11,6 +11,8 @@
 #include <QGridLayout>
 #include <QLabel>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kCardSpacing = 14;
@@ -207,3 +209,5 @@ void FindingList::followFilter()
     for (FindingCard *card : std::as_const(m_passCards))
         card->setVisible(passes);
 }
+
+} // namespace brevik

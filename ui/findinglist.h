@@ -6,11 +6,14 @@
 #include <QList>
 #include <QWidget>
 
+class QBoxLayout;
+class QGridLayout;
+
+namespace brevik {
+
 class AIServiceCard;
 class AppModel;
 class FindingCard;
-class QBoxLayout;
-class QGridLayout;
 class SectionTitle;
 
 // The scrolling content of the window: the guardian panel, always; the AI services; the
@@ -58,3 +61,5 @@ private:
     QBoxLayout *m_passesColumn;
     QList<FindingCard *> m_passCards;
 };
+
+} // namespace brevik

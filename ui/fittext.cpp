@@ -3,6 +3,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+namespace brevik {
+
 FitText::FitText(const QFont &font, const QColor &color, qreal leastScale, QWidget *parent)
     : QWidget(parent), m_font(font), m_color(color), m_leastScale(leastScale)
 {
@@ -51,3 +53,5 @@ void FitText::paintEvent(QPaintEvent *)
     const qreal baseline = height() / 2.0 + (metrics.ascent() - metrics.descent()) / 2;
     painter.drawText(QPointF(0, baseline), shown);
 }
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QWidget>
 
+namespace brevik {
+
 // One line of text that shrinks, down to a least scale, to fit the width it is given,
 // and past that is cut short with an ellipsis.
 class FitText final : public QWidget {
@@ -29,3 +31,5 @@ private:
     QColor m_color;
     qreal m_leastScale;
 };
+
+} // namespace brevik

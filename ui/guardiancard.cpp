@@ -13,6 +13,8 @@
 #include <QBoxLayout>
 #include <QLabel>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kButtonColumnWidth = 150;
@@ -175,3 +177,5 @@ void GuardianCard::followLogShown(bool animated)
     m_logToggle->setLabel(shown ? QStringLiteral("隐藏日志") : QStringLiteral("守护日志"), {});
     m_logReveal->setExpanded(shown, animated);
 }
+
+} // namespace brevik

@@ -2,12 +2,15 @@
 
 #include "ui/neupanel.h"
 
+class QLabel;
+
+namespace brevik {
+
 class AppModel;
 class NeuBadge;
 class NeuButton;
 class NeuChip;
 class PlainButton;
-class QLabel;
 class Reveal;
 
 // The proxy guardian's panel: its state and repair count, what it does, its last status
@@ -44,3 +47,5 @@ private:
     QLabel *m_log = nullptr;
     Reveal *m_logReveal = nullptr;
 };
+
+} // namespace brevik

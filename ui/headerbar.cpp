@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPainter>
 
+namespace brevik {
+
 // The headline's dot: a plain filled circle, no relief.
 class HeadlineDot final : public QWidget {
 public:
@@ -117,3 +119,5 @@ void HeaderBar::setSimulatedMac(const QString &scenario)
             .arg(scenario));
     m_simulation->setVisible(!scenario.isEmpty());
 }
+
+} // namespace brevik

@@ -2,10 +2,13 @@
 
 #include "ui/neupanel.h"
 
+class QLabel;
+
+namespace brevik {
+
 class HeadlineDot;
 class NeuButton;
 class NeuChip;
-class QLabel;
 
 // The top of the window: the logo and name, the headline with its coloured dot, a chip
 // when the machine is a simulated Mac, and the two main buttons.
@@ -35,3 +38,5 @@ private:
     NeuButton *m_repairAll;
     NeuButton *m_rescan;
 };
+
+} // namespace brevik

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 
+namespace brevik {
+
 namespace {
 
 const QString kExplanation =
@@ -198,3 +200,5 @@ void addRepairHistoryActions(QMenu *menu, AppModel *model, QWidget *window)
     QAction *history = menu->addAction(QStringLiteral("修复记录…"));
     QObject::connect(history, &QAction::triggered, window, dialog);
 }
+
+} // namespace brevik

@@ -4,13 +4,16 @@
 #include <QList>
 #include <QPointer>
 
-class AppModel;
-class NeuButton;
-class NeuPanel;
 class QLabel;
 class QMenu;
 class QMessageBox;
 class QVBoxLayout;
+
+namespace brevik {
+
+class AppModel;
+class NeuButton;
+class NeuPanel;
 class StatusSign;
 
 // The repair journal: one row per entry, newest first, each with its undo button, and what
@@ -47,3 +50,5 @@ private:
 // Adds "撤销上次修复" and "修复记录…" to `menu`. Both show the history dialog of `window`
 // (one for its life), where the outcome appears; the first also takes the last repair back.
 void addRepairHistoryActions(QMenu *menu, AppModel *model, QWidget *window);
+
+} // namespace brevik

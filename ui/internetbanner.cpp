@@ -10,6 +10,8 @@
 #include <QBoxLayout>
 #include <QLabel>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kDisc = 42;
@@ -172,3 +174,5 @@ bool InternetBanner::noteShown() const
 {
     return m_note->isVisibleTo(this);
 }
+
+} // namespace brevik

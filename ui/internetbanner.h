@@ -7,8 +7,11 @@
 
 #include <optional>
 
-class NeuButton;
 class QLabel;
+
+namespace brevik {
+
+class NeuButton;
 class Spinner;
 class SymbolView;
 
@@ -47,3 +50,5 @@ private:
     QWidget *m_note = nullptr;
     QLabel *m_noteText = nullptr;
 };
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 
 #include <array>
 
+namespace brevik {
+
 namespace {
 
 // A wrapping label remembers its last heights for the text it shows. Layouts ask for a
@@ -73,3 +75,5 @@ QLabel *neuLabel(const QString &text, const QFont &font, const QColor &color, La
     }
     return label;
 }
+
+} // namespace brevik

@@ -3,6 +3,8 @@
 #include <QPointF>
 #include <QVariantAnimation>
 
+namespace brevik {
+
 QEasingCurve neuEaseInOut()
 {
     // The standard ease-in-out timing curve, control points (0.42, 0) and (0.58, 1).
@@ -51,3 +53,5 @@ void AnimatedValue::jumpTo(qreal target)
     m_value = target;
     m_onChange();
 }
+
+} // namespace brevik

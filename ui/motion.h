@@ -7,6 +7,8 @@
 
 class QVariantAnimation;
 
+namespace brevik {
+
 // Every transition of the style kit lasts 0.28 s on the same ease-in-out curve.
 inline constexpr int kNeuTransitionMs = 280;
 QEasingCurve neuEaseInOut();
@@ -32,3 +34,5 @@ private:
     qreal m_target;
     std::function<void()> m_onChange;
 };
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 
 #include <array>
 
+namespace brevik {
+
 namespace {
 
 constexpr qreal kSymbolSize = 17;
@@ -57,3 +59,5 @@ void NeuBadge::paintContent(QPainter &painter) const
 {
     paintSymbol(painter, m_symbol, QRectF(rect()).center(), kSymbolSize, m_color);
 }
+
+} // namespace brevik

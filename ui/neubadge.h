@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+namespace brevik {
+
 // A raised disc holding one symbol: the severity of a finding, the state of the guardian.
 class NeuBadge final : public QWidget, public ShadowCaster {
     Q_OBJECT
@@ -36,3 +38,5 @@ private:
     mutable ReliefMemo m_relief;
     CastShadow m_shadow{this, this};
 };
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+namespace brevik {
+
 namespace {
 
 constexpr qreal kRadius = 14;
@@ -116,7 +118,7 @@ QSize NeuButton::sizeHint() const
 
 QMargins NeuButton::shadowMargins() const
 {
-    return ::shadowMargins(neuRaised(kRadius, kRestDistance));
+    return brevik::shadowMargins(neuRaised(kRadius, kRestDistance));
 }
 
 void NeuButton::paintShadow(QPainter &painter) const
@@ -257,3 +259,5 @@ void NeuButton::changeEvent(QEvent *event)
         followState();
     }
 }
+
+} // namespace brevik

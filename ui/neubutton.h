@@ -12,6 +12,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // How a button's label and background look for its flags.
 struct NeuButtonStyle {
     bool accent = false;
@@ -91,3 +93,5 @@ private:
     mutable ReliefMemo m_insetRelief;
     CastShadow m_shadow{this, this};
 };
+
+} // namespace brevik

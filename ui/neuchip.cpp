@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+namespace brevik {
+
 namespace {
 
 constexpr qreal kIconSize = 9;
@@ -78,3 +80,5 @@ void NeuChip::paintContent(QPainter &painter) const
     }
     m_text.draw(painter, x, midY, m_color);
 }
+
+} // namespace brevik

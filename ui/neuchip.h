@@ -9,6 +9,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // A small pressed-in label: an optional symbol and a short text, both in one colour.
 class NeuChip final : public QWidget {
     Q_OBJECT
@@ -39,3 +41,5 @@ private:
     std::optional<Symbol> m_icon;
     mutable ReliefMemo m_relief;
 };
+
+} // namespace brevik

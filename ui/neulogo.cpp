@@ -7,6 +7,8 @@
 
 #include <array>
 
+namespace brevik {
+
 namespace {
 
 std::array<SoftShadow, 2> discShadows(qreal size)
@@ -78,3 +80,5 @@ void NeuLogo::paintContent(QPainter &painter) const
     paintSymbol(painter, Symbol::checkmarkShieldFill, layout.badgeCenter, layout.badgeSize,
                 neuSuccess);
 }
+
+} // namespace brevik

@@ -7,6 +7,8 @@
 #include <QRectF>
 #include <QWidget>
 
+namespace brevik {
+
 // The application's mark: a raised disc holding the wifi symbol, with a shield badge
 // at its lower right.
 class NeuLogo final : public QWidget, public ShadowCaster {
@@ -44,3 +46,5 @@ private:
     mutable ReliefMemo m_relief;
     CastShadow m_shadow{this, this};
 };
+
+} // namespace brevik

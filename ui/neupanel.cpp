@@ -2,13 +2,15 @@
 
 #include <QPainter>
 
+namespace brevik {
+
 NeuPanel::NeuPanel(const NeuSurface &surface, QWidget *parent) : QWidget(parent), m_surface(surface)
 {
 }
 
 QMargins NeuPanel::shadowMargins() const
 {
-    return ::shadowMargins(m_surface);
+    return brevik::shadowMargins(m_surface);
 }
 
 void NeuPanel::paintShadow(QPainter &painter) const
@@ -33,3 +35,5 @@ void NeuPanel::paintSurface(QPainter &painter) const
 }
 
 void NeuPanel::paintContent(QPainter &) const {}
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+namespace brevik {
+
 // A surface behind whatever its layout holds: a raised card or a pressed-in box.
 class NeuPanel : public QWidget, public ShadowCaster {
     Q_OBJECT
@@ -28,3 +30,5 @@ private:
     mutable ReliefMemo m_relief;
     CastShadow m_shadow{this, this};
 };
+
+} // namespace brevik

@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kPadding = 4;
@@ -161,3 +163,5 @@ void NeuSegmented::keyPressEvent(QKeyEvent *event)
     const int next = std::clamp(current < 0 ? 0 : current + step, 0, int(m_options.size()) - 1);
     setSelection(m_options[next].first);
 }
+
+} // namespace brevik

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+namespace brevik {
+
 // A row of options in a pressed-in well; the selected one is pressed in and drawn in the
 // accent, the others stand raised. The selection is a value compared with each option's.
 class NeuSegmented final : public QWidget {
@@ -57,3 +59,5 @@ private:
     std::vector<TextRun> m_labels;                          // one per option
     mutable ReliefMemo m_well;
 };
+
+} // namespace brevik

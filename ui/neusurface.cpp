@@ -1,5 +1,7 @@
 #include "ui/neusurface.h"
 
+namespace brevik {
+
 NeuSurface neuRaised(qreal radius, qreal distance)
 {
     return {.radius = radius, .distance = distance, .inset = false, .fill = neuBg};
@@ -37,3 +39,5 @@ void paintSurface(QPainter &painter, const QRectF &shape, const NeuSurface &surf
     else
         paintFace(painter, shape, surface.radius, surface.fill);
 }
+
+} // namespace brevik

@@ -10,6 +10,8 @@
 
 class QPainter;
 
+namespace brevik {
+
 // A shape-filling background, raised (lit from the top-left, casting a dark shadow to the
 // bottom-right) or pressed in (the same two shadows inside the shape).
 struct NeuSurface {
@@ -33,3 +35,5 @@ QMargins shadowMargins(const NeuSurface &surface);
 void paintSurfaceShadows(QPainter &painter, const QRectF &shape, const NeuSurface &surface);
 // The surface inside `shape`: the face of a raised one, or the pressed-in relief.
 void paintSurface(QPainter &painter, const QRectF &shape, const NeuSurface &surface);
+
+} // namespace brevik

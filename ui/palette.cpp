@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+namespace brevik {
+
 namespace {
 
 constexpr std::array<std::pair<const char *, QColor>, 11> kNamed{{
@@ -42,3 +44,5 @@ QColor severityColor(Severity severity)
     // and the text colour keeps it readable meanwhile.
     return paletteColor(colorName(severity)).value_or(neuText);
 }
+
+} // namespace brevik

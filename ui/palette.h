@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // A colour from a 24-bit value: red in bits 16–23, green in 8–15, blue in 0–7.
 constexpr QColor neuColor(quint32 rgb, qreal opacity = 1.0)
 {
@@ -35,3 +37,5 @@ std::optional<QColor> paletteColor(const QString &name);
 
 // The colour a severity is drawn in.
 QColor severityColor(Severity severity);
+
+} // namespace brevik

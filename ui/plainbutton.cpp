@@ -3,6 +3,8 @@
 #include <QFocusEvent>
 #include <QPainter>
 
+namespace brevik {
+
 namespace {
 
 constexpr qreal kSpacing = 4;
@@ -81,3 +83,5 @@ void PlainButton::focusOutEvent(QFocusEvent *event)
     m_keyboardFocus = false;
     update();
 }
+
+} // namespace brevik

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 // A borderless button: a symbol and a text in one colour, nothing behind them; it dims a
 // little under the pointer.
 class PlainButton final : public QAbstractButton {
@@ -40,3 +42,5 @@ private:
     bool m_hovering = false;
     bool m_keyboardFocus = false; // underlined only for focus reached with the keyboard
 };
+
+} // namespace brevik

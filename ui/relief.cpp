@@ -12,6 +12,8 @@
 #include <array>
 #include <cmath>
 
+namespace brevik {
+
 namespace {
 
 // Animated depths pass through every value between two stops; cached drawings are keyed
@@ -381,3 +383,5 @@ void paintFace(QPainter &painter, const QRectF &rect, qreal radius, const QColor
     painter.fillPath(neuShape(rect, radius), fill);
     painter.setRenderHint(QPainter::Antialiasing, antialiased);
 }
+
+} // namespace brevik

@@ -12,6 +12,8 @@
 
 class QPainter;
 
+namespace brevik {
+
 // A blur radius is taken as the Gaussian's standard deviation, as the Mac's shadows and
 // blurs take it (CSS takes twice that); three of them hold all but a fraction of a grey
 // level.
@@ -93,3 +95,5 @@ private:
     ReliefInputs m_inputs;
     ReliefPatch m_patch;
 };
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include <QResizeEvent>
 
+namespace brevik {
+
 Reveal::Reveal(QWidget *content, QWidget *parent)
     : QWidget(parent), m_content(content), m_amount(this, 0, [this] { follow(); })
 {
@@ -55,3 +57,5 @@ void Reveal::follow()
         hide();
     updateGeometry();
 }
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+namespace brevik {
+
 // Shows its one child by growing from nothing to the child's height, and hides it the
 // same way, over 0.28 s. Collapsed, it is hidden and takes no room in its layout.
 class Reveal final : public QWidget {
@@ -33,3 +35,5 @@ private:
     QWidget *m_content;
     AnimatedValue m_amount;
 };
+
+} // namespace brevik

@@ -8,6 +8,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kDepth = 16;
@@ -58,3 +60,5 @@ void ScrollFade::paintEvent(QPaintEvent *)
     gradient.setColorAt(1, withOpacity(neuBg, 0));
     painter.fillRect(rect(), gradient);
 }
+
+} // namespace brevik

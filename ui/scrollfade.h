@@ -4,6 +4,8 @@
 
 class QScrollArea;
 
+namespace brevik {
+
 // A soft edge where the list runs under the top or the bottom of its scrolling area: the
 // background tone fading in over the last few points, shown only on a side that has more
 // to scroll to. It lies over the viewport and lets every click through.
@@ -25,3 +27,5 @@ private:
     QScrollArea *m_area;
     Edge m_edge;
 };
+
+} // namespace brevik

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QPainter>
 
+namespace brevik {
+
 class ShadowLayer final : public QWidget {
 public:
     ShadowLayer(QWidget *caster, const ShadowCaster *shadow) : m_caster(caster), m_shadow(shadow)
@@ -89,3 +91,5 @@ QWidget *CastShadow::layer() const
 {
     return m_layer.data();
 }
+
+} // namespace brevik

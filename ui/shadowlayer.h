@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QWidget>
 
+namespace brevik {
+
 // A widget whose shadows fall outside its own rectangle.
 class ShadowCaster {
 public:
@@ -37,3 +39,5 @@ public:
 private:
     QPointer<ShadowLayer> m_layer;
 };
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QVariantAnimation>
 
+namespace brevik {
+
 namespace {
 
 constexpr int kSpokes = 12;
@@ -64,3 +66,5 @@ void Spinner::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
     m_turn->stop();
 }
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 
 class QVariantAnimation;
 
+namespace brevik {
+
 // The small indeterminate progress wheel: twelve spokes, the brightest one going round
 // once a second. It runs only while shown.
 class Spinner final : public QWidget {
@@ -25,3 +27,5 @@ private:
     int m_step = 0;
     QVariantAnimation *m_turn;
 };
+
+} // namespace brevik

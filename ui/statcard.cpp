@@ -7,6 +7,8 @@
 
 #include <QBoxLayout>
 
+namespace brevik {
+
 StatCard::StatCard(const QString &title, const QString &value, const QColor &color, Symbol icon,
                    QWidget *parent)
     : NeuPanel(neuRaised(18, 6), parent), m_icon(new SymbolView(icon, 11, color)),
@@ -57,3 +59,5 @@ QColor StatCard::color() const
 {
     return m_icon->color();
 }
+
+} // namespace brevik

@@ -3,8 +3,11 @@
 #include "ui/neupanel.h"
 #include "ui/symbols.h"
 
-class FitText;
 class QLabel;
+
+namespace brevik {
+
+class FitText;
 class SymbolView;
 
 // A statistic tile of the summary row: symbol and title above a large value.
@@ -27,3 +30,5 @@ private:
     QLabel *m_title;
     FitText *m_value;
 };
+
+} // namespace brevik

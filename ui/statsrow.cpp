@@ -4,6 +4,8 @@
 #include "ui/palette.h"
 #include "ui/statcard.h"
 
+namespace brevik {
+
 namespace {
 
 bool calm(const AppModel &model)
@@ -56,3 +58,5 @@ void StatsRow::follow(const AppModel &model)
     m_passes->setValue(QString::number(model.passes().size()));
     m_fixable->setValue(QString::number(model.fixableCount()));
 }
+
+} // namespace brevik

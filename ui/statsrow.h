@@ -3,6 +3,8 @@
 #include <QBoxLayout>
 #include <QColor>
 
+namespace brevik {
+
 class AppModel;
 class StatCard;
 
@@ -27,3 +29,5 @@ private:
     StatCard *m_passes;
     StatCard *m_fixable;
 };
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+namespace brevik {
+
 namespace {
 
 constexpr qreal kLamp = 6;
@@ -66,3 +68,5 @@ void StatusDot::paintContent(QPainter &painter) const
     painter.drawEllipse(QRectF(kPadding.left(), midY - kLamp / 2, kLamp, kLamp));
     m_label.draw(painter, kPadding.left() + kLamp + kSpacing, midY, neuTextSecondary);
 }
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+namespace brevik {
+
 // A lamp and its label on a small pressed-in surface: green when on, red when off.
 class StatusDot final : public QWidget {
     Q_OBJECT
@@ -31,3 +33,5 @@ private:
     bool m_on;
     mutable ReliefMemo m_relief;
 };
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 
 #include <array>
 
+namespace brevik {
+
 namespace {
 
 // The signs that open every repair log.
@@ -69,3 +71,5 @@ void StatusSign::paintEvent(QPaintEvent *)
     }
     painter.drawPixmap(0, 0, image);
 }
+
+} // namespace brevik

@@ -7,6 +7,8 @@
 
 #include <utility>
 
+namespace brevik {
+
 // Splits a log text into the status sign it starts with (✅ ❌ ⚠️ ⏳) and the rest, without
 // the blank between them; no sign, and the whole text, when it starts with none.
 std::pair<QString, QString> splitStatusSign(const QString &log);
@@ -35,3 +37,5 @@ private:
     QString m_sign;
     QHash<QString, qreal> m_advances; // measured once per sign
 };
+
+} // namespace brevik

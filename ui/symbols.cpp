@@ -9,6 +9,8 @@
 
 #include <array>
 
+namespace brevik {
+
 namespace {
 
 struct SymbolEntry {
@@ -183,3 +185,5 @@ void paintSymbolGlow(QPainter &painter, Symbol symbol, QPointF center, qreal siz
     painter.drawPixmap(QRectF(center - QPointF(side.width(), side.height()) / 2, side), glow,
                        QRectF(glow.rect()));
 }
+
+} // namespace brevik

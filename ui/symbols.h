@@ -12,6 +12,8 @@
 
 class QPainter;
 
+namespace brevik {
+
 // Every symbol the interface draws, by the platform symbol name it stands for.
 enum class Symbol {
     wifi,
@@ -65,3 +67,5 @@ void paintSymbol(QPainter &painter, Symbol symbol, QPointF center, qreal size, c
 // halo that sets a symbol apart from what lies under it.
 void paintSymbolGlow(QPainter &painter, Symbol symbol, QPointF center, qreal size,
                      const QColor &color, qreal blur);
+
+} // namespace brevik

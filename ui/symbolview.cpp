@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace brevik {
+
 SymbolView::SymbolView(Symbol symbol, qreal size, const QColor &color, QWidget *parent)
     : QWidget(parent), m_symbol(symbol), m_size(size), m_color(color)
 {
@@ -28,3 +30,5 @@ void SymbolView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     paintSymbol(painter, m_symbol, QRectF(rect()).center(), m_size, m_color);
 }
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+namespace brevik {
+
 // One symbol in one colour, standing in a layout like a label.
 class SymbolView final : public QWidget {
     Q_OBJECT
@@ -25,3 +27,5 @@ private:
     qreal m_size;
     QColor m_color;
 };
+
+} // namespace brevik

@@ -3,6 +3,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+namespace brevik {
+
 TextRun::TextRun(const QFont &font, const QString &text) : m_font(font)
 {
     const QFontMetricsF metrics(font);
@@ -32,3 +34,5 @@ void TextRun::draw(QPainter &painter, qreal x, qreal midY, const QColor &color) 
     const qreal baseline = midY + (m_ascent - m_descent) / 2;
     painter.drawStaticText(QPointF(x, baseline - m_ascent), m_shaped);
 }
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 
 class QPainter;
 
+namespace brevik {
+
 // One line of text in one font, shaped once and drawn from then on without laying it out
 // again: the labels of buttons, chips and lamps repaint often and change rarely.
 class TextRun {
@@ -30,3 +32,5 @@ private:
     qreal m_ascent = 0;
     qreal m_descent = 0;
 };
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+namespace brevik {
+
 namespace {
 
 // Qt turns a point size into pixels with the screen's logical DPI (72 on macOS, 96 or
@@ -46,3 +48,5 @@ QFont neuFont(qreal size, QFont::Weight weight, FontDesign design)
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
+
+} // namespace brevik

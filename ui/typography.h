@@ -2,6 +2,8 @@
 
 #include <QFont>
 
+namespace brevik {
+
 // The three designs of the system font that the interface uses.
 enum class FontDesign { standard, rounded, monospaced };
 
@@ -10,3 +12,5 @@ enum class FontDesign { standard, rounded, monospaced };
 // falls back to a CJK face where the system font has no Chinese glyphs.
 QFont neuFont(qreal size, QFont::Weight weight = QFont::Normal,
               FontDesign design = FontDesign::standard);
+
+} // namespace brevik

@@ -3,6 +3,8 @@
 #include <climits>
 #include <unistd.h>
 
+namespace brevik {
+
 QByteArray windowModulePath()
 {
     // The kernel's link to the running executable, whatever path it was started by.
@@ -13,3 +15,5 @@ QByteArray windowModulePath()
     QByteArray executable(path, length);
     return executable.left(executable.lastIndexOf('/') + 1) + BREVIK_WINDOW_MODULE;
 }
+
+} // namespace brevik

@@ -25,6 +25,8 @@
 
 #include <cstdio>
 
+using namespace brevik;
+
 namespace {
 
 bool settled(const AppModel &model)

@@ -17,6 +17,8 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 
+namespace brevik {
+
 namespace {
 
 bool onMac()
@@ -113,3 +115,5 @@ void AppMenu::showAbout()
     text += QStringLiteral("\n\n图标：Material Symbols（Apache License 2.0）");
     QMessageBox::about(m_window, QStringLiteral("关于 Brevik"), text);
 }
+
+} // namespace brevik

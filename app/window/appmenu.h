@@ -3,9 +3,12 @@
 #include <QObject>
 #include <QString>
 
-class AppModel;
 class QAction;
 class QMainWindow;
+
+namespace brevik {
+
+class AppModel;
 
 // The menu bar, built in this one place: the application menu (about, quit) and 文件 with
 // the diagnosis report, copied or exported, and the repair history (undoing the last repair,
@@ -35,3 +38,5 @@ private:
     QAction *m_copyReport;
     QAction *m_exportReport;
 };
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 #include "appmodel/appmodel.h"
 #include "ui/contentview.h"
 
+namespace brevik {
+
 MainWindow::MainWindow(const QString &simulatedMac, AppModel *model, QWidget *parent)
     : QMainWindow(parent), m_content(model ? new ContentView(model) : new ContentView)
 {
@@ -15,3 +17,5 @@ MainWindow::MainWindow(const QString &simulatedMac, AppModel *model, QWidget *pa
     // the first size is set here.
     resize(1220, 880);
 }
+
+} // namespace brevik

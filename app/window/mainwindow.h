@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+namespace brevik {
+
 class AppMenu;
 class AppModel;
 class ContentView;
@@ -24,3 +26,5 @@ private:
     ContentView *m_content;
     AppMenu *m_menu;
 };
+
+} // namespace brevik

@@ -5,6 +5,8 @@
 
 #include <QSaveFile>
 
+namespace brevik {
+
 ScanReport reportOf(const AppModel &model)
 {
     return {.findings = model.findings(),
@@ -28,3 +30,5 @@ bool writeReport(const QString &path, const ScanReport &report, const QString &s
         *error = file.errorString();
     return false;
 }
+
+} // namespace brevik

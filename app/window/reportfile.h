@@ -2,6 +2,8 @@
 
 #include "app/scanreport.h"
 
+namespace brevik {
+
 class AppModel;
 
 // The report of what the window shows now: the findings, AI rows and internet test of the
@@ -13,3 +15,5 @@ ScanReport reportOf(const AppModel &model);
 // cannot be written.
 bool writeReport(const QString &path, const ScanReport &report, const QString &simulatedMac,
                  QString *error);
+
+} // namespace brevik

@@ -12,6 +12,8 @@
 
 #include <cstdio>
 
+namespace brevik {
+
 namespace {
 
 class StartupTrace final : public QObject {
@@ -66,3 +68,5 @@ void traceStartupIfAsked(MainWindow &window)
     if (qEnvironmentVariable("BREVIK_TRACE_STARTUP") == QLatin1String("1"))
         new StartupTrace(window);
 }
+
+} // namespace brevik

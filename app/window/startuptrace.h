@@ -1,3 +1,5 @@
+
+namespace brevik {
 #pragma once
 
 class MainWindow;
@@ -7,3 +9,5 @@ class MainWindow;
 // quits: bench_startup times a start of the application by these lines, and the tests count
 // the windows of a real start. Otherwise it does nothing.
 void traceStartupIfAsked(MainWindow &window);
+
+} // namespace brevik

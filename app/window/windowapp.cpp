@@ -15,6 +15,8 @@
 
 #include <cstdio>
 
+namespace brevik {
+
 namespace {
 
 // How long quitting waits for a scan, repair or guardian check to end; a repair behind a
@@ -90,3 +92,5 @@ int runWindowApp(int &argc, char **argv)
     Interrupts::awaitIfInterrupted();
     return status;
 }
+
+} // namespace brevik

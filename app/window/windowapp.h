@@ -2,6 +2,8 @@
 
 class QApplication;
 
+namespace brevik {
+
 // The application's name, version, palette and font, as the window expects them.
 void setUpApplication(QApplication &app);
 
@@ -9,3 +11,5 @@ void setUpApplication(QApplication &app);
 // when BREVIK_SIMULATE asks; runs until the window closes or the user quits. Returns the
 // exit status.
 int runWindowApp(int &argc, char **argv);
+
+} // namespace brevik

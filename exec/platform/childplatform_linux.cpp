@@ -9,6 +9,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+namespace brevik {
+
 namespace ChildPlatform {
 
 bool openPipe(int fds[2])
@@ -41,3 +43,5 @@ ExitWait waitForExit(pid_t pid, int timeoutMs)
 }
 
 } // namespace ChildPlatform
+
+} // namespace brevik

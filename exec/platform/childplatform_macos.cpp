@@ -8,6 +8,8 @@
 #include <sys/event.h>
 #include <unistd.h>
 
+namespace brevik {
+
 namespace ChildPlatform {
 
 bool openPipe(int fds[2])
@@ -62,3 +64,5 @@ ExitWait waitForExit(pid_t pid, int timeoutMs)
 }
 
 } // namespace ChildPlatform
+
+} // namespace brevik

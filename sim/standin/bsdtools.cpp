@@ -9,6 +9,8 @@
 
 #include <ctime>
 
+namespace brevik {
+
 namespace {
 
 // strftime, with %s (epoch seconds) done here: glibc would read the broken-down time as
@@ -146,3 +148,5 @@ int sedMain(Sim &sim, const QStringList &args)
     return passThrough(sim, QStringLiteral("sed"), translated);
 #endif
 }
+
+} // namespace brevik

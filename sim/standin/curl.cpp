@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QUrl>
 
+namespace brevik {
+
 namespace {
 
 // Without -m, curl waits for a connection up to 300 seconds; the runner ends it earlier.
@@ -243,3 +245,5 @@ int curlMain(Sim &sim, const QStringList &args)
         err(QStringLiteral("curl: (%1) %2\n").arg(total.exit).arg(total.error));
     return total.exit;
 }
+
+} // namespace brevik

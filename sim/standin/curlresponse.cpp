@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+namespace brevik {
+
 namespace {
 
 // A transfer through a path-MTU black hole gets its first segments, then nothing.
@@ -329,3 +331,5 @@ Transfer fetch(const Sim &sim, const Request &request)
     }
     return t;
 }
+
+} // namespace brevik

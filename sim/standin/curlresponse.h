@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace brevik {
+
 class Sim;
 
 // One request as curl makes it, and what came back.
@@ -34,3 +36,5 @@ struct Transfer {
 
 // What the simulated network answers to one request (no redirect followed).
 Transfer fetch(const Sim &sim, const Request &request);
+
+} // namespace brevik

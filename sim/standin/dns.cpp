@@ -4,6 +4,8 @@
 #include "sim/standin/sim.h"
 #include "sim/standin/tools.h"
 
+namespace brevik {
+
 int digMain(Sim &sim, const QStringList &args)
 {
     double wait = 5;
@@ -63,3 +65,5 @@ int dscacheutilMain(Sim &sim, const QStringList &args)
         out(records.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     return 0;
 }
+
+} // namespace brevik

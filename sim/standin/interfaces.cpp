@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <algorithm>
 
+namespace brevik {
+
 namespace {
 
 QJsonObject interfaces(const Sim &sim)
@@ -284,3 +286,5 @@ int arpMain(Sim &sim, const QStringList &args)
     out(QStringLiteral("? (%1) at %2 on %3 ifscope [ethernet]\n").arg(address, mac, device));
     return 0;
 }
+
+} // namespace brevik

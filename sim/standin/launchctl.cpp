@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QXmlStreamReader>
 
+namespace brevik {
+
 namespace {
 
 // The label of a job's property list; empty when launchd would refuse the file: not
@@ -119,3 +121,5 @@ int launchctlMain(Sim &sim, const QStringList &args)
     err(QStringLiteral("launchctl: %1 is not simulated\n").arg(verb));
     return 1;
 }
+
+} // namespace brevik

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+using namespace brevik;
+
 namespace {
 
 using ToolMain = int (*)(Sim &, const QStringList &);

@@ -4,6 +4,8 @@
 #include "sim/standin/sim.h"
 #include "sim/standin/tools.h"
 
+namespace brevik {
+
 namespace {
 
 // BSD nc names well-known ports after /etc/services; others show as "*".
@@ -76,3 +78,5 @@ int ncMain(Sim &sim, const QStringList &args)
         sim.wait(timeout);
     return 1;
 }
+
+} // namespace brevik

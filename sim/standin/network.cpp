@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <QRegularExpression>
 
+namespace brevik {
+
 namespace {
 
 QJsonObject interfaces(const QJsonObject &state)
@@ -348,3 +350,5 @@ Connection connect(const QJsonObject &state, const QString &address, int port)
 }
 
 } // namespace Net
+
+} // namespace brevik

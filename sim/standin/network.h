@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace brevik {
+
 class Sim;
 
 // The simulated Mac's network as the tools see it: which interface carries the default
@@ -87,3 +89,5 @@ struct Connection {
 Connection connect(const QJsonObject &state, const QString &address, int port);
 
 } // namespace Net
+
+} // namespace brevik

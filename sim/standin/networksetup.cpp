@@ -5,6 +5,8 @@
 
 #include <QJsonArray>
 
+namespace brevik {
+
 namespace {
 
 // The proxy kinds as networksetup names them in its options, and their state keys.
@@ -344,3 +346,5 @@ int networksetupMain(Sim &sim, const QStringList &args)
     }
     return badParameters();
 }
+
+} // namespace brevik

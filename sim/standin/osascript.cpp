@@ -10,6 +10,8 @@
 
 #include <QRegularExpression>
 
+namespace brevik {
+
 namespace {
 
 // The AppleScript string literal's escapes: \" and \\ (also \n and \t).
@@ -109,3 +111,5 @@ int osascriptMain(Sim &sim, const QStringList &args)
         out(QString::fromUtf8(output) + QLatin1Char('\n'));
     return 0;
 }
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+namespace brevik {
+
 namespace {
 
 struct Options {
@@ -163,3 +165,5 @@ int pingMain(Sim &sim, const QStringList &args)
     // "ping" exits 2 when no reply came at all, 0 as soon as one did.
     return received > 0 ? 0 : 2;
 }
+
+} // namespace brevik

@@ -9,6 +9,8 @@
 #include <QJsonArray>
 #include <algorithm>
 
+namespace brevik {
+
 namespace {
 
 struct Process {
@@ -175,3 +177,5 @@ int killallMain(Sim &sim, const QStringList &args)
                ? 0
                : 1;
 }
+
+} // namespace brevik

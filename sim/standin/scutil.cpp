@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QMap>
 
+namespace brevik {
+
 namespace {
 
 int proxy(const Sim &sim)
@@ -148,3 +150,5 @@ int scutilMain(Sim &sim, const QStringList &args)
     err(QStringLiteral("scutil: option %1 is not simulated\n").arg(args.join(QLatin1Char(' '))));
     return 1;
 }
+
+} // namespace brevik

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <thread>
 
+namespace brevik {
+
 bool Sim::attach(QString *error)
 {
     m_folder = qEnvironmentVariable("BREVIK_SIM_DIR");
@@ -204,3 +206,5 @@ QString realTool(const Sim &sim, const QString &name)
     }
     return QStringLiteral("/bin/") + name;
 }
+
+} // namespace brevik

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+namespace brevik {
+
 // What every stand-in works on: the simulation folder named by BREVIK_SIM_DIR, the state
 // as it was when the call began, and whether the call runs with administrator rights
 // (inside the script that the simulated password prompt let through).
@@ -68,3 +70,5 @@ int runProgram(const QString &program, const QStringList &args,
 
 // The real tool of that name further down PATH, skipping the simulation's bin folder.
 QString realTool(const Sim &sim, const QString &name);
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 
 #include <QJsonArray>
 
+namespace brevik {
+
 namespace {
 
 QString networkBlock(const QJsonObject &net, const QString &indent, bool current)
@@ -180,3 +182,5 @@ int sntpMain(Sim &sim, const QStringList &args)
     }
     return 0;
 }
+
+} // namespace brevik

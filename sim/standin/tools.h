@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace brevik {
+
 class Sim;
 
 // One entry per macOS tool; each prints what the real tool prints about the simulated
@@ -28,3 +30,5 @@ int launchctlMain(Sim &sim, const QStringList &args);
 int osascriptMain(Sim &sim, const QStringList &args);
 int dateMain(Sim &sim, const QStringList &args);
 int sedMain(Sim &sim, const QStringList &args);
+
+} // namespace brevik

@@ -16,6 +16,8 @@
 
 #include <csignal>
 
+using namespace brevik;
+
 // The executable end to end on the simulated Mac: what needs the real process (modes, exit
 // codes, what a terminal mode loads, the agent's runs carrying their count, interrupts).
 // Verdicts themselves are tested in their own layers.

@@ -27,6 +27,8 @@
 #include <QTest>
 #include <QWindow>
 
+using namespace brevik;
+
 namespace {
 
 enum class Moment { scanning, settled, repairing };

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <memory>
 
+using namespace brevik;
+
 using namespace std::chrono_literals;
 
 namespace {

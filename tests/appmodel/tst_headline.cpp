@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace brevik;
+
 namespace {
 
 // "warn+fix info" → a warn finding with a repair and an info finding without one.

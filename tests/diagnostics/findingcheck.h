@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+namespace brevik {
+
 // The decision tables compare what a check decided, not the constant texts around it:
 // each finding as "id/severity", its repair as "fix-id admin|fallback" and the texts that
 // are assembled from values (looked for in title and detail).
@@ -37,3 +39,5 @@ inline QStringList outline(const QList<Finding> &findings)
         list << f.id + QLatin1Char('/') + severityName(f.severity) + QLatin1Char(' ') + fixShape(f);
     return list;
 }
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace brevik;
+
 using namespace Qt::StringLiterals;
 
 namespace {

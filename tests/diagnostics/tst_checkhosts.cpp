@@ -9,6 +9,8 @@
 
 #include <memory>
 
+using namespace brevik;
+
 using namespace Qt::StringLiterals;
 
 namespace {

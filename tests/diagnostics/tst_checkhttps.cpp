@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace brevik;
+
 using namespace Qt::StringLiterals;
 
 namespace {

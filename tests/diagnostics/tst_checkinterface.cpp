@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+using namespace brevik;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace brevik;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -8,6 +8,8 @@
 #include <list>
 #include <thread>
 
+using namespace brevik;
+
 namespace {
 
 struct Request {

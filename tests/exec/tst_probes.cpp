@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace brevik;
+
 using namespace Qt::StringLiterals;
 
 class TestProbes : public QObject {
@@ -81,7 +83,7 @@ void TestProbes::httpProbe()
     auto runner = std::make_shared<ScriptedRunner>();
     runner->on(command, 0, output);
     ScopedRunner scope(runner);
-    const HttpProbeResult result = ::httpProbe(u"https://api.example.com/v1"_s, proxy, 6);
+    const HttpProbeResult result = brevik::httpProbe(u"https://api.example.com/v1"_s, proxy, 6);
     VERIFY_ALL_SCRIPTED(*runner);
     // curl's own limit of 6 s, the runner's 4 s above it.
     QCOMPARE(runner->calls().value(0).timeout, 10.0);

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace brevik;
+
 namespace {
 
 using Kind = ProxySighting::Kind;

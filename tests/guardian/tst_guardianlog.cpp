@@ -10,6 +10,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace brevik;
+
 namespace {
 
 const QDateTime kNow = QDateTime::fromString("2026-03-04T10:05:09", Qt::ISODate);

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+using namespace brevik;
+
 namespace {
 
 using State = LaunchAgent::State;

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace brevik;
+
 namespace {
 
 const QString kProxyQuery = QStringLiteral("scutil --proxy");

@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+namespace brevik {
+
 // Runs every command of the scope on one simulated Mac, its home folder the process's home.
 class OnSimulatedMac {
 public:
@@ -79,3 +81,5 @@ inline QString writeScenario(const QTemporaryDir &dir, const QString &name, QJso
     file.write(QJsonDocument(changes).toJson());
     return path;
 }
+
+} // namespace brevik

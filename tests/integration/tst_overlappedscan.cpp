@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace brevik;
+
 namespace {
 
 // Everything a finding shows or offers, one field a line.

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <thread>
 
+using namespace brevik;
+
 using namespace Qt::StringLiterals;
 
 using FileTexts = QMap<QString, QString>; // path in the home folder → text; null: no such file

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace brevik;
+
 namespace {
 
 QStringList lines(const QString &text)

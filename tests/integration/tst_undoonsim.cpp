@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <QTest>
 
+using namespace brevik;
+
 namespace {
 
 // What the journal cannot restore, by design: a repair that does one of these says so, and

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+using namespace brevik;
+
 class TestFindings : public QObject {
     Q_OBJECT
 

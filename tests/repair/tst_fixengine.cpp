@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+using namespace brevik;
+
 Q_DECLARE_METATYPE(ShellResult)
 
 using namespace Qt::StringLiterals;

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+using namespace brevik;
+
 using namespace Qt::StringLiterals;
 
 class TestJournal : public QObject {

@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+using namespace brevik;
+
 namespace {
 
 QByteArray read(const QString &path)

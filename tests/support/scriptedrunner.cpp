@@ -4,6 +4,8 @@
 #include <QMutexLocker>
 #include <QThread>
 
+namespace brevik {
+
 namespace {
 qint64 nowMs()
 {
@@ -80,3 +82,5 @@ int ScriptedRunner::count(const QString &command) const
         n += call.command == command ? 1 : 0;
     return n;
 }
+
+} // namespace brevik

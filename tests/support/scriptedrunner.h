@@ -7,6 +7,8 @@
 #include <QMutex>
 #include <QStringList>
 
+namespace brevik {
+
 // A runner for unit tests: answers exact command texts, records every call in order and
 // remembers commands nobody scripted (the test then fails in its cleanup).
 class ScriptedRunner : public Runner {
@@ -48,3 +50,5 @@ private:
 #define VERIFY_ALL_SCRIPTED(runner)                                                                \
     QVERIFY2((runner).unscripted().isEmpty(),                                                      \
              qPrintable(QStringLiteral("unscripted: ") + (runner).unscripted().join(" | ")))
+
+} // namespace brevik

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+namespace brevik {
+
 namespace {
 
 // BREVIK_TEST_DATA names the folder; otherwise it is the one beside this file's folder,
@@ -27,3 +29,5 @@ QString testData(const QString &name)
     }
     return QString::fromUtf8(file.readAll());
 }
+
+} // namespace brevik

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+namespace brevik {
+
 ToolAnswers &ToolAnswers::on(const QString &ask, int code, const QString &output)
 {
     QMutexLocker lock(&m_mutex);
@@ -23,3 +25,5 @@ QStringList ToolAnswers::asked() const
     QMutexLocker lock(&m_mutex);
     return m_asked;
 }
+
+} // namespace brevik

@@ -6,6 +6,8 @@
 #include <QMutex>
 #include <QStringList>
 
+namespace brevik {
+
 // A Mac for unit tests that answers each command by what it asks of the tool: the words
 // before the first redirection or pipe ("route -n get default", "arp -n 192.168.1.1"). The
 // filters after them are taken as done: an answer is what the whole pipeline prints. An ask
@@ -21,3 +23,5 @@ private:
     QMap<QString, ShellResult> m_answers;
     QStringList m_asked;
 };
+
+} // namespace brevik

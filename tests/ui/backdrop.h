@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QWidget>
 
+namespace brevik {
+
 // A window in the background tone: the widgets under test sit in it at a distance from
 // its edges, so that their shadows have somewhere to fall and show in grab().
 class Backdrop : public QWidget {
@@ -51,3 +53,5 @@ inline bool shown(const QWidget &root, const char *name)
     const QWidget *widget = part<QWidget>(root, name);
     return widget && widget->isVisibleTo(&root);
 }
+
+} // namespace brevik

@@ -27,6 +27,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace brevik;
+
 namespace {
 
 const QString kRepairCommand = QStringLiteral("networksetup -setwebproxystate 'Wi-Fi' off");

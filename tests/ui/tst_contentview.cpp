@@ -11,6 +11,8 @@
 
 #include <QTest>
 
+using namespace brevik;
+
 namespace {
 
 Finding finding(const QString &id, Severity severity)

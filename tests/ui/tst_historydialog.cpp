@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace brevik;
+
 namespace {
 
 const QString kQuery = QStringLiteral("networksetup -getwebproxy 'Wi-Fi'");

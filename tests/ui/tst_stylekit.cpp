@@ -17,6 +17,8 @@
 
 #include <cmath>
 
+using namespace brevik;
+
 namespace {
 
 // What the pointer does to a button: press and hold (after entering it, or with
