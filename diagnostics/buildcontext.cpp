@@ -222,7 +222,7 @@ bool acceptsConnections(const QString &host, const QString &port)
 {
     return shell(QStringLiteral("nc -z -G 2 ") + shellWord(host) + QLatin1Char(' ') +
                  shellWord(port) + QStringLiteral(" 2>/dev/null"))
-               .code == 0;
+               .succeeded();
 }
 
 void probeProxyTarget(NetContext &ctx)

@@ -44,7 +44,7 @@ GatewayObservation DiagnosticsRun::observeGateway() const
             .run(ProbeKind::light, QStringLiteral("nc -z -G 3 ") + gatewayWord +
                                        QStringLiteral(" 80 >/dev/null 2>&1 || nc -z -G 3 ") +
                                        gatewayWord + QStringLiteral(" 443 >/dev/null 2>&1"))
-            .code == 0;
+            .succeeded();
     if (seen.arpHit || seen.tcpHit)
         seen.second = ping(probes, gatewayWord, 3);
     return seen;

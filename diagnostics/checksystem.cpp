@@ -31,7 +31,7 @@ bool pingPayloadPasses(const StepProbes &probes, int payload)
     return probes
                .run(ProbeKind::timed, QStringLiteral("ping -c 1 -t 4 -D -s ") +
                                           QString::number(payload) + QStringLiteral(" 223.5.5.5"))
-               .code == 0;
+               .succeeded();
 }
 
 // Many networks drop large ICMP while real TCP traffic flows, so a real download decides

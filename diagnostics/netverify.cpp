@@ -60,7 +60,7 @@ NetVerifyResult bingSearch(int timeout, const StepProbes &probes)
                                             QStringLiteral("nc -z -G 1 ") + ncTarget(proxy.addr) +
                                                 QStringLiteral(" 2>/dev/null"),
                                             6);
-        if (port.code == 0)
+        if (port.succeeded())
             paths << Path{QStringLiteral("系统代理 ") + proxy.addr,
                           (proxy.socks ? QStringLiteral("socks5h://") : QString()) + proxy.addr};
     }

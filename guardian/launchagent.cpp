@@ -80,7 +80,7 @@ bool jobListed()
 {
     return shell(QStringLiteral("launchctl list ") + shellQuote(QLatin1String(LaunchAgent::label)) +
                  QStringLiteral(" >/dev/null 2>&1"))
-               .code == 0;
+               .succeeded();
 }
 
 } // namespace
@@ -197,7 +197,7 @@ LaunchAgent::Result LaunchAgent::install(const QString &executablePath) const
     // only launchd's own list says whether it took the job.
     const ShellResult load =
         shell(QStringLiteral("launchctl load -w ") + quoted + QStringLiteral(" 2>&1"));
-    if (load.code != 0 || !jobListed()) {
+    if (!load.succeeded() || !jobListed()) {
         return {false, kLoadFailed + (load.output.trimmed().isEmpty()
                                           ? QStringLiteral("launchd 没有接受守护任务")
                                           : load.output)};

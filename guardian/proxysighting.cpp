@@ -69,7 +69,7 @@ ProxySighting sightProxy()
         shell(QStringLiteral("nc -z -G 1 ") + shellWord(proxy.host) + QLatin1Char(' ') +
                   shellWord(proxy.port) + QStringLiteral(" 2>/dev/null"),
               kProbeTimeout)
-            .code == 0;
+            .succeeded();
     seen.clientRunning = clientRunning(shell(kClientQuery, kProbeTimeout).output);
     seen.kind = seen.portAlive          ? Kind::listening
                 : seen.clientRunning    ? Kind::clientStarting
