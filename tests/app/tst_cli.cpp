@@ -15,6 +15,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <memory>
+#include <vector>
 
 using namespace brevik;
 
@@ -124,6 +126,8 @@ private slots:
     void scanOutputs();
     void interruptEndsEveryCommand_data();
     void interruptEndsEveryCommand();
+    void tenRunsAtOnce_data();
+    void tenRunsAtOnce();
 
 private:
     // The environment of a run on the simulated Mac of `scenario`, made afresh when `fresh`.
@@ -504,6 +508,37 @@ void TestCli::interruptEndsEveryCommand()
     for (const SimCall &call : CallLog::read(CallLog::file(folder)))
         QVERIFY2(call.endMs <= interruptMs,
                  qPrintable(call.tool + ' ' + call.args.join(' ') + " carried on"));
+}
+
+void TestCli::tenRunsAtOnce_data()
+{
+    QTest::addColumn<bool>("folderMade");
+    QTest::newRow("the simulated Mac is there") << true;
+    QTest::newRow("the first runs make it") << false;
+}
+
+void TestCli::tenRunsAtOnce()
+{
+    // The launch agent, the app and a terminal may all start on the same Mac at once: none
+    // of them may find the simulated Mac half made or half replaced.
+    QFETCH(bool, folderMade);
+    for (int round = 0; round < 5; ++round) {
+        QVERIFY(QDir(m_root.filePath(QStringLiteral("healthy"))).removeRecursively());
+        if (folderMade)
+            QCOMPARE(brevik(QStringLiteral("healthy"), {QStringLiteral("--guard")}, true).code, 0);
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int i = 0; i < 10; ++i) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->setProcessEnvironment(simulation(QStringLiteral("healthy"), false));
+            runs.back()->start(QStringLiteral(BREVIK_EXECUTABLE), {QStringLiteral("--guard")});
+        }
+        for (const auto &run : runs) {
+            QVERIFY(run->waitForFinished(180000));
+            QVERIFY2(run->exitStatus() == QProcess::NormalExit && run->exitCode() == 0,
+                     run->readAllStandardError().constData());
+            QCOMPARE(run->readAllStandardOutput(), QByteArray());
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)
