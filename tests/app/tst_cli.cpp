@@ -123,6 +123,7 @@ private slots:
     void agentRuns();
     void agentInstallAndRemoval();
     void fixThenUndo();
+    void undoWithCancelledPromptChangesNothing();
     void scanOutputs();
     void interruptEndsEveryCommand_data();
     void interruptEndsEveryCommand();
@@ -395,6 +396,36 @@ void TestCli::fixThenUndo()
                  history.at(1).endsWith(QStringLiteral("（已撤销）")),
              qPrintable(history.join('\n')));
     QCOMPARE(brevik(scenario, {QStringLiteral("--undo"), QStringLiteral("9")}).code, 2);
+}
+
+void TestCli::undoWithCancelledPromptChangesNothing()
+{
+    // Settings only an administrator may change: the repair and its undo need the prompt.
+    QTemporaryDir dir;
+    const QString scenario = dir.filePath(QStringLiteral("locked.json"));
+    QFile file(scenario);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(QJsonObject{{"extends", "residual-proxy"},
+                                         {"admin", QJsonObject{{"prompt", "accept"},
+                                                               {"networksetupNeedsAdmin", true}}}})
+                   .toJson());
+    file.close();
+    const auto sim = SimulatedMac::open(scenario, true);
+    QVERIFY(sim);
+    QCOMPARE(brevik(scenario, {QStringLiteral("--fix"), QStringLiteral("fix-proxy-off-all")}).code,
+             0);
+    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
+    QVERIFY(setState(*sim, {"admin", "prompt"}, QStringLiteral("cancel")));
+
+    const Run undo = brevik(scenario, {QStringLiteral("--undo")});
+    QCOMPARE(undo.code, 1);
+    QCOMPARE(undo.out,
+             QStringLiteral(
+                 "⚠️ 已取消授权，#1「一键关闭系统代理（立即恢复上网）」"
+                 "没有撤销，未做任何修改。\n"));
+    QVERIFY(servicesWithProxyOn(*sim).isEmpty());
+    // Nothing happened, so nothing is journaled.
+    QCOMPARE(brevik(scenario, {QStringLiteral("--history")}).out.count(QLatin1Char('\n')), 1);
 }
 
 void TestCli::scanOutputs()
