@@ -83,9 +83,8 @@ void AppMenu::copyReport() const
 void AppMenu::exportReport()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    const QString stamp = m_model->lastScan()
-                              .value_or(m_model->now())
-                              .toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stamp =
+        m_model->lastScan().value_or(m_model->now()).toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QString markdown = QStringLiteral("Markdown (*.md)");
     const QString json = QStringLiteral("JSON (*.json)");
     QString chosenFilter = markdown;
