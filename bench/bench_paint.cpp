@@ -17,14 +17,14 @@
 
 #include "appmodel/appmodel.h"
 #include "exec/runner.h"
-#include "ui/aiservicecard.h"
-#include "ui/contentview.h"
-#include "ui/findingcard.h"
-#include "ui/findinglist.h"
-#include "ui/guardiancard.h"
-#include "ui/palette.h"
-#include "ui/shadowlayer.h"
-#include "ui/statcard.h"
+#include "ui/cards/aiservicecard.h"
+#include "ui/cards/findingcard.h"
+#include "ui/cards/guardiancard.h"
+#include "ui/cards/statcard.h"
+#include "ui/content/contentview.h"
+#include "ui/content/findinglist.h"
+#include "ui/kit/paint/shadowlayer.h"
+#include "ui/kit/palette/palette.h"
 
 #include <QApplication>
 #include <QBoxLayout>

@@ -14,7 +14,7 @@
 #ifdef BREVIK_SIMULATED_MAC
 #include "sim/simulationmode.h"
 #endif
-#include "ui/contentview.h"
+#include "ui/content/contentview.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

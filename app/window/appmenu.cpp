@@ -3,7 +3,7 @@
 #include "app/scanreport.h"
 #include "app/window/reportfile.h"
 #include "appmodel/appmodel.h"
-#include "ui/historydialog.h"
+#include "ui/history/historydialog.h"
 
 #include <QAction>
 #include <QApplication>

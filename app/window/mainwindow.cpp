@@ -2,7 +2,7 @@
 
 #include "app/window/appmenu.h"
 #include "appmodel/appmodel.h"
-#include "ui/contentview.h"
+#include "ui/content/contentview.h"
 
 namespace brevik {
 

@@ -2,7 +2,7 @@
 
 #include "app/window/mainwindow.h"
 #include "appmodel/appmodel.h"
-#include "ui/contentview.h"
+#include "ui/content/contentview.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -7,8 +7,8 @@
 #ifdef BREVIK_SIMULATED_MAC
 #include "sim/simulationmode.h"
 #endif
-#include "ui/palette.h"
-#include "ui/typography.h"
+#include "ui/kit/palette/palette.h"
+#include "ui/kit/text/typography.h"
 
 #include <QApplication>
 #include <QMessageBox>

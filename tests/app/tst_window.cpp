@@ -6,13 +6,13 @@
 #include "exec/runner.h"
 #include "guardian/proxyguardian.h"
 #include "sim/simulatedmac.h"
-#include "ui/busyoverlay.h"
-#include "ui/contentview.h"
-#include "ui/filterbar.h"
-#include "ui/headerbar.h"
-#include "ui/internetbanner.h"
-#include "ui/neubutton.h"
-#include "ui/statcard.h"
+#include "ui/cards/statcard.h"
+#include "ui/content/busyoverlay.h"
+#include "ui/content/contentview.h"
+#include "ui/content/filterbar.h"
+#include "ui/content/headerbar.h"
+#include "ui/content/internetbanner.h"
+#include "ui/kit/controls/neubutton.h"
 
 #include <QAction>
 #include <QClipboard>

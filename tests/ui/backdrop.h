@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/palette.h"
+#include "ui/kit/palette/palette.h"
 
 #include <QImage>
 #include <QTest>

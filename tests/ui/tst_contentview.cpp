@@ -1,13 +1,13 @@
 #include "backdrop.h"
 
 #include "appmodel/appmodel.h"
-#include "ui/aiservicecard.h"
-#include "ui/busyoverlay.h"
-#include "ui/filterbar.h"
-#include "ui/findingcard.h"
-#include "ui/findinglist.h"
-#include "ui/internetbanner.h"
-#include "ui/neubutton.h"
+#include "ui/cards/aiservicecard.h"
+#include "ui/cards/findingcard.h"
+#include "ui/content/busyoverlay.h"
+#include "ui/content/filterbar.h"
+#include "ui/content/findinglist.h"
+#include "ui/content/internetbanner.h"
+#include "ui/kit/controls/neubutton.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "appmodel/appmodel.h"
 #include "tests/support/scriptedrunner.h"
-#include "ui/historydialog.h"
-#include "ui/neubutton.h"
-#include "ui/neuchip.h"
+#include "ui/history/historydialog.h"
+#include "ui/kit/controls/neubutton.h"
+#include "ui/kit/controls/neuchip.h"
 
 #include <QMenu>
 #include <QMessageBox>

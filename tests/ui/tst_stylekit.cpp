@@ -1,13 +1,13 @@
 #include "backdrop.h"
 
-#include "ui/blur.h"
-#include "ui/labels.h"
-#include "ui/neubutton.h"
-#include "ui/neupanel.h"
-#include "ui/neusegmented.h"
-#include "ui/relief.h"
-#include "ui/symbols.h"
-#include "ui/typography.h"
+#include "ui/kit/controls/neubutton.h"
+#include "ui/kit/controls/neusegmented.h"
+#include "ui/kit/paint/blur.h"
+#include "ui/kit/paint/neupanel.h"
+#include "ui/kit/paint/relief.h"
+#include "ui/kit/symbols/symbols.h"
+#include "ui/kit/text/labels.h"
+#include "ui/kit/text/typography.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,0 +1,241 @@
+#include "ui/content/contentview.h"
+
+#include "appmodel/appmodel.h"
+#include "ui/content/busyoverlay.h"
+#include "ui/content/filterbar.h"
+#include "ui/content/findinglist.h"
+#include "ui/content/headerbar.h"
+#include "ui/content/internetbanner.h"
+#include "ui/content/statsrow.h"
+#include "ui/kit/controls/neubutton.h"
+#include "ui/kit/paint/scrollfade.h"
+#include "ui/kit/symbols/symbolview.h"
+#include "ui/kit/text/labels.h"
+#include "ui/kit/text/typography.h"
+
+#include <QBoxLayout>
+#include <QGuiApplication>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+
+namespace brevik {
+
+namespace {
+
+constexpr int kPadding = 24;
+constexpr int kSpacing = 18;
+const QSize kLeast(1080, 720);
+
+const QString kFooter = QStringLiteral(
+    "修复操作只修改你自己的系统网络设置；需要权限时会弹出 macOS 密码框，不输入密码不会做任何修改。"
+    "所有改动均可在「系统设置 → 网络」中还原。");
+
+const QString kSlimScroller = QStringLiteral(
+    "QScrollBar:vertical { background: transparent; width: 12px; margin: 4px 3px 4px 0; }"
+    "QScrollBar::handle:vertical { background: rgba(95, 107, 122, 90); border-radius: 3px;"
+    " min-height: 48px; margin: 0 1px; }"
+    "QScrollBar::handle:vertical:hover { background: rgba(95, 107, 122, 150); }"
+    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }");
+
+// A row of the window's column, inset by the window's padding; the list alone runs from
+// edge to edge, so that its cards' shadows are not cut at the sides.
+QLayout *padded(QWidget *widget)
+{
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(kPadding, 0, kPadding, 0);
+    row->addWidget(widget);
+    return row;
+}
+
+QLayout *padded(QLayout *layout)
+{
+    layout->setContentsMargins(kPadding, 0, kPadding, 0);
+    return layout;
+}
+
+} // namespace
+
+ContentView::ContentView(QWidget *parent) : ContentView(new AppModel, parent) {}
+
+ContentView::ContentView(AppModel *model, QWidget *parent)
+    : QWidget(parent), m_model(model), m_header(new HeaderBar), m_banner(new InternetBanner),
+      m_stats(new StatsRow), m_filterBar(new FilterBar), m_list(new FindingList(model))
+{
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, neuBg);
+    setPalette(background);
+    buildScrollArea();
+
+    // The list needs no gap above it: its own top margin is the gap, and room for the
+    // shadow of its first card.
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, kPadding, 0, kPadding);
+    column->setSpacing(0);
+    column->addLayout(padded(m_header));
+    column->addSpacing(kSpacing);
+    column->addLayout(padded(m_banner));
+    column->addSpacing(kSpacing);
+    column->addLayout(padded(m_stats));
+    column->addSpacing(kSpacing);
+    column->addLayout(padded(m_filterBar));
+    column->addWidget(m_scroll, 1);
+    column->addLayout(padded(buildFooter()));
+
+    // Last, so that it lies over everything else.
+    m_overlay = new BusyOverlay(this);
+
+    connect(m_header->repairAllButton(), &QAbstractButton::clicked, m_model, &AppModel::fixAll);
+    connect(m_header->rescanButton(), &QAbstractButton::clicked, m_model, &AppModel::scan);
+    connect(m_banner->testButton(), &QAbstractButton::clicked, m_model,
+            [this] { m_model->verifyInternet(false); });
+    connect(m_filterBar, &FilterBar::filterChanged, m_list, &FindingList::setFilter);
+    connectModel();
+    // The last child, so the last to go: every part that shows the model goes before it.
+    m_model->setParent(this);
+
+    followHeadline();
+    followBusy();
+    followBanner();
+    followFindings();
+    followAI();
+    followStamp();
+    followProgress();
+}
+
+void ContentView::buildScrollArea()
+{
+    m_scroll = new QScrollArea;
+    m_scroll->setObjectName(QStringLiteral("list"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_list);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_scroll->verticalScrollBar()->setSingleStep(24);
+    // A Mac draws a slim scroller that fits the window. Other platforms' styles draw a
+    // groove with arrows; there the handle alone is drawn, slim and translucent.
+    QScrollBar *bar = m_scroll->verticalScrollBar();
+    if (QGuiApplication::platformName() != QLatin1String("cocoa"))
+        bar->setStyleSheet(kSlimScroller);
+    new ScrollFade(m_scroll, ScrollFade::Edge::top);
+    new ScrollFade(m_scroll, ScrollFade::Edge::bottom);
+    // The cards line up with the header above, whether a scroll bar takes room beside them
+    // or not (a Mac's overlay scroll bars take none).
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar] {
+        const bool overlays = bar->style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, bar);
+        const bool shown = bar->maximum() > bar->minimum() && !overlays;
+        m_list->setRightMargin(kPadding - (shown ? bar->sizeHint().width() : 0));
+    });
+}
+
+QWidget *ContentView::buildFooter()
+{
+    auto *footer = new QWidget;
+    auto *row = new QHBoxLayout(footer);
+    row->setContentsMargins(0, 10, 0, 0);
+    row->setSpacing(7);
+    row->addWidget(new SymbolView(Symbol::lockShieldFill, 11, neuTextSecondary), 0, Qt::AlignTop);
+    row->addWidget(neuLabel(kFooter, neuFont(12), neuTextSecondary, LabelFlow::wrapping), 1);
+    return footer;
+}
+
+void ContentView::connectModel()
+{
+    // Each part follows the properties it shows; a list of cards is rebuilt only when the
+    // findings or the AI rows change.
+    AppModel *m = m_model;
+    for (auto signal : {&AppModel::findingsChanged, &AppModel::netResultChanged}) {
+        connect(m, signal, this, &ContentView::followHeadline);
+        connect(m, signal, this, &ContentView::followBanner);
+    }
+    for (auto signal :
+         {&AppModel::scanningChanged, &AppModel::fixingAllChanged, &AppModel::fixingIdChanged})
+        connect(m, signal, this, &ContentView::followBusy);
+    for (auto signal : {&AppModel::netCheckingChanged, &AppModel::netCheckAfterFixChanged})
+        connect(m, signal, this, &ContentView::followBanner);
+    for (auto signal : {&AppModel::findingsChanged, &AppModel::scanningChanged})
+        connect(m, signal, this, &ContentView::followFindings);
+    connect(m, &AppModel::aiItemsChanged, this, &ContentView::followAI);
+    for (auto signal : {&AppModel::lastScanChanged, &AppModel::scanSecondsChanged})
+        connect(m, signal, this, &ContentView::followStamp);
+    for (auto signal : {&AppModel::progressTextChanged, &AppModel::progressValueChanged})
+        connect(m, signal, this, &ContentView::followProgress);
+}
+
+FilterMode ContentView::filter() const
+{
+    return m_filterBar->filter();
+}
+
+void ContentView::setFilter(FilterMode filter)
+{
+    m_filterBar->setFilter(filter);
+}
+
+void ContentView::setSimulatedMac(const QString &scenario)
+{
+    m_header->setSimulatedMac(scenario);
+}
+
+QSize ContentView::minimumSizeHint() const
+{
+    return QWidget::minimumSizeHint().expandedTo(kLeast);
+}
+
+void ContentView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_started)
+        return;
+    m_started = true;
+    m_model->scan();
+    m_model->startGuardianIfNeeded();
+}
+
+void ContentView::followHeadline()
+{
+    m_header->setHeadline(m_model->statusTitle(), headlineColor(*m_model));
+    m_stats->follow(*m_model);
+    followBusy();
+}
+
+void ContentView::followBusy()
+{
+    const bool idle =
+        !m_model->scanning() && !m_model->fixingAll() && !m_model->fixingId().has_value();
+    const int fixable = m_model->fixableCount();
+    m_header->setRepairAll(fixable, idle && fixable > 0);
+    m_header->setRescanEnabled(idle);
+    m_overlay->setBusy(m_model->scanning() || m_model->fixingAll());
+}
+
+void ContentView::followBanner()
+{
+    m_banner->setTest(m_model->netChecking(), m_model->netResult(), m_model->netCheckAfterFix());
+    m_banner->setNote(m_model->netUsable(), m_model->optionalItems());
+}
+
+void ContentView::followFindings()
+{
+    m_list->setFindings(m_model->problems(), m_model->passes(), !m_model->scanning());
+}
+
+void ContentView::followAI()
+{
+    m_list->setAI(m_model->aiItems(), m_model->aiProxied());
+}
+
+void ContentView::followStamp()
+{
+    m_filterBar->setStamp(m_model->lastScan(), m_model->scanSeconds());
+}
+
+void ContentView::followProgress()
+{
+    m_overlay->setProgress(m_model->progressValue(), m_model->progressText());
+}
+
+} // namespace brevik

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ui/kit/paint/neupanel.h"
+
+class QLabel;
+
+namespace brevik {
+
+class HeadlineDot;
+class NeuButton;
+class NeuChip;
+
+// The top of the window: the logo and name, the headline with its coloured dot, a chip
+// when the machine is a simulated Mac, and the two main buttons.
+//
+// Parts by object name: "statusTitle", "simulationChip", "repairAllButton", "rescanButton".
+class HeaderBar final : public NeuPanel {
+    Q_OBJECT
+
+public:
+    explicit HeaderBar(QWidget *parent = nullptr);
+
+    void setHeadline(const QString &title, const QColor &dot);
+    QColor dotColor() const;
+    // "一键修复全部 (N)"
+    void setRepairAll(int fixableCount, bool enabled);
+    void setRescanEnabled(bool enabled);
+    // The scenario of the simulated Mac the window works on; empty on a real Mac.
+    void setSimulatedMac(const QString &scenario);
+
+    NeuButton *repairAllButton() const { return m_repairAll; }
+    NeuButton *rescanButton() const { return m_rescan; }
+
+private:
+    HeadlineDot *m_dot;
+    QLabel *m_title;
+    NeuChip *m_simulation;
+    NeuButton *m_repairAll;
+    NeuButton *m_rescan;
+};
+
+} // namespace brevik

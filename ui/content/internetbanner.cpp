@@ -1,0 +1,178 @@
+#include "ui/content/internetbanner.h"
+
+#include "diagnostics/endpoints.h"
+#include "ui/kit/controls/neubutton.h"
+#include "ui/kit/motion/spinner.h"
+#include "ui/kit/symbols/symbolview.h"
+#include "ui/kit/text/labels.h"
+#include "ui/kit/text/typography.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+
+namespace brevik {
+
+namespace {
+
+constexpr int kDisc = 42;
+// The platform's small spinner is 16 points; the banner shows it at 0.65.
+constexpr int kSpinnerSide = 10;
+// How many optional titles the note names before it says "等".
+constexpr int kNamedItems = 3;
+
+struct Verdict {
+    QString title;
+    QString subtitle;
+    Symbol symbol = Symbol::questionmarkCircle;
+    QColor color = neuTextSecondary;
+};
+
+Verdict verdict(bool checking, const std::optional<NetVerifyResult> &result, bool afterFix)
+{
+    if (checking) {
+        return {QStringLiteral("正在实测能否上网…"),
+                QStringLiteral("正在用 ") + Endpoints::kSearchHost +
+                    QStringLiteral(" 发起一次真实搜索访问请求，请稍候…")};
+    }
+    if (!result) {
+        return {QStringLiteral("尚未做上网实测"),
+                QStringLiteral("点右侧「重新测试」立即验证一次端到端上网能力。")};
+    }
+    if (!result->ok)
+        return {QStringLiteral("上网测试未通过"), result->summary, Symbol::xmarkOctagonFill,
+                neuDanger};
+    return {afterFix ? QStringLiteral("修复完成：现在可以正常上网")
+                     : QStringLiteral("可以正常上网"),
+            result->summary, Symbol::checkmarkCircleFill, neuSuccess};
+}
+
+} // namespace
+
+InternetBanner::InternetBanner(QWidget *parent) : NeuPanel(neuInset(18, 5), parent)
+{
+    m_title = neuLabel({}, neuFont(15, QFont::Bold), neuText);
+    m_subtitle = neuLabel({}, neuFont(12), neuTextSecondary, LabelFlow::wrappingSelectable);
+    m_test = new NeuButton({}, Symbol::arrowTriangle2Circlepath);
+    m_test->setObjectName(QStringLiteral("testButton"));
+    m_test->setCompact(true);
+    m_test->setHelp(QStringLiteral("用 ") + Endpoints::kSearchHost +
+                    QStringLiteral(" 做一次真实搜索访问测试"));
+
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(4);
+    texts->addWidget(m_title);
+    texts->addWidget(m_subtitle);
+    texts->setAlignment(Qt::AlignVCenter);
+
+    auto *main = new QHBoxLayout;
+    main->setSpacing(14);
+    main->addWidget(buildDisc(), 0, Qt::AlignVCenter);
+    main->addLayout(texts, 1);
+    main->addSpacing(8);
+    main->addWidget(m_test, 0, Qt::AlignVCenter);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(16, 14, 18, 14);
+    column->setSpacing(12);
+    column->addLayout(main);
+    column->addWidget(buildNote());
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setTest(false, std::nullopt, false);
+    setNote(false, {});
+}
+
+QWidget *InternetBanner::buildDisc()
+{
+    auto *disc = new NeuPanel(neuRaised(kDisc / 2.0, 4));
+    disc->setFixedSize(kDisc, kDisc);
+    m_sign = new SymbolView(Symbol::questionmarkCircle, 17, neuTextSecondary);
+    m_spinner = new Spinner(kSpinnerSide);
+    auto *centre = new QHBoxLayout(disc);
+    centre->setContentsMargins(0, 0, 0, 0);
+    centre->addWidget(m_sign, 0, Qt::AlignCenter);
+    centre->addWidget(m_spinner, 0, Qt::AlignCenter);
+    return disc;
+}
+
+QWidget *InternetBanner::buildNote()
+{
+    m_note = new QWidget;
+    m_note->setObjectName(QStringLiteral("note"));
+    m_noteText = neuLabel({}, neuFont(12), neuText, LabelFlow::wrappingSelectable);
+
+    auto *heading = new QHBoxLayout;
+    heading->setSpacing(5);
+    heading->addWidget(new SymbolView(Symbol::handThumbsupFill, 11, neuSuccess));
+    heading->addWidget(
+        neuLabel(QStringLiteral("这几项可以先放一放"), neuFont(11.5, QFont::Bold), neuSuccess));
+
+    // The heading sits on the first line of the text, which may wrap below it.
+    auto *row = new QHBoxLayout(m_note);
+    row->setContentsMargins(kDisc + 14, 0, 0, 0);
+    row->setSpacing(10);
+    row->addLayout(heading);
+    row->setAlignment(heading, Qt::AlignTop);
+    row->addWidget(m_noteText, 1);
+    return m_note;
+}
+
+void InternetBanner::setTest(bool checking, const std::optional<NetVerifyResult> &result,
+                             bool afterFix)
+{
+    const Verdict shown = verdict(checking, result, afterFix);
+    m_title->setText(shown.title);
+    m_subtitle->setText(shown.subtitle);
+    m_sign->setSymbol(shown.symbol, shown.color);
+    m_sign->setVisible(!checking);
+    m_spinner->setVisible(checking);
+    const QString button = checking ? QStringLiteral("测试中…") : QStringLiteral("重新测试");
+    if (button != m_test->title())
+        m_test->setTitle(button);
+    m_test->setEnabled(!checking);
+}
+
+void InternetBanner::setNote(bool netUsable, const QList<Finding> &optionalItems)
+{
+    const bool shown = netUsable && !optionalItems.isEmpty();
+    if (shown) {
+        QStringList titles;
+        for (qsizetype i = 0; i < std::min<qsizetype>(kNamedItems, optionalItems.size()); ++i)
+            titles << optionalItems[i].title;
+        m_noteText->setText(
+            QStringLiteral("网络已经通了，下面 %1 项属于可修可不修的优化项，"
+                           "不影响上网：")
+                .arg(optionalItems.size()) +
+            titles.join(QStringLiteral("、")) +
+            (optionalItems.size() > kNamedItems ? QStringLiteral(" 等") : QString()));
+    }
+    m_note->setVisible(shown);
+}
+
+QString InternetBanner::title() const
+{
+    return m_title->text();
+}
+
+QString InternetBanner::subtitle() const
+{
+    return m_subtitle->text();
+}
+
+std::optional<Symbol> InternetBanner::symbol() const
+{
+    if (m_spinner->isVisibleTo(this))
+        return std::nullopt;
+    return m_sign->symbol();
+}
+
+QString InternetBanner::noteText() const
+{
+    return m_note->isVisibleTo(this) ? m_noteText->text() : QString();
+}
+
+bool InternetBanner::noteShown() const
+{
+    return m_note->isVisibleTo(this);
+}
+
+} // namespace brevik

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ui/kit/motion/motion.h"
+
+#include <QWidget>
+
+namespace brevik {
+
+// Shows its one child by growing from nothing to the child's height, and hides it the
+// same way, over 0.28 s. Collapsed, it is hidden and takes no room in its layout.
+class Reveal final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Reveal(QWidget *content, QWidget *parent = nullptr);
+
+    void setExpanded(bool expanded, bool animated = true);
+    bool isExpanded() const { return m_amount.target() > 0; }
+    // How much of the content shows now, 0 to 1.
+    qreal amount() const { return m_amount.value(); }
+    QWidget *content() const { return m_content; }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    int contentHeight(int width) const;
+    void follow();
+
+    QWidget *m_content;
+    AnimatedValue m_amount;
+};
+
+} // namespace brevik

@@ -1,0 +1,95 @@
+#include "ui/kit/paint/shadowlayer.h"
+
+#include <QEvent>
+#include <QPainter>
+
+namespace brevik {
+
+class ShadowLayer final : public QWidget {
+public:
+    ShadowLayer(QWidget *caster, const ShadowCaster *shadow) : m_caster(caster), m_shadow(shadow)
+    {
+        setObjectName(QStringLiteral("shadowLayer"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        // Nothing about the caster is read here: it is still being built. Its first
+        // move, resize or show brings the layer into place.
+        caster->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_caster) {
+            switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::Hide:
+                follow(false);
+                break;
+            case QEvent::ParentChange:
+            case QEvent::Show:
+            case QEvent::ZOrderChange:
+                follow(true);
+                break;
+            default:
+                break;
+            }
+        }
+        return false;
+    }
+
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QMargins margins = m_shadow->shadowMargins();
+        painter.translate(margins.left(), margins.top());
+        m_shadow->paintShadow(painter);
+    }
+
+private:
+    void follow(bool restack)
+    {
+        QWidget *parent = m_caster->parentWidget();
+        if (parentWidget() != parent) {
+            // Without a parent the layer would become a window of its own.
+            if (!parent) {
+                hide();
+                return;
+            }
+            setParent(parent);
+        }
+        if (!parent)
+            return;
+        setGeometry(m_caster->geometry().marginsAdded(m_shadow->shadowMargins()));
+        setVisible(m_caster->isVisibleTo(parent));
+        if (restack)
+            stackUnder(m_caster);
+    }
+
+    QWidget *m_caster;
+    const ShadowCaster *m_shadow;
+};
+
+CastShadow::CastShadow(QWidget *caster, const ShadowCaster *shadow)
+    : m_layer(new ShadowLayer(caster, shadow))
+{
+}
+
+CastShadow::~CastShadow()
+{
+    delete m_layer.data();
+}
+
+void CastShadow::update()
+{
+    if (m_layer)
+        m_layer->update();
+}
+
+QWidget *CastShadow::layer() const
+{
+    return m_layer.data();
+}
+
+} // namespace brevik
