@@ -6,7 +6,7 @@
 #include "bench/simbench.h"
 #include "diagnostics/diagnosticsrun.h"
 #include "exec/runner.h"
-#include "repair/commandeffect.h"
+#include "repair/opeffect.h"
 #include "repair/recording.h"
 
 #include <QCoreApplication>
@@ -80,7 +80,7 @@ int main(int argc, char **argv)
             for (const Finding &finding : step.run()) {
                 if (finding.isProblem() && finding.fix) {
                     targets << finding;
-                    changed += int(CommandEffects::changedSettings(finding.fix->commands).size());
+                    changed += int(OpEffects::changedSettings(finding.fix->operations).size());
                 }
             }
         }

@@ -1,253 +1,195 @@
 #include "repair/journal.h"
 
+#include "repair/statefiles.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
+#include <QHash>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace brevik {
 
 namespace {
 
-const QList<QPair<SettingKind, QString>> kKindNames{
-    {SettingKind::webProxy, QStringLiteral("webproxy")},
-    {SettingKind::secureWebProxy, QStringLiteral("securewebproxy")},
-    {SettingKind::socksProxy, QStringLiteral("socksproxy")},
-    {SettingKind::autoProxy, QStringLiteral("autoproxy")},
-    {SettingKind::bypassDomains, QStringLiteral("bypass")},
-    {SettingKind::dnsServers, QStringLiteral("dns")},
-    {SettingKind::ipv6, QStringLiteral("ipv6")},
-    {SettingKind::serviceEnabled, QStringLiteral("service-enabled")},
-    {SettingKind::serviceOrder, QStringLiteral("service-order")},
-    {SettingKind::wifiPower, QStringLiteral("wifi-power")},
-    {SettingKind::mtu, QStringLiteral("mtu")},
-    {SettingKind::firewall, QStringLiteral("firewall")},
-    {SettingKind::networkTime, QStringLiteral("network-time")},
-};
+constexpr qint64 kChunk = 64 * 1024;
+// A journal kept within its limit is read whole; beyond, the newest records that fit. Lines
+// that are no records of ours (one huge line, say) are stepped over, however long, without
+// being kept: they cost the time to look for their line feed, never memory.
+constexpr qint64 kKeepLimit = Journal::kSizeLimit + Journal::kRecordLimit;
 
-const QList<QPair<RepairOrigin, QString>> kOriginNames{
-    {RepairOrigin::window, QStringLiteral("window")},
-    {RepairOrigin::commandLine, QStringLiteral("command-line")},
-    {RepairOrigin::guardian, QStringLiteral("guardian")},
-};
-
-template <typename Enum>
-std::optional<Enum> fromName(const QList<QPair<Enum, QString>> &names, const QString &name)
+// The newest lines of the file, oldest first: whole lines only (the one cut by the window's
+// start is dropped), none longer than kRecordLimit, at most `keep` bytes of them, found by
+// reading backwards from the end.
+QList<QByteArray> newestLines(int fd, qint64 size, qint64 keep)
 {
-    for (const auto &[value, text] : names) {
-        if (text == name)
-            return value;
-    }
-    return std::nullopt;
-}
-
-template <typename Enum> QString nameOf(const QList<QPair<Enum, QString>> &names, Enum value)
-{
-    for (const auto &[entry, text] : names) {
-        if (entry == value)
-            return text;
-    }
-    return {};
-}
-
-QStringList strings(const QJsonValue &value)
-{
-    QStringList list;
-    for (const QJsonValue &item : value.toArray())
-        list << item.toString();
-    return list;
-}
-
-// Holds an exclusive lock on a file beside the journal for as long as it lives. The journal
-// itself is replaced when it is cut, so the lock cannot live on it.
-class JournalLock {
-public:
-    explicit JournalLock(const QString &journal)
-        : m_fd(::open(QFile::encodeName(journal + QStringLiteral(".lock")).constData(),
-                      O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                ::close(m_fd);
-                m_fd = -1;
-            }
+    QList<QByteArray> lines; // newest first
+    QByteArray carry;        // the end of a line whose start lies further back
+    qint64 carried = 0;      // its length, counted on when it is too long to keep
+    qint64 kept = 0;
+    qint64 position = size;
+    const auto complete = [&](const QByteArray &line, qint64 length) {
+        if (length > 0 && length <= Journal::kRecordLimit) {
+            lines << line;
+            kept += length + 1;
+        }
+    };
+    QByteArray chunk;
+    while (position > 0 && kept < keep) {
+        const qint64 length = std::min(kChunk, position);
+        position -= length;
+        chunk.resize(length);
+        qint64 done = 0;
+        while (done < length) {
+            const ssize_t got = ::pread(fd, chunk.data() + done, size_t(length - done),
+                                        off_t(position + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return {};
+            done += got;
+        }
+        qsizetype end = chunk.size();
+        while (true) {
+            const qsizetype newline = end > 0 ? chunk.lastIndexOf('\n', end - 1) : -1;
+            const qsizetype start = newline + 1;
+            const qint64 piece = end - start;
+            carried += piece;
+            if (carried <= Journal::kRecordLimit)
+                carry.prepend(chunk.constData() + start, piece);
+            else
+                carry.clear();
+            if (newline < 0)
+                break;
+            complete(carry, carried);
+            carry.clear();
+            carried = 0;
+            end = newline;
         }
     }
-    ~JournalLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    JournalLock(const JournalLock &) = delete;
-    JournalLock &operator=(const JournalLock &) = delete;
+    // The first line of the file is whole; a line cut by the window's start is not.
+    if (position == 0)
+        complete(carry, carried);
+    std::reverse(lines.begin(), lines.end());
+    return lines;
+}
 
-    bool held() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
+struct Parsed {
+    QList<JournalEntry> entries;
+    qint64 lastId = 0;
 };
 
-QList<QByteArray> readLines(const QString &path)
+Parsed parse(const QList<QByteArray> &lines, const QString &home)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll().split('\n');
-}
-
-qint64 lastId(const QList<QByteArray> &lines)
-{
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        const QJsonObject object = QJsonDocument::fromJson(*line).object();
-        if (object.contains(QStringLiteral("id")))
-            return object.value(QStringLiteral("id")).toInteger();
-    }
-    return 0;
-}
-
-// Keeps the newest whole lines that fit into half the limit, so that a cut is rare.
-void cut(const QString &path, const QList<QByteArray> &lines)
-{
-    QByteArray kept;
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        if (line->isEmpty())
+    Parsed parsed;
+    QHash<qint64, qsizetype> index;
+    for (const QByteArray &line : lines) {
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+        if (error.error != QJsonParseError::NoError || !document.isObject())
             continue;
-        if (kept.size() + line->size() + 1 > Journal::kSizeLimit / 2)
-            break;
-        kept.prepend(*line + '\n');
+        const QJsonObject record = document.object();
+        if (const std::optional<qint64> floor = JournalRecords::floorOf(record)) {
+            parsed.lastId = std::max(parsed.lastId, *floor);
+            continue;
+        }
+        const std::optional<qint64> id = JournalRecords::idOf(record);
+        if (!id)
+            continue;
+        parsed.lastId = std::max(parsed.lastId, *id);
+        if (JournalRecords::isOutcome(record)) {
+            if (index.contains(*id))
+                JournalRecords::addOutcome(parsed.entries[index.value(*id)], record, home);
+            continue;
+        }
+        // A second entry under a number already read is planted: the first one stands.
+        if (index.contains(*id))
+            continue;
+        if (std::optional<JournalEntry> entry = JournalRecords::entryFrom(record, home)) {
+            index.insert(*id, parsed.entries.size());
+            parsed.entries << *entry;
+        }
     }
-    QSaveFile file(path);
-    // Unbuffered: a failing write shows in write()'s result, not in a flush commit() hides.
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(kept) == kept.size())
-        file.commit();
-    else
-        file.cancelWriting();
+    return parsed;
 }
 
-bool appendLine(const QString &path, const QByteArray &line)
+qint64 sizeOf(int fd)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    const off_t start = ::lseek(fd, 0, SEEK_END);
-    ssize_t written = -1;
-    do {
-        written = ::write(fd, line.constData(), size_t(line.size()));
-    } while (written < 0 && errno == EINTR);
-    // Half an entry would glue itself to the next one; under the lock the end is ours.
-    if (written != line.size() && start >= 0)
-        (void)::ftruncate(fd, start);
-    ::close(fd);
-    return written == line.size();
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 ? qint64(info.st_size) : -1;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+// Held while a record is appended or the file is cut; the journal itself is replaced when it
+// is cut, so the lock lives beside it.
+class AppendLock {
+public:
+    explicit AppendLock(const QString &journal)
+    {
+        StateFiles::Opened opened = StateFiles::openLockFile(journal + QStringLiteral(".lock"));
+        m_error = opened.error;
+        if (!opened.file.isOpen())
+            return;
+        int result = -1;
+        do {
+            result = ::flock(opened.file.fd(), LOCK_EX);
+        } while (result != 0 && errno == EINTR);
+        if (result == 0)
+            m_file = std::move(opened.file);
+        else
+            m_error = StateFiles::reason(errno, journal + QStringLiteral(".lock"));
+    }
+    bool held() const { return m_file.isOpen(); }
+    QString error() const { return m_error; }
+
+private:
+    StateFiles::Handle m_file;
+    QString m_error;
+};
+
+QByteArray recordLine(const QJsonObject &record)
+{
+    return QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+}
+
+// Keeps the newest records that fit into half the limit, behind a line that carries the last
+// id given, so that numbers keep growing after the older records are gone.
+QString cut(const QString &path, int fd, qint64 size, const QString &home)
+{
+    const QList<QByteArray> lines = newestLines(fd, size, Journal::kSizeLimit / 2);
+    const Parsed parsed = parse(lines, home);
+    QByteArray kept = recordLine(JournalRecords::floorRecord(parsed.lastId));
+    for (const QByteArray &line : lines) {
+        const QJsonObject record = QJsonDocument::fromJson(line).object();
+        if (JournalRecords::idOf(record))
+            kept += line + '\n';
+    }
+    return StateFiles::replace(path, kept);
 }
 
 } // namespace
 
-QString originLabel(RepairOrigin origin)
+Journal::Journal(QString path, QString home)
+    : m_path(std::move(path)), m_home(home.isEmpty() ? QDir::homePath() : std::move(home))
 {
-    switch (origin) {
-    case RepairOrigin::window:
-        return QStringLiteral("窗口");
-    case RepairOrigin::commandLine:
-        return QStringLiteral("命令行");
-    case RepairOrigin::guardian:
-        return QStringLiteral("守护");
-    }
-    return {};
 }
-
-QJsonObject JournalEntry::toJson() const
-{
-    QJsonArray settingList;
-    for (const RecordedSetting &setting : settings) {
-        settingList << QJsonObject{{"setting", nameOf(kKindNames, setting.key.kind)},
-                                   {"target", setting.key.target},
-                                   {"before", setting.before.value_or(QJsonValue())},
-                                   {"after", setting.after}};
-    }
-    QJsonArray fileList;
-    for (const RecordedFile &file : files) {
-        fileList << QJsonObject{{"pathWord", file.pathWord},
-                                {"path", file.path},
-                                {"backup", file.backup},
-                                {"checksum", file.checksum}};
-    }
-    QJsonObject object{{"id", id},
-                       {"time", time.toString(Qt::ISODate)},
-                       {"finding", findingId},
-                       {"repair", repairId},
-                       {"title", title},
-                       {"by", nameOf(kOriginNames, origin)},
-                       {"commands", QJsonArray::fromStringList(commands)},
-                       {"admin", needsAdmin},
-                       {"settings", settingList},
-                       {"files", fileList},
-                       {"oneTime", QJsonArray::fromStringList(oneTime)},
-                       {"unrecorded", QJsonArray::fromStringList(unrecorded)},
-                       {"ok", ok},
-                       {"log", log}};
-    if (undoes)
-        object.insert(QStringLiteral("undoes"), *undoes);
-    return object;
-}
-
-std::optional<JournalEntry> JournalEntry::fromJson(const QJsonObject &object)
-{
-    const std::optional<RepairOrigin> origin =
-        fromName(kOriginNames, object.value(QStringLiteral("by")).toString());
-    if (!origin || object.value(QStringLiteral("id")).toInteger() <= 0)
-        return std::nullopt;
-    JournalEntry entry;
-    entry.id = object.value(QStringLiteral("id")).toInteger();
-    entry.time =
-        QDateTime::fromString(object.value(QStringLiteral("time")).toString(), Qt::ISODate);
-    entry.findingId = object.value(QStringLiteral("finding")).toString();
-    entry.repairId = object.value(QStringLiteral("repair")).toString();
-    entry.title = object.value(QStringLiteral("title")).toString();
-    entry.origin = *origin;
-    entry.commands = strings(object.value(QStringLiteral("commands")));
-    entry.needsAdmin = object.value(QStringLiteral("admin")).toBool();
-    for (const QJsonValue &value : object.value(QStringLiteral("settings")).toArray()) {
-        const QJsonObject setting = value.toObject();
-        const std::optional<SettingKind> kind =
-            fromName(kKindNames, setting.value(QStringLiteral("setting")).toString());
-        // A kind this program does not know (written by a later version) cannot be restored;
-        // the entry stays, saying so.
-        if (!kind) {
-            entry.unrecorded << setting.value(QStringLiteral("setting")).toString();
-            continue;
-        }
-        const QJsonValue before = setting.value(QStringLiteral("before"));
-        entry.settings << RecordedSetting{
-            {*kind, setting.value(QStringLiteral("target")).toString()},
-            before.isNull() || before.isUndefined() ? std::nullopt : std::optional(before),
-            setting.value(QStringLiteral("after"))};
-    }
-    for (const QJsonValue &value : object.value(QStringLiteral("files")).toArray()) {
-        const QJsonObject file = value.toObject();
-        entry.files << RecordedFile{file.value(QStringLiteral("pathWord")).toString(),
-                                    file.value(QStringLiteral("path")).toString(),
-                                    file.value(QStringLiteral("backup")).toString(),
-                                    file.value(QStringLiteral("checksum")).toString()};
-    }
-    entry.oneTime = strings(object.value(QStringLiteral("oneTime")));
-    entry.unrecorded << strings(object.value(QStringLiteral("unrecorded")));
-    entry.ok = object.value(QStringLiteral("ok")).toBool();
-    entry.log = object.value(QStringLiteral("log")).toString();
-    if (object.contains(QStringLiteral("undoes")))
-        entry.undoes = object.value(QStringLiteral("undoes")).toInteger();
-    return entry;
-}
-
-Journal::Journal(QString path) : m_path(std::move(path)) {}
 
 QString Journal::pathIn(const QString &home)
 {
@@ -256,35 +198,80 @@ QString Journal::pathIn(const QString &home)
 
 Journal Journal::forCurrentUser()
 {
-    return Journal(pathIn(QDir::homePath()));
+    return Journal(pathIn(QDir::homePath()), QDir::homePath());
 }
 
-qint64 Journal::append(JournalEntry entry) const
+Journal::Read Journal::read() const
 {
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
-        return 0;
-    const JournalLock lock(m_path);
+    Read result;
+    StateFiles::Opened opened = StateFiles::openForReading(m_path);
+    result.missing = opened.missing;
+    result.error = opened.error;
+    if (!opened.file.isOpen())
+        return result;
+    const int fd = opened.file.fd();
+    const qint64 size = sizeOf(fd);
+    result.entries = parse(newestLines(fd, size, kKeepLimit), m_home).entries;
+    return result;
+}
+
+QString Journal::start(JournalEntry &entry) const
+{
+    const AppendLock lock(m_path);
     if (!lock.held())
-        return 0;
-    const QList<QByteArray> lines = readLines(m_path);
-    entry.id = lastId(lines) + 1;
-    if (QFileInfo(m_path).size() > kSizeLimit)
-        cut(m_path, lines);
-    const QByteArray line = QJsonDocument(entry.toJson()).toJson(QJsonDocument::Compact) + '\n';
-    return appendLine(m_path, line) ? entry.id : 0;
+        return lock.error();
+    StateFiles::Opened opened = StateFiles::openForAppending(m_path);
+    if (!opened.file.isOpen())
+        return opened.error;
+    qint64 size = sizeOf(opened.file.fd());
+    if (size > kSizeLimit) {
+        const QString problem = cut(m_path, opened.file.fd(), size, m_home);
+        if (!problem.isEmpty())
+            return problem;
+        opened = StateFiles::openForAppending(m_path);
+        if (!opened.file.isOpen())
+            return opened.error;
+        size = sizeOf(opened.file.fd());
+    }
+    const int fd = opened.file.fd();
+    entry.id = parse(newestLines(fd, size, kKeepLimit), m_home).lastId + 1;
+    QByteArray line = recordLine(entry.startRecord());
+    // A record cut short by a crash must not swallow this one: it starts on a line of its own.
+    char last = '\n';
+    if (size > 0 && ::pread(fd, &last, 1, off_t(size - 1)) == 1 && last != '\n')
+        line.prepend('\n');
+    if (!writeAll(fd, line) || ::fsync(fd) != 0) {
+        const int failure = errno ? errno : EIO;
+        // Half a record would glue itself to the next one; under the lock the end is ours.
+        (void)::ftruncate(fd, off_t(size));
+        entry.id = 0;
+        return StateFiles::reason(failure, m_path);
+    }
+    return {};
 }
 
-QList<JournalEntry> Journal::entries() const
+QString Journal::finish(const JournalEntry &entry) const
 {
-    QList<JournalEntry> list;
-    for (const QByteArray &line : readLines(m_path)) {
-        if (line.trimmed().isEmpty())
-            continue;
-        if (const std::optional<JournalEntry> entry =
-                JournalEntry::fromJson(QJsonDocument::fromJson(line).object()))
-            list << *entry;
+    if (entry.id <= 0)
+        return QStringLiteral("这次修复的记录没有写入");
+    const AppendLock lock(m_path);
+    if (!lock.held())
+        return lock.error();
+    StateFiles::Opened opened = StateFiles::openForAppending(m_path);
+    if (!opened.file.isOpen())
+        return opened.error;
+    const int fd = opened.file.fd();
+    const qint64 size = sizeOf(fd);
+    QByteArray line = recordLine(entry.outcomeRecord());
+    char last = '\n';
+    if (size > 0 && ::pread(fd, &last, 1, off_t(size - 1)) == 1 && last != '\n')
+        line.prepend('\n');
+    if (!writeAll(fd, line) || ::fsync(fd) != 0) {
+        const int failure = errno ? errno : EIO;
+        (void)::ftruncate(fd, off_t(size));
+        return StateFiles::reason(failure, m_path);
     }
-    return list;
+    return {};
 }
 
 } // namespace brevik

@@ -88,6 +88,13 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
 // Sets `value` in the simulated Mac's state at `keys`, a path of nested objects (an undefined
 // value removes the key).
 bool setState(const SimulatedMac &mac, const QStringList &keys, const QJsonValue &value)
@@ -194,8 +201,8 @@ void TestCli::modes_data()
     QTest::newRow("guard beats scan") << QStringList{"--scan", "--guard"} << 0 << confirming;
     QTest::newRow("guard beats undo") << QStringList{"--undo", "--guard"} << 0 << confirming;
     QTest::newRow("guard-status never repairs") << QStringList{"--guard-status"} << 0 << confirming;
-    QTest::newRow("uninstall-agent")
-        << QStringList{"--uninstall-agent"} << 0 << QStringLiteral("后台守护已卸载。\n");
+    QTest::newRow("uninstall-agent with nothing installed")
+        << QStringList{"--uninstall-agent"} << 0 << QStringLiteral("后台守护未安装，无需卸载。\n");
     QTest::newRow("scan --json") << QStringList{"--scan", "--json"} << 0 << "{";
     QTest::newRow("fix without an id") << QStringList{"--fix"} << 2 << "";
     QTest::newRow("fix without a matching finding")
@@ -354,8 +361,21 @@ void TestCli::agentInstallAndRemoval()
 
     const Run removed = brevik(QStringLiteral("healthy"), {QStringLiteral("--uninstall-agent")});
     QCOMPARE(removed.code, 0);
+    QCOMPARE(removed.out, QStringLiteral("后台守护已卸载。\n"));
     QVERIFY(!QFile::exists(plist));
     QVERIFY(!agentListed(*sim));
+
+    // No log folder launchd could write the agent's output to: no success is claimed. The
+    // log names only what happened: one installation, one removal.
+    const QString logs = sim->home() + QStringLiteral("/Library/Logs/Brevik");
+    const QByteArray log = readAll(logs + QStringLiteral("/guard.log"));
+    QCOMPARE(log.count("[后台守护] 已卸载"), 1);
+    QVERIFY(QDir(logs).removeRecursively());
+    writeFile(logs, "not a folder\n");
+    const Run noFolder = brevik(QStringLiteral("healthy"), install);
+    QCOMPARE(noFolder.code, 1);
+    QVERIFY2(noFolder.out.startsWith(QStringLiteral("无法使用日志目录 ")), qPrintable(noFolder.out));
+    QFile::remove(logs);
 }
 
 void TestCli::fixThenUndo()
@@ -424,8 +444,13 @@ void TestCli::undoWithCancelledPromptChangesNothing()
                  "⚠️ 已取消授权，#1「一键关闭系统代理（立即恢复上网）」"
                  "没有撤销，未做任何修改。\n"));
     QVERIFY(servicesWithProxyOn(*sim).isEmpty());
-    // Nothing happened, so nothing is journaled.
-    QCOMPARE(brevik(scenario, {QStringLiteral("--history")}).out.count(QLatin1Char('\n')), 1);
+    // Written ahead like every change, the cancelled undo is listed as what it was: nothing
+    // happened, and the repair it was about still counts as not taken back.
+    const QStringList history =
+        QString(brevik(scenario, {QStringLiteral("--history")}).out).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(history.size(), 2);
+    QVERIFY2(history.first().endsWith(QStringLiteral("（未做任何修改）")), qPrintable(history.first()));
+    QVERIFY(!history.last().contains(QStringLiteral("（已撤销）")));
 }
 
 void TestCli::scanOutputs()

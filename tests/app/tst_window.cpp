@@ -258,7 +258,8 @@ void TestWindow::markdownKeepsToolOutputAsText()
                     .category = CheckCategory::dns};
     finding.fix = FixAction{.id = QStringLiteral("fix-hosts"),
                             .title = QStringLiteral("注释掉这些行"),
-                            .commands = {QStringLiteral("echo '```'")},
+                            .operations = {RepairOps::EditFile{QStringLiteral("/etc/hosts"),
+                                                               {QStringLiteral("s/```//")}}},
                             .needsAdmin = true};
     report.findings = {finding};
     const QString markdown = toMarkdown(report);

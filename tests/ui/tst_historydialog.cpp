@@ -30,11 +30,11 @@ JournalEntry proxyRepair(const QString &title)
     entry.time = QDateTime::currentDateTime();
     entry.title = title;
     entry.repairId = QStringLiteral("fix-proxy-off-all");
-    entry.commands = {QStringLiteral("networksetup -setwebproxystate 'Wi-Fi' off")};
+    entry.operations = {RepairOps::ProxyState{QStringLiteral("Wi-Fi"), ProxyKind::web, false}};
     entry.settings << RecordedSetting{{SettingKind::webProxy, QStringLiteral("Wi-Fi")},
                                       QJsonValue(webProxy(true, "127.0.0.1", "7890")),
                                       webProxy(false, "127.0.0.1", "7890")};
-    entry.ok = true;
+    entry.end = EntryEnd::succeeded;
     return entry;
 }
 
@@ -54,8 +54,10 @@ void TestHistoryDialog::undoAsksBeforeOverwriting()
     qputenv("HOME", home.path().toUtf8());
     const auto restoreHome = qScopeGuard([&oldHome] { qputenv("HOME", oldHome); });
     const Journal journal = Journal::forCurrentUser();
-    journal.append(proxyRepair(QStringLiteral("关闭系统代理")));
-    journal.append(proxyRepair(QStringLiteral("再次关闭系统代理")));
+    for (const QString &title : {QStringLiteral("关闭系统代理"), QStringLiteral("再次关闭系统代理")}) {
+        JournalEntry entry = proxyRepair(title);
+        QVERIFY(journal.start(entry).isEmpty() && journal.finish(entry).isEmpty());
+    }
 
     // Someone pointed the proxy elsewhere since; once overwritten, it reads back as recorded.
     auto runner = std::make_shared<ScriptedRunner>();
