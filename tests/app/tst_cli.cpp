@@ -2,6 +2,7 @@
 #include "exec/shell.h"
 #include "model/netconfig.h"
 #include "sim/simulatedmac.h"
+#include "tests/app/brevikprocess.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -25,96 +26,12 @@ using namespace brevik;
 // Verdicts themselves are tested in their own layers.
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-    qint64 pid = 0;
-};
-
 const QString kAgentPlist = QStringLiteral("/Library/LaunchAgents/com.ostrand.brevik.guard.plist");
-
-// The services of the simulated Mac with a proxy switched on, read as the app reads them.
-QStringList servicesWithProxyOn(const SimulatedMac &mac)
-{
-    ScopedRunner scope(mac.makeRunner());
-    QStringList on;
-    for (const QString &service : NetConfig::allServices()) {
-        if (NetConfig::proxyState(service).enabled)
-            on << service;
-    }
-    return on;
-}
 
 bool agentListed(const SimulatedMac &mac)
 {
     ScopedRunner scope(mac.makeRunner());
     return shell(QStringLiteral("launchctl list com.ostrand.brevik.guard")).code == 0;
-}
-
-// The names of the live processes (zombies aside) that run on the simulated Mac in `folder`,
-// from Linux's process table.
-QStringList processesOn(const QString &folder)
-{
-    const QByteArray marker = "BREVIK_SIM_DIR=" + QFile::encodeName(folder);
-    QStringList names;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!environ.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (comm) state …": the name may hold blanks, the last ")" ends it.
-        const QByteArray line = stat.readAll();
-        const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
-        if (open >= 0 && close > open && line.mid(close + 2, 1) != "Z" &&
-            environ.readAll().split('\0').contains(marker))
-            names << QString::fromUtf8(line.mid(open + 1, close - open - 1));
-    }
-    return names;
-}
-
-int notifications(const SimulatedMac &mac)
-{
-    int count = 0;
-    for (const SimCall &call : mac.calls())
-        count += call.tool == QLatin1String("osascript") &&
-                 call.args.value(1).startsWith(QLatin1String("display notification "));
-    return count;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
-
-// Sets `value` in the simulated Mac's state at `keys`, a path of nested objects (an undefined
-// value removes the key).
-bool setState(const SimulatedMac &mac, const QStringList &keys, const QJsonValue &value)
-{
-    return mac.updateState([&](QJsonObject &state) {
-        std::function<void(QJsonObject &, qsizetype)> set = [&](QJsonObject &object, qsizetype i) {
-            if (i + 1 == keys.size()) {
-                if (value.isUndefined())
-                    object.remove(keys.at(i));
-                else
-                    object.insert(keys.at(i), value);
-                return;
-            }
-            QJsonObject inner = object.value(keys.at(i)).toObject();
-            set(inner, i + 1);
-            object.insert(keys.at(i), inner);
-        };
-        set(state, 0);
-        return true;
-    });
 }
 
 } // namespace
@@ -156,35 +73,13 @@ void TestCli::initTestCase()
 
 QProcessEnvironment TestCli::simulation(const QString &scenario, bool fresh) const
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("BREVIK_SIMULATE"), scenario);
-    env.insert(QStringLiteral("BREVIK_SIM_ROOT"), m_root.path());
-    env.remove(QStringLiteral("BREVIK_SIM_FRESH"));
-    if (fresh)
-        env.insert(QStringLiteral("BREVIK_SIM_FRESH"), QStringLiteral("1"));
-    return env;
+    return brevik::simulation(m_root.path(), scenario, fresh);
 }
 
 Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh,
                     bool fileSizeLimit)
 {
-    QProcess process;
-    process.setProcessEnvironment(simulation(scenario, fresh));
-    const QString brevik = QStringLiteral(BREVIK_EXECUTABLE);
-    if (fileSizeLimit)
-        process.start("/bin/bash",
-                      QStringList{"-c", "trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"", brevik} +
-                          args);
-    else
-        process.start(brevik, args);
-    const qint64 pid = process.processId();
-    if (!process.waitForFinished(180000)) {
-        process.kill();
-        process.waitForFinished(5000);
-        return {};
-    }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError()), pid};
+    return runBrevik(simulation(scenario, fresh), args, fileSizeLimit);
 }
 
 void TestCli::modes_data()
