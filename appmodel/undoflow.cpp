@@ -33,7 +33,7 @@ QList<HistoryItem> AppModel::historyOf(const Journal &journal)
                              Undo::sign(*entry, running),
                              entry->title,
                              undone.contains(entry->id),
-                             !entry->undoes && !running && Undo::undoable(*entry),
+                             !running && Undo::undoable(*entry),
                              note};
     }
     return items;
