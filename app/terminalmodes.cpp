@@ -30,6 +30,8 @@ void print(const QString &text, FILE *stream = stdout)
 
 // --fix: the repair ran and worked, but the journal could not hold it (it cannot be undone).
 constexpr int kNotRecorded = 3;
+// --history without --all: the newest entries.
+constexpr qsizetype kHistoryShown = 50;
 
 // Step names go to a terminal only: a script reading the output wants the result alone.
 std::function<void(const QString &)> progressOnTerminal()
@@ -121,10 +123,11 @@ int fix(const QString &fixId)
     return 2;
 }
 
-int history()
+int history(bool all)
 {
     const Journal journal = Journal::forCurrentUser();
-    const Journal::Read read = journal.read();
+    // A terminal shows the newest; reading no further keeps --history quick on any journal.
+    const Journal::Read read = journal.read(all ? -1 : kHistoryShown);
     if (!read.error.isEmpty()) {
         print(QStringLiteral("无法读取修复记录：") + read.error + QLatin1Char('\n'), stderr);
         return 1;
@@ -139,6 +142,9 @@ int history()
     for (auto entry = read.entries.crbegin(); entry != read.entries.crend(); ++entry)
         print(Undo::summaryLine(*entry, undone.contains(entry->id), Undo::running(*entry, holder)) +
               QLatin1Char('\n'));
+    if (read.more && !all)
+        print(QStringLiteral("（只列出最近 %1 条；全部记录：brevik --history --all）\n")
+                  .arg(kHistoryShown));
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "repair/journal.h"
 
+#include "repair/backwardlines.h"
 #include "repair/statefiles.h"
 
 #include <QDir>
@@ -16,105 +17,84 @@ namespace brevik {
 
 namespace {
 
-constexpr qint64 kChunk = 64 * 1024;
-// A journal kept within its limit is read whole; beyond, the newest records that fit. Lines
-// that are no records of ours (one huge line, say) are stepped over, however long, without
-// being kept: they cost the time to look for their line feed, never memory.
+// A journal kept within its limit is read whole; one grown beyond (by other hands) is read as
+// far back as that, never further.
 constexpr qint64 kKeepLimit = Journal::kSizeLimit + Journal::kRecordLimit;
+// The next id follows the largest among the newest records: records of repairs that ran at
+// once end in any order, but never this far apart.
+constexpr qint64 kIdWindow = 64 * 1024;
 
-// The newest lines of the file, oldest first: whole lines only (the one cut by the window's
-// start is dropped), none longer than kRecordLimit, at most `keep` bytes of them, found by
-// reading backwards from the end.
-QList<QByteArray> newestLines(int fd, qint64 size, qint64 keep)
+std::optional<QJsonObject> recordIn(const QByteArray &line)
 {
-    QList<QByteArray> lines; // newest first
-    QByteArray carry;        // the end of a line whose start lies further back
-    qint64 carried = 0;      // its length, counted on when it is too long to keep
-    qint64 kept = 0;
-    qint64 position = size;
-    const auto complete = [&](const QByteArray &line, qint64 length) {
-        if (length > 0 && length <= Journal::kRecordLimit) {
-            lines << line;
-            kept += length + 1;
-        }
-    };
-    QByteArray chunk;
-    while (position > 0 && kept < keep) {
-        const qint64 length = std::min(kChunk, position);
-        position -= length;
-        chunk.resize(length);
-        qint64 done = 0;
-        while (done < length) {
-            const ssize_t got = ::pread(fd, chunk.data() + done, size_t(length - done),
-                                        off_t(position + done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return {};
-            done += got;
-        }
-        qsizetype end = chunk.size();
-        while (true) {
-            const qsizetype newline = end > 0 ? chunk.lastIndexOf('\n', end - 1) : -1;
-            const qsizetype start = newline + 1;
-            const qint64 piece = end - start;
-            carried += piece;
-            if (carried <= Journal::kRecordLimit)
-                carry.prepend(chunk.constData() + start, piece);
-            else
-                carry.clear();
-            if (newline < 0)
-                break;
-            complete(carry, carried);
-            carry.clear();
-            carried = 0;
-            end = newline;
-        }
-    }
-    // The first line of the file is whole; a line cut by the window's start is not.
-    if (position == 0)
-        complete(carry, carried);
-    std::reverse(lines.begin(), lines.end());
-    return lines;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
 }
 
-struct Parsed {
-    QList<JournalEntry> entries;
-    qint64 lastId = 0;
-};
-
-Parsed parse(const QList<QByteArray> &lines, const QString &home)
+// Reads entries from the end: at most `newest` of them (all when negative), no further back
+// than the keep limit. Read this way, outcomes come before their entries; they wait for them.
+Journal::Read readFromEnd(int fd, qint64 size, qsizetype newest, const QString &home)
 {
-    Parsed parsed;
+    Journal::Read read;
+    QList<JournalEntry> entries; // newest first
     QHash<qint64, qsizetype> index;
-    for (const QByteArray &line : lines) {
-        QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
-        if (error.error != QJsonParseError::NoError || !document.isObject())
-            continue;
-        const QJsonObject record = document.object();
-        if (const std::optional<qint64> floor = JournalRecords::floorOf(record)) {
-            parsed.lastId = std::max(parsed.lastId, *floor);
-            continue;
-        }
-        const std::optional<qint64> id = JournalRecords::idOf(record);
+    QHash<qint64, QJsonObject> outcomes;
+    BackwardLines lines(fd, size, Journal::kRecordLimit);
+    while ((newest < 0 || entries.size() < newest) && lines.consumed() <= kKeepLimit) {
+        const std::optional<QByteArray> line = lines.next();
+        if (!line)
+            break;
+        const std::optional<QJsonObject> record = recordIn(*line);
+        const std::optional<qint64> id = record ? JournalRecords::idOf(*record) : std::nullopt;
         if (!id)
             continue;
-        parsed.lastId = std::max(parsed.lastId, *id);
-        if (JournalRecords::isOutcome(record)) {
-            if (index.contains(*id))
-                JournalRecords::addOutcome(parsed.entries[index.value(*id)], record, home);
+        if (JournalRecords::isOutcome(*record)) {
+            // The outcome written first stands; read backwards, that is the last one seen.
+            outcomes.insert(*id, *record);
             continue;
         }
-        // A second entry under a number already read is planted: the first one stands.
-        if (index.contains(*id))
+        std::optional<JournalEntry> entry = JournalRecords::entryFrom(*record, home);
+        if (!entry)
             continue;
-        if (std::optional<JournalEntry> entry = JournalRecords::entryFrom(record, home)) {
-            index.insert(*id, parsed.entries.size());
-            parsed.entries << *entry;
+        // Two entries under one number: the one written first stands, a later one cannot
+        // change it.
+        if (index.contains(*id)) {
+            entries[index.value(*id)] = *entry;
+            continue;
         }
+        index.insert(*id, entries.size());
+        entries << *entry;
     }
-    return parsed;
+    read.more = !lines.atStart();
+    for (JournalEntry &entry : entries) {
+        if (outcomes.contains(entry.id))
+            JournalRecords::addOutcome(entry, outcomes.value(entry.id));
+    }
+    std::reverse(entries.begin(), entries.end());
+    read.entries = entries;
+    return read;
+}
+
+// The largest id among the newest records, and the last id a cut left behind.
+qint64 lastIdNear(int fd, qint64 size)
+{
+    BackwardLines lines(fd, size, Journal::kRecordLimit);
+    qint64 last = 0;
+    while (lines.consumed() <= kIdWindow) {
+        const std::optional<QByteArray> line = lines.next();
+        if (!line)
+            break;
+        const std::optional<QJsonObject> record = recordIn(*line);
+        if (!record)
+            continue;
+        if (const std::optional<qint64> floor = JournalRecords::floorOf(*record))
+            last = std::max(last, *floor);
+        if (const std::optional<qint64> id = JournalRecords::idOf(*record))
+            last = std::max(last, *id);
+    }
+    return last;
 }
 
 qint64 sizeOf(int fd)
@@ -169,19 +149,41 @@ QByteArray recordLine(const QJsonObject &record)
     return QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
 }
 
-// Keeps the newest records that fit into half the limit, behind a line that carries the last
+// Keeps the newest lines that fit into half the limit, behind a line that carries the last
 // id given, so that numbers keep growing after the older records are gone.
-QString cut(const QString &path, int fd, qint64 size, const QString &home)
+QString cut(const QString &path, int fd, qint64 size)
 {
-    const QList<QByteArray> lines = newestLines(fd, size, Journal::kSizeLimit / 2);
-    const Parsed parsed = parse(lines, home);
-    QByteArray kept = recordLine(JournalRecords::floorRecord(parsed.lastId));
-    for (const QByteArray &line : lines) {
-        const QJsonObject record = QJsonDocument::fromJson(line).object();
-        if (JournalRecords::idOf(record))
-            kept += line + '\n';
+    QList<QByteArray> kept; // newest first
+    qint64 bytes = 0;
+    BackwardLines lines(fd, size, Journal::kRecordLimit);
+    while (bytes < Journal::kSizeLimit / 2) {
+        const std::optional<QByteArray> line = lines.next();
+        if (!line)
+            break;
+        kept << *line;
+        bytes += line->size() + 1;
     }
-    return StateFiles::replace(path, kept);
+    QByteArray content = recordLine(JournalRecords::floorRecord(lastIdNear(fd, size)));
+    for (auto line = kept.crbegin(); line != kept.crend(); ++line)
+        content += *line + '\n';
+    return StateFiles::replace(path, content);
+}
+
+// Appends one record, flushed to the disk. A record cut short by a crash must not swallow
+// this one: it starts on a line of its own. Half a record written would glue itself to the
+// next one: under the append lock the end is ours, so it is taken back.
+QString appendRecord(const QString &path, int fd, qint64 size, const QJsonObject &record)
+{
+    QByteArray line = recordLine(record);
+    char last = '\n';
+    if (size > 0 && ::pread(fd, &last, 1, off_t(size - 1)) == 1 && last != '\n')
+        line.prepend('\n');
+    if (!writeAll(fd, line) || ::fsync(fd) != 0) {
+        const int failure = errno ? errno : EIO;
+        (void)::ftruncate(fd, off_t(size));
+        return StateFiles::reason(failure, path);
+    }
+    return {};
 }
 
 } // namespace
@@ -201,18 +203,17 @@ Journal Journal::forCurrentUser()
     return Journal(pathIn(QDir::homePath()), QDir::homePath());
 }
 
-Journal::Read Journal::read() const
+Journal::Read Journal::read(qsizetype newest) const
 {
-    Read result;
     StateFiles::Opened opened = StateFiles::openForReading(m_path);
-    result.missing = opened.missing;
-    result.error = opened.error;
-    if (!opened.file.isOpen())
+    if (!opened.file.isOpen()) {
+        Read result;
+        result.missing = opened.missing;
+        result.error = opened.error;
         return result;
+    }
     const int fd = opened.file.fd();
-    const qint64 size = sizeOf(fd);
-    result.entries = parse(newestLines(fd, size, kKeepLimit), m_home).entries;
-    return result;
+    return readFromEnd(fd, sizeOf(fd), newest, m_home);
 }
 
 QString Journal::start(JournalEntry &entry) const
@@ -225,7 +226,7 @@ QString Journal::start(JournalEntry &entry) const
         return opened.error;
     qint64 size = sizeOf(opened.file.fd());
     if (size > kSizeLimit) {
-        const QString problem = cut(m_path, opened.file.fd(), size, m_home);
+        const QString problem = cut(m_path, opened.file.fd(), size);
         if (!problem.isEmpty())
             return problem;
         opened = StateFiles::openForAppending(m_path);
@@ -233,21 +234,11 @@ QString Journal::start(JournalEntry &entry) const
             return opened.error;
         size = sizeOf(opened.file.fd());
     }
-    const int fd = opened.file.fd();
-    entry.id = parse(newestLines(fd, size, kKeepLimit), m_home).lastId + 1;
-    QByteArray line = recordLine(entry.startRecord());
-    // A record cut short by a crash must not swallow this one: it starts on a line of its own.
-    char last = '\n';
-    if (size > 0 && ::pread(fd, &last, 1, off_t(size - 1)) == 1 && last != '\n')
-        line.prepend('\n');
-    if (!writeAll(fd, line) || ::fsync(fd) != 0) {
-        const int failure = errno ? errno : EIO;
-        // Half a record would glue itself to the next one; under the lock the end is ours.
-        (void)::ftruncate(fd, off_t(size));
+    entry.id = lastIdNear(opened.file.fd(), size) + 1;
+    const QString problem = appendRecord(m_path, opened.file.fd(), size, entry.startRecord());
+    if (!problem.isEmpty())
         entry.id = 0;
-        return StateFiles::reason(failure, m_path);
-    }
-    return {};
+    return problem;
 }
 
 QString Journal::finish(const JournalEntry &entry) const
@@ -260,18 +251,8 @@ QString Journal::finish(const JournalEntry &entry) const
     StateFiles::Opened opened = StateFiles::openForAppending(m_path);
     if (!opened.file.isOpen())
         return opened.error;
-    const int fd = opened.file.fd();
-    const qint64 size = sizeOf(fd);
-    QByteArray line = recordLine(entry.outcomeRecord());
-    char last = '\n';
-    if (size > 0 && ::pread(fd, &last, 1, off_t(size - 1)) == 1 && last != '\n')
-        line.prepend('\n');
-    if (!writeAll(fd, line) || ::fsync(fd) != 0) {
-        const int failure = errno ? errno : EIO;
-        (void)::ftruncate(fd, off_t(size));
-        return StateFiles::reason(failure, m_path);
-    }
-    return {};
+    return appendRecord(m_path, opened.file.fd(), sizeOf(opened.file.fd()),
+                        entry.outcomeRecord());
 }
 
 } // namespace brevik

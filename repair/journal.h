@@ -34,10 +34,13 @@ public:
     // What a read found.
     struct Read {
         QList<JournalEntry> entries; // oldest first, each with its outcome when it has one
+        bool more = false;           // older records were left unread
         bool missing = false;        // there is no journal yet
         QString error;               // why it could not be read; entries are then empty
     };
-    Read read() const;
+    // The newest `newest` entries (all the journal keeps when negative), read from the end:
+    // what a read costs does not grow with the file.
+    Read read(qsizetype newest = -1) const;
     // The entries of a read, empty when it failed.
     QList<JournalEntry> entries() const { return read().entries; }
 

@@ -320,7 +320,7 @@ bool isOutcome(const QJsonObject &record)
     return record.value(QStringLiteral("outcome")).isObject();
 }
 
-void addOutcome(JournalEntry &entry, const QJsonObject &record, const QString &home)
+void addOutcome(JournalEntry &entry, const QJsonObject &record)
 {
     if (entry.finished())
         return; // the first outcome stands
@@ -344,7 +344,6 @@ void addOutcome(JournalEntry &entry, const QJsonObject &record, const QString &h
             }
         }
     }
-    Q_UNUSED(home);
     if (!problem.isEmpty() && entry.unreadable.isEmpty())
         entry.unreadable = problem;
 }

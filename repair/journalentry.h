@@ -90,7 +90,7 @@ bool isOutcome(const QJsonObject &record);
 
 // Adds an outcome record to its entry; marks the entry unreadable when the outcome's values
 // do not have their types.
-void addOutcome(JournalEntry &entry, const QJsonObject &record, const QString &home);
+void addOutcome(JournalEntry &entry, const QJsonObject &record);
 
 // The first line of a journal cut back: ids below this one were given before.
 QJsonObject floorRecord(qint64 lastId);

@@ -14,6 +14,8 @@ namespace brevik {
 
 namespace {
 
+constexpr qsizetype kNewestFirst = 64;
+
 QString bullets(const QStringList &lines)
 {
     QString text;
@@ -285,12 +287,19 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
 Result takeBack(const Journal &journal, std::optional<qint64> id, bool force, RepairOrigin origin)
 {
     Result result;
-    const Journal::Read read = journal.read();
+    // The entry wanted is nearly always among the newest: read those first, the rest only
+    // when it is not.
+    Journal::Read read = journal.read(kNewestFirst);
     if (!read.error.isEmpty()) {
         result.text = QStringLiteral("❌ 无法读取修复记录：") + read.error;
         return result;
     }
-    const std::optional<JournalEntry> entry = id ? find(read.entries, *id) : latest(read.entries);
+    const auto wanted = [&id](const QList<JournalEntry> &entries) {
+        return id ? find(entries, *id) : latest(entries);
+    };
+    if (!wanted(read.entries) && read.more)
+        read = journal.read();
+    const std::optional<JournalEntry> entry = wanted(read.entries);
     if (!entry) {
         result.status = Status::nothingToUndo;
         result.text = id ? QStringLiteral("⚠️ 修复记录里没有 #") + QString::number(*id)
