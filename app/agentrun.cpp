@@ -5,6 +5,7 @@
 #include "guardian/logfile.h"
 #include "guardian/notification.h"
 #include "guardian/proxyguardian.h"
+#include "repair/changelock.h"
 
 #include <QTextStream>
 
@@ -28,6 +29,15 @@ namespace AgentRun {
 
 void once(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now)
 {
+    // Runs start every 5 s whatever the others do: while another holds the change lock (a
+    // run still repairing, a repair behind an open password prompt) this one skips its turn,
+    // so that one sighting gives one repair. It reads and writes the carried count under the
+    // lock too. A lock that cannot be made at all does not stop the guardian.
+    const ChangeLock lock = ChangeLock::take(guardian.stateFolder(),
+                                             QStringLiteral("守护：后台检查"),
+                                             ChangeLock::Wait::never);
+    if (lock.busy())
+        return;
     const QStringList paths = guardian.statePaths();
     const std::optional<GuardObservation> previous = GuardState::load(paths, now);
     const ProxyGuardian::Status status = guardian.checkOnce(

@@ -79,7 +79,7 @@ int BrevikApp::runMode(const CommandLine &line, int argc, char **argv)
     case Mode::fix:
         return TerminalModes::fix(line.fixId);
     case Mode::history:
-        return TerminalModes::history();
+        return TerminalModes::history(line.all);
     case Mode::undo:
         return TerminalModes::undo(line.undoId, line.force);
     case Mode::window:

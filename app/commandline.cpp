@@ -9,6 +9,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     CommandLine line;
     line.json = args.contains(QStringLiteral("--json"));
     line.force = args.contains(QStringLiteral("--force"));
+    line.all = args.contains(QStringLiteral("--all"));
     const QList<QPair<QString, Mode>> order{
         {QStringLiteral("--guard"), Mode::guard},
         {QStringLiteral("--guard-status"), Mode::guardStatus},

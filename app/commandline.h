@@ -26,6 +26,7 @@ struct CommandLine {
     bool json = false;  // --scan --json
     QString fixId;      // the argument after --fix; empty when missing
     bool force = false; // --undo --force: overwrite settings changed since the repair
+    bool all = false;   // --history --all: every entry the journal keeps, not the newest only
     // --undo N: the journal entry to take back; none for the last repair. Zero when the
     // argument after --undo is neither a switch nor an entry number.
     std::optional<qint64> undoId;

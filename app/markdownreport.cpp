@@ -78,7 +78,7 @@ QString problem(const Finding &finding)
                QStringLiteral("（`brevik --fix ") + finding.fix->id + QStringLiteral("`）");
         if (finding.fix->needsAdmin)
             out += QStringLiteral("，需要管理员权限");
-        out += QStringLiteral("\n\n") + codeBlock(finding.fix->commands) + QLatin1Char('\n');
+        out += QStringLiteral("\n\n") + codeBlock(finding.fix->commands()) + QLatin1Char('\n');
     }
     return out;
 }

@@ -22,7 +22,7 @@ QJsonObject fixToJson(const FixAction &fix)
     return {
         {QStringLiteral("id"), fix.id},
         {QStringLiteral("title"), fix.title},
-        {QStringLiteral("commands"), QJsonArray::fromStringList(fix.commands)},
+        {QStringLiteral("commands"), QJsonArray::fromStringList(fix.commands())},
         {QStringLiteral("needsAdmin"), fix.needsAdmin},
         {QStringLiteral("fallbackAdmin"), fix.fallbackAdmin},
         {QStringLiteral("successHint"), fix.successHint},

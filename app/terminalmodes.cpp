@@ -4,9 +4,11 @@
 #include "app/interrupts.h"
 #include "app/scanreport.h"
 #include "guardian/proxyguardian.h"
+#include "repair/changelock.h"
 #include "repair/recording.h"
 #include "repair/undo.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -26,6 +28,11 @@ void print(const QString &text, FILE *stream = stdout)
     std::fflush(stream);
 }
 
+// --fix: the repair ran and worked, but the journal could not hold it (it cannot be undone).
+constexpr int kNotRecorded = 3;
+// --history without --all: the newest entries.
+constexpr qsizetype kHistoryShown = 50;
+
 // Step names go to a terminal only: a script reading the output wants the result alone.
 std::function<void(const QString &)> progressOnTerminal()
 {
@@ -33,6 +40,16 @@ std::function<void(const QString &)> progressOnTerminal()
         return {};
     return
         [](const QString &name) { print(QStringLiteral("… ") + name + QLatin1Char('\n'), stderr); };
+}
+
+// Takes the change lock for a user's request, saying on standard error what it waits for.
+ChangeLock lockForUser(const QString &what)
+{
+    return ChangeLock::forCurrentUser(what, ChangeLock::Wait::untilFree,
+                                      [](const ChangeLock::Holder &holder) {
+                                          print(ChangeLock::waitingText(holder) + QLatin1Char('\n'),
+                                                stderr);
+                                      });
 }
 
 } // namespace
@@ -88,6 +105,8 @@ int fix(const QString &fixId)
         print(QStringLiteral("用法：brevik --fix FIX-ID（例如 fix-proxy-off-all）\n"), stderr);
         return 2;
     }
+    // The scan is part of the decision: it sees the Mac as any change under way left it.
+    const ChangeLock lock = lockForUser(QStringLiteral("命令行修复：") + fixId);
     const ScanReport report = runScan(progressOnTerminal());
     for (const Finding &finding : report.findings) {
         if (!finding.fix || finding.fix->id != fixId)
@@ -95,23 +114,37 @@ int fix(const QString &fixId)
         const FixResult result =
             Recording::apply(finding, RepairOrigin::commandLine, Journal::forCurrentUser());
         print(result.log + QLatin1Char('\n'));
-        return result.ok ? 0 : 1;
+        if (!result.ok)
+            return 1;
+        return result.recorded ? 0 : kNotRecorded;
     }
     print(QStringLiteral("本次扫描没有发现可用「") + fixId + QStringLiteral("」修复的问题。\n"),
           stderr);
     return 2;
 }
 
-int history()
+int history(bool all)
 {
-    const QList<JournalEntry> entries = Journal::forCurrentUser().entries();
-    if (entries.isEmpty()) {
+    const Journal journal = Journal::forCurrentUser();
+    // A terminal shows the newest; reading no further keeps --history quick on any journal.
+    const Journal::Read read = journal.read(all ? -1 : kHistoryShown);
+    if (!read.error.isEmpty()) {
+        print(QStringLiteral("无法读取修复记录：") + read.error + QLatin1Char('\n'), stderr);
+        return 1;
+    }
+    if (read.entries.isEmpty()) {
         print(QStringLiteral("还没有修复记录。\n"));
         return 0;
     }
-    const QSet<qint64> undone = Undo::undoneIds(entries);
-    for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry)
-        print(Undo::summaryLine(*entry, undone.contains(entry->id)) + QLatin1Char('\n'));
+    const QSet<qint64> undone = Undo::undoneIds(read.entries);
+    const std::optional<ChangeLock::Holder> holder =
+        ChangeLock::holderIn(QFileInfo(journal.path()).absolutePath());
+    for (auto entry = read.entries.crbegin(); entry != read.entries.crend(); ++entry)
+        print(Undo::summaryLine(*entry, undone.contains(entry->id), Undo::running(*entry, holder)) +
+              QLatin1Char('\n'));
+    if (read.more && !all)
+        print(QStringLiteral("（只列出最近 %1 条；全部记录：brevik --history --all）\n")
+                  .arg(kHistoryShown));
     return 0;
 }
 
@@ -122,21 +155,20 @@ int undo(const std::optional<qint64> &id, bool force)
               stderr);
         return 2;
     }
-    const Journal journal = Journal::forCurrentUser();
-    const QList<JournalEntry> entries = journal.entries();
-    const std::optional<JournalEntry> entry = id ? Undo::find(entries, *id) : Undo::latest(entries);
-    if (!entry) {
+    const ChangeLock lock = lockForUser(QStringLiteral("命令行撤销"));
+    const Undo::Result result =
+        Undo::takeBack(Journal::forCurrentUser(), id, force, RepairOrigin::commandLine);
+    if (result.status == Undo::Status::nothingToUndo && result.target == 0) {
         print(id ? QStringLiteral("修复记录里没有 #") + QString::number(*id) +
                        QStringLiteral("（见 brevik --history）。\n")
                  : QStringLiteral("没有可以撤销的修复。\n"),
               stderr);
         return 2;
     }
-    const Undo::Result result =
-        Undo::run(Undo::plan(*entry), force, RepairOrigin::commandLine, journal);
     print(result.text + QLatin1Char('\n'));
-    const bool done =
-        result.status == Undo::Status::restored || result.status == Undo::Status::alreadyAsBefore;
+    const bool done = result.status == Undo::Status::restored ||
+                      result.status == Undo::Status::alreadyAsBefore ||
+                      result.status == Undo::Status::alreadyUndone;
     return done ? 0 : 1;
 }
 

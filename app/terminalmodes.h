@@ -16,7 +16,7 @@ int uninstallAgent();
 int scan(bool json);
 int fix(const QString &fixId);
 // The repair journal, newest first, one line per entry.
-int history();
+int history(bool all);
 // Takes back entry `id` (none: the last repair not yet taken back); exit 0, 1 when it could
 // not be done (refused, cancelled, failed), 2 when there is no such entry.
 int undo(const std::optional<qint64> &id, bool force);

@@ -21,7 +21,7 @@ template <typename T> bool same(const T &a, const T &b)
 // the title, the hint, the steps and the repair, so a change there is a change too.
 auto fields(const FixAction &a)
 {
-    return std::tie(a.id, a.title, a.commands, a.needsAdmin, a.fallbackAdmin, a.successHint,
+    return std::tie(a.id, a.title, a.operations, a.needsAdmin, a.fallbackAdmin, a.successHint,
                     a.verifyHint);
 }
 

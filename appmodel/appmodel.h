@@ -28,6 +28,8 @@ struct HistoryItem {
     QString sign;        // how it went: ✅ ❌ ⚠️
     QString title;       // the repair's title; an undo's names the entry it took back
     bool undone = false; // a later undo took it back
+    bool undoable = true; // it may have changed something that can be taken back
+    QString note;        // how it ended when the sign alone does not say it: "（中断…）"
     friend bool operator==(const HistoryItem &, const HistoryItem &) = default;
 };
 

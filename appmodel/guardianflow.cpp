@@ -2,6 +2,7 @@
 
 #include "appmodel/background.h"
 #include "guardian/proxyguardian.h"
+#include "repair/changelock.h"
 
 #include <QPointer>
 
@@ -47,6 +48,18 @@ void AppModel::startGuardianTick()
     const QPointer<AppModel> self(this);
     ProxyGuardian *guardian = &m_guardian;
     Background::start(Background::Priority::background, [self, guardian, journal = m_journal] {
+        // A repair or an undo under way (perhaps behind an open password prompt) holds the
+        // change lock: this turn is skipped, never queued.
+        const ChangeLock lock = ChangeLock::take(guardian->stateFolder(),
+                                                 QStringLiteral("守护：检查残留代理"),
+                                                 ChangeLock::Wait::never);
+        if (lock.busy()) {
+            Background::onMainThreadAndWait([&] {
+                if (self)
+                    self->m_guardBusy = false;
+            });
+            return;
+        }
         const ProxyGuardian::Status status = guardian->checkOnce(true);
         const int fixedCount = guardian->fixedCount();
         const QStringList lines = guardian->log().tail(kGuardLogLines);

@@ -2,8 +2,10 @@
 
 #include "appmodel/background.h"
 #include "appmodel/headline.h"
+#include "repair/changelock.h"
 #include "repair/recording.h"
 
+#include <QFileInfo>
 #include <QPointer>
 
 namespace brevik {
@@ -17,6 +19,14 @@ void AppModel::fix(const Finding &finding)
 
     const QPointer<AppModel> self(this);
     Background::start(Background::Priority::userInitiated, [self, finding, journal = m_journal] {
+        const ChangeLock lock = ChangeLock::take(
+            QFileInfo(journal.path()).absolutePath(), QStringLiteral("修复：") + finding.title,
+            ChangeLock::Wait::untilFree, [self, id = finding.id](const ChangeLock::Holder &holder) {
+                Background::postToMainThread([self, id, holder] {
+                    if (self)
+                        self->setFixLogEntry(id, ChangeLock::waitingText(holder));
+                });
+            });
         const FixResult result = Recording::apply(finding, RepairOrigin::window, journal);
         const QList<HistoryItem> history = historyOf(journal);
         Background::onMainThreadAndWait([&] {
@@ -54,8 +64,15 @@ void AppModel::fixAll()
                     self->setProgressText(text);
             });
         };
-        const QMap<QString, QString> logs =
+        const ChangeLock lock = ChangeLock::take(
+            QFileInfo(journal.path()).absolutePath(), QStringLiteral("批量修复"),
+            ChangeLock::Wait::untilFree,
+            [&progress](const ChangeLock::Holder &holder) { progress(ChangeLock::waitingText(holder)); });
+        QMap<QString, QString> logs;
+        const QMap<QString, FixResult> results =
             Recording::applyAll(targets, progress, RepairOrigin::window, journal);
+        for (auto result = results.cbegin(); result != results.cend(); ++result)
+            logs.insert(result.key(), result->log);
         const QList<HistoryItem> history = historyOf(journal);
         Background::onMainThreadAndWait([&] {
             if (!self)

@@ -1,8 +1,10 @@
 #include "appmodel/appmodel.h"
 
 #include "appmodel/background.h"
+#include "repair/changelock.h"
 #include "repair/undo.h"
 
+#include <QFileInfo>
 #include <QPointer>
 
 namespace brevik {
@@ -11,10 +13,28 @@ QList<HistoryItem> AppModel::historyOf(const Journal &journal)
 {
     const QList<JournalEntry> entries = journal.entries();
     const QSet<qint64> undone = Undo::undoneIds(entries);
+    const std::optional<ChangeLock::Holder> holder =
+        ChangeLock::holderIn(QFileInfo(journal.path()).absolutePath());
     QList<HistoryItem> items;
     for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
-        items << HistoryItem{entry->id,          entry->time,  originLabel(entry->origin),
-                             Undo::sign(*entry), entry->title, undone.contains(entry->id)};
+        const bool running = Undo::running(*entry, holder);
+        QString note;
+        if (!entry->unreadable.isEmpty())
+            note = QStringLiteral("（记录不可信：") + entry->unreadable + QStringLiteral("）");
+        else if (running)
+            note = QStringLiteral("（进行中）");
+        else if (!entry->finished())
+            note = QStringLiteral("（中断：进程在完成前退出）");
+        else if (entry->changedNothing)
+            note = QStringLiteral("（未做任何修改）");
+        items << HistoryItem{entry->id,
+                             entry->time,
+                             originLabel(entry->origin),
+                             Undo::sign(*entry, running),
+                             entry->title,
+                             undone.contains(entry->id),
+                             !running && Undo::undoable(*entry),
+                             note};
     }
     return items;
 }
@@ -47,25 +67,25 @@ void AppModel::undo(qint64 id, bool force)
 
     const QPointer<AppModel> self(this);
     Background::start(Background::Priority::userInitiated, [self, journal = m_journal, id, force] {
-        const QList<JournalEntry> entries = journal.entries();
-        const std::optional<JournalEntry> entry =
-            id > 0 ? Undo::find(entries, id) : Undo::latest(entries);
-        Undo::Result result;
-        if (entry) {
-            result = Undo::run(Undo::plan(*entry), force, RepairOrigin::window, journal);
-        } else {
-            result.status = Undo::Status::nothingToUndo;
-            result.text =
-                id > 0 ? QStringLiteral("⚠️ 修复记录里没有 #") + QString::number(id)
-                       : QStringLiteral("⚠️ 没有可以撤销的修复。");
-        }
+        // One change at a time, across every process of the user: a repair or a guardian run
+        // under way finishes first.
+        const ChangeLock lock =
+            ChangeLock::take(QFileInfo(journal.path()).absolutePath(), QStringLiteral("撤销修复"),
+                             ChangeLock::Wait::untilFree, [self](const ChangeLock::Holder &holder) {
+                                 Background::postToMainThread([self, holder] {
+                                     if (self)
+                                         self->setUndoText(ChangeLock::waitingText(holder));
+                                 });
+                             });
+        const Undo::Result result = Undo::takeBack(
+            journal, id > 0 ? std::optional(id) : std::nullopt, force, RepairOrigin::window);
         const QList<HistoryItem> items = historyOf(journal);
         Background::onMainThreadAndWait([&] {
             if (!self)
                 return;
             self->setUndoText(result.text);
-            if (result.status == Undo::Status::refused)
-                self->setUndoConflict(entry->id, result.changedSince);
+            if (result.status == Undo::Status::refused && !result.changedSince.isEmpty())
+                self->setUndoConflict(result.target, result.changedSince);
             self->setHistory(items);
             self->setUndoBusy(false);
             // The findings on show describe the Mac before the undo.

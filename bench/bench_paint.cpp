@@ -81,8 +81,8 @@ Finding sampleFinding(int i)
     if (finding.severity != Severity::ok) {
         finding.fix = FixAction{.id = QStringLiteral("fix-proxy-off-all"),
                                 .title = QStringLiteral("关闭所有网络服务的系统代理"),
-                                .commands = {QStringLiteral("networksetup -setwebproxystate "
-                                                            "'Wi-Fi' off")},
+                                .operations = {RepairOps::ProxyState{QStringLiteral("Wi-Fi"),
+                                                                     ProxyKind::web, false}},
                                 .needsAdmin = i % 4 == 0,
                                 .successHint = QStringLiteral("代理已关闭")};
     }

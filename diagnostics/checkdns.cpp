@@ -9,17 +9,16 @@ namespace brevik {
 
 namespace {
 
-QString publicDnsCommand(const QString &service)
+RepairOp publicDns(const QString &service)
 {
-    return QStringLiteral("networksetup -setdnsservers ") + shellQuote(service) +
-           QStringLiteral(" 223.5.5.5 119.29.29.29");
+    return RepairOps::DnsServers{service,
+                                 {QStringLiteral("223.5.5.5"), QStringLiteral("119.29.29.29")}};
 }
 
 // Flush the cache, restart the resolver daemon, then point the service at public servers.
-QStringList flushAndPublicDnsCommands(const QString &service)
+QList<RepairOp> flushAndPublicDns(const QString &service)
 {
-    return {QStringLiteral("dscacheutil -flushcache"), QStringLiteral("killall -HUP mDNSResponder"),
-            publicDnsCommand(service)};
+    return {RepairOps::FlushDnsCache{}, RepairOps::ReloadResolver{}, publicDns(service)};
 }
 
 // Blocking and pollution answer with addresses that lead nowhere. "::1" and "0.0.0.1" are
@@ -84,7 +83,7 @@ QList<Finding> decideDNS(const NetContext &ctx, const DnsObservation &seen)
         f.fixHint =
             QStringLiteral("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29）。");
         f.fix = makeRepair(QStringLiteral("fix-no-dns"), QStringLiteral("设置公共 DNS"),
-                           {publicDnsCommand(ctx.service)}, RepairRights::userThenAdmin,
+                           {publicDns(ctx.service)}, RepairRights::userThenAdmin,
                            QStringLiteral("已设置公共 DNS"));
         findings << f;
     } else {
@@ -104,7 +103,7 @@ QList<Finding> decideDNS(const NetContext &ctx, const DnsObservation &seen)
             "刷新 DNS 缓存并改用公共 DNS，可解决绝大多数「网页打不开但能 ping 通」的问题。");
         f.fix =
             makeRepair(QStringLiteral("fix-dns-flush"), QStringLiteral("刷新缓存 + 改用公共 DNS"),
-                       flushAndPublicDnsCommands(ctx.service), RepairRights::admin,
+                       flushAndPublicDns(ctx.service), RepairRights::admin,
                        QStringLiteral("DNS 缓存已刷新并设置公共 DNS"));
         findings << f;
     } else {
@@ -122,7 +121,7 @@ QList<Finding> decideDNS(const NetContext &ctx, const DnsObservation &seen)
         f.fixHint = QStringLiteral("改用加密或公共 DNS，并确保通过 ClashX 等代理访问 AI 服务。");
         f.fix =
             makeRepair(QStringLiteral("fix-dns-poison"), QStringLiteral("改用公共 DNS + 刷新缓存"),
-                       flushAndPublicDnsCommands(ctx.service), RepairRights::admin,
+                       flushAndPublicDns(ctx.service), RepairRights::admin,
                        QStringLiteral("已切换公共 DNS 并刷新缓存"));
         findings << f;
     }

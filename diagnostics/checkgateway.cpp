@@ -90,7 +90,7 @@ QList<Finding> decideGateway(const NetContext &ctx, const GatewayObservation &se
                         QStringLiteral("靠近路由器或改用网线后重新扫描")};
     down.fix =
         makeRepair(QStringLiteral("fix-reset-iface"), QStringLiteral("重置网络接口"),
-                   resetIfaceCommands(ctx), RepairRights::admin, QStringLiteral("网络接口已重置"));
+                   resetIfaceOps(ctx), RepairRights::admin, QStringLiteral("网络接口已重置"));
 
     const PingReading first = seen.first.value_or(PingReading{});
     double loss = first.loss;
@@ -124,7 +124,7 @@ QList<Finding> decideGateway(const NetContext &ctx, const GatewayObservation &se
         f.manualSteps = {QStringLiteral("靠近路由器；避开微波炉、蓝牙设备"),
                          QStringLiteral("在「系统设置 → Wi-Fi → 高级」中切换 5GHz")};
         f.fix = makeRepair(QStringLiteral("fix-wifi-restart"), QStringLiteral("重启 Wi-Fi 接口"),
-                           wifiRestartCommands(ctx), RepairRights::userThenAdmin,
+                           wifiRestartOps(ctx), RepairRights::userThenAdmin,
                            QStringLiteral("Wi-Fi 接口已重启"));
         return withRoute(f);
     }

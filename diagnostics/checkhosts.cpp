@@ -1,9 +1,9 @@
 #include "diagnostics/decisions.h"
 #include "diagnostics/diagnosticsrun.h"
 #include "diagnostics/endpoints.h"
-#include "diagnostics/fileedit.h"
 #include "diagnostics/makefinding.h"
 #include "exec/shell.h"
+#include "model/editablefiles.h"
 
 #include <QDir>
 #include <QMap>
@@ -12,15 +12,6 @@
 namespace brevik {
 
 namespace {
-
-// Listed as the user writes them: the grep that looks for proxy lines leaves "~" to bash.
-const QStringList kShellStartupFiles{
-    QStringLiteral("~/.zshrc"),
-    QStringLiteral("~/.zprofile"),
-    QStringLiteral("~/.bash_profile"),
-    QStringLiteral("~/.bashrc"),
-    QStringLiteral("~/.config/fish/config.fish"),
-};
 
 // A proxy assignment on a line that is not a comment: the variable may start the line (after
 // blanks) or follow other text ("export ", "[ -n x ] && export "). grep and sed run it with
@@ -100,12 +91,10 @@ Finding hostsFinding(const QString &hostsLines)
                 suspicious.join(QLatin1Char('\n')));
         finding.fixHint = QStringLiteral(
             "先备份 /etc/hosts，再自动注释掉可疑行（原文件保存为 /etc/hosts.brevik.bak）。");
-        // Left unquoted: the simulated Mac finds the path by its text.
         finding.fix = makeRepair(
             QStringLiteral("fix-hosts"), QStringLiteral("注释可疑条目（自动备份）"),
-            {FileEdit::backupThenSed(QStringLiteral("/etc/hosts"), {hostsSedExpression()}),
-             QStringLiteral("dscacheutil -flushcache"),
-             QStringLiteral("killall -HUP mDNSResponder")},
+            {RepairOps::EditFile{EditableFiles::kHostsFile, {hostsSedExpression()}},
+             RepairOps::FlushDnsCache{}, RepairOps::ReloadResolver{}},
             RepairRights::admin,
             QStringLiteral("已注释可疑条目并刷新 DNS 缓存（备份：/etc/hosts.brevik.bak）"));
         return finding;
@@ -135,8 +124,8 @@ StaleProxyLines staleProxyLines(const QStringList &proxyLines, const QStringList
     // prefix is followed by the line's text, not by digits.
     static const QRegularExpression portPattern(QStringLiteral(":[0-9]{2,5}"));
     StaleProxyLines stale;
-    for (qsizetype i = 0; i < kShellStartupFiles.size() && i < proxyLines.size(); ++i) {
-        const QString &file = kShellStartupFiles.at(i);
+    for (qsizetype i = 0; i < EditableFiles::shellStartupFiles().size() && i < proxyLines.size(); ++i) {
+        const QString &file = EditableFiles::shellStartupFiles().at(i);
         const QString output = proxyLines.at(i).trimmed();
         for (const QString &line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
             const QRegularExpressionMatch match = portPattern.match(line);
@@ -160,20 +149,19 @@ StaleProxyLines staleProxyLines(const QStringList &proxyLines, const QStringList
 // For each file, one command that backs it up and then comments out exactly the stale lines:
 // each by its number, and only while it still holds a proxy assignment, so a file changed
 // since the scan loses no other line.
-QStringList shellRepairCommands(const QMap<QString, QList<int>> &files)
+QList<RepairOp> shellRepairOps(const QMap<QString, QList<int>> &files)
 {
-    QStringList commands;
-    for (const QString &file : kShellStartupFiles) {
+    QList<RepairOp> ops;
+    for (const QString &file : EditableFiles::shellStartupFiles()) {
         if (!files.contains(file))
             continue;
         QStringList expressions;
         for (const int number : files.value(file))
             expressions << QString::number(number) + QStringLiteral("s/(") + kProxyAssignment +
                                QStringLiteral(")/# \\1/I");
-        const QString path = QString(file).replace(QLatin1Char('~'), QDir::homePath());
-        commands << FileEdit::backupThenSed(shellQuote(path), expressions);
+        ops << RepairOps::EditFile{EditableFiles::inHome(file, QDir::homePath()), expressions};
     }
-    return commands;
+    return ops;
 }
 
 Finding shellProxyFinding(const QStringList &proxyLines, const QStringList &listeningPorts)
@@ -197,10 +185,10 @@ Finding shellProxyFinding(const QStringList &proxyLines, const QStringList &list
     finding.fixHint =
         QStringLiteral("自动注释这些行并备份原文件（.brevik.bak）。若你需要长期使用代理，"
                        "可改为手动在需要时 export。");
-    const QStringList commands = shellRepairCommands(stale.files);
-    if (!commands.isEmpty()) {
+    const QList<RepairOp> ops = shellRepairOps(stale.files);
+    if (!ops.isEmpty()) {
         finding.fix = makeRepair(QStringLiteral("fix-shell-proxy"),
-                                 QStringLiteral("注释失效的代理变量（自动备份）"), commands,
+                                 QStringLiteral("注释失效的代理变量（自动备份）"), ops,
                                  RepairRights::user,
                                  QStringLiteral("已注释失效的代理环境变量（原文件已备份）"));
     }
@@ -222,7 +210,7 @@ HostsObservation DiagnosticsRun::observeHosts() const
             shellText(QStringLiteral("grep -av '^#' /etc/hosts 2>/dev/null | grep -av '^$' | "
                                      "grep -aEv 'localhost|broadcasthost|^::1'"))
                 .output;
-        for (const QString &file : kShellStartupFiles) {
+        for (const QString &file : EditableFiles::shellStartupFiles()) {
             // -a: one NUL byte must not turn the file into "Binary file matches". Bytes that
             // are not printable ASCII become "?", since output that is not UTF-8 would read
             // as empty.

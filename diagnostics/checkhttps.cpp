@@ -90,8 +90,7 @@ std::optional<Finding> clockFinding(const HttpsObservation &seen)
                 " 秒。时间错误会导致 TLS 证书验证失败，表现为「所有 HTTPS 网站都打不开」。"));
     f.fixHint = QStringLiteral("打开网络时间自动同步：sudo systemsetup -setusingnetworktime on");
     f.fix = makeRepair(QStringLiteral("fix-clock"), QStringLiteral("开启网络时间同步"),
-                       {QStringLiteral("systemsetup -setusingnetworktime on"),
-                        QStringLiteral("sntp -sS ") + Endpoints::kTimeServer},
+                       {RepairOps::NetworkTime{true}, RepairOps::SyncClock{Endpoints::kTimeServer}},
                        RepairRights::admin, QStringLiteral("已开启网络时间自动同步"));
     return f;
 }

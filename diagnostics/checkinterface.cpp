@@ -16,12 +16,11 @@ QList<Finding> decideInterface(const NetContext &ctx)
                                    "图标选择你的网络，或插上网线后重新扫描。");
         f.manualSteps = {QStringLiteral("点击屏幕右上角 Wi-Fi 图标 → 打开 Wi-Fi"),
                          QStringLiteral("选择你的网络并输入密码")};
-        QStringList commands;
+        QList<RepairOp> ops;
         if (!ctx.wifiPort.isEmpty())
-            commands << QStringLiteral("networksetup -setairportpower ") + shellWord(ctx.wifiPort) +
-                            QStringLiteral(" on");
+            ops << RepairOps::WifiPower{ctx.wifiPort, true};
         f.fix =
-            makeRepair(QStringLiteral("fix-wifi-on"), QStringLiteral("打开 Wi-Fi 电源"), commands,
+            makeRepair(QStringLiteral("fix-wifi-on"), QStringLiteral("打开 Wi-Fi 电源"), ops,
                        RepairRights::userThenAdmin, QStringLiteral("Wi-Fi 电源已打开"));
         return {f};
     }

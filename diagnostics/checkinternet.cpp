@@ -39,11 +39,11 @@ QList<Finding> decideInternet(const NetContext &ctx, const InternetObservation &
                          QStringLiteral("检查宽带账号是否欠费"),
                          QStringLiteral("拨打运营商客服报障")};
         // Offered only with a device to renew; then the Wi-Fi restart follows, if any.
-        const QStringList renew = dhcpRenewCommands(ctx);
+        const QList<RepairOp> renew = dhcpRenewOps(ctx);
         if (!renew.isEmpty()) {
             f.fix =
                 makeRepair(QStringLiteral("fix-internet"), QStringLiteral("续订 DHCP + 重置接口"),
-                           renew + wifiRestartCommands(ctx), RepairRights::admin,
+                           renew + wifiRestartOps(ctx), RepairRights::admin,
                            QStringLiteral("网络配置已刷新"));
         }
         return {f};
@@ -60,7 +60,7 @@ QList<Finding> decideInternet(const NetContext &ctx, const InternetObservation &
         f.fixHint =
             QStringLiteral("重启网络接口；持续存在请用网线直连测试，必要时找运营商检修线路。");
         f.fix = makeRepair(QStringLiteral("fix-internet-loss"), QStringLiteral("重置网络接口"),
-                           wifiRestartCommands(ctx), RepairRights::userThenAdmin,
+                           wifiRestartOps(ctx), RepairRights::userThenAdmin,
                            QStringLiteral("网络接口已重置"));
         return {f};
     }

@@ -75,10 +75,10 @@ QString listeningPortsText(const NetContext &ctx)
 
 // Proxy repairs try without a password first: networksetup needs rights only on some
 // macOS versions.
-FixAction proxyFix(const QString &id, const QString &title, const QStringList &commands,
+FixAction proxyFix(const QString &id, const QString &title, const QList<RepairOp> &ops,
                    const QString &successHint)
 {
-    return makeRepair(id, title, commands, RepairRights::userThenAdmin, successHint);
+    return makeRepair(id, title, ops, RepairRights::userThenAdmin, successHint);
 }
 
 Finding proxyOff(const NetContext &ctx)
@@ -104,22 +104,21 @@ Finding proxyOffButRunning(const NetContext &ctx)
     finding.manualSteps = {QStringLiteral("ClashX 菜单栏图标 → 勾选「设置为系统代理」"),
                            QStringLiteral("确认 ClashX 的端口（默认 7890）")};
     const QString port = clientPort(ctx);
-    const QStringList commands =
-        port.isEmpty()
-            ? QStringList{}
-            : NetConfig::enableProxyCommands(ctx.service, QStringLiteral("127.0.0.1"), port);
-    if (commands.isEmpty()) {
+    const QList<RepairOp> ops =
+        port.isEmpty() ? QList<RepairOp>{}
+                       : NetConfig::enableProxyOps(ctx.service, QStringLiteral("127.0.0.1"), port);
+    if (ops.isEmpty()) {
         finding.fixHint = QStringLiteral("请在 ClashX 菜单中手动勾选「设置为系统代理」。");
         return finding;
     }
     finding.fixHint = QStringLiteral("一键让系统代理指向 ClashX，AI 工具即可正常访问。");
     finding.fix =
         proxyFix(QStringLiteral("fix-proxy-on"), QStringLiteral("设置系统代理 → 127.0.0.1:") + port,
-                 commands, QStringLiteral("系统代理已指向本地代理客户端"));
+                 ops, QStringLiteral("系统代理已指向本地代理客户端"));
     return finding;
 }
 
-FixAction switchOffAllFix(const QStringList &disableAll)
+FixAction switchOffAllFix(const QList<RepairOp> &disableAll)
 {
     return proxyFix(QStringLiteral("fix-proxy-off-all"),
                     QStringLiteral("一键关闭系统代理（立即恢复上网）"), disableAll,
@@ -132,7 +131,7 @@ QString servicesAndKinds(const NetContext &ctx)
            QStringLiteral("\n代理类型：") + ctx.proxyKinds.join(kIdeographicComma);
 }
 
-Finding proxyDeadCrash(const NetContext &ctx, const DeadTarget &dead, const QStringList &disableAll)
+Finding proxyDeadCrash(const NetContext &ctx, const DeadTarget &dead, const QList<RepairOp> &disableAll)
 {
     Finding finding = makeFinding(
         QStringLiteral("proxy-dead-crash"), Severity::error, CheckCategory::proxy,
@@ -150,7 +149,7 @@ Finding proxyDeadCrash(const NetContext &ctx, const DeadTarget &dead, const QStr
     return finding;
 }
 
-Finding proxyPortDead(const NetContext &ctx, const DeadTarget &dead, const QStringList &disableAll)
+Finding proxyPortDead(const NetContext &ctx, const DeadTarget &dead, const QList<RepairOp> &disableAll)
 {
     const QString pointing = dead.pacUrl.isEmpty() ? QStringLiteral("系统代理指向的 ")
                                                    : QStringLiteral("自动代理(PAC) ") +
@@ -175,7 +174,7 @@ Finding proxyPortDead(const NetContext &ctx, const DeadTarget &dead, const QStri
 
 // An office proxy that does not answer away from the office: the machine is cut off all the
 // same, but switching it off is the user's decision, never the guardian's.
-Finding proxyRemoteDead(const NetContext &ctx, const QStringList &disableAll)
+Finding proxyRemoteDead(const NetContext &ctx, const QList<RepairOp> &disableAll)
 {
     const QString target = targetText(ctx);
     Finding finding = makeFinding(
@@ -244,7 +243,7 @@ Finding proxyBypass(const NetContext &ctx)
     // The list judged is the judged service's; the user's own entries stay on it.
     const QString service = ctx.proxyService.isEmpty() ? ctx.service : ctx.proxyService;
     finding.fix = proxyFix(QStringLiteral("fix-proxy-bypass"), QStringLiteral("补全代理例外列表"),
-                           {NetConfig::completeBypassCommand(service, ctx.bypassDomains)},
+                           {NetConfig::completeBypassOp(service, ctx.bypassDomains)},
                            QStringLiteral("已补全本地地址例外"));
     return finding;
 }
@@ -260,7 +259,7 @@ void noteIdleServices(const NetContext &ctx, QList<Finding> &findings)
                                               "重新启用它之前请先关闭它的代理。");
 }
 
-QList<Finding> judgeProxy(const NetContext &ctx, const QStringList &disableAll)
+QList<Finding> judgeProxy(const NetContext &ctx, const QList<RepairOp> &disableAll)
 {
     if (!ctx.proxyEnabled)
         return {ctx.clashRunning ? proxyOffButRunning(ctx) : proxyOff(ctx)};
@@ -293,7 +292,7 @@ QList<Finding> judgeProxy(const NetContext &ctx, const QStringList &disableAll)
 
 QList<Finding> decideProxy(const NetContext &ctx)
 {
-    QList<Finding> findings = judgeProxy(ctx, disableAllProxyCommands(ctx));
+    QList<Finding> findings = judgeProxy(ctx, disableAllProxyOps(ctx));
     noteIdleServices(ctx, findings);
     return findings;
 }

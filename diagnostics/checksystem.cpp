@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kDefaultMtu = 1500;
 constexpr int kReducedMtu = 1420;       // at or below: someone already lowered it
+constexpr int kRepairedMtu = 1400;      // what the repair sets: through PPPoE and most VPNs
 constexpr qint64 kProvenBytes = 299999; // more than this downloaded: the path carries full packets
 constexpr int kWeakSignalDbm = -73;     // at or below: weak
 
@@ -78,7 +79,6 @@ MtuObservation observeMtu(const StepProbes &probes, const QString &routeIface)
 
 Finding mtuFinding(const QString &routeIface, const MtuObservation &seen)
 {
-    const QString iface = shellWord(routeIface);
     const int mtu = seen.mtu;
     if (mtu <= kReducedMtu) {
         const QString value = QString::number(mtu);
@@ -113,7 +113,7 @@ Finding mtuFinding(const QString &routeIface, const MtuObservation &seen)
         finding.fixHint = QStringLiteral("把当前接口 MTU 调小到 1400（可随时改回 1500）。");
         finding.fix =
             makeRepair(QStringLiteral("fix-mtu"), QStringLiteral("调整 MTU 为 1400"),
-                       {QStringLiteral("ifconfig ") + iface + QStringLiteral(" mtu 1400")},
+                       {RepairOps::Mtu{routeIface, kRepairedMtu}},
                        RepairRights::admin, QStringLiteral("MTU 已调整为 1400"));
         return finding;
     }
@@ -140,7 +140,7 @@ Finding ipv6Finding(const NetContext &ctx, const QString &code)
                        "IPv6，可能造成「打开页面先卡一下」。若你上网正常，可忽略此项。"));
     finding.fixHint = QStringLiteral("如遇网页打开偏慢，可临时关闭当前服务的 IPv6。");
     finding.fix = makeRepair(QStringLiteral("fix-ipv6-off"), QStringLiteral("关闭该服务的 IPv6"),
-                             {QStringLiteral("networksetup -setv6off ") + shellQuote(ctx.service)},
+                             {RepairOps::Ipv6{ctx.service, false}},
                              RepairRights::admin, QStringLiteral("已关闭 IPv6"));
     return finding;
 }

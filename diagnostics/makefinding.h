@@ -17,12 +17,13 @@ inline Finding makeFinding(const QString &id, Severity severity, CheckCategory c
 enum class RepairRights { user, userThenAdmin, admin };
 
 // Every repair a check offers is built here, so that the rights are always one of the three.
-inline FixAction makeRepair(const QString &id, const QString &title, const QStringList &commands,
-                            RepairRights rights, const QString &successHint)
+inline FixAction makeRepair(const QString &id, const QString &title,
+                            const QList<RepairOp> &operations, RepairRights rights,
+                            const QString &successHint)
 {
     return FixAction{.id = id,
                      .title = title,
-                     .commands = commands,
+                     .operations = operations,
                      .needsAdmin = rights == RepairRights::admin,
                      .fallbackAdmin = rights == RepairRights::userThenAdmin,
                      .successHint = successHint};

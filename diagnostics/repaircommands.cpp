@@ -1,33 +1,29 @@
 #include "diagnostics/repaircommands.h"
 
 #include "diagnostics/makefinding.h"
-#include "exec/shell.h"
 #include "model/netconfig.h"
 
 namespace brevik {
 
-QStringList wifiRestartCommands(const NetContext &ctx)
+using namespace RepairOps;
+
+QList<RepairOp> wifiRestartOps(const NetContext &ctx)
 {
     if (ctx.wifiPort.isEmpty())
         return {};
-    const QString port = shellWord(ctx.wifiPort);
-    return {QStringLiteral("networksetup -setairportpower ") + port + QStringLiteral(" off"),
-            QStringLiteral("sleep 2"),
-            QStringLiteral("networksetup -setairportpower ") + port + QStringLiteral(" on")};
+    return {WifiPower{ctx.wifiPort, false}, Pause{2}, WifiPower{ctx.wifiPort, true}};
 }
 
-QStringList resetIfaceCommands(const NetContext &ctx)
+QList<RepairOp> resetIfaceOps(const NetContext &ctx)
 {
     // "ifconfig  down" with no device only prints its usage.
     if (ctx.iface.isEmpty())
-        return wifiRestartCommands(ctx);
-    const QString iface = shellWord(ctx.iface);
-    return wifiRestartCommands(ctx) << QStringLiteral("ifconfig ") + iface + QStringLiteral(" down")
-                                    << QStringLiteral("sleep 2")
-                                    << QStringLiteral("ifconfig ") + iface + QStringLiteral(" up");
+        return wifiRestartOps(ctx);
+    return wifiRestartOps(ctx) << InterfaceLink{ctx.iface, false} << Pause{2}
+                               << InterfaceLink{ctx.iface, true};
 }
 
-QStringList dhcpRenewCommands(const NetContext &ctx)
+QList<RepairOp> dhcpRenewOps(const NetContext &ctx)
 {
     // Without a default route there is no active interface; the Wi-Fi device is where a lease
     // would come from. "ipconfig set  BOOTP" with no device only fails behind a password, and a
@@ -36,28 +32,24 @@ QStringList dhcpRenewCommands(const NetContext &ctx)
         ctx.iface.isEmpty() || isTunnelInterface(ctx.iface) ? ctx.wifiPort : ctx.iface;
     if (device.isEmpty())
         return {};
-    const QString word = shellWord(device);
-    return {QStringLiteral("ipconfig set ") + word + QStringLiteral(" BOOTP"),
-            QStringLiteral("sleep 1"),
-            QStringLiteral("ipconfig set ") + word + QStringLiteral(" DHCP")};
+    return {AddressMode{device, false}, Pause{1}, AddressMode{device, true}};
 }
 
 std::optional<FixAction> dhcpRenewFix(const NetContext &ctx, const QString &id,
                                       const QString &successHint)
 {
-    const QStringList commands = dhcpRenewCommands(ctx);
-    if (commands.isEmpty())
+    const QList<RepairOp> ops = dhcpRenewOps(ctx);
+    if (ops.isEmpty())
         return std::nullopt;
-    return makeRepair(id, QStringLiteral("续订 DHCP 租约"), commands, RepairRights::admin,
-                      successHint);
+    return makeRepair(id, QStringLiteral("续订 DHCP 租约"), ops, RepairRights::admin, successHint);
 }
 
-QStringList disableAllProxyCommands(const NetContext &ctx)
+QList<RepairOp> disableAllProxyOps(const NetContext &ctx)
 {
-    QStringList commands;
+    QList<RepairOp> ops;
     for (const QString &service : ctx.allServices)
-        commands << NetConfig::disableProxyCommands(service);
-    return commands;
+        ops << NetConfig::disableProxyOps(service);
+    return ops;
 }
 
 } // namespace brevik

@@ -1,10 +1,7 @@
 #include "guardian/guardstate.h"
 
-#include "guardian/atomicwrite.h"
+#include "repair/statefiles.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -12,16 +9,22 @@ namespace brevik {
 
 namespace {
 
+// More sightings than this are never counted: runs come every 5 s and a repair follows the
+// second one.
+constexpr int kLargestCount = 1000;
+
 std::optional<GuardObservation> read(const QString &path)
 {
-    QFile file(path);
-    // A few dozen bytes; anything larger is not ours.
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 4096)
+    // A few dozen bytes; anything larger is not ours. Never read through a link.
+    const StateFiles::Content content = StateFiles::readSmall(path, 4096);
+    if (!content.error.isEmpty() || content.missing)
         return std::nullopt;
-    const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject object = QJsonDocument::fromJson(content.bytes).object();
     GuardObservation observation;
     observation.target = object.value(QStringLiteral("target")).toString();
     observation.count = object.value(QStringLiteral("count")).toInt(-1);
+    if (observation.count > kLargestCount)
+        return std::nullopt;
     observation.observed = QDateTime::fromString(
         object.value(QStringLiteral("observed")).toString(), Qt::ISODateWithMs);
     if (observation.target.isEmpty() || observation.count < 0 || !observation.observed.isValid())
@@ -58,8 +61,7 @@ bool save(const QStringList &paths, const GuardObservation &observation)
     };
     const QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Compact);
     for (const QString &path : paths) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (writeAtomically(path, bytes))
+        if (StateFiles::replace(path, bytes).isEmpty())
             return true;
     }
     return false;

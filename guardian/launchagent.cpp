@@ -183,6 +183,12 @@ LaunchAgent::Result LaunchAgent::install(const QString &executablePath) const
 
     QDir().mkpath(m_home + QStringLiteral("/Library/LaunchAgents"));
     QDir().mkpath(m_logDir);
+    // launchd opens the agent's output files there: with no folder (a file in its place, say)
+    // every run of the agent would fail before it starts, with nobody told.
+    const QFileInfo logs(m_logDir);
+    if (!logs.isDir() || !logs.isWritable())
+        return {false, QStringLiteral("无法使用日志目录 ") + m_logDir +
+                           QStringLiteral("：它不是一个可写入的文件夹")};
 
     // Until the new file is whole, the old one and the job loaded from it stay as they are.
     QString error;
@@ -210,9 +216,16 @@ LaunchAgent::Result LaunchAgent::install(const QString &executablePath) const
 
 LaunchAgent::Result LaunchAgent::uninstall() const
 {
+    const bool hadFile = QFileInfo(path()).exists() || QFileInfo(path()).isSymLink();
+    const bool wasListed = jobListed();
     shell(QStringLiteral("launchctl unload -w ") + shellQuote(path()) +
           QStringLiteral(" 2>/dev/null"));
     QFile::remove(path());
+    // Nothing was there to remove: the log keeps only what happened.
+    if (!hadFile && !wasListed)
+        return {true, QStringLiteral("后台守护未安装，无需卸载。")};
+    if (QFileInfo(path()).exists())
+        return {false, QStringLiteral("无法删除守护配置 ") + path()};
     m_log.append(QStringLiteral("[后台守护] 已卸载"));
     return {true, QStringLiteral("后台守护已卸载。")};
 }

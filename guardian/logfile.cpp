@@ -1,6 +1,6 @@
 #include "guardian/logfile.h"
 
-#include "guardian/atomicwrite.h"
+#include "repair/statefiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,7 +24,7 @@ namespace LogFile {
 bool append(const QString &path, const QByteArray &entry)
 {
     const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
         return false;
     ssize_t written = -1;
@@ -81,7 +81,7 @@ void cutIfOversized(const QString &path)
             break;
         bytes.prepend(entry);
     }
-    writeAtomically(path, bytes);
+    StateFiles::replace(path, bytes);
 }
 
 } // namespace LogFile

@@ -3,12 +3,10 @@
 #include "exec/shell.h"
 #include "model/netconfig.h"
 #include "model/proxyendpoint.h"
+#include "repair/changelock.h"
 #include "repair/recording.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-
-#include <unistd.h>
 
 namespace brevik {
 
@@ -64,13 +62,14 @@ QString ProxyGuardian::logDir() const
 
 QStringList ProxyGuardian::statePaths() const
 {
-    // The temporary folder is shared: the user id and the home folder keep one user's (or one
-    // test's) state apart from another's.
-    const QByteArray home = QCryptographicHash::hash(m_home.toUtf8(), QCryptographicHash::Sha1);
-    return {m_home + QStringLiteral("/Library/Application Support/Brevik/guard-state.json"),
-            QDir::tempPath() + QStringLiteral("/brevik-guard-%1-%2.json")
-                                   .arg(getuid())
-                                   .arg(QString::fromLatin1(home.toHex().left(12)))};
+    // Only the user's own folder: a file in the shared temporary folder could be planted by
+    // anyone, a link among them.
+    return {stateFolder() + QStringLiteral("/guard-state.json")};
+}
+
+QString ProxyGuardian::stateFolder() const
+{
+    return ChangeLock::folderOf(m_home);
 }
 
 ProxyGuardian::Status
@@ -107,12 +106,15 @@ void ProxyGuardian::repair(Status &status, const QString &target)
     FixAction repair{.id = QStringLiteral("fix-proxy-off-all"),
                      .title = QStringLiteral("自动关闭残留系统代理 ") + target};
     for (const QString &service : services)
-        repair.commands << NetConfig::disableProxyCommands(service);
-    // Written down before it runs, so that the user can take it back.
+        repair.operations << NetConfig::disableProxyOps(service);
+    // Written down, on the disk, before it runs, so that the user can take it back even when
+    // this run is killed half-way.
+    const Journal journal(Journal::pathIn(m_home), m_home);
     JournalEntry entry =
         Recording::before(kRepairedFinding, repair, RepairOrigin::guardian, {}, m_clock);
+    const QString unrecorded = journal.start(entry);
     // Every service, every kind: a failing command must not keep the others from running.
-    for (const QString &command : repair.commands)
+    for (const QString &command : repair.commands())
         shell(command, kRepairCommandTimeout);
 
     // Every kind must be off now, the automatic proxy included: a PAC-only leftover is
@@ -122,8 +124,10 @@ void ProxyGuardian::repair(Status &status, const QString &target)
     status.text = verified ? QStringLiteral("✅ 已自动修复：系统代理残留（") + target +
                                  QStringLiteral("）已关闭，网络恢复直连")
                            : QStringLiteral("❌ 自动修复失败，请点击「立即修复」手动处理");
-    Recording::finish(entry, verified, status.text);
-    Journal(Journal::pathIn(m_home)).append(entry);
+    FixResult result{verified, status.text, verified ? FixEnd::succeeded : FixEnd::failed, true};
+    Recording::finish(entry, result);
+    if (unrecorded.isEmpty())
+        journal.finish(entry);
     if (!verified) {
         m_log.append(QStringLiteral("[失败] 尝试关闭残留代理未生效"));
         return;

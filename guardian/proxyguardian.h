@@ -57,10 +57,11 @@ public:
     const LaunchAgent &agent() const { return m_agent; }
     // Where the log and the agent's output files live.
     QString logDir() const;
-    // Where agent runs keep their observation for the next run, in order of preference: a
-    // folder of its own, so that a log folder left unwritable (say, by a run under sudo)
-    // cannot stop the agent from repairing, then the temporary folder.
+    // Where agent runs keep their observation for the next run: the user's own Brevik folder
+    // (not the log folder, which a run under sudo may have left unwritable).
     QStringList statePaths() const;
+    // That folder, which also holds the change lock every guardian run takes.
+    QString stateFolder() const;
 
 private:
     void repair(Status &status, const QString &target);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/category.h"
+#include "model/repairop.h"
 #include "model/severity.h"
 
 #include <QList>
@@ -14,15 +15,18 @@ namespace brevik {
 
 inline const QString kDefaultVerifyHint = QStringLiteral("修复后请点击「重新扫描」确认结果。");
 
-// One repair: shell command lines run in order, with or without administrator rights.
+// One repair: typed operations run in order, with or without administrator rights. Each one
+// renders to one shell command line, which is what the user sees and what runs.
 struct FixAction {
     QString id{}; // "fix-…"
     QString title{};
-    QStringList commands{};
+    QList<RepairOp> operations{};
     bool needsAdmin = false;
     bool fallbackAdmin = false; // run plainly first, again as administrator if that fails
     QString successHint{};
     QString verifyHint = kDefaultVerifyHint;
+
+    QStringList commands() const { return renderCommands(operations); }
 };
 
 // One result of one check.

@@ -8,15 +8,15 @@ namespace brevik {
 
 namespace {
 
-struct ProxyKind {
+struct ProxyQuery {
     const char *querySuffix;
     QString label;
     bool automatic = false; // prints "URL:" instead of "Server:" and "Port:"
 };
 
-const QList<ProxyKind> &proxyKinds()
+const QList<ProxyQuery> &proxyKinds()
 {
-    static const QList<ProxyKind> kinds{
+    static const QList<ProxyQuery> kinds{
         {"webproxy", QStringLiteral("HTTP")},
         {"securewebproxy", QStringLiteral("HTTPS")},
         {"socksfirewallproxy", QStringLiteral("SOCKS")},
@@ -41,15 +41,6 @@ const QStringList kDefaultBypass{
     QStringLiteral("127.0.0.1"),  QStringLiteral("localhost"),     QStringLiteral("*.local"),
     QStringLiteral("10.0.0.0/8"), QStringLiteral("172.16.0.0/12"), QStringLiteral("192.168.0.0/16"),
 };
-
-// A bypass entry as one shell word. "*.local" must reach networksetup as written: unquoted,
-// bash would expand it against the current folder (a file "printer.local" there would
-// replace it).
-QString bypassWord(const QString &entry)
-{
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9./:_%-]+$"));
-    return plain.match(entry).hasMatch() ? entry : shellQuote(entry);
-}
 
 } // namespace
 
@@ -112,7 +103,7 @@ ProxyState proxyState(const QString &service)
 {
     const QString quoted = shellQuote(service);
     ProxyState state;
-    for (const ProxyKind &kind : proxyKinds()) {
+    for (const ProxyQuery &kind : proxyKinds()) {
         const QString output =
             shell(QStringLiteral("networksetup -get") + QLatin1String(kind.querySuffix) +
                       QLatin1Char(' ') + quoted + QStringLiteral(" 2>/dev/null"),
@@ -161,27 +152,26 @@ ProxyState proxyState(const QString &service)
     return state;
 }
 
-QStringList disableProxyCommands(const QString &service)
+QList<RepairOp> disableProxyOps(const QString &service)
 {
-    const QString q = shellQuote(service);
-    return {
-        QStringLiteral("networksetup -setwebproxystate ") + q + QStringLiteral(" off"),
-        QStringLiteral("networksetup -setsecurewebproxystate ") + q + QStringLiteral(" off"),
-        QStringLiteral("networksetup -setsocksfirewallproxystate ") + q + QStringLiteral(" off"),
-        QStringLiteral("networksetup -setautoproxystate ") + q + QStringLiteral(" off"),
-    };
+    QList<RepairOp> ops;
+    for (const ProxyKind kind :
+         {ProxyKind::web, ProxyKind::secureWeb, ProxyKind::socks, ProxyKind::automatic})
+        ops << RepairOps::ProxyState{service, kind, false};
+    return ops;
 }
 
-QStringList enableProxyCommands(const QString &service, const QString &host, const QString &port)
+QStringList disableProxyCommands(const QString &service)
 {
-    const QString q = shellQuote(service);
-    const QString target = QLatin1Char(' ') + shellWord(host) + QLatin1Char(' ') + shellWord(port);
-    return {
-        QStringLiteral("networksetup -setwebproxy ") + q + target,
-        QStringLiteral("networksetup -setsecurewebproxy ") + q + target,
-        QStringLiteral("networksetup -setsocksfirewallproxy ") + q + target,
-        completeBypassCommand(service, {}),
-    };
+    return renderCommands(disableProxyOps(service));
+}
+
+QList<RepairOp> enableProxyOps(const QString &service, const QString &host, const QString &port)
+{
+    QList<RepairOp> ops;
+    for (const ProxyKind kind : {ProxyKind::web, ProxyKind::secureWeb, ProxyKind::socks})
+        ops << RepairOps::ProxyServer{service, kind, host, port};
+    return ops << completeBypassOp(service, {});
 }
 
 bool defaultBypassNeeded(const QStringList &bypass)
@@ -190,7 +180,7 @@ bool defaultBypassNeeded(const QStringList &bypass)
              bypass.contains(QStringLiteral("localhost")));
 }
 
-QString completeBypassCommand(const QString &service, const QStringList &current)
+RepairOp completeBypassOp(const QString &service, const QStringList &current)
 {
     QStringList entries;
     for (const QString &line : current) {
@@ -203,11 +193,7 @@ QString completeBypassCommand(const QString &service, const QStringList &current
         if (!entries.contains(entry))
             entries << entry;
     }
-    QStringList words;
-    for (const QString &entry : entries)
-        words << bypassWord(entry);
-    return QStringLiteral("networksetup -setproxybypassdomains ") + shellQuote(service) +
-           QLatin1Char(' ') + words.join(QLatin1Char(' '));
+    return RepairOps::BypassDomains{service, entries};
 }
 
 } // namespace NetConfig

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/repairop.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -49,19 +51,21 @@ QStringList allServices();
 // The proxy state of one service (five networksetup queries).
 ProxyState proxyState(const QString &service);
 
-// Commands that switch every proxy kind of the service off.
+// Every proxy kind of the service switched off, the automatic proxy included.
+QList<RepairOp> disableProxyOps(const QString &service);
+// The same, as the command lines that run.
 QStringList disableProxyCommands(const QString &service);
 
-// Commands that point the service's proxies at host:port and write the default bypass list.
-QStringList enableProxyCommands(const QString &service, const QString &host, const QString &port);
+// The service's proxies pointed at host:port, and the default bypass list written.
+QList<RepairOp> enableProxyOps(const QString &service, const QString &host, const QString &port);
 
 // True unless the bypass list holds both "127.0.0.1" and "localhost".
 bool defaultBypassNeeded(const QStringList &bypass);
 
-// The command that completes the service's bypass list: the entries in `current` are kept in
-// their order and the missing local defaults follow. The tool's own sentences ("There aren't
-// any bypass domains set on Wi-Fi.") are not entries and are dropped.
-QString completeBypassCommand(const QString &service, const QStringList &current);
+// The service's bypass list completed: the entries in `current` are kept in their order and
+// the missing local defaults follow. The tool's own sentences ("There aren't any bypass
+// domains set on Wi-Fi.") are not entries and are dropped.
+RepairOp completeBypassOp(const QString &service, const QStringList &current);
 
 } // namespace NetConfig
 

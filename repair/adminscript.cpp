@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <unistd.h>
+
 namespace brevik {
 
 namespace {
@@ -14,6 +16,14 @@ namespace AdminScript {
 
 QString build(const QList<QStringList> &groups)
 {
+    return build(groups, qint64(::getpid()));
+}
+
+QString build(const QList<QStringList> &groups, qint64 parent)
+{
+    // A script behind a password prompt outlives a killed parent: with nobody left to record
+    // what it does, it stops before its next command.
+    const QString parentAlive = QStringLiteral("kill -0 %1 2>/dev/null || exit 1; ").arg(parent);
     QStringList parts;
     for (qsizetype g = 0; g < groups.size(); ++g) {
         // "-" until a command fails, then "INDEX CODE" of the first one that did.
@@ -23,7 +33,7 @@ QString build(const QList<QStringList> &groups)
             // The line break before "}" keeps a command that ends oddly (a trailing comment, a
             // lone "&") from swallowing the brace. Standard error joins the output, which
             // osascript would otherwise drop on success.
-            parts << QStringLiteral("{ ") + commands.at(i) +
+            parts << parentAlive + QStringLiteral("{ ") + commands.at(i) +
                          QStringLiteral("\n} 2>&1 || { brevik_s=$?; [ \"$brevik_failed\" != - ] "
                                         "|| brevik_failed=\"%1 $brevik_s\"; }")
                              .arg(i);

@@ -23,8 +23,10 @@ struct GroupOutcome {
     QString output;         // what the group's commands printed, standard error included
 };
 
-// The script text for `groups`, run in order, each group's commands in order.
+// The script text for `groups`, run in order, each group's commands in order. Before each
+// command the script makes sure that `parent` (this process) still runs, and stops if not.
 QString build(const QList<QStringList> &groups);
+QString build(const QList<QStringList> &groups, qint64 parent);
 
 // Splits the script's output into one outcome per group. Groups the script never reported on
 // (a cancelled prompt, a script cut short) come back with `reported` false.

@@ -1,7 +1,7 @@
 #include "repair/effectcheck.h"
 
 #include "exec/shell.h"
-#include "repair/commandeffect.h"
+#include "repair/opeffect.h"
 #include "repair/settingio.h"
 
 namespace brevik {
@@ -14,18 +14,18 @@ constexpr double kQueryTimeout = 10.0;
 
 namespace EffectCheck {
 
-QStringList unmet(const QStringList &commands)
+QStringList unmet(const QList<RepairOp> &ops)
 {
     QStringList failures;
-    for (const SettingKey &key : CommandEffects::changedSettings(commands)) {
+    for (const SettingKey &key : OpEffects::changedSettings(ops)) {
         if (!SettingIO::readBackAfterRepair(key.kind))
             continue;
-        // Only what the commands wrote must show; a kind switched off keeps its old server.
-        const QJsonValue expected = CommandEffects::applied(key, QJsonValue(), commands);
+        // Only what the operations wrote must show; a kind switched off keeps its old server.
+        const QJsonValue expected = OpEffects::applied(key, QJsonValue(), ops);
         const QString query = SettingIO::query(key);
         const ShellResult result = shell(query, kQueryTimeout);
         const std::optional<QJsonValue> shown = SettingIO::parse(key, result);
-        if (shown && CommandEffects::shows(*shown, expected))
+        if (shown && OpEffects::shows(*shown, expected))
             continue;
         const QStringList lines = SettingIO::lines(result.output);
         failures << QStringLiteral("复查 ") + query + QStringLiteral("：") +

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/repairop.h"
+
+#include <QList>
 #include <QStringList>
 
 namespace brevik {
@@ -9,11 +12,11 @@ namespace brevik {
 // may report a refusal in its text only).
 namespace EffectCheck {
 
-// Reads back every setting that `commands` leave behind and that can be read back: a proxy
-// kind of a service switched off or pointed at a host and port, the DNS servers of a service.
-// Returns one line per setting that does not hold, naming the query and what it showed; empty
-// when all hold or nothing could be checked.
-QStringList unmet(const QStringList &commands);
+// Reads back every setting that `ops` leave behind and that can be read back: a proxy kind of
+// a service switched off or pointed at a host and port, the DNS servers of a service. Returns
+// one line per setting that does not hold, naming the query and what it showed; empty when all
+// hold or nothing could be checked.
+QStringList unmet(const QList<RepairOp> &ops);
 
 } // namespace EffectCheck
 

@@ -45,6 +45,7 @@ QString failureHeading(const ShellResult &result)
 struct RepairRun {
     ShellResult result;
     QStringList unmet;
+    bool ranAny = false;
 
     bool ok() const { return result.succeeded() && unmet.isEmpty(); }
 };
@@ -57,11 +58,11 @@ QString namingFailure(const QString &command, const QString &output)
 }
 
 // Reads the settings back once the commands reported success.
-RepairRun confirmed(const QStringList &commands, const ShellResult &result)
+RepairRun confirmed(const QList<RepairOp> &ops, const ShellResult &result)
 {
-    RepairRun run{result, {}};
+    RepairRun run{result, {}, true};
     if (result.succeeded())
-        run.unmet = EffectCheck::unmet(commands);
+        run.unmet = EffectCheck::unmet(ops);
     return run;
 }
 
@@ -96,18 +97,22 @@ DirectRun runUntilFailure(const QStringList &commands)
     return run;
 }
 
-RepairRun runDirectNamingFailure(const QStringList &commands)
+RepairRun runDirectNamingFailure(const QList<RepairOp> &ops)
 {
+    const QStringList commands = renderCommands(ops);
     const DirectRun run = runUntilFailure(commands);
     QStringList pieces = run.outputs;
     if (run.failed >= 0)
         pieces << namingFailure(commands.at(run.failed), run.failedOutput);
-    return confirmed(commands, {run.last.code, pieces.join(QLatin1Char('\n')), run.last.end});
+    return confirmed(ops, {run.last.code, pieces.join(QLatin1Char('\n')), run.last.end});
 }
 
 // Runs every group behind one prompt; one run per group, in the order given.
-QList<RepairRun> runAsAdminByGroup(const QList<QStringList> &groups)
+QList<RepairRun> runAsAdminByGroup(const QList<QList<RepairOp>> &opGroups)
 {
+    QList<QStringList> groups;
+    for (const QList<RepairOp> &ops : opGroups)
+        groups << renderCommands(ops);
     const ShellResult whole = runAsAdmin({AdminScript::build(groups)});
     const QList<AdminScript::GroupOutcome> outcomes =
         AdminScript::parse(whole.output, groups.size());
@@ -117,22 +122,26 @@ QList<RepairRun> runAsAdminByGroup(const QList<QStringList> &groups)
         if (!outcome.reported) {
             // Cancelled, or the script never got this far: the prompt's own end and text tell
             // why. A prompt that succeeded without a report still is no success.
+            // A cancelled prompt ran nothing; a script that started may have run some.
+            const bool started = whole.succeeded() || !reportsCancel(whole, whole.output);
             if (whole.succeeded())
                 runs << RepairRun{
                     {-1, QStringLiteral("管理员脚本没有报告这项修复的结果\n") + outcome.output},
-                    {}};
+                    {},
+                    started};
             else
-                runs << RepairRun{whole, {}};
+                runs << RepairRun{whole, {}, started};
             continue;
         }
         if (outcome.code != 0) {
             runs << RepairRun{
                 {outcome.code,
                  namingFailure(groups.at(g).value(outcome.failedCommand), outcome.output)},
-                {}};
+                {},
+                true};
             continue;
         }
-        runs << confirmed(groups.at(g), {0, outcome.output});
+        runs << confirmed(opGroups.at(g), {0, outcome.output});
     }
     return runs;
 }
@@ -149,6 +158,20 @@ QString logOf(const std::optional<FixAction> &action, const RepairRun &run)
     if (run.result.succeeded() && !run.unmet.isEmpty())
         return unmetLog(run.unmet);
     return FixEngine::formatLog(action, run.result);
+}
+
+FixEnd endOf(const RepairRun &run)
+{
+    if (run.ok())
+        return FixEnd::succeeded;
+    return reportsCancel(run.result, run.result.output.trimmed()) ? FixEnd::cancelled
+                                                                   : FixEnd::failed;
+}
+
+FixResult resultOf(const std::optional<FixAction> &action, const RepairRun &run,
+                   bool ranBefore = false)
+{
+    return {run.ok(), logOf(action, run), endOf(run), ranBefore || run.ranAny, true};
 }
 
 } // namespace
@@ -184,72 +207,75 @@ FixResult apply(const FixAction &action)
 {
     // Without commands nothing would run and the code would stay 0: that must not read as
     // "repaired" (a proxy repair built from an empty service list looks like this).
-    if (action.commands.isEmpty())
-        return {false, kNothingToRun};
+    if (action.operations.isEmpty())
+        return {false, kNothingToRun, FixEnd::failed, false, true};
 
-    RepairRun run;
-    if (action.needsAdmin) {
-        run = runAsAdminByGroup({action.commands}).first();
-    } else {
-        run = runDirectNamingFailure(action.commands);
-        if (!run.ok() && action.fallbackAdmin) {
-            const RepairRun admin = runAsAdminByGroup({action.commands}).first();
-            if (admin.ok())
-                return {true, formatLog(action, {0, kAdminFallbackNote + admin.result.output})};
-            run = admin;
-        }
-    }
-    return {run.ok(), logOf(action, run)};
+    if (action.needsAdmin)
+        return resultOf(action, runAsAdminByGroup({action.operations}).first());
+    const RepairRun direct = runDirectNamingFailure(action.operations);
+    if (direct.ok() || !action.fallbackAdmin)
+        return resultOf(action, direct);
+    const RepairRun admin = runAsAdminByGroup({action.operations}).first();
+    if (admin.ok())
+        return {true, formatLog(action, {0, kAdminFallbackNote + admin.result.output}),
+                FixEnd::succeeded, true, true};
+    return resultOf(action, admin, true);
 }
 
-QMap<QString, QString> applyAll(const QList<Finding> &findings,
-                                const std::function<void(const QString &)> &progress)
+QMap<QString, FixResult> applyAll(const QList<Finding> &findings,
+                                  const std::function<void(const QString &)> &progress)
 {
     const auto report = [&progress](const QString &text) {
         if (progress)
             progress(text);
     };
 
-    QMap<QString, QString> logs;
-    QList<QStringList> adminGroups;
+    QMap<QString, FixResult> results;
+    QList<QList<RepairOp>> adminGroups;
     QStringList adminIds;
+    QList<bool> ranBefore; // the direct part of a fallback repair ran before the prompt
     for (const Finding &finding : findings) {
         if (!finding.fix)
             continue;
         const FixAction &action = *finding.fix;
         // An empty repair would otherwise add nothing to the prompt yet share its success.
-        if (action.commands.isEmpty()) {
-            logs.insert(finding.id, kNothingToRun);
+        if (action.operations.isEmpty()) {
+            results.insert(finding.id, {false, kNothingToRun, FixEnd::failed, false, true});
             continue;
         }
         if (action.needsAdmin) {
             report(QStringLiteral("准备修复：") + finding.title);
-            adminGroups << action.commands;
+            adminGroups << action.operations;
             adminIds << finding.id;
-            logs.insert(finding.id, QStringLiteral("⏳ 等待管理员授权…"));
+            ranBefore << false;
+            results.insert(finding.id, {false, QStringLiteral("⏳ 等待管理员授权…")});
             continue;
         }
         report(QStringLiteral("正在修复：") + finding.title);
-        const RepairRun run = runDirectNamingFailure(action.commands);
+        const RepairRun run = runDirectNamingFailure(action.operations);
         if (!run.ok() && action.fallbackAdmin) {
-            adminGroups << action.commands;
+            adminGroups << action.operations;
             adminIds << finding.id;
-            logs.insert(finding.id, QStringLiteral("⏳ 免密码方式未生效，等待管理员授权…"));
+            ranBefore << true;
+            results.insert(finding.id,
+                           {false, QStringLiteral("⏳ 免密码方式未生效，等待管理员授权…")});
         } else {
-            logs.insert(finding.id, logOf(action, run));
+            results.insert(finding.id, resultOf(action, run));
         }
     }
     if (adminGroups.isEmpty())
-        return logs;
+        return results;
 
     report(QStringLiteral("正在执行需要管理员权限的修复（1/1 授权）…"));
     // One prompt for all, yet each finding ends with the outcome of its own commands.
     const QList<RepairRun> runs = runAsAdminByGroup(adminGroups);
     for (qsizetype i = 0; i < adminIds.size(); ++i) {
-        const QString log = logOf(std::nullopt, runs.at(i));
-        logs.insert(adminIds.at(i), runs.at(i).ok() ? log : kBatchFailed + log);
+        FixResult result = resultOf(std::nullopt, runs.at(i), ranBefore.at(i));
+        if (!result.ok)
+            result.log = kBatchFailed + result.log;
+        results.insert(adminIds.at(i), result);
     }
-    return logs;
+    return results;
 }
 
 } // namespace FixEngine

@@ -13,10 +13,20 @@
 
 namespace brevik {
 
+// How a repair ended.
+enum class FixEnd {
+    succeeded, // every command exited 0 and the settings read back as set
+    failed,
+    cancelled, // the password prompt was dismissed
+};
+
 // The outcome of one repair as the user reads it beside the finding.
 struct FixResult {
     bool ok = false;
     QString log; // first character is the status sign: ✅ ❌ ⚠️ ⏳
+    FixEnd end = FixEnd::failed;
+    bool ranAny = false;   // some command of it ran (false: nothing at all was changed)
+    bool recorded = true;  // the journal holds it (false: it ran, but cannot be undone)
 };
 
 // Carries out the repairs that findings offer. Stateless; every call blocks its caller for as
@@ -33,9 +43,9 @@ FixResult apply(const FixAction &action);
 // Runs the repairs of all findings that carry one: direct repairs at once, in input order,
 // then every command that needs administrator rights in one script behind one prompt. Each
 // finding ends with the outcome of its own commands. `progress` receives a text before each
-// step that may take time. Result: finding id → log.
-QMap<QString, QString> applyAll(const QList<Finding> &findings,
-                                const std::function<void(const QString &)> &progress);
+// step that may take time. Result: finding id → outcome.
+QMap<QString, FixResult> applyAll(const QList<Finding> &findings,
+                                  const std::function<void(const QString &)> &progress);
 
 // Runs the commands in order, stopping at the first that does not succeed. The code and end
 // are those of the last command run (0 for an empty list); the non-empty trimmed outputs, one

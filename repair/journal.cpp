@@ -1,253 +1,197 @@
 #include "repair/journal.h"
 
+#include "repair/backwardlines.h"
+#include "repair/statefiles.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
+#include <QHash>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace brevik {
 
 namespace {
 
-const QList<QPair<SettingKind, QString>> kKindNames{
-    {SettingKind::webProxy, QStringLiteral("webproxy")},
-    {SettingKind::secureWebProxy, QStringLiteral("securewebproxy")},
-    {SettingKind::socksProxy, QStringLiteral("socksproxy")},
-    {SettingKind::autoProxy, QStringLiteral("autoproxy")},
-    {SettingKind::bypassDomains, QStringLiteral("bypass")},
-    {SettingKind::dnsServers, QStringLiteral("dns")},
-    {SettingKind::ipv6, QStringLiteral("ipv6")},
-    {SettingKind::serviceEnabled, QStringLiteral("service-enabled")},
-    {SettingKind::serviceOrder, QStringLiteral("service-order")},
-    {SettingKind::wifiPower, QStringLiteral("wifi-power")},
-    {SettingKind::mtu, QStringLiteral("mtu")},
-    {SettingKind::firewall, QStringLiteral("firewall")},
-    {SettingKind::networkTime, QStringLiteral("network-time")},
-};
+// A journal kept within its limit is read whole; one grown beyond (by other hands) is read as
+// far back as that, never further.
+constexpr qint64 kKeepLimit = Journal::kSizeLimit + Journal::kRecordLimit;
+// The next id follows the largest among the newest records: records of repairs that ran at
+// once end in any order, but never this far apart.
+constexpr qint64 kIdWindow = 64 * 1024;
 
-const QList<QPair<RepairOrigin, QString>> kOriginNames{
-    {RepairOrigin::window, QStringLiteral("window")},
-    {RepairOrigin::commandLine, QStringLiteral("command-line")},
-    {RepairOrigin::guardian, QStringLiteral("guardian")},
-};
-
-template <typename Enum>
-std::optional<Enum> fromName(const QList<QPair<Enum, QString>> &names, const QString &name)
+std::optional<QJsonObject> recordIn(const QByteArray &line)
 {
-    for (const auto &[value, text] : names) {
-        if (text == name)
-            return value;
-    }
-    return std::nullopt;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
 }
 
-template <typename Enum> QString nameOf(const QList<QPair<Enum, QString>> &names, Enum value)
+// Reads entries from the end: at most `newest` of them (all when negative), no further back
+// than the keep limit. Read this way, outcomes come before their entries; they wait for them.
+Journal::Read readFromEnd(int fd, qint64 size, qsizetype newest, const QString &home)
 {
-    for (const auto &[entry, text] : names) {
-        if (entry == value)
-            return text;
-    }
-    return {};
-}
-
-QStringList strings(const QJsonValue &value)
-{
-    QStringList list;
-    for (const QJsonValue &item : value.toArray())
-        list << item.toString();
-    return list;
-}
-
-// Holds an exclusive lock on a file beside the journal for as long as it lives. The journal
-// itself is replaced when it is cut, so the lock cannot live on it.
-class JournalLock {
-public:
-    explicit JournalLock(const QString &journal)
-        : m_fd(::open(QFile::encodeName(journal + QStringLiteral(".lock")).constData(),
-                      O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                ::close(m_fd);
-                m_fd = -1;
-            }
+    Journal::Read read;
+    QList<JournalEntry> entries; // newest first
+    QHash<qint64, qsizetype> index;
+    QHash<qint64, QJsonObject> outcomes;
+    BackwardLines lines(fd, size, Journal::kRecordLimit);
+    while ((newest < 0 || entries.size() < newest) && lines.consumed() <= kKeepLimit) {
+        const std::optional<QByteArray> line = lines.next();
+        if (!line)
+            break;
+        const std::optional<QJsonObject> record = recordIn(*line);
+        const std::optional<qint64> id = record ? JournalRecords::idOf(*record) : std::nullopt;
+        if (!id)
+            continue;
+        if (JournalRecords::isOutcome(*record)) {
+            // The outcome written first stands; read backwards, that is the last one seen.
+            outcomes.insert(*id, *record);
+            continue;
         }
+        std::optional<JournalEntry> entry = JournalRecords::entryFrom(*record, home);
+        if (!entry)
+            continue;
+        // Two entries under one number: the one written first stands, a later one cannot
+        // change it.
+        if (index.contains(*id)) {
+            entries[index.value(*id)] = *entry;
+            continue;
+        }
+        index.insert(*id, entries.size());
+        entries << *entry;
     }
-    ~JournalLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
+    read.more = !lines.atStart();
+    for (JournalEntry &entry : entries) {
+        if (outcomes.contains(entry.id))
+            JournalRecords::addOutcome(entry, outcomes.value(entry.id));
     }
-    JournalLock(const JournalLock &) = delete;
-    JournalLock &operator=(const JournalLock &) = delete;
+    std::reverse(entries.begin(), entries.end());
+    read.entries = entries;
+    return read;
+}
 
-    bool held() const { return m_fd >= 0; }
+// The largest id among the newest records, and the last id a cut left behind.
+qint64 lastIdNear(int fd, qint64 size)
+{
+    BackwardLines lines(fd, size, Journal::kRecordLimit);
+    qint64 last = 0;
+    while (lines.consumed() <= kIdWindow) {
+        const std::optional<QByteArray> line = lines.next();
+        if (!line)
+            break;
+        const std::optional<QJsonObject> record = recordIn(*line);
+        if (!record)
+            continue;
+        if (const std::optional<qint64> floor = JournalRecords::floorOf(*record))
+            last = std::max(last, *floor);
+        if (const std::optional<qint64> id = JournalRecords::idOf(*record))
+            last = std::max(last, *id);
+    }
+    return last;
+}
+
+qint64 sizeOf(int fd)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 ? qint64(info.st_size) : -1;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+// Held while a record is appended or the file is cut; the journal itself is replaced when it
+// is cut, so the lock lives beside it.
+class AppendLock {
+public:
+    explicit AppendLock(const QString &journal)
+    {
+        StateFiles::Opened opened = StateFiles::openLockFile(journal + QStringLiteral(".lock"));
+        m_error = opened.error;
+        if (!opened.file.isOpen())
+            return;
+        int result = -1;
+        do {
+            result = ::flock(opened.file.fd(), LOCK_EX);
+        } while (result != 0 && errno == EINTR);
+        if (result == 0)
+            m_file = std::move(opened.file);
+        else
+            m_error = StateFiles::reason(errno, journal + QStringLiteral(".lock"));
+    }
+    bool held() const { return m_file.isOpen(); }
+    QString error() const { return m_error; }
 
 private:
-    int m_fd = -1;
+    StateFiles::Handle m_file;
+    QString m_error;
 };
 
-QList<QByteArray> readLines(const QString &path)
+QByteArray recordLine(const QJsonObject &record)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll().split('\n');
+    return QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
 }
 
-qint64 lastId(const QList<QByteArray> &lines)
+// Keeps the newest lines that fit into half the limit, behind a line that carries the last
+// id given, so that numbers keep growing after the older records are gone.
+QString cut(const QString &path, int fd, qint64 size)
 {
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        const QJsonObject object = QJsonDocument::fromJson(*line).object();
-        if (object.contains(QStringLiteral("id")))
-            return object.value(QStringLiteral("id")).toInteger();
-    }
-    return 0;
-}
-
-// Keeps the newest whole lines that fit into half the limit, so that a cut is rare.
-void cut(const QString &path, const QList<QByteArray> &lines)
-{
-    QByteArray kept;
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        if (line->isEmpty())
-            continue;
-        if (kept.size() + line->size() + 1 > Journal::kSizeLimit / 2)
+    QList<QByteArray> kept; // newest first
+    qint64 bytes = 0;
+    BackwardLines lines(fd, size, Journal::kRecordLimit);
+    while (bytes < Journal::kSizeLimit / 2) {
+        const std::optional<QByteArray> line = lines.next();
+        if (!line)
             break;
-        kept.prepend(*line + '\n');
+        kept << *line;
+        bytes += line->size() + 1;
     }
-    QSaveFile file(path);
-    // Unbuffered: a failing write shows in write()'s result, not in a flush commit() hides.
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(kept) == kept.size())
-        file.commit();
-    else
-        file.cancelWriting();
+    QByteArray content = recordLine(JournalRecords::floorRecord(lastIdNear(fd, size)));
+    for (auto line = kept.crbegin(); line != kept.crend(); ++line)
+        content += *line + '\n';
+    return StateFiles::replace(path, content);
 }
 
-bool appendLine(const QString &path, const QByteArray &line)
+// Appends one record, flushed to the disk. A record cut short by a crash must not swallow
+// this one: it starts on a line of its own. Half a record written would glue itself to the
+// next one: under the append lock the end is ours, so it is taken back.
+QString appendRecord(const QString &path, int fd, qint64 size, const QJsonObject &record)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    const off_t start = ::lseek(fd, 0, SEEK_END);
-    ssize_t written = -1;
-    do {
-        written = ::write(fd, line.constData(), size_t(line.size()));
-    } while (written < 0 && errno == EINTR);
-    // Half an entry would glue itself to the next one; under the lock the end is ours.
-    if (written != line.size() && start >= 0)
-        (void)::ftruncate(fd, start);
-    ::close(fd);
-    return written == line.size();
+    QByteArray line = recordLine(record);
+    char last = '\n';
+    if (size > 0 && ::pread(fd, &last, 1, off_t(size - 1)) == 1 && last != '\n')
+        line.prepend('\n');
+    if (!writeAll(fd, line) || ::fsync(fd) != 0) {
+        const int failure = errno ? errno : EIO;
+        (void)::ftruncate(fd, off_t(size));
+        return StateFiles::reason(failure, path);
+    }
+    return {};
 }
 
 } // namespace
 
-QString originLabel(RepairOrigin origin)
+Journal::Journal(QString path, QString home)
+    : m_path(std::move(path)), m_home(home.isEmpty() ? QDir::homePath() : std::move(home))
 {
-    switch (origin) {
-    case RepairOrigin::window:
-        return QStringLiteral("窗口");
-    case RepairOrigin::commandLine:
-        return QStringLiteral("命令行");
-    case RepairOrigin::guardian:
-        return QStringLiteral("守护");
-    }
-    return {};
 }
-
-QJsonObject JournalEntry::toJson() const
-{
-    QJsonArray settingList;
-    for (const RecordedSetting &setting : settings) {
-        settingList << QJsonObject{{"setting", nameOf(kKindNames, setting.key.kind)},
-                                   {"target", setting.key.target},
-                                   {"before", setting.before.value_or(QJsonValue())},
-                                   {"after", setting.after}};
-    }
-    QJsonArray fileList;
-    for (const RecordedFile &file : files) {
-        fileList << QJsonObject{{"pathWord", file.pathWord},
-                                {"path", file.path},
-                                {"backup", file.backup},
-                                {"checksum", file.checksum}};
-    }
-    QJsonObject object{{"id", id},
-                       {"time", time.toString(Qt::ISODate)},
-                       {"finding", findingId},
-                       {"repair", repairId},
-                       {"title", title},
-                       {"by", nameOf(kOriginNames, origin)},
-                       {"commands", QJsonArray::fromStringList(commands)},
-                       {"admin", needsAdmin},
-                       {"settings", settingList},
-                       {"files", fileList},
-                       {"oneTime", QJsonArray::fromStringList(oneTime)},
-                       {"unrecorded", QJsonArray::fromStringList(unrecorded)},
-                       {"ok", ok},
-                       {"log", log}};
-    if (undoes)
-        object.insert(QStringLiteral("undoes"), *undoes);
-    return object;
-}
-
-std::optional<JournalEntry> JournalEntry::fromJson(const QJsonObject &object)
-{
-    const std::optional<RepairOrigin> origin =
-        fromName(kOriginNames, object.value(QStringLiteral("by")).toString());
-    if (!origin || object.value(QStringLiteral("id")).toInteger() <= 0)
-        return std::nullopt;
-    JournalEntry entry;
-    entry.id = object.value(QStringLiteral("id")).toInteger();
-    entry.time =
-        QDateTime::fromString(object.value(QStringLiteral("time")).toString(), Qt::ISODate);
-    entry.findingId = object.value(QStringLiteral("finding")).toString();
-    entry.repairId = object.value(QStringLiteral("repair")).toString();
-    entry.title = object.value(QStringLiteral("title")).toString();
-    entry.origin = *origin;
-    entry.commands = strings(object.value(QStringLiteral("commands")));
-    entry.needsAdmin = object.value(QStringLiteral("admin")).toBool();
-    for (const QJsonValue &value : object.value(QStringLiteral("settings")).toArray()) {
-        const QJsonObject setting = value.toObject();
-        const std::optional<SettingKind> kind =
-            fromName(kKindNames, setting.value(QStringLiteral("setting")).toString());
-        // A kind this program does not know (written by a later version) cannot be restored;
-        // the entry stays, saying so.
-        if (!kind) {
-            entry.unrecorded << setting.value(QStringLiteral("setting")).toString();
-            continue;
-        }
-        const QJsonValue before = setting.value(QStringLiteral("before"));
-        entry.settings << RecordedSetting{
-            {*kind, setting.value(QStringLiteral("target")).toString()},
-            before.isNull() || before.isUndefined() ? std::nullopt : std::optional(before),
-            setting.value(QStringLiteral("after"))};
-    }
-    for (const QJsonValue &value : object.value(QStringLiteral("files")).toArray()) {
-        const QJsonObject file = value.toObject();
-        entry.files << RecordedFile{file.value(QStringLiteral("pathWord")).toString(),
-                                    file.value(QStringLiteral("path")).toString(),
-                                    file.value(QStringLiteral("backup")).toString(),
-                                    file.value(QStringLiteral("checksum")).toString()};
-    }
-    entry.oneTime = strings(object.value(QStringLiteral("oneTime")));
-    entry.unrecorded << strings(object.value(QStringLiteral("unrecorded")));
-    entry.ok = object.value(QStringLiteral("ok")).toBool();
-    entry.log = object.value(QStringLiteral("log")).toString();
-    if (object.contains(QStringLiteral("undoes")))
-        entry.undoes = object.value(QStringLiteral("undoes")).toInteger();
-    return entry;
-}
-
-Journal::Journal(QString path) : m_path(std::move(path)) {}
 
 QString Journal::pathIn(const QString &home)
 {
@@ -256,35 +200,59 @@ QString Journal::pathIn(const QString &home)
 
 Journal Journal::forCurrentUser()
 {
-    return Journal(pathIn(QDir::homePath()));
+    return Journal(pathIn(QDir::homePath()), QDir::homePath());
 }
 
-qint64 Journal::append(JournalEntry entry) const
+Journal::Read Journal::read(qsizetype newest) const
 {
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
-        return 0;
-    const JournalLock lock(m_path);
-    if (!lock.held())
-        return 0;
-    const QList<QByteArray> lines = readLines(m_path);
-    entry.id = lastId(lines) + 1;
-    if (QFileInfo(m_path).size() > kSizeLimit)
-        cut(m_path, lines);
-    const QByteArray line = QJsonDocument(entry.toJson()).toJson(QJsonDocument::Compact) + '\n';
-    return appendLine(m_path, line) ? entry.id : 0;
-}
-
-QList<JournalEntry> Journal::entries() const
-{
-    QList<JournalEntry> list;
-    for (const QByteArray &line : readLines(m_path)) {
-        if (line.trimmed().isEmpty())
-            continue;
-        if (const std::optional<JournalEntry> entry =
-                JournalEntry::fromJson(QJsonDocument::fromJson(line).object()))
-            list << *entry;
+    StateFiles::Opened opened = StateFiles::openForReading(m_path);
+    if (!opened.file.isOpen()) {
+        Read result;
+        result.missing = opened.missing;
+        result.error = opened.error;
+        return result;
     }
-    return list;
+    const int fd = opened.file.fd();
+    return readFromEnd(fd, sizeOf(fd), newest, m_home);
+}
+
+QString Journal::start(JournalEntry &entry) const
+{
+    const AppendLock lock(m_path);
+    if (!lock.held())
+        return lock.error();
+    StateFiles::Opened opened = StateFiles::openForAppending(m_path);
+    if (!opened.file.isOpen())
+        return opened.error;
+    qint64 size = sizeOf(opened.file.fd());
+    if (size > kSizeLimit) {
+        const QString problem = cut(m_path, opened.file.fd(), size);
+        if (!problem.isEmpty())
+            return problem;
+        opened = StateFiles::openForAppending(m_path);
+        if (!opened.file.isOpen())
+            return opened.error;
+        size = sizeOf(opened.file.fd());
+    }
+    entry.id = lastIdNear(opened.file.fd(), size) + 1;
+    const QString problem = appendRecord(m_path, opened.file.fd(), size, entry.startRecord());
+    if (!problem.isEmpty())
+        entry.id = 0;
+    return problem;
+}
+
+QString Journal::finish(const JournalEntry &entry) const
+{
+    if (entry.id <= 0)
+        return QStringLiteral("这次修复的记录没有写入");
+    const AppendLock lock(m_path);
+    if (!lock.held())
+        return lock.error();
+    StateFiles::Opened opened = StateFiles::openForAppending(m_path);
+    if (!opened.file.isOpen())
+        return opened.error;
+    return appendRecord(m_path, opened.file.fd(), sizeOf(opened.file.fd()),
+                        entry.outcomeRecord());
 }
 
 } // namespace brevik

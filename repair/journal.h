@@ -1,68 +1,27 @@
 #pragma once
 
-#include "repair/setting.h"
+#include "repair/journalentry.h"
 
-#include <QDateTime>
-#include <QJsonObject>
-#include <QJsonValue>
 #include <QList>
 #include <QString>
-#include <QStringList>
-
-#include <optional>
 
 namespace brevik {
 
-// Who started a repair.
-enum class RepairOrigin { window, commandLine, guardian };
-
-// One setting as a repair found it and as its commands were to leave it.
-struct RecordedSetting {
-    SettingKey key;
-    std::optional<QJsonValue> before; // none: it could not be read
-    QJsonValue after;                 // what the commands write over `before`
-};
-
-// One file a repair edited, and the copy it made of it first.
-struct RecordedFile {
-    QString pathWord; // the path as the repair's command has it (one shell word)
-    QString path;     // the path itself
-    QString backup;   // the copy of the file before the edit; empty when none was made
-    QString checksum; // "cksum" of the file right after the repair; empty when unread
-};
-
-// One repair (or one undo) as the journal keeps it.
-struct JournalEntry {
-    qint64 id = 0; // given when appended: one more than the last entry's; never reused
-    QDateTime time;
-    QString findingId;
-    QString repairId;
-    QString title;
-    RepairOrigin origin = RepairOrigin::window;
-    QStringList commands;
-    bool needsAdmin = false;
-    QList<RecordedSetting> settings;
-    QList<RecordedFile> files;
-    QStringList oneTime;    // what the repair did that cannot be taken back
-    QStringList unrecorded; // commands whose effect is unknown to the journal
-    bool ok = false;
-    QString log;                  // the outcome as the user read it
-    std::optional<qint64> undoes; // for an undo: the entry it took back
-
-    QJsonObject toJson() const;
-    static std::optional<JournalEntry> fromJson(const QJsonObject &object);
-};
-
-QString originLabel(RepairOrigin origin);
-
-// The repair journal: one JSON object a line in a file that several processes append to
-// (the app, the command line, the launch agent's runs), kept below a size limit.
+// The repair journal: JSON records, one a line, in a file that several processes append to
+// (the app, the command line, the launch agent's runs). Every repair writes its entry before
+// its first command runs and its outcome after, so a process killed at any point leaves an
+// entry behind. Reads take the newest part of the file only, so they stay fast and small
+// whatever the file has grown to; a line that does not parse is passed over and never hides
+// or renumbers another.
 class Journal {
 public:
     // Beyond this many bytes the oldest entries go, down to half of it.
     static constexpr qint64 kSizeLimit = 1000000;
+    // A line longer than this is no record of ours.
+    static constexpr qint64 kRecordLimit = 256 * 1024;
 
-    explicit Journal(QString path);
+    // The journal at `path`; the files its entries may name are those of the home `home`.
+    explicit Journal(QString path, QString home = {});
 
     // ~/Library/Application Support/Brevik/journal.jsonl of the home folder `home`.
     static QString pathIn(const QString &home);
@@ -70,17 +29,31 @@ public:
     static Journal forCurrentUser();
 
     QString path() const { return m_path; }
+    QString home() const { return m_home; }
 
-    // Appends `entry` under the journal's lock with the next id and returns that id; 0 when
-    // it could not be written. The entry goes in with one write, so a reader never sees half
-    // of it.
-    qint64 append(JournalEntry entry) const;
+    // What a read found.
+    struct Read {
+        QList<JournalEntry> entries; // oldest first, each with its outcome when it has one
+        bool more = false;           // older records were left unread
+        bool missing = false;        // there is no journal yet
+        QString error;               // why it could not be read; entries are then empty
+    };
+    // The newest `newest` entries (all the journal keeps when negative), read from the end:
+    // what a read costs does not grow with the file.
+    Read read(qsizetype newest = -1) const;
+    // The entries of a read, empty when it failed.
+    QList<JournalEntry> entries() const { return read().entries; }
 
-    // All readable entries, oldest first. Lines that do not parse are passed over.
-    QList<JournalEntry> entries() const;
+    // Writes `entry` before its repair runs, flushed to the disk, with the next id, which it
+    // is given. Returns the reason when it could not be written (entry.id stays 0).
+    QString start(JournalEntry &entry) const;
+
+    // Adds the outcome of an entry written by start(). Returns the reason when it could not.
+    QString finish(const JournalEntry &entry) const;
 
 private:
     QString m_path;
+    QString m_home;
 };
 
 } // namespace brevik

@@ -1,9 +1,10 @@
 #include "repair/recording.h"
 
-#include "diagnostics/fileedit.h"
-#include "exec/shell.h"
-#include "repair/commandeffect.h"
+#include "repair/filestate.h"
+#include "repair/opeffect.h"
 #include "repair/settingio.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -11,36 +12,81 @@ namespace brevik {
 
 namespace {
 
-constexpr double kChecksumTimeout = 10.0;
+const QString kCancelledNothing = QStringLiteral("⚠️ 已取消授权，未做任何修改。");
 
-// A shell word as the command has it, without its quotes ('/Users/a b/.zshrc').
-QString unquoted(const QString &word)
-{
-    if (word.size() < 2 || !word.startsWith(QLatin1Char('\'')))
-        return word;
-    return word.mid(1, word.size() - 2).replace(QStringLiteral("'\\''"), QStringLiteral("'"));
-}
-
-// The backup a file edit reports as "原文件已备份为 PATH.brevik.bak[.N]". The printed path
-// may be longer than the recorded one where the runner maps a system path elsewhere; the
-// backup is kept in the recorded path's terms, so later commands get mapped the same way.
+// The backup a file edit reports as "原文件已备份为 PATH.brevik.bak[.N]", as a suffix of the
+// recorded path: the printed path may be longer where the runner maps a system path
+// elsewhere (the simulated Mac), and the record stays in the path's own terms.
 QString backupNamed(const QString &log, const QString &path)
 {
     for (const QString &line : log.split(QLatin1Char('\n'))) {
-        const qsizetype at = line.indexOf(FileEdit::kBackupNote);
+        const qsizetype at = line.indexOf(kBackupNote);
         if (at < 0)
             continue;
-        const QString printed = line.mid(at + FileEdit::kBackupNote.size()).trimmed();
-        const qsizetype suffix = printed.lastIndexOf(QStringLiteral(".brevik.bak"));
+        const QString printed = line.mid(at + kBackupNote.size()).trimmed();
+        const qsizetype suffix = printed.lastIndexOf(kBackupSuffix);
         if (suffix > 0 && printed.left(suffix).endsWith(path))
             return path + printed.mid(suffix);
     }
     return {};
 }
 
+QString bullets(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines)
+        text += QStringLiteral("\n  · ") + line;
+    return text;
+}
+
+// The settings a run left different from before; all of them when they cannot be read.
+QStringList changedSince(const JournalEntry &entry)
+{
+    QStringList changed;
+    for (const RecordedSetting &setting : entry.settings) {
+        const std::optional<QJsonValue> now = SettingIO::read(setting.key);
+        if (!setting.before || !now || *now != *setting.before)
+            changed << SettingIO::label(setting.key);
+    }
+    for (const RecordedFile &file : entry.files) {
+        if (!file.checksumAfter.isEmpty() && file.checksumAfter != file.backupChecksum)
+            changed << QStringLiteral("文件 ") + file.path;
+    }
+    return changed;
+}
+
+EntryEnd entryEnd(FixEnd end)
+{
+    switch (end) {
+    case FixEnd::succeeded:
+        return EntryEnd::succeeded;
+    case FixEnd::cancelled:
+        return EntryEnd::cancelled;
+    case FixEnd::failed:
+        break;
+    }
+    return EntryEnd::failed;
+}
+
 } // namespace
 
 namespace Recording {
+
+namespace {
+
+// Completes an entry written ahead; a log whose repair is not in the journal says so.
+void record(const Journal &journal, JournalEntry &entry, FixResult &result,
+            const QString &startProblem)
+{
+    finish(entry, result);
+    const QString problem = startProblem.isEmpty() ? journal.finish(entry) : startProblem;
+    if (!problem.isEmpty()) {
+        result.recorded = false;
+        result.log += notRecordedNote(problem);
+    }
+}
+
+} // namespace
 
 JournalEntry before(const QString &findingId, const FixAction &action, RepairOrigin origin,
                     const QList<RecordedSetting> &known, const Clock &clock)
@@ -51,72 +97,93 @@ JournalEntry before(const QString &findingId, const FixAction &action, RepairOri
     entry.repairId = action.id;
     entry.title = action.title;
     entry.origin = origin;
-    entry.commands = action.commands;
+    entry.pid = QCoreApplication::applicationPid();
+    entry.operations = action.operations;
     entry.needsAdmin = action.needsAdmin;
-    for (const SettingKey &key : CommandEffects::changedSettings(action.commands)) {
+    for (const SettingKey &key : OpEffects::changedSettings(action.operations)) {
         const auto knownValue =
             std::find_if(known.cbegin(), known.cend(),
                          [&key](const RecordedSetting &s) { return s.key == key; });
         const std::optional<QJsonValue> value =
             knownValue != known.cend() ? knownValue->before : SettingIO::read(key);
         entry.settings << RecordedSetting{
-            key, value,
-            CommandEffects::applied(key, value.value_or(QJsonValue()), action.commands)};
+            key, value, OpEffects::applied(key, value.value_or(QJsonValue()), action.operations)};
     }
-    for (const QString &command : action.commands) {
-        const CommandEffect effect = CommandEffects::of(command);
-        if (effect.type == CommandEffect::Type::fileEdit)
-            entry.files << RecordedFile{effect.fileWord, unquoted(effect.fileWord), {}, {}};
-        else if (effect.type == CommandEffect::Type::oneTime &&
-                 !entry.oneTime.contains(effect.what))
+    for (const RepairOp &op : action.operations) {
+        const OpEffect effect = OpEffects::of(op);
+        if (effect.type == OpEffect::Type::file) {
+            const FileState::BeforeEdit state = FileState::beforeEdit(effect.path);
+            entry.files << RecordedFile{effect.path, effect.path + state.backupSuffix,
+                                        state.checksum, {}};
+        } else if (effect.type == OpEffect::Type::oneTime && !entry.oneTime.contains(effect.what)) {
             entry.oneTime << effect.what;
-        else if (effect.type == CommandEffect::Type::unknown)
-            entry.unrecorded << command;
+        }
     }
     return entry;
 }
 
-void finish(JournalEntry &entry, bool ok, const QString &log)
+void finish(JournalEntry &entry, FixResult &result)
 {
-    entry.ok = ok;
-    entry.log = log;
+    entry.end = entryEnd(result.end);
     for (RecordedFile &file : entry.files) {
-        file.backup = backupNamed(log, file.path);
+        const QString backup = backupNamed(result.log, file.path);
         // What the repair left, so that an undo can tell whether someone changed it since.
-        if (!file.backup.isEmpty())
-            file.checksum = shell(QStringLiteral("cksum < ") + file.pathWord, kChecksumTimeout)
-                                .output.trimmed();
+        if (!backup.isEmpty()) {
+            file.backup = backup;
+            file.checksumAfter = FileState::checksum(file.path);
+        }
     }
+    if (!result.ok) {
+        const QStringList changed = result.ranAny ? changedSince(entry) : QStringList();
+        entry.changedNothing = changed.isEmpty();
+        // The prompt was cancelled, but what ran without it stays in force: say so, and which.
+        if (result.end == FixEnd::cancelled && !changed.isEmpty() &&
+            result.log.endsWith(kCancelledNothing)) {
+            result.log.chop(kCancelledNothing.size());
+            result.log += QStringLiteral("⚠️ 已取消授权。免密码方式已经做了以下改动，它们仍然有效"
+                                         "（可在「修复记录」中撤销）：") +
+                          bullets(changed);
+        }
+    }
+    entry.log = result.log;
 }
 
 FixResult apply(const Finding &finding, RepairOrigin origin, const Journal &journal)
 {
-    // A repair without commands runs nothing and changes nothing.
-    if (!finding.fix || finding.fix->commands.isEmpty())
+    // A repair without operations runs nothing and changes nothing.
+    if (!finding.fix || finding.fix->operations.isEmpty())
         return FixEngine::apply(finding.fix.value_or(FixAction{}));
     JournalEntry entry = before(finding.id, *finding.fix, origin);
-    const FixResult result = FixEngine::apply(*finding.fix);
-    finish(entry, result.ok, result.log);
-    journal.append(entry);
+    const QString problem = journal.start(entry);
+    FixResult result = FixEngine::apply(*finding.fix);
+    record(journal, entry, result, problem);
     return result;
 }
 
-QMap<QString, QString> applyAll(const QList<Finding> &findings,
-                                const std::function<void(const QString &)> &progress,
-                                RepairOrigin origin, const Journal &journal)
+QMap<QString, FixResult> applyAll(const QList<Finding> &findings,
+                                  const std::function<void(const QString &)> &progress,
+                                  RepairOrigin origin, const Journal &journal)
 {
     QList<JournalEntry> entries;
+    QStringList problems;
     for (const Finding &finding : findings) {
-        if (finding.fix && !finding.fix->commands.isEmpty())
+        if (finding.fix && !finding.fix->operations.isEmpty()) {
             entries << before(finding.id, *finding.fix, origin);
+            problems << journal.start(entries.last());
+        }
     }
-    const QMap<QString, QString> logs = FixEngine::applyAll(findings, progress);
-    for (JournalEntry &entry : entries) {
-        const QString log = logs.value(entry.findingId);
-        finish(entry, log.startsWith(QStringLiteral("✅")), log);
-        journal.append(entry);
+    QMap<QString, FixResult> results = FixEngine::applyAll(findings, progress);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const auto result = results.find(entries.at(i).findingId);
+        if (result != results.end())
+            record(journal, entries[i], *result, problems.at(i));
     }
-    return logs;
+    return results;
+}
+
+QString notRecordedNote(const QString &reason)
+{
+    return QStringLiteral("\n⚠️ 这次修复没能写入修复记录，无法通过「撤销」还原：") + reason;
 }
 
 } // namespace Recording

@@ -12,30 +12,35 @@
 
 namespace brevik {
 
-// Writing repairs into the journal: what their commands will change is read before they run,
-// and the entry is appended once the outcome is known.
+// Writing repairs into the journal ahead of them: what their operations will change is read
+// and written down before the first command runs, and the outcome is added once it is known.
+// A repair runs even when the journal cannot hold it (a user cut off wants the network back);
+// its log then says that it cannot be undone.
 namespace Recording {
 
-// The entry for a repair about to run: every setting its commands change, with its current
-// value (one query per setting and nothing else), the files it will edit, what it does once
-// and cannot take back, and the commands whose effect is unknown. Settings in `known` were
-// read a moment ago: their `before` is taken as it is, without a query. The entry is stamped
-// with `clock`'s time.
+// The entry for a repair about to run: every setting its operations change, with its current
+// value (one query per setting), each file it will edit with its checksum and the backup it
+// will get, what it does once and cannot take back. Settings in `known` were read a moment
+// ago: their `before` is taken as it is, without a query. Stamped with `clock`'s time.
 JournalEntry before(const QString &findingId, const FixAction &action, RepairOrigin origin,
                     const QList<RecordedSetting> &known = {}, const Clock &clock = systemClock());
 
-// Completes the entry with the outcome: the log, and for each edited file the backup the
-// repair names in its output and the file's checksum as the repair left it.
-void finish(JournalEntry &entry, bool ok, const QString &log);
+// Completes the entry with the outcome of `result`. A repair that did not succeed is read back
+// to tell whether it changed anything; a prompt cancelled after the direct part of a repair
+// had already changed settings gets a log that names them, in `result` too.
+void finish(JournalEntry &entry, FixResult &result);
 
-// FixEngine::apply, recorded.
+// FixEngine::apply, written ahead.
 FixResult apply(const Finding &finding, RepairOrigin origin, const Journal &journal);
 
-// FixEngine::applyAll, recorded: the settings of every repair are read before the first one
+// FixEngine::applyAll, written ahead: every repair's entry is on disk before the first one
 // runs, and each repair gets its own entry.
-QMap<QString, QString> applyAll(const QList<Finding> &findings,
-                                const std::function<void(const QString &)> &progress,
-                                RepairOrigin origin, const Journal &journal);
+QMap<QString, FixResult> applyAll(const QList<Finding> &findings,
+                                  const std::function<void(const QString &)> &progress,
+                                  RepairOrigin origin, const Journal &journal);
+
+// What a log gets when its repair could not be written into the journal.
+QString notRecordedNote(const QString &reason);
 
 } // namespace Recording
 

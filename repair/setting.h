@@ -15,11 +15,8 @@ enum class SettingKind {
     bypassDomains,  // per service: list of entries
     dnsServers,     // per service: list of addresses
     ipv6,           // per service: "Automatic", "Off", …
-    serviceEnabled, // per service: boolean
-    serviceOrder,   // machine: list of service names
     wifiPower,      // per Wi-Fi device: boolean
     mtu,            // per interface: number
-    firewall,       // machine: 0 off, 1 on, 2 blocking all incoming connections
     networkTime,    // machine: boolean
 };
 

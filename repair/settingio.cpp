@@ -11,7 +11,6 @@ namespace brevik {
 namespace {
 
 constexpr double kQueryTimeout = 10.0;
-const QString kFirewallTool = QStringLiteral("/usr/libexec/ApplicationFirewall/socketfilterfw");
 
 struct ServerKind {
     SettingKind kind;
@@ -91,21 +90,6 @@ std::optional<QJsonValue> onOffValue(const std::optional<QString> &word)
     return *word == QLatin1String("On");
 }
 
-// "(1) Wi-Fi" and "(*) Thunderbolt Bridge" lines, each followed by its hardware port line.
-std::optional<QJsonValue> serviceOrderValue(const QStringList &lines)
-{
-    static const QRegularExpression service(QStringLiteral("^\\((?:\\d+|\\*)\\) (.+)$"));
-    QStringList names;
-    for (const QString &line : lines) {
-        const QRegularExpressionMatch match = service.match(line);
-        if (match.hasMatch())
-            names << match.captured(1);
-    }
-    if (names.isEmpty())
-        return std::nullopt;
-    return QJsonArray::fromStringList(names);
-}
-
 std::optional<QJsonValue> parseLines(const SettingKey &key, const QStringList &lines)
 {
     switch (key.kind) {
@@ -123,23 +107,11 @@ std::optional<QJsonValue> parseLines(const SettingKey &key, const QStringList &l
         if (const std::optional<QString> mode = field(lines, QStringLiteral("IPv6")))
             return *mode;
         return std::nullopt;
-    case SettingKind::serviceEnabled:
-        if (lines.value(0) == QLatin1String("Enabled") ||
-            lines.value(0) == QLatin1String("Disabled"))
-            return lines.value(0) == QLatin1String("Enabled");
-        return std::nullopt;
-    case SettingKind::serviceOrder:
-        return serviceOrderValue(lines);
     case SettingKind::wifiPower: // "Wi-Fi Power (en0): On"
         return onOffValue(captured(lines, QStringLiteral("^Wi-Fi Power \\(.*\\): (On|Off)$")));
     case SettingKind::mtu: // "en0: flags=8863<UP,…> mtu 1500"
         if (const std::optional<QString> mtu = captured(lines, QStringLiteral(" mtu (\\d+)")))
             return mtu->toInt();
-        return std::nullopt;
-    case SettingKind::firewall: // "Firewall is enabled. (State = 1)"
-        if (const std::optional<QString> state =
-                captured(lines, QStringLiteral("\\(State = (\\d)\\)")))
-            return state->toInt();
         return std::nullopt;
     case SettingKind::networkTime: // "Network Time: On"
         return onOffValue(captured(lines, QStringLiteral("^Network Time: (On|Off)$")));
@@ -147,37 +119,35 @@ std::optional<QJsonValue> parseLines(const SettingKey &key, const QStringList &l
     return std::nullopt;
 }
 
-QString onOff(bool on)
+ProxyKind proxyKindOf(SettingKind kind)
 {
-    return on ? QStringLiteral("on") : QStringLiteral("off");
+    switch (kind) {
+    case SettingKind::secureWebProxy:
+        return ProxyKind::secureWeb;
+    case SettingKind::socksProxy:
+        return ProxyKind::socks;
+    case SettingKind::autoProxy:
+        return ProxyKind::automatic;
+    default:
+        return ProxyKind::web;
+    }
 }
 
-// A list entry as one shell word: "*.local" must reach networksetup as written.
-QString entryWord(const QString &entry)
+QStringList strings(const QJsonArray &entries)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9./:_%-]+$"));
-    return plain.match(entry).hasMatch() ? entry : shellQuote(entry);
-}
-
-QString listWords(const QJsonArray &entries)
-{
-    if (entries.isEmpty())
-        return QStringLiteral("Empty");
-    QStringList words;
+    QStringList list;
     for (const QJsonValue &entry : entries)
-        words << entryWord(entry.toString());
-    return words.join(QLatin1Char(' '));
+        list << entry.toString();
+    return list;
 }
 
 // A proxy kind with a server (or the automatic proxy with a URL): writing the address
 // switches the kind on, so the state follows it.
-QStringList restoreProxy(const SettingKey &key, const QJsonObject &wanted,
-                         const QJsonObject &current, QStringList *limits)
+QList<RepairOp> restoreProxy(const SettingKey &key, const QJsonObject &wanted,
+                             const QJsonObject &current, QStringList *limits)
 {
     const bool automatic = key.kind == SettingKind::autoProxy;
-    const QString name = automatic ? QStringLiteral("autoproxy") : serverKind(key.kind)->name;
-    const QString setter = QStringLiteral("networksetup -set") + name;
-    const QString service = shellQuote(key.target);
+    const ProxyKind kind = proxyKindOf(key.kind);
     const QStringList addressFields =
         automatic ? QStringList{QStringLiteral("url")}
                   : QStringList{QStringLiteral("server"), QStringLiteral("port")};
@@ -188,16 +158,16 @@ QStringList restoreProxy(const SettingKey &key, const QJsonObject &wanted,
         wanted.value(automatic ? QStringLiteral("url") : QStringLiteral("server")).toString();
     const bool enabled = wanted.value(QStringLiteral("enabled")).toBool();
 
-    QStringList commands;
+    QList<RepairOp> ops;
     if (addressDiffers && !address.isEmpty()) {
-        commands << (automatic ? setter + QStringLiteral("url ") + service + QLatin1Char(' ') +
-                                     shellQuote(address)
-                               : setter + QLatin1Char(' ') + service + QLatin1Char(' ') +
-                                     shellWord(address) + QLatin1Char(' ') +
-                                     shellWord(wanted.value(QStringLiteral("port")).toString()));
+        if (automatic)
+            ops << RepairOps::AutoProxyUrl{key.target, address};
+        else
+            ops << RepairOps::ProxyServer{key.target, kind, address,
+                                          wanted.value(QStringLiteral("port")).toString()};
         if (!enabled)
-            commands << setter + QStringLiteral("state ") + service + QStringLiteral(" off");
-        return commands;
+            ops << RepairOps::ProxyState{key.target, kind, false};
+        return ops;
     }
     // networksetup can write an address but never remove one.
     if (addressDiffers && limits)
@@ -205,8 +175,8 @@ QStringList restoreProxy(const SettingKey &key, const QJsonObject &wanted,
                        QStringLiteral(
                            "：修复前没有设置地址，修复写入的地址无法清除（该代理的开关已还原）");
     if (enabled != current.value(QStringLiteral("enabled")).toBool())
-        commands << setter + QStringLiteral("state ") + service + QLatin1Char(' ') + onOff(enabled);
-    return commands;
+        ops << RepairOps::ProxyState{key.target, kind, enabled};
+    return ops;
 }
 
 } // namespace
@@ -238,16 +208,10 @@ QString query(const SettingKey &key)
         return QStringLiteral("networksetup -getdnsservers ") + service;
     case SettingKind::ipv6:
         return QStringLiteral("networksetup -getinfo ") + service;
-    case SettingKind::serviceEnabled:
-        return QStringLiteral("networksetup -getnetworkserviceenabled ") + service;
-    case SettingKind::serviceOrder:
-        return QStringLiteral("networksetup -listnetworkserviceorder");
     case SettingKind::wifiPower:
         return QStringLiteral("networksetup -getairportpower ") + shellWord(key.target);
     case SettingKind::mtu:
         return QStringLiteral("ifconfig ") + shellWord(key.target);
-    case SettingKind::firewall:
-        return kFirewallTool + QStringLiteral(" --getglobalstate");
     case SettingKind::networkTime:
         return QStringLiteral("systemsetup -getusingnetworktime");
     default:
@@ -257,8 +221,10 @@ QString query(const SettingKey &key)
 
 std::optional<QJsonValue> parse(const SettingKey &key, const ShellResult &result)
 {
-    // networksetup reports an unknown service, or a refusal, on standard output.
-    if (!result.succeeded() || result.output.contains(QLatin1String("** Error")))
+    // networksetup reports an unknown service ("Wi-Fi 2 is not a recognized network
+    // service."), or a refusal ("** Error: …"), on standard output, at times with exit 0.
+    if (!result.succeeded() || result.output.contains(QLatin1String("** Error")) ||
+        result.output.contains(QLatin1String("is not a recognized network service")))
         return std::nullopt;
     return parseLines(key, lines(result.output));
 }
@@ -268,12 +234,11 @@ std::optional<QJsonValue> read(const SettingKey &key)
     return parse(key, shell(query(key), kQueryTimeout));
 }
 
-QStringList restore(const SettingKey &key, const QJsonValue &wanted, const QJsonValue &current,
-                    QStringList *limits)
+QList<RepairOp> restore(const SettingKey &key, const QJsonValue &wanted,
+                        const QJsonValue &current, QStringList *limits)
 {
     if (current == wanted)
         return {};
-    const QString service = shellQuote(key.target);
     switch (key.kind) {
     case SettingKind::webProxy:
     case SettingKind::secureWebProxy:
@@ -281,51 +246,27 @@ QStringList restore(const SettingKey &key, const QJsonValue &wanted, const QJson
     case SettingKind::autoProxy:
         return restoreProxy(key, wanted.toObject(), current.toObject(), limits);
     case SettingKind::bypassDomains:
-        return {QStringLiteral("networksetup -setproxybypassdomains ") + service +
-                QLatin1Char(' ') + listWords(wanted.toArray())};
+        return {RepairOps::BypassDomains{key.target, strings(wanted.toArray())}};
     case SettingKind::dnsServers:
-        return {QStringLiteral("networksetup -setdnsservers ") + service + QLatin1Char(' ') +
-                listWords(wanted.toArray())};
+        return {RepairOps::DnsServers{key.target, strings(wanted.toArray())}};
     case SettingKind::ipv6:
         if (wanted.toString() == QLatin1String("Automatic"))
-            return {QStringLiteral("networksetup -setv6automatic ") + service};
+            return {RepairOps::Ipv6{key.target, true}};
         if (wanted.toString() == QLatin1String("Off"))
-            return {QStringLiteral("networksetup -setv6off ") + service};
+            return {RepairOps::Ipv6{key.target, false}};
         // A manual address and its router are not in the record.
         if (limits)
             *limits << label(key) + QStringLiteral("：原为「") + wanted.toString() +
                            QStringLiteral("」，需要在「系统设置 → 网络」中手动恢复");
         return {};
-    case SettingKind::serviceEnabled:
-        return {QStringLiteral("networksetup -setnetworkserviceenabled ") + service +
-                QLatin1Char(' ') + onOff(wanted.toBool())};
-    case SettingKind::serviceOrder: {
-        QStringList words{QStringLiteral("networksetup -ordernetworkservices")};
-        for (const QJsonValue &name : wanted.toArray())
-            words << shellQuote(name.toString());
-        return {words.join(QLatin1Char(' '))};
-    }
     case SettingKind::wifiPower:
-        return {QStringLiteral("networksetup -setairportpower ") + shellWord(key.target) +
-                QLatin1Char(' ') + onOff(wanted.toBool())};
+        return {RepairOps::WifiPower{key.target, wanted.toBool()}};
     case SettingKind::mtu:
-        return {QStringLiteral("ifconfig ") + shellWord(key.target) + QStringLiteral(" mtu ") +
-                QString::number(wanted.toInt())};
-    case SettingKind::firewall:
-        if (wanted.toInt() == 2 && limits)
-            *limits << QStringLiteral("防火墙的「阻止所有传入连接」需要在「系统设置 → 网络 → "
-                                      "防火墙」中重新打开");
-        return {kFirewallTool + QStringLiteral(" --setglobalstate ") + onOff(wanted.toInt() != 0)};
+        return {RepairOps::Mtu{key.target, wanted.toInt()}};
     case SettingKind::networkTime:
-        return {QStringLiteral("systemsetup -setusingnetworktime ") + onOff(wanted.toBool())};
+        return {RepairOps::NetworkTime{wanted.toBool()}};
     }
     return {};
-}
-
-bool needsAdmin(SettingKind kind)
-{
-    return kind == SettingKind::mtu || kind == SettingKind::firewall ||
-           kind == SettingKind::networkTime;
 }
 
 bool readBackAfterRepair(SettingKind kind)
@@ -347,16 +288,10 @@ QString label(const SettingKey &key)
         return service + QStringLiteral("的 DNS 服务器");
     case SettingKind::ipv6:
         return service + QStringLiteral("的 IPv6 设置");
-    case SettingKind::serviceEnabled:
-        return QStringLiteral("网络服务") + service + QStringLiteral("的启用状态");
-    case SettingKind::serviceOrder:
-        return QStringLiteral("网络服务顺序");
     case SettingKind::wifiPower:
         return QStringLiteral("Wi-Fi 电源（") + key.target + QStringLiteral("）");
     case SettingKind::mtu:
         return QStringLiteral("接口 ") + key.target + QStringLiteral(" 的 MTU");
-    case SettingKind::firewall:
-        return QStringLiteral("防火墙");
     case SettingKind::networkTime:
         return QStringLiteral("网络时间自动同步");
     default:

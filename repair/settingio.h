@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exec/shellresult.h"
+#include "model/repairop.h"
 #include "repair/setting.h"
 
 #include <QJsonValue>
@@ -28,13 +29,10 @@ QStringList lines(const QString &output);
 // Runs the query and parses it.
 std::optional<QJsonValue> read(const SettingKey &key);
 
-// The commands that take `key` from `current` back to `wanted`; empty when they agree.
-// Whatever of `wanted` no command can bring back is appended to `limits`, one sentence each.
-QStringList restore(const SettingKey &key, const QJsonValue &wanted, const QJsonValue &current,
-                    QStringList *limits);
-
-// Only an administrator may change it (the interface MTU, the firewall, the network time).
-bool needsAdmin(SettingKind kind);
+// The operations that take `key` from `current` back to `wanted`; empty when they agree.
+// Whatever of `wanted` nothing can bring back is appended to `limits`, one sentence each.
+QList<RepairOp> restore(const SettingKey &key, const QJsonValue &wanted,
+                        const QJsonValue &current, QStringList *limits);
 
 // The setting as the user reads it: "「Wi-Fi」的网页代理（HTTP）".
 QString label(const SettingKey &key);

@@ -1,19 +1,20 @@
 #include "repair/undo.h"
 
-#include "diagnostics/fileedit.h"
-#include "exec/shell.h"
-#include "repair/commandeffect.h"
+#include "repair/filestate.h"
 #include "repair/fixengine.h"
+#include "repair/opeffect.h"
 #include "repair/recording.h"
 #include "repair/settingio.h"
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace brevik {
 
 namespace {
 
-constexpr double kChecksumTimeout = 10.0;
+constexpr qsizetype kNewestFirst = 64;
 
 QString bullets(const QStringList &lines)
 {
@@ -27,21 +28,6 @@ QString cannotUndoText(const QStringList &cannotUndo)
 {
     return cannotUndo.isEmpty() ? QString()
                                 : QStringLiteral("\n以下改动无法撤销：") + bullets(cannotUndo);
-}
-
-// The undo asks for the password when it restores what only an administrator may change:
-// a setting of that kind, or a file that the repair itself edited with administrator rights.
-bool adminNeeded(const QStringList &commands, bool repairHadAdmin)
-{
-    for (const QString &command : commands) {
-        const CommandEffect effect = CommandEffects::of(command);
-        if (effect.type == CommandEffect::Type::setting &&
-            SettingIO::needsAdmin(effect.write.key.kind))
-            return true;
-        if (effect.type == CommandEffect::Type::fileEdit && repairHadAdmin)
-            return true;
-    }
-    return false;
 }
 
 QString entryName(const JournalEntry &entry)
@@ -64,13 +50,13 @@ void planSettings(Undo::Plan &plan)
             plan.cannotUndo << label + QStringLiteral("：现在读不到这项设置");
             continue;
         }
-        const QStringList restore =
+        const QList<RepairOp> restore =
             SettingIO::restore(setting.key, *setting.before, *now, &plan.cannotUndo);
         if (restore.isEmpty())
             continue;
         // Only what the repair left may be overwritten without asking.
-        if (CommandEffects::shows(*now, setting.after)) {
-            plan.commands << restore;
+        if (OpEffects::shows(*now, setting.after)) {
+            plan.operations << restore;
             plan.restoring << label;
         } else {
             plan.overwrites << restore;
@@ -83,22 +69,33 @@ void planFiles(Undo::Plan &plan)
 {
     for (const RecordedFile &file : plan.entry.files) {
         const QString label = QStringLiteral("文件 ") + file.path;
-        if (file.backup.isEmpty()) {
-            plan.cannotUndo << label + QStringLiteral("：修复没有留下备份");
+        // Earlier versions did not record what the backup held: nothing says it can be trusted.
+        if (file.backupChecksum.isEmpty()) {
+            plan.refusals << label + QStringLiteral("：记录里没有备份的校验值，无法确认备份 ") +
+                                 file.backup + QStringLiteral(" 未被改动");
             continue;
         }
-        // One query for both: the file as it is now, and the backup it would get back.
-        const QString backupWord = shellQuote(file.backup);
-        const QStringList sums =
-            SettingIO::lines(shell(QStringLiteral("cksum < ") + file.pathWord +
-                                       QStringLiteral("; cksum < ") + backupWord,
-                                   kChecksumTimeout)
-                                 .output);
-        if (sums.size() == 2 && sums.first() == sums.last())
+        const FileState::WithBackup state = FileState::withBackup(file.path, file.backup);
+        if (state.checksum == file.backupChecksum)
             continue; // already as before
-        const QString restore = FileEdit::backupThenCopy(file.pathWord, backupWord);
-        if (!sums.isEmpty() && sums.first() == file.checksum) {
-            plan.commands << restore;
+        if (state.backup == FileState::WithBackup::Backup::missing) {
+            plan.refusals << label + QStringLiteral("：备份文件 ") + file.backup +
+                                 QStringLiteral(" 不见了");
+            continue;
+        }
+        if (state.backup == FileState::WithBackup::Backup::present &&
+            state.backupChecksum != file.backupChecksum) {
+            plan.refusals << label + QStringLiteral("：备份文件 ") + file.backup +
+                                 QStringLiteral(" 在修复之后被改动过，不会用它还原");
+            continue;
+        }
+        // A backup only the administrator may read is checked by the restoring script itself.
+        const RepairOp restore = RepairOps::RestoreFile{file.path, file.backup, file.backupChecksum};
+        // An interrupted edit left no checksum behind: what is there now is its doing.
+        const bool asLeft = file.checksumAfter.isEmpty() ? !plan.entry.finished()
+                                                         : state.checksum == file.checksumAfter;
+        if (asLeft) {
+            plan.operations << restore;
             plan.restoring << label;
         } else {
             plan.overwrites << restore;
@@ -110,15 +107,41 @@ void planFiles(Undo::Plan &plan)
 // Whether anything of the entry could be restored at all, were it changed.
 bool restorable(const JournalEntry &entry)
 {
-    for (const RecordedSetting &setting : entry.settings) {
-        if (setting.before)
-            return true;
-    }
-    for (const RecordedFile &file : entry.files) {
-        if (!file.backup.isEmpty())
-            return true;
-    }
-    return false;
+    return std::any_of(entry.settings.cbegin(), entry.settings.cend(),
+                       [](const RecordedSetting &s) { return s.before.has_value(); }) ||
+           !entry.files.isEmpty();
+}
+
+bool adminNeeded(const QList<RepairOp> &ops)
+{
+    return std::any_of(ops.cbegin(), ops.cend(), OpEffects::needsAdmin);
+}
+
+JournalEntry undoEntry(const Undo::Plan &plan, const FixAction &action, RepairOrigin origin)
+{
+    // The values read for the plan are the undo's own "before": no second query.
+    JournalEntry undo = Recording::before(plan.entry.findingId, action, origin, plan.now);
+    undo.undoes = plan.entry.id;
+    return undo;
+}
+
+// An entry whose settings are all as before already is closed with an undo that changed
+// nothing, so that "undo the last repair" moves on to the one before it.
+Undo::Result closeAsBefore(const Undo::Plan &plan, RepairOrigin origin, const Journal &journal,
+                           Undo::Result result)
+{
+    const FixAction nothing{.id = plan.entry.repairId,
+                            .title = QStringLiteral("撤销 #") + QString::number(plan.entry.id) +
+                                     QStringLiteral("：") + plan.entry.title};
+    JournalEntry undo = undoEntry(plan, nothing, origin);
+    undo.end = EntryEnd::succeeded;
+    undo.log = result.text;
+    QString problem = journal.start(undo);
+    if (problem.isEmpty())
+        problem = journal.finish(undo);
+    if (problem.isEmpty())
+        result.undoEntry = undo.id;
+    return result;
 }
 
 } // namespace
@@ -130,7 +153,7 @@ QSet<qint64> undoneIds(const QList<JournalEntry> &entries)
     QSet<qint64> ids;
     QHash<qint64, qint64> takenBack; // undo → the entry it took back
     for (const JournalEntry &entry : entries) {
-        if (!entry.undoes || !entry.ok)
+        if (!entry.undoes || !entry.ok() || !entry.unreadable.isEmpty())
             continue;
         ids.insert(*entry.undoes);
         takenBack.insert(entry.id, *entry.undoes);
@@ -141,13 +164,16 @@ QSet<qint64> undoneIds(const QList<JournalEntry> &entries)
     return ids;
 }
 
+bool undoable(const JournalEntry &entry)
+{
+    return entry.unreadable.isEmpty() && !(entry.finished() && entry.changedNothing);
+}
+
 std::optional<JournalEntry> latest(const QList<JournalEntry> &entries)
 {
     const QSet<qint64> undone = undoneIds(entries);
     for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
-        // A cancelled prompt changed nothing: there is nothing of it to take back.
-        if (!entry->undoes && !undone.contains(entry->id) &&
-            !entry->log.startsWith(QStringLiteral("⚠️")))
+        if (!entry->undoes && !undone.contains(entry->id) && undoable(*entry))
             return *entry;
     }
     return std::nullopt;
@@ -166,12 +192,14 @@ Plan plan(const JournalEntry &entry)
 {
     Plan plan;
     plan.entry = entry;
+    if (!entry.unreadable.isEmpty())
+        return plan;
     planSettings(plan);
     planFiles(plan);
     for (const QString &what : entry.oneTime)
         plan.cannotUndo << what + QStringLiteral("：一次性操作");
-    for (const QString &command : entry.unrecorded)
-        plan.cannotUndo << QStringLiteral("改动未被记录的命令：") + command;
+    for (const QString &unknown : entry.unrecorded)
+        plan.cannotUndo << QStringLiteral("改动未被记录：") + unknown;
     return plan;
 }
 
@@ -179,7 +207,21 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
 {
     const JournalEntry &entry = plan.entry;
     Result result;
+    result.target = entry.id;
     result.changedSince = plan.changedSince;
+    if (!entry.unreadable.isEmpty()) {
+        result.status = Status::refused;
+        result.text = QStringLiteral("❌ 不撤销 #") + QString::number(entry.id) +
+                      QStringLiteral("：这条记录的内容不可信（") + entry.unreadable +
+                      QStringLiteral("），不会据此改动任何设置。");
+        return result;
+    }
+    if (!plan.refusals.isEmpty()) {
+        result.status = Status::refused;
+        result.text = QStringLiteral("❌ 未撤销 ") + entryName(entry) + QStringLiteral("：") +
+                      bullets(plan.refusals);
+        return result;
+    }
     if (!plan.changedSince.isEmpty() && !force) {
         result.status = Status::refused;
         result.text = QStringLiteral("⚠️ 未撤销 ") + entryName(entry) +
@@ -188,37 +230,48 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
                       QStringLiteral("\n确认要改回修复前的值时，请确认覆盖（命令行加 --force）。");
         return result;
     }
-    const QStringList commands = force ? plan.commands + plan.overwrites : plan.commands;
-    if (commands.isEmpty()) {
-        const bool any = restorable(entry);
-        result.status = any ? Status::alreadyAsBefore : Status::nothingToUndo;
-        result.text = (any ? QStringLiteral("✅ 无需撤销 ") + entryName(entry) +
-                                 QStringLiteral("：相关设置已是修复前的值")
-                           : QStringLiteral("⚠️ ") + entryName(entry) +
-                                 QStringLiteral("没有可以还原的设置")) +
-                      cannotUndoText(plan.cannotUndo);
-        return result;
+    const QList<RepairOp> ops = force ? plan.operations + plan.overwrites : plan.operations;
+    if (ops.isEmpty()) {
+        if (!restorable(entry)) {
+            result.status = Status::nothingToUndo;
+            result.text = QStringLiteral("⚠️ ") + entryName(entry) +
+                          QStringLiteral("没有可以还原的设置") + cannotUndoText(plan.cannotUndo);
+            return result;
+        }
+        result.status = Status::alreadyAsBefore;
+        result.text = QStringLiteral("✅ 无需撤销 ") + entryName(entry) +
+                      QStringLiteral("：相关设置已是修复前的值") + cannotUndoText(plan.cannotUndo);
+        return closeAsBefore(plan, origin, journal, result);
     }
 
     const FixAction action{.id = entry.repairId,
                            .title = QStringLiteral("撤销 #") + QString::number(entry.id) +
                                     QStringLiteral("：") + entry.title,
-                           .commands = commands,
-                           .needsAdmin = adminNeeded(commands, entry.needsAdmin),
+                           .operations = ops,
+                           .needsAdmin = adminNeeded(ops),
                            .fallbackAdmin = true,
                            .successHint = QStringLiteral("已还原修复前的设置")};
-    // The values read for the plan are the undo's own "before": no second query.
-    JournalEntry undo = Recording::before(entry.findingId, action, origin, plan.now);
-    undo.undoes = entry.id;
-    const FixResult outcome = FixEngine::apply(action);
-    if (outcome.log.startsWith(QStringLiteral("⚠️"))) {
+    JournalEntry undo = undoEntry(plan, action, origin);
+    // An undo nobody could see afterwards would be taken back a second time: without the
+    // journal, none runs.
+    const QString problem = journal.start(undo);
+    if (!problem.isEmpty()) {
+        result.status = Status::failed;
+        result.text = QStringLiteral("❌ 未撤销 ") + entryName(entry) +
+                      QStringLiteral("：修复记录无法写入（") + problem + QStringLiteral("）");
+        return result;
+    }
+    FixResult outcome = FixEngine::apply(action);
+    Recording::finish(undo, outcome);
+    const QString finishProblem = journal.finish(undo);
+    result.undoEntry = undo.id;
+    // A cancelled prompt after a direct attempt that changed nothing is a cancel all the same.
+    if (outcome.end == FixEnd::cancelled && undo.changedNothing) {
         result.status = Status::cancelled;
         result.text = QStringLiteral("⚠️ 已取消授权，") + entryName(entry) +
                       QStringLiteral("没有撤销，未做任何修改。");
         return result;
     }
-    Recording::finish(undo, outcome.ok, outcome.log);
-    result.undoEntry = journal.append(undo);
     const QStringList restored = force ? plan.restoring + plan.changedSince : plan.restoring;
     result.status = outcome.ok ? Status::restored : Status::failed;
     result.text = outcome.ok ? QStringLiteral("✅ 已撤销 ") + entryName(entry) +
@@ -226,23 +279,88 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
                              : QStringLiteral("❌ 撤销 ") + entryName(entry) +
                                    QStringLiteral("未完成\n") + outcome.log;
     result.text += cannotUndoText(plan.cannotUndo);
+    if (!finishProblem.isEmpty())
+        result.text += Recording::notRecordedNote(finishProblem);
     return result;
 }
 
-QString sign(const JournalEntry &entry)
+Result takeBack(const Journal &journal, std::optional<qint64> id, bool force, RepairOrigin origin)
 {
-    if (entry.ok)
-        return QStringLiteral("✅");
-    return entry.log.startsWith(QStringLiteral("⚠️")) ? QStringLiteral("⚠️")
-                                                          : QStringLiteral("❌");
+    Result result;
+    // The entry wanted is nearly always among the newest: read those first, the rest only
+    // when it is not.
+    Journal::Read read = journal.read(kNewestFirst);
+    if (!read.error.isEmpty()) {
+        result.text = QStringLiteral("❌ 无法读取修复记录：") + read.error;
+        return result;
+    }
+    const auto wanted = [&id](const QList<JournalEntry> &entries) {
+        return id ? find(entries, *id) : latest(entries);
+    };
+    if (!wanted(read.entries) && read.more)
+        read = journal.read();
+    const std::optional<JournalEntry> entry = wanted(read.entries);
+    if (!entry) {
+        result.status = Status::nothingToUndo;
+        result.text = id ? QStringLiteral("⚠️ 修复记录里没有 #") + QString::number(*id)
+                         : QStringLiteral("⚠️ 没有可以撤销的修复。");
+        return result;
+    }
+    result.target = entry->id;
+    // Under the change lock nobody else undoes: an undo that got in first is final.
+    if (undoneIds(read.entries).contains(entry->id)) {
+        result.status = Status::alreadyUndone;
+        result.text = QStringLiteral("✅ ") + entryName(*entry) + QStringLiteral("已经撤销过了。");
+        return result;
+    }
+    if (!undoable(*entry) && entry->unreadable.isEmpty()) {
+        result.status = Status::nothingToUndo;
+        result.text = QStringLiteral("⚠️ ") + entryName(*entry) +
+                      QStringLiteral("没有做任何修改（授权已取消），无需撤销。");
+        return result;
+    }
+    return run(plan(*entry), force, origin, journal);
 }
 
-QString summaryLine(const JournalEntry &entry, bool undone)
+bool running(const JournalEntry &entry, const std::optional<ChangeLock::Holder> &holder)
+{
+    return !entry.finished() && holder && holder->pid == entry.pid;
+}
+
+QString sign(const JournalEntry &entry, bool isRunning)
+{
+    if (!entry.unreadable.isEmpty())
+        return QStringLiteral("⚠️");
+    if (isRunning)
+        return QStringLiteral("⏳");
+    switch (entry.end) {
+    case EntryEnd::succeeded:
+        return QStringLiteral("✅");
+    case EntryEnd::failed:
+        return QStringLiteral("❌");
+    case EntryEnd::cancelled:
+    case EntryEnd::none:
+        break;
+    }
+    return QStringLiteral("⚠️");
+}
+
+QString summaryLine(const JournalEntry &entry, bool undone, bool isRunning)
 {
     QString line = QStringLiteral("#") + QString::number(entry.id) + QStringLiteral("  ") +
                    entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
                    QStringLiteral("  ") + originLabel(entry.origin) + QStringLiteral("  ") +
-                   sign(entry) + QLatin1Char(' ') + entry.title;
+                   sign(entry, isRunning) + QLatin1Char(' ');
+    if (!entry.unreadable.isEmpty())
+        return line + QStringLiteral("无法读取的记录（") + entry.unreadable +
+               QStringLiteral("），不会据此撤销");
+    line += entry.title;
+    if (isRunning)
+        line += QStringLiteral("（进行中）");
+    else if (!entry.finished())
+        line += QStringLiteral("（中断：进程在完成前退出，可撤销）");
+    else if (entry.changedNothing)
+        line += QStringLiteral("（未做任何修改）");
     if (undone)
         line += QStringLiteral("（已撤销）");
     return line;

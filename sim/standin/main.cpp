@@ -69,6 +69,9 @@ int main(int argc, char **argv)
         err(QStringLiteral("brevik-sim: %1\n").arg(error));
         return 127;
     }
+    // A slow Mac, or a password dialog left open for a while: the tool takes its time before it
+    // does anything.
+    sim.wait(sim.state().value(QStringLiteral("slowTools")).toObject().value(tool).toDouble(0));
     const int code = entry(sim, args);
     CallLog::append(sim.folder(), {tool, args, startMs, QDateTime::currentMSecsSinceEpoch(), code});
     return code;

@@ -2,6 +2,7 @@
 #include "exec/shell.h"
 #include "model/netconfig.h"
 #include "sim/simulatedmac.h"
+#include "tests/app/brevikprocess.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -25,89 +26,12 @@ using namespace brevik;
 // Verdicts themselves are tested in their own layers.
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-    qint64 pid = 0;
-};
-
 const QString kAgentPlist = QStringLiteral("/Library/LaunchAgents/com.ostrand.brevik.guard.plist");
-
-// The services of the simulated Mac with a proxy switched on, read as the app reads them.
-QStringList servicesWithProxyOn(const SimulatedMac &mac)
-{
-    ScopedRunner scope(mac.makeRunner());
-    QStringList on;
-    for (const QString &service : NetConfig::allServices()) {
-        if (NetConfig::proxyState(service).enabled)
-            on << service;
-    }
-    return on;
-}
 
 bool agentListed(const SimulatedMac &mac)
 {
     ScopedRunner scope(mac.makeRunner());
     return shell(QStringLiteral("launchctl list com.ostrand.brevik.guard")).code == 0;
-}
-
-// The names of the live processes (zombies aside) that run on the simulated Mac in `folder`,
-// from Linux's process table.
-QStringList processesOn(const QString &folder)
-{
-    const QByteArray marker = "BREVIK_SIM_DIR=" + QFile::encodeName(folder);
-    QStringList names;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!environ.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (comm) state …": the name may hold blanks, the last ")" ends it.
-        const QByteArray line = stat.readAll();
-        const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
-        if (open >= 0 && close > open && line.mid(close + 2, 1) != "Z" &&
-            environ.readAll().split('\0').contains(marker))
-            names << QString::fromUtf8(line.mid(open + 1, close - open - 1));
-    }
-    return names;
-}
-
-int notifications(const SimulatedMac &mac)
-{
-    int count = 0;
-    for (const SimCall &call : mac.calls())
-        count += call.tool == QLatin1String("osascript") &&
-                 call.args.value(1).startsWith(QLatin1String("display notification "));
-    return count;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Sets `value` in the simulated Mac's state at `keys`, a path of nested objects (an undefined
-// value removes the key).
-bool setState(const SimulatedMac &mac, const QStringList &keys, const QJsonValue &value)
-{
-    return mac.updateState([&](QJsonObject &state) {
-        std::function<void(QJsonObject &, qsizetype)> set = [&](QJsonObject &object, qsizetype i) {
-            if (i + 1 == keys.size()) {
-                if (value.isUndefined())
-                    object.remove(keys.at(i));
-                else
-                    object.insert(keys.at(i), value);
-                return;
-            }
-            QJsonObject inner = object.value(keys.at(i)).toObject();
-            set(inner, i + 1);
-            object.insert(keys.at(i), inner);
-        };
-        set(state, 0);
-        return true;
-    });
 }
 
 } // namespace
@@ -149,35 +73,13 @@ void TestCli::initTestCase()
 
 QProcessEnvironment TestCli::simulation(const QString &scenario, bool fresh) const
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("BREVIK_SIMULATE"), scenario);
-    env.insert(QStringLiteral("BREVIK_SIM_ROOT"), m_root.path());
-    env.remove(QStringLiteral("BREVIK_SIM_FRESH"));
-    if (fresh)
-        env.insert(QStringLiteral("BREVIK_SIM_FRESH"), QStringLiteral("1"));
-    return env;
+    return brevik::simulation(m_root.path(), scenario, fresh);
 }
 
 Run TestCli::brevik(const QString &scenario, const QStringList &args, bool fresh,
                     bool fileSizeLimit)
 {
-    QProcess process;
-    process.setProcessEnvironment(simulation(scenario, fresh));
-    const QString brevik = QStringLiteral(BREVIK_EXECUTABLE);
-    if (fileSizeLimit)
-        process.start("/bin/bash",
-                      QStringList{"-c", "trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"", brevik} +
-                          args);
-    else
-        process.start(brevik, args);
-    const qint64 pid = process.processId();
-    if (!process.waitForFinished(180000)) {
-        process.kill();
-        process.waitForFinished(5000);
-        return {};
-    }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError()), pid};
+    return runBrevik(simulation(scenario, fresh), args, fileSizeLimit);
 }
 
 void TestCli::modes_data()
@@ -194,8 +96,8 @@ void TestCli::modes_data()
     QTest::newRow("guard beats scan") << QStringList{"--scan", "--guard"} << 0 << confirming;
     QTest::newRow("guard beats undo") << QStringList{"--undo", "--guard"} << 0 << confirming;
     QTest::newRow("guard-status never repairs") << QStringList{"--guard-status"} << 0 << confirming;
-    QTest::newRow("uninstall-agent")
-        << QStringList{"--uninstall-agent"} << 0 << QStringLiteral("后台守护已卸载。\n");
+    QTest::newRow("uninstall-agent with nothing installed")
+        << QStringList{"--uninstall-agent"} << 0 << QStringLiteral("后台守护未安装，无需卸载。\n");
     QTest::newRow("scan --json") << QStringList{"--scan", "--json"} << 0 << "{";
     QTest::newRow("fix without an id") << QStringList{"--fix"} << 2 << "";
     QTest::newRow("fix without a matching finding")
@@ -354,8 +256,21 @@ void TestCli::agentInstallAndRemoval()
 
     const Run removed = brevik(QStringLiteral("healthy"), {QStringLiteral("--uninstall-agent")});
     QCOMPARE(removed.code, 0);
+    QCOMPARE(removed.out, QStringLiteral("后台守护已卸载。\n"));
     QVERIFY(!QFile::exists(plist));
     QVERIFY(!agentListed(*sim));
+
+    // No log folder launchd could write the agent's output to: no success is claimed. The
+    // log names only what happened: one installation, one removal.
+    const QString logs = sim->home() + QStringLiteral("/Library/Logs/Brevik");
+    const QByteArray log = readAll(logs + QStringLiteral("/guard.log"));
+    QCOMPARE(log.count("[后台守护] 已卸载"), 1);
+    QVERIFY(QDir(logs).removeRecursively());
+    writeFile(logs, "not a folder\n");
+    const Run noFolder = brevik(QStringLiteral("healthy"), install);
+    QCOMPARE(noFolder.code, 1);
+    QVERIFY2(noFolder.out.startsWith(QStringLiteral("无法使用日志目录 ")), qPrintable(noFolder.out));
+    QFile::remove(logs);
 }
 
 void TestCli::fixThenUndo()
@@ -424,8 +339,13 @@ void TestCli::undoWithCancelledPromptChangesNothing()
                  "⚠️ 已取消授权，#1「一键关闭系统代理（立即恢复上网）」"
                  "没有撤销，未做任何修改。\n"));
     QVERIFY(servicesWithProxyOn(*sim).isEmpty());
-    // Nothing happened, so nothing is journaled.
-    QCOMPARE(brevik(scenario, {QStringLiteral("--history")}).out.count(QLatin1Char('\n')), 1);
+    // Written ahead like every change, the cancelled undo is listed as what it was: nothing
+    // happened, and the repair it was about still counts as not taken back.
+    const QStringList history =
+        QString(brevik(scenario, {QStringLiteral("--history")}).out).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(history.size(), 2);
+    QVERIFY2(history.first().endsWith(QStringLiteral("（未做任何修改）")), qPrintable(history.first()));
+    QVERIFY(!history.last().contains(QStringLiteral("（已撤销）")));
 }
 
 void TestCli::scanOutputs()

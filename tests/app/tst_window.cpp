@@ -258,7 +258,8 @@ void TestWindow::markdownKeepsToolOutputAsText()
                     .category = CheckCategory::dns};
     finding.fix = FixAction{.id = QStringLiteral("fix-hosts"),
                             .title = QStringLiteral("注释掉这些行"),
-                            .commands = {QStringLiteral("echo '```'")},
+                            .operations = {RepairOps::EditFile{QStringLiteral("/etc/hosts"),
+                                                               {QStringLiteral("s/```//")}}},
                             .needsAdmin = true};
     report.findings = {finding};
     const QString markdown = toMarkdown(report);
@@ -268,7 +269,8 @@ void TestWindow::markdownKeepsToolOutputAsText()
     QVERIFY(markdown.contains(
         QStringLiteral("\\# 第一行像标题  \n1\\. 像列表  \n\\_下划线\\_ \\| 竖线\n")));
     // The command goes in as it is, inside a fence longer than any backticks it holds.
-    QVERIFY(markdown.contains(QStringLiteral("````sh\necho '```'\n````\n")));
+    QVERIFY(markdown.contains(QStringLiteral("````sh\n") + finding.fix->commands().first() +
+                              QStringLiteral("\n````\n")));
     QVERIFY(markdown.contains(QStringLiteral("，需要管理员权限")));
 }
 

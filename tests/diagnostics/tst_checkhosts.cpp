@@ -1,5 +1,5 @@
 #include "diagnostics/decisions.h"
-#include "diagnostics/fileedit.h"
+#include "model/repairop.h"
 #include "tests/diagnostics/findingcheck.h"
 
 #include <QDir>
@@ -41,11 +41,8 @@ QString repairCommand(const QString &file, const QList<int> &lines)
         expressions << QString::number(line) +
                            "s/(^[[:space:]]*((https?_proxy|all_proxy)=|[^#[:space:]].*(https?_"
                            "proxy|all_proxy)=))/# \\1/I";
-    QString home = QDir::homePath();
-    home.replace(QLatin1String("'"), QLatin1String("'\\''"));
-    return FileEdit::backupThenSed(
-        QLatin1Char('\'') + QString(file).replace(QLatin1Char('~'), home) + QLatin1Char('\''),
-        expressions);
+    return renderCommand(RepairOps::EditFile{QString(file).replace(QLatin1Char('~'), QDir::homePath()),
+                                             expressions});
 }
 
 const QString kStaleHeader = QStringLiteral("以下配置把代理写死在终端环境里，端口 ");
@@ -181,7 +178,7 @@ void TestCheckHosts::shellProxyVariables()
     QCOMPARE(outline(findings).at(1), QStringLiteral("shell-proxy-stale/warn fix-shell-proxy"));
     QCOMPARE(f.category, CheckCategory::proxy);
     QCOMPARE(f.detail, detail);
-    QCOMPARE(f.fix->commands, commands);
+    QCOMPARE(f.fix->commands(), commands);
 }
 
 QTEST_GUILESS_MAIN(TestCheckHosts)

@@ -293,9 +293,9 @@ void TestCheckInterface::sharedRepairCommands()
     NetContext ctx;
     ctx.iface = iface;
     ctx.wifiPort = wifiPort;
-    QTEST(wifiRestartCommands(ctx), "wifiRestart");
-    QTEST(resetIfaceCommands(ctx), "resetIface");
-    QTEST(dhcpRenewCommands(ctx), "dhcpRenew");
+    QTEST(renderCommands(wifiRestartOps(ctx)), "wifiRestart");
+    QTEST(renderCommands(resetIfaceOps(ctx)), "resetIface");
+    QTEST(renderCommands(dhcpRenewOps(ctx)), "dhcpRenew");
 }
 
 QTEST_GUILESS_MAIN(TestCheckInterface)

@@ -169,8 +169,8 @@ void TestCheckProxy::clientPortChoice()
         return;
     }
     QCOMPARE(f.fix->title, QStringLiteral("设置系统代理 → 127.0.0.1:") + port);
-    QCOMPARE(f.fix->commands.size(), 4);
-    QCOMPARE(f.fix->commands.first(),
+    QCOMPARE(f.fix->commands().size(), 4);
+    QCOMPARE(f.fix->commands().first(),
              QStringLiteral("networksetup -setwebproxy 'Wi-Fi' 127.0.0.1 ") + portWord);
 }
 
@@ -209,7 +209,7 @@ void TestCheckProxy::bypass()
     }
     QCOMPARE(outline(findings).value(1), u"proxy-bypass/warn fix-proxy-bypass fallback"_s);
     VERIFY_SHOWN(findings[1], QStringLiteral("当前例外：") + bypass.join(QStringLiteral(", ")));
-    QCOMPARE(findings[1].fix->commands,
+    QCOMPARE(findings[1].fix->commands(),
              QStringList{"networksetup -setproxybypassdomains 'Bob'\\''s Wi-Fi' " + entries});
 }
 

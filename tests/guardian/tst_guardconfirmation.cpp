@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 using namespace brevik;
@@ -97,19 +99,25 @@ void TestGuardConfirmation::decisions()
 void TestGuardConfirmation::carriedObservation_data()
 {
     QTest::addColumn<QList<int>>("ages"); // seconds before now, one per stored file
+    QTest::addColumn<QString>("planted"); // in place of the first file: "count", "link"
     QTest::addColumn<int>("carried");     // the count of the one loaded; 0: none
 
     // Each file holds the count of its position, 1 for the first.
-    QTest::newRow("a fresh observation is carried") << QList<int>{5} << 1;
-    QTest::newRow("older than three intervals is ignored") << QList<int>{16} << 0;
-    QTest::newRow("from the future is ignored") << QList<int>{-30} << 0;
-    QTest::newRow("the newer of two wins") << QList<int>{10, 3} << 2;
-    QTest::newRow("nothing stored") << QList<int>{} << 0;
+    QTest::newRow("a fresh observation is carried") << QList<int>{5} << "" << 1;
+    QTest::newRow("older than three intervals is ignored") << QList<int>{16} << "" << 0;
+    QTest::newRow("from the future is ignored") << QList<int>{-30} << "" << 0;
+    QTest::newRow("the newer of two wins") << QList<int>{10, 3} << "" << 2;
+    QTest::newRow("nothing stored") << QList<int>{} << "" << 0;
+    // The next run would count one more: a count that cannot be ours is no count.
+    QTest::newRow("a count at the integer's limit") << QList<int>{} << "count" << 0;
+    // Neither read nor written through: the file it leads to stays as it was.
+    QTest::newRow("a link in the state's place") << QList<int>{} << "link" << 0;
 }
 
 void TestGuardConfirmation::carriedObservation()
 {
     QFETCH(QList<int>, ages);
+    QFETCH(QString, planted);
     QFETCH(int, carried);
 
     QTemporaryDir dir;
@@ -118,8 +126,26 @@ void TestGuardConfirmation::carriedObservation()
     for (qsizetype i = 0; i < ages.size(); ++i)
         QVERIFY(GuardState::save({paths.at(i)},
                                  {"127.0.0.1:7890", int(i) + 1, now.addSecs(-ages.at(i))}));
+    const QByteArray fresh = R"({"target":"127.0.0.1:7890","count":2147483647,"observed":")" +
+                             now.toUTC().toString(Qt::ISODateWithMs).toUtf8() + R"("})";
+    QDir().mkpath(dir.filePath("own"));
+    QFile victim(dir.filePath("victim.json"));
+    if (!planted.isEmpty()) {
+        QVERIFY(victim.open(QIODevice::WriteOnly));
+        victim.write(fresh);
+        victim.close();
+    }
+    if (planted == QLatin1String("count"))
+        QVERIFY(QFile::rename(victim.fileName(), paths.first()));
+    if (planted == QLatin1String("link"))
+        QVERIFY(QFile::link(victim.fileName(), paths.first()));
     const std::optional<GuardObservation> loaded = GuardState::load(paths, now);
     QCOMPARE(loaded ? loaded->count : 0, carried);
+    if (planted == QLatin1String("link")) {
+        QVERIFY(!GuardState::save({paths.first()}, {"127.0.0.1:7890", 1, now}));
+        QVERIFY(victim.open(QIODevice::ReadOnly));
+        QCOMPARE(victim.readAll(), fresh);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestGuardConfirmation)

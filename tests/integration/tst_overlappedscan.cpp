@@ -19,7 +19,7 @@ QString rendered(const Finding &finding)
                        finding.fixHint.value_or(QString()),
                        finding.manualSteps.join(QLatin1Char('|'))};
     if (finding.fix)
-        fields << finding.fix->id << finding.fix->commands.join(QLatin1Char('|'))
+        fields << finding.fix->id << finding.fix->commands().join(QLatin1Char('|'))
                << QString::number(finding.fix->needsAdmin) +
                       QString::number(finding.fix->fallbackAdmin);
     QString text = fields.join(QLatin1Char('\n'));

@@ -4,6 +4,7 @@
 #include "repair/fixengine.h"
 #include "tests/integration/scanonsim.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QTest>
@@ -53,6 +54,8 @@ QList<SimCall> promptsOf(const SimulatedMac &mac)
 
 } // namespace
 
+Q_DECLARE_METATYPE(RepairOp)
+
 class TestRepairsOnSim : public QObject {
     Q_OBJECT
 
@@ -79,36 +82,39 @@ void TestRepairsOnSim::initTestCase()
 
 void TestRepairsOnSim::promptOutcomes_data()
 {
-    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QList<RepairOp>>("ops");
     QTest::addColumn<bool>("needsAdmin"); // else: plainly first, the prompt as fallback
     QTest::addColumn<bool>("expectedOk");
     QTest::addColumn<QString>("expectedLog");
 
-    // Succeeds only with administrator rights, that is behind the prompt.
-    const QString asRoot = QStringLiteral("[ \"$BREVIK_SIM_ADMIN\" = 1 ] && echo out1");
+    // The network time can be set by an administrator only; interface en9 does not exist.
+    const RepairOp networkTime = RepairOps::NetworkTime{true};
+    const RepairOp noSuchMtu = RepairOps::Mtu{u"en9"_s, 1400};
     QTest::newRow("needsAdmin runs behind the prompt")
-        << QStringList{asRoot, "echo \"quoted\\\\path\"", "echo out3"} << true << true
-        << u"✅ 修复成功：提示\nout1\nquoted\\path\nout3"_s;
+        << QList<RepairOp>{networkTime, RepairOps::FlushDnsCache{}} << true << true
+        << u"✅ 修复成功：提示\nsetUsingNetworkTime: On"_s;
     QTest::newRow("a failing first command fails it, the rest still run")
-        << QStringList{"sh -c 'echo out1; exit 5'", "true", "echo out3"} << true << false
-        << u"❌ 执行失败（退出码 5）\n失败的命令：sh -c 'echo out1; exit 5'\nout1\nout3"_s;
+        << QList<RepairOp>{noSuchMtu, networkTime} << true << false
+        << u"❌ 执行失败（退出码 1）\n失败的命令：ifconfig en9 mtu 1400\n"
+           u"ifconfig: interface en9 does not exist\nsetUsingNetworkTime: On"_s;
     QTest::newRow("refused plainly, done behind the prompt")
-        << QStringList{asRoot} << false << true
-        << u"✅ 修复成功：提示\n（免密码方式未生效，已通过管理员权限完成）\nout1"_s;
+        << QList<RepairOp>{networkTime} << false << true
+        << u"✅ 修复成功：提示\n（免密码方式未生效，已通过管理员权限完成）\nsetUsingNetworkTime: On"_s;
     QTest::newRow("failing behind the prompt too")
-        << QStringList{"sh -c 'echo boom >&2; exit 2'"} << false << false
-        << u"❌ 执行失败（退出码 2）\n失败的命令：sh -c 'echo boom >&2; exit 2'\nboom"_s;
+        << QList<RepairOp>{noSuchMtu} << false << false
+        << u"❌ 执行失败（退出码 1）\n失败的命令：ifconfig en9 mtu 1400\n"
+           u"ifconfig: interface en9 does not exist"_s;
 }
 
 void TestRepairsOnSim::promptOutcomes()
 {
-    QFETCH(QStringList, commands);
+    QFETCH(QList<RepairOp>, ops);
     QFETCH(bool, needsAdmin);
     const auto mac = SimulatedMac::open(QStringLiteral("healthy"), true);
     QVERIFY(mac);
     OnSimulatedMac on(*mac);
     const FixResult result = FixEngine::apply(FixAction{.id = QStringLiteral("fix-x"),
-                                                        .commands = commands,
+                                                        .operations = ops,
                                                         .needsAdmin = needsAdmin,
                                                         .fallbackAdmin = !needsAdmin,
                                                         .successHint = QStringLiteral("提示")});
@@ -120,15 +126,18 @@ void TestRepairsOnSim::promptOutcomes()
 void TestRepairsOnSim::batchAsksForThePasswordOnce_data()
 {
     QTest::addColumn<int>("takenBackups"); // .brevik.bak, .1, … already there
-    QTest::newRow("all three repaired, the earlier backup kept") << 1;
+    QTest::addColumn<bool>("hostsGone");   // the hosts file disappears between scan and repair
+    QTest::newRow("all three repaired, the earlier backup kept") << 1 << false;
+    // The first backup stays for good; of the numbered ones the newest ten.
+    QTest::newRow("twelve earlier backups: the newest ten numbered ones stay") << 13 << false;
     // Behind the same prompt the other two still succeed, and only the hosts repair fails.
-    QTest::newRow("no free backup name for the hosts file") << 100;
+    QTest::newRow("the hosts file cannot be backed up") << 1 << true;
 }
 
 void TestRepairsOnSim::batchAsksForThePasswordOnce()
 {
     QFETCH(int, takenBackups);
-    const bool hostsBackupImpossible = takenBackups > 99;
+    QFETCH(bool, hostsGone);
     // Three faults whose repairs all end up needing rights: the residual proxy (settings
     // locked to administrators, so its plain run fails), a clock an hour ahead and a
     // hijacked hosts entry.
@@ -154,12 +163,16 @@ void TestRepairsOnSim::batchAsksForThePasswordOnce()
     QList<QStringList> adminGroups;
     for (const Finding &finding : before.findings) {
         if (finding.fix && (finding.fix->needsAdmin || finding.fix->fallbackAdmin))
-            adminGroups << finding.fix->commands;
+            adminGroups << finding.fix->commands();
     }
+    if (hostsGone)
+        QVERIFY(QFile::remove(mac->hostsFile()));
     QMap<QString, QString> logs;
     {
         OnSimulatedMac on(*mac);
-        logs = FixEngine::applyAll(before.findings, {});
+        const QMap<QString, FixResult> results = FixEngine::applyAll(before.findings, {});
+        for (auto result = results.cbegin(); result != results.cend(); ++result)
+            logs.insert(result.key(), result->log);
     }
     const QList<SimCall> prompts = promptsOf(*mac);
     QCOMPARE(prompts.size(), 1);
@@ -172,17 +185,25 @@ void TestRepairsOnSim::batchAsksForThePasswordOnce()
         QVERIFY2(logs.value(id).startsWith(QStringLiteral("✅ 修复成功")),
                  qPrintable(logs.value(id)));
     const QString hostsLog = logs.value(QStringLiteral("hosts-hijack"));
-    QVERIFY2(hostsLog.startsWith(hostsBackupImpossible ? QStringLiteral("❌ 批量修复失败：")
-                                                       : QStringLiteral("✅ 修复成功")),
+    QVERIFY2(hostsLog.startsWith(hostsGone ? QStringLiteral("❌ 批量修复失败：")
+                                           : QStringLiteral("✅ 修复成功")),
              qPrintable(hostsLog));
 
     const ScanOutcome after = scanOn(*mac);
     QVERIFY(!after.ids().contains(QStringLiteral("proxy-dead-crash")));
     QVERIFY(!after.ids().contains(QStringLiteral("clock-skew")));
-    QCOMPARE(after.ids().contains(QStringLiteral("hosts-hijack")), hostsBackupImpossible);
-    QCOMPARE(readAll(mac->hostsFile()) == hosts, hostsBackupImpossible);
+    QVERIFY(!after.ids().contains(QStringLiteral("hosts-hijack")));
     QCOMPARE(readAll(backup), QStringLiteral("earlier\n"));
-    QCOMPARE(readAll(backup + ".1"), hostsBackupImpossible ? QStringLiteral("earlier\n") : hosts);
+    // The new backup follows the highest number; numbered ones more than ten back are gone.
+    const QString made = backup + QLatin1Char('.') + QString::number(takenBackups);
+    QCOMPARE(QFileInfo::exists(made), !hostsGone);
+    if (!hostsGone)
+        QCOMPARE(readAll(made), hosts);
+    QStringList numbered;
+    for (const QString &name : QDir(QFileInfo(backup).absolutePath())
+                                   .entryList({QFileInfo(backup).fileName() + ".*"}, QDir::Files))
+        numbered << name.section(QLatin1Char('.'), -1);
+    QCOMPARE(numbered.size(), std::min(takenBackups - (hostsGone ? 1 : 0), 10));
 }
 
 void TestRepairsOnSim::cancelledPromptChangesNothing()
@@ -197,7 +218,7 @@ void TestRepairsOnSim::cancelledPromptChangesNothing()
     QVERIFY(!proxiesBefore.isEmpty());
 
     FixResult single;
-    QMap<QString, QString> batch;
+    QMap<QString, FixResult> batch;
     {
         OnSimulatedMac on(*mac);
         single = FixEngine::apply(*crash->fix);
@@ -205,7 +226,7 @@ void TestRepairsOnSim::cancelledPromptChangesNothing()
     }
     QVERIFY(!single.ok);
     QCOMPARE(single.log, QStringLiteral("⚠️ 已取消授权，未做任何修改。"));
-    QCOMPARE(batch.value(crash->id),
+    QCOMPARE(batch.value(crash->id).log,
              QStringLiteral(
                  "❌ 批量修复失败：\n⚠️ 已取消授权，未做任何修改。"));
     QCOMPARE(servicesWithProxyOn(*mac), proxiesBefore);

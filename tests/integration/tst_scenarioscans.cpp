@@ -163,7 +163,7 @@ void TestScenarioScans::repairsAsOffered()
                        (fix.needsAdmin      ? QStringLiteral(" admin")
                         : fix.fallbackAdmin ? QStringLiteral(" fallback")
                                             : QString());
-        for (const QString &command : fix.commands)
+        for (const QString &command : fix.commands())
             offered << QStringLiteral("  ") + command;
     }
     QCOMPARE(offered, lines(testData("repairs/" + repairs)));
@@ -255,7 +255,7 @@ void TestScenarioScans::hostileValuesNeverRun()
     QVERIFY(crash && crash->fix);
     {
         OnSimulatedMac on(*mac);
-        for (const QString &command : crash->fix->commands)
+        for (const QString &command : crash->fix->commands())
             shell(command);
     }
     QVERIFY2(!QFile::exists(marker), "a repair command ran an injected command");

@@ -104,7 +104,7 @@ void TestUndoOnSim::everyRepairIsUndone_data()
         QVERIFY(mac);
         m_scans.insert(scenario, scanOn(*mac).findings);
         for (const Finding &finding : m_scans.value(scenario)) {
-            if (finding.fix && !finding.fix->commands.isEmpty())
+            if (finding.fix && !finding.fix->operations.isEmpty())
                 QTest::addRow("%s / %s", qPrintable(scenario), qPrintable(finding.fix->id))
                     << scenario << finding.id;
         }

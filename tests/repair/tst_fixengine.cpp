@@ -9,17 +9,27 @@
 using namespace brevik;
 
 Q_DECLARE_METATYPE(ShellResult)
+Q_DECLARE_METATYPE(RepairOp)
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-FixAction action(const QString &id, const QStringList &commands, bool needsAdmin = false,
+// Pauses stand for commands here: "sleep N" changes nothing that is read back.
+QList<RepairOp> pauses(const QList<int> &seconds)
+{
+    QList<RepairOp> ops;
+    for (const int n : seconds)
+        ops << RepairOps::Pause{n};
+    return ops;
+}
+
+FixAction action(const QString &id, const QList<RepairOp> &ops, bool needsAdmin = false,
                  bool fallbackAdmin = false)
 {
     return FixAction{.id = id,
                      .title = id,
-                     .commands = commands,
+                     .operations = ops,
                      .needsAdmin = needsAdmin,
                      .fallbackAdmin = fallbackAdmin,
                      .successHint = QStringLiteral("提示-") + id};
@@ -98,7 +108,7 @@ void TestFixEngine::formatLogDecisions()
     QFETCH(ShellResult, run);
     std::optional<FixAction> fix;
     if (withAction)
-        fix = action(QStringLiteral("fix-a"), {QStringLiteral("true")});
+        fix = action(QStringLiteral("fix-a"), pauses({1}));
     QTEST(FixEngine::formatLog(fix, run), "expected");
 }
 
@@ -111,16 +121,16 @@ void TestFixEngine::applyPaths_data()
     QTest::addColumn<QString>("expectedLog");
 
     // The prompt's side (needsAdmin, the fallback's outcome) runs on the simulated Mac.
-    const QStringList three{"c1", "c2", "c3"};
+    const QStringList three{"sleep 1", "sleep 2", "sleep 3"};
     QTest::newRow("direct success joins outputs")
         << false << ShellResult{0, u"out1\n"_s} << three << true
         << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
     QTest::newRow("first of three fails, nothing after it runs, the failure named")
-        << false << ShellResult{7, u"out1\n"_s} << QStringList{"c1"} << false
-        << u"❌ 执行失败（退出码 7）\n失败的命令：c1\nout1"_s;
+        << false << ShellResult{7, u"out1\n"_s} << QStringList{"sleep 1"} << false
+        << u"❌ 执行失败（退出码 7）\n失败的命令：sleep 1\nout1"_s;
     QTest::newRow("a time-out that exited 0 stops the run")
-        << false << ShellResult{0, {}, ProcessEnd::timedOut} << QStringList{"c1"} << false
-        << u"❌ 执行失败（超时，命令已被终止）\n失败的命令：c1"_s;
+        << false << ShellResult{0, {}, ProcessEnd::timedOut} << QStringList{"sleep 1"} << false
+        << u"❌ 执行失败（超时，命令已被终止）\n失败的命令：sleep 1"_s;
     QTest::newRow("fallback not needed when direct run succeeds")
         << true << ShellResult{0, u"out1\n"_s} << three << true
         << u"✅ 修复成功：提示-fix-x\nout1\nout3"_s;
@@ -131,16 +141,16 @@ void TestFixEngine::applyPaths()
     QFETCH(bool, fallbackAdmin);
     QFETCH(ShellResult, first);
 
-    const QStringList commands{"c1", "c2", "c3"};
+    const QStringList commands{"sleep 1", "sleep 2", "sleep 3"};
     auto runner = std::make_shared<ScriptedRunner>();
-    runner->on("c1", first)
-        .on("c2", 0)
-        .on("c3", 0, "out3")
+    runner->on("sleep 1", first)
+        .on("sleep 2", 0)
+        .on("sleep 3", 0, "out3")
         .on(prompt({commands}), 1, "0:1: execution error: (1)\n");
     ScopedRunner scope(runner);
 
     const FixResult result =
-        FixEngine::apply(action(QStringLiteral("fix-x"), commands, false, fallbackAdmin));
+        FixEngine::apply(action(QStringLiteral("fix-x"), pauses({1, 2, 3}), false, fallbackAdmin));
     QTEST(runner->commands(), "expectedCommands");
     QTEST(result.ok, "expectedOk");
     QTEST(result.log, "expectedLog");
@@ -152,21 +162,24 @@ void TestFixEngine::applyPaths()
 
 void TestFixEngine::settingsAreReadBack_data()
 {
+    QTest::addColumn<RepairOp>("op");
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("readBack"); // what the query shows
     QTest::addColumn<QString>("expectedLog");
 
     const QString unmet = QStringLiteral("❌ 修复未生效：命令已执行，但设置没有改变\n复查 ");
+    const RepairOp proxyOff = RepairOps::ProxyState{u"Wi-Fi"_s, ProxyKind::web, false};
+    const RepairOp publicDns = RepairOps::DnsServers{u"Wi-Fi"_s, {u"223.5.5.5"_s, u"119.29.29.29"_s}};
     QTest::newRow("proxy still on although the command exited 0")
-        << u"networksetup -setwebproxystate 'Wi-Fi' off"_s
+        << proxyOff << u"networksetup -setwebproxystate 'Wi-Fi' off"_s
         << u"Enabled: Yes\nServer: 127.0.0.1\nPort: 7890\n"_s
         << unmet +
                "networksetup -getwebproxy 'Wi-Fi'：Enabled: Yes / Server: 127.0.0.1 / Port: 7890";
     QTest::newRow("proxy reads back off")
-        << u"networksetup -setwebproxystate 'Wi-Fi' off"_s << u"Enabled: No\nServer: \nPort: 0\n"_s
+        << proxyOff << u"networksetup -setwebproxystate 'Wi-Fi' off"_s << u"Enabled: No\nServer: \nPort: 0\n"_s
         << u"✅ 修复成功：提示-fix-r"_s;
     QTest::newRow("DNS servers did not take")
-        << u"networksetup -setdnsservers 'Wi-Fi' 223.5.5.5 119.29.29.29"_s
+        << publicDns << u"networksetup -setdnsservers 'Wi-Fi' 223.5.5.5 119.29.29.29"_s
         << u"There aren't any DNS Servers set on Wi-Fi.\n"_s
         << unmet +
                "networksetup -getdnsservers 'Wi-Fi'：There aren't any DNS Servers set on Wi-Fi.";
@@ -174,6 +187,7 @@ void TestFixEngine::settingsAreReadBack_data()
 
 void TestFixEngine::settingsAreReadBack()
 {
+    QFETCH(RepairOp, op);
     QFETCH(QString, command);
     QFETCH(QString, readBack);
 
@@ -186,7 +200,8 @@ void TestFixEngine::settingsAreReadBack()
     runner->on(command, 0).on(query, 0, readBack);
     ScopedRunner scope(runner);
 
-    const FixResult result = FixEngine::apply(action(QStringLiteral("fix-r"), {command}));
+    QCOMPARE(renderCommand(op), command);
+    const FixResult result = FixEngine::apply(action(QStringLiteral("fix-r"), {op}));
     QCOMPARE(runner->commands(), (QStringList{command, query}));
     QTEST(result.log, "expectedLog");
     QCOMPARE(result.ok, result.log.startsWith(QStringLiteral("✅")));
@@ -213,34 +228,35 @@ void TestFixEngine::applyAllGathersOnePrompt()
     // the prompt's script must hold each repair's commands, in input order. A finding without
     // a repair is passed over; one whose repair has no commands is no success and adds nothing
     // to the prompt. A script that reports on none of them (cut short, say) fails them all.
-    const QString batch = prompt({{"a1", "a2"}, {"f1", "f2"}, {"b1"}});
+    const QString batch = prompt({{"sleep 11", "sleep 12"}, {"sleep 21", "sleep 22"}, {"sleep 41"}});
     auto runner = std::make_shared<ScriptedRunner>();
-    runner->on("f1", 1, "** Error: Command requires admin privileges.")
-        .on("d1", 0)
+    runner->on("sleep 21", 1, "** Error: Command requires admin privileges.")
+        .on("sleep 31", 0)
         .on(batch, 0, "root-out\n");
     ScopedRunner scope(runner);
     QStringList progress;
     const auto logs =
-        FixEngine::applyAll({finding("A", action("fix-a", {"a1", "a2"}, true)),
-                             finding("F", action("fix-f", {"f1", "f2"}, false, true)),
-                             finding("D", action("fix-d", {"d1"})), finding("none", std::nullopt),
+        FixEngine::applyAll({finding("A", action("fix-a", pauses({11, 12}), true)),
+                             finding("F", action("fix-f", pauses({21, 22}), false, true)),
+                             finding("D", action("fix-d", pauses({31}))),
+                             finding("none", std::nullopt),
                              finding("empty", action("fix-proxy-off-all", {}, true)),
-                             finding("B", action("fix-b", {"b1"}, true))},
+                             finding("B", action("fix-b", pauses({41}), true))},
                             [&progress](const QString &text) { progress << text; });
 
-    QCOMPARE(runner->commands(), (QStringList{"f1", "d1", batch}));
+    QCOMPARE(runner->commands(), (QStringList{"sleep 21", "sleep 31", batch}));
     QCOMPARE(progress,
              (QStringList{"准备修复：标题-A", "正在修复：标题-F", "正在修复：标题-D",
                           "准备修复：标题-B", "正在执行需要管理员权限的修复（1/1 授权）…"}));
     // What the script printed goes with the first repair it left unreported.
     const QString unreported = QStringLiteral("❌ 批量修复失败：\n❌ 执行失败（退出码 -1）\n"
                                               "管理员脚本没有报告这项修复的结果");
-    QCOMPARE(logs.value("A"), unreported + "\nroot-out");
-    QCOMPARE(logs.value("F"), unreported);
-    QCOMPARE(logs.value("B"), unreported);
-    QCOMPARE(logs.value("D"), QStringLiteral("✅ 修复成功：提示-fix-d"));
+    QCOMPARE(logs.value("A").log, unreported + "\nroot-out");
+    QCOMPARE(logs.value("F").log, unreported);
+    QCOMPARE(logs.value("B").log, unreported);
+    QCOMPARE(logs.value("D").log, QStringLiteral("✅ 修复成功：提示-fix-d"));
     QVERIFY(!logs.contains("none"));
-    QCOMPARE(logs.value("empty"), kNothingToRun);
+    QCOMPARE(logs.value("empty").log, kNothingToRun);
     VERIFY_ALL_SCRIPTED(*runner);
 }
 

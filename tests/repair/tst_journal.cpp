@@ -1,8 +1,13 @@
-#include "repair/commandeffect.h"
 #include "repair/journal.h"
+#include "repair/opeffect.h"
+#include "repair/undo.h"
 #include "repair/settingio.h"
 
+#include "tests/support/scriptedrunner.h"
+
+#include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -15,12 +20,60 @@ using namespace brevik;
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// A first record as Brevik writes it: Wi-Fi's web proxy switched off.
+QJsonObject startRecord(qint64 id, const QString &title = u"关闭系统代理"_s)
+{
+    JournalEntry entry;
+    entry.id = id;
+    entry.time = QDateTime(QDate(2026, 12, 7), QTime(10, 0));
+    entry.title = title;
+    entry.repairId = u"fix-proxy-off-all"_s;
+    entry.pid = 1;
+    entry.operations = {RepairOps::ProxyState{u"Wi-Fi"_s, ProxyKind::web, false}};
+    entry.settings << RecordedSetting{
+        {SettingKind::webProxy, u"Wi-Fi"_s},
+        QJsonValue(QJsonObject{{"enabled", true}, {"server", "127.0.0.1"}, {"port", "7890"}}),
+        QJsonObject{{"enabled", false}, {"server", "127.0.0.1"}, {"port", "7890"}}};
+    return entry.startRecord();
+}
+
+QByteArray line(const QJsonObject &record)
+{
+    return QJsonDocument(record).toJson(QJsonDocument::Compact);
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QList<qint64> idsOf(const QList<JournalEntry> &entries)
+{
+    QList<qint64> ids;
+    for (const JournalEntry &entry : entries)
+        ids << entry.id;
+    return ids;
+}
+
+} // namespace
+
 class TestJournal : public QObject {
     Q_OBJECT
 
 private slots:
     void settingsReadAndRestored_data();
     void settingsReadAndRestored();
+    void badLinesHideAndRenumberNothing_data();
+    void badLinesHideAndRenumberNothing();
+    void valuesNotOfTheirTypeAreNeverUndone_data();
+    void valuesNotOfTheirTypeAreNeverUndone();
+    void linksAreRefused_data();
+    void linksAreRefused();
     void appendsStayWholeNumberedAndBounded();
 };
 
@@ -85,20 +138,6 @@ void TestJournal::settingsReadAndRestored_data()
     QTest::newRow("ipv6 manual cannot be restored")
         << kind(SettingKind::ipv6) << u"Wi-Fi"_s << u"IPv6: Manual\n"_s << QJsonValue("Manual")
         << QJsonValue("Off") << QStringList{} << 1;
-    QTest::newRow("service switched off")
-        << kind(SettingKind::serviceEnabled) << u"Wi-Fi"_s << u"Disabled\n"_s << QJsonValue(false)
-        << QJsonValue(true)
-        << QStringList{"networksetup -setnetworkserviceenabled "
-                       "'Wi-Fi' off"}
-        << 0;
-    QTest::newRow("service order")
-        << kind(SettingKind::serviceOrder) << QString()
-        << u"An asterisk (*) denotes that a network service is disabled.\n(1) Wi-Fi\n(Hardware "
-           "Port: Wi-Fi, Device: en0)\n\n(*) Thunderbolt Bridge\n(Hardware Port: Thunderbolt "
-           "Bridge, Device: bridge0)\n"_s
-        << QJsonValue(QJsonArray{"Wi-Fi", "Thunderbolt Bridge"})
-        << QJsonValue(QJsonArray{"Thunderbolt Bridge", "Wi-Fi"})
-        << QStringList{"networksetup -ordernetworkservices 'Wi-Fi' 'Thunderbolt Bridge'"} << 0;
     QTest::newRow("wifi power off")
         << kind(SettingKind::wifiPower) << u"en0"_s << u"Wi-Fi Power (en0): Off\n"_s
         << QJsonValue(false) << QJsonValue(true)
@@ -108,10 +147,6 @@ void TestJournal::settingsReadAndRestored_data()
                             "1500\n\toptions=6460<TSO4,TSO6>\n"_s
                          << QJsonValue(1500) << QJsonValue(1400)
                          << QStringList{"ifconfig en0 mtu 1500"} << 0;
-    QTest::newRow("firewall off")
-        << kind(SettingKind::firewall) << QString() << u"Firewall is disabled. (State = 0)\n"_s
-        << QJsonValue(0) << QJsonValue(1)
-        << QStringList{"/usr/libexec/ApplicationFirewall/socketfilterfw --setglobalstate off"} << 0;
     QTest::newRow("network time off")
         << kind(SettingKind::networkTime) << QString() << u"Network Time: Off\n"_s
         << QJsonValue(false) << QJsonValue(true)
@@ -143,18 +178,182 @@ void TestJournal::settingsReadAndRestored()
     QCOMPARE(*read, value);
 
     QStringList limits;
-    const QStringList commands = SettingIO::restore(key, *read, current, &limits);
-    QTEST(commands, "restore");
+    const QList<RepairOp> ops = SettingIO::restore(key, *read, current, &limits);
+    QTEST(renderCommands(ops), "restore");
     QTEST(int(limits.size()), "limits");
-    // The one parser of setter commands reads each of them as a write of this very setting,
-    // so the undo's own entry records them; together they bring the value back.
-    for (const QString &command : commands) {
-        const CommandEffect effect = CommandEffects::of(command);
-        QVERIFY2(effect.type == CommandEffect::Type::setting && effect.write.key == key,
-                 qPrintable(command));
+    // Each restoring operation writes this very setting, so the undo's own entry records
+    // them; together they bring the value back.
+    for (const RepairOp &op : ops) {
+        const OpEffect effect = OpEffects::of(op);
+        QVERIFY2(effect.type == OpEffect::Type::setting && effect.write.key == key,
+                 qPrintable(renderCommand(op)));
     }
     if (limits.isEmpty())
-        QCOMPARE(CommandEffects::applied(key, current, commands), value);
+        QCOMPARE(OpEffects::applied(key, current, ops), value);
+}
+
+void TestJournal::badLinesHideAndRenumberNothing_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QList<qint64>>("visible"); // before the next entry is written
+    QTest::addColumn<qint64>("next");
+
+    const QByteArray one = line(startRecord(1));
+    const QByteArray two = line(startRecord(2));
+    QTest::newRow("last record without its line feed")
+        << one + '\n' + two << QList<qint64>{1, 2} << qint64(3);
+    QTest::newRow("a record cut short by a crash")
+        << one + '\n' + two.left(40) << QList<qint64>{1} << qint64(2);
+    QTest::newRow("a negative and a text id")
+        << one + "\n{\"id\":-7,\"by\":\"window\"}\n{\"id\":\"9\",\"by\":\"window\"}\n" + two + '\n'
+        << QList<qint64>{1, 2} << qint64(3);
+    QTest::newRow("an id too large to count on")
+        << one + "\n{\"id\":1e300,\"by\":\"window\"}\n" + two + '\n' << QList<qint64>{1, 2}
+        << qint64(3);
+    QTest::newRow("a planted second #1 changes nothing of the first")
+        << one + '\n' + line(startRecord(1, u"别的"_s)) + '\n' + two + '\n'
+        << QList<qint64>{1, 2} << qint64(3);
+    QTest::newRow("a 50 MB line hides neither older nor newer records")
+        << one + '\n' + QByteArray(50 * 1024 * 1024, 'x') + '\n' + two + '\n'
+        << QList<qint64>{1, 2} << qint64(3);
+    QTest::newRow("numbers go on from the last id a cut left")
+        << line(JournalRecords::floorRecord(40)) + '\n' << QList<qint64>{} << qint64(41);
+}
+
+void TestJournal::badLinesHideAndRenumberNothing()
+{
+    QFETCH(QByteArray, content);
+    QTemporaryDir home;
+    const Journal journal(Journal::pathIn(home.path()), home.path());
+    writeBytes(journal.path(), content);
+
+    const Journal::Read read = journal.read();
+    QVERIFY(read.error.isEmpty());
+    QTEST(idsOf(read.entries), "visible");
+    for (const JournalEntry &entry : read.entries)
+        QCOMPARE(entry.title, u"关闭系统代理"_s);
+
+    JournalEntry next;
+    next.title = u"下一条"_s;
+    QVERIFY(journal.start(next).isEmpty());
+    QTEST(next.id, "next");
+    QFETCH(QList<qint64>, visible);
+    QCOMPARE(idsOf(journal.entries()), visible << next.id);
+    // Written whole: it reads back with its own title.
+    QCOMPARE(journal.entries().last().title, u"下一条"_s);
+}
+
+void TestJournal::valuesNotOfTheirTypeAreNeverUndone_data()
+{
+    QTest::addColumn<QString>("path"); // into the first record
+    QTest::addColumn<QJsonValue>("value");
+    QTest::addColumn<QString>("reason");
+
+    const QString canary = u"x'; touch /tmp/brevik-canary; '"_s;
+    QTest::newRow("a port outside 1-65535")
+        << u"operations/0/port"_s << QJsonValue(70000) << u"记录的操作不合规"_s;
+    QTest::newRow("a port as a number, where text was")
+        << u"settings/0/before/port"_s << QJsonValue(7890) << QString();
+    QTest::newRow("a service name with a line feed")
+        << u"settings/0/target"_s << QJsonValue(u"Wi-Fi\nx"_s) << u"设置的对象「"_s;
+    QTest::newRow("shell text in a server")
+        << u"settings/0/before/server"_s << QJsonValue(canary) << u"修复前的值不合规"_s;
+    QTest::newRow("a file outside the ones Brevik edits")
+        << u"files/0/path"_s << QJsonValue(u"/etc/sudoers"_s) << u"文件不在 Brevik 修改的范围内"_s;
+    QTest::newRow("a backup that is not the file's")
+        << u"files/0/backup"_s << QJsonValue(u"/etc/hosts.brevik.bak; rm -rf ~"_s)
+        << u"备份文件的路径不合规"_s;
+    QTest::newRow("a checksum that is shell text")
+        << u"files/0/backupChecksum"_s << QJsonValue(canary) << u"校验值不合规"_s;
+    QTest::newRow("a title with a control character")
+        << u"title"_s << QJsonValue(u"a\u0007b"_s) << u"标题或编号不是文字"_s;
+}
+
+void TestJournal::valuesNotOfTheirTypeAreNeverUndone()
+{
+    QFETCH(QString, path);
+    QFETCH(QJsonValue, value);
+    QFETCH(QString, reason);
+    QTemporaryDir home;
+    const Journal journal(Journal::pathIn(home.path()), home.path());
+
+    QJsonObject record = startRecord(1);
+    record.insert(u"files"_s, QJsonArray{QJsonObject{{"path", "/etc/hosts"},
+                                                     {"backup", "/etc/hosts.brevik.bak.2"},
+                                                     {"backupChecksum", "123 45"}}});
+    record.insert(u"operations"_s,
+                  QJsonArray{QJsonObject{{"op", "proxy-server"}, {"service", "Wi-Fi"},
+                                         {"proxy", "web"}, {"host", "127.0.0.1"}, {"port", "7890"}}});
+    // Walks down the path and puts the value in.
+    const std::function<QJsonValue(QJsonValue, QStringList)> put = [&](QJsonValue node,
+                                                                       QStringList keys) {
+        if (keys.isEmpty())
+            return value;
+        const QString key = keys.takeFirst();
+        if (node.isArray()) {
+            QJsonArray array = node.toArray();
+            array[key.toInt()] = put(array.at(key.toInt()), keys);
+            return QJsonValue(array);
+        }
+        QJsonObject object = node.toObject();
+        object.insert(key, put(object.value(key), keys));
+        return QJsonValue(object);
+    };
+    record = put(record, path.split(u'/')).toObject();
+    writeBytes(journal.path(), line(record) + '\n');
+
+    const QList<JournalEntry> entries = journal.entries();
+    QCOMPARE(entries.size(), 1); // listed, whatever it holds
+    QVERIFY2(entries.first().unreadable.startsWith(reason), qPrintable(entries.first().unreadable));
+    if (!reason.isEmpty()) {
+        QVERIFY(!Undo::undoable(entries.first()));
+        QVERIFY(!Undo::latest(entries));
+        // Not one command is built, not one query runs.
+        auto runner = std::make_shared<ScriptedRunner>();
+        ScopedRunner scope(runner);
+        const Undo::Result result =
+            Undo::run(Undo::plan(entries.first()), true, RepairOrigin::commandLine, journal);
+        QCOMPARE(result.status, Undo::Status::refused);
+        QVERIFY(runner->commands().isEmpty());
+    } else {
+        QCOMPARE(entries.first().settings.first().before->toObject().value("port"), QJsonValue("7890"));
+    }
+}
+
+void TestJournal::linksAreRefused_data()
+{
+    QTest::addColumn<QString>("linked"); // relative to the Brevik folder; "." the folder itself
+    QTest::newRow("the journal") << u"journal.jsonl"_s;
+    QTest::newRow("its lock") << u"journal.jsonl.lock"_s;
+    QTest::newRow("the folder") << u"."_s;
+}
+
+void TestJournal::linksAreRefused()
+{
+    QFETCH(QString, linked);
+    QTemporaryDir home;
+    const Journal journal(Journal::pathIn(home.path()), home.path());
+    const QString folder = QFileInfo(journal.path()).absolutePath();
+    const QString target = home.filePath(u"victim"_s);
+    writeBytes(target + u"/file"_s, "precious\n");
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    if (linked == u"."_s) {
+        QVERIFY(QFile::link(target, folder));
+    } else {
+        QDir().mkpath(folder);
+        QVERIFY(QFile::link(target + u"/file"_s, folder + u'/' + linked));
+    }
+
+    JournalEntry entry;
+    const QString problem = journal.start(entry);
+    QVERIFY2(problem.contains(u"符号链接"_s), qPrintable(problem));
+    QCOMPARE(entry.id, 0);
+    QFile file(target + u"/file"_s);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("precious\n"));
+    QCOMPARE(QDir(target).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{u"file"_s});
+    if (linked == u"journal.jsonl"_s)
+        QVERIFY(journal.read().error.contains(u"符号链接"_s));
 }
 
 void TestJournal::appendsStayWholeNumberedAndBounded()
@@ -171,25 +370,29 @@ void TestJournal::appendsStayWholeNumberedAndBounded()
                 JournalEntry entry;
                 entry.title = QStringLiteral("writer %1").arg(w);
                 entry.log = QString(2000, QLatin1Char('x'));
-                journal.append(entry);
+                entry.end = EntryEnd::succeeded;
+                if (journal.start(entry).isEmpty())
+                    journal.finish(entry);
             }
         });
     }
     for (std::thread &writer : writers)
         writer.join();
-    QList<qint64> ids;
-    for (const JournalEntry &entry : journal.entries())
-        ids << entry.id;
+    const QList<qint64> ids = idsOf(journal.entries());
     QCOMPARE(ids.size(), kWriters * kEach);
     for (int i = 0; i < ids.size(); ++i)
         QCOMPARE(ids.at(i), qint64(i + 1));
+    for (const JournalEntry &entry : journal.entries())
+        QVERIFY(entry.ok());
 
     // Grown past its limit, it keeps its newest entries and goes on numbering.
-    JournalEntry large;
-    large.log = QString(100000, QLatin1Char('y'));
     qint64 last = 0;
-    for (int i = 0; i < 12; ++i)
-        last = journal.append(large);
+    for (int i = 0; i < 12; ++i) {
+        JournalEntry large;
+        large.log = QString(100000, QLatin1Char('y'));
+        QVERIFY(journal.start(large).isEmpty() && journal.finish(large).isEmpty());
+        last = large.id;
+    }
     QCOMPARE(last, qint64(kWriters * kEach + 12));
     QVERIFY(QFileInfo(journal.path()).size() <= Journal::kSizeLimit);
     const QList<JournalEntry> kept = journal.entries();

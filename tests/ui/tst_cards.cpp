@@ -31,6 +31,7 @@ using namespace brevik;
 
 namespace {
 
+const RepairOp kRepairOp = RepairOps::ProxyState{QStringLiteral("Wi-Fi"), ProxyKind::web, false};
 const QString kRepairCommand = QStringLiteral("networksetup -setwebproxystate 'Wi-Fi' off");
 enum class Repair { none, plain, admin };
 
@@ -44,7 +45,7 @@ Finding finding(const QString &id, Severity severity, Repair repair)
     if (repair != Repair::none) {
         f.fix = FixAction{.id = QStringLiteral("fix-proxy-off-all"),
                           .title = QStringLiteral("关闭系统代理"),
-                          .commands = {kRepairCommand},
+                          .operations = {kRepairOp},
                           .needsAdmin = repair == Repair::admin};
     }
     return f;
@@ -122,7 +123,7 @@ void TestCards::findingCard()
 
     Finding f = finding(QStringLiteral("proxy-dead"), severity, repair);
     if (f.fix)
-        f.fix->commands << QStringLiteral("dscacheutil -flushcache");
+        f.fix->operations << RepairOps::FlushDnsCache{};
     if (withSteps) {
         f.fixHint = QStringLiteral("关闭系统代理。");
         f.manualSteps = {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")};

@@ -30,11 +30,11 @@ JournalEntry proxyRepair(const QString &title)
     entry.time = QDateTime::currentDateTime();
     entry.title = title;
     entry.repairId = QStringLiteral("fix-proxy-off-all");
-    entry.commands = {QStringLiteral("networksetup -setwebproxystate 'Wi-Fi' off")};
+    entry.operations = {RepairOps::ProxyState{QStringLiteral("Wi-Fi"), ProxyKind::web, false}};
     entry.settings << RecordedSetting{{SettingKind::webProxy, QStringLiteral("Wi-Fi")},
                                       QJsonValue(webProxy(true, "127.0.0.1", "7890")),
                                       webProxy(false, "127.0.0.1", "7890")};
-    entry.ok = true;
+    entry.end = EntryEnd::succeeded;
     return entry;
 }
 
@@ -54,8 +54,16 @@ void TestHistoryDialog::undoAsksBeforeOverwriting()
     qputenv("HOME", home.path().toUtf8());
     const auto restoreHome = qScopeGuard([&oldHome] { qputenv("HOME", oldHome); });
     const Journal journal = Journal::forCurrentUser();
-    journal.append(proxyRepair(QStringLiteral("关闭系统代理")));
-    journal.append(proxyRepair(QStringLiteral("再次关闭系统代理")));
+    for (const QString &title : {QStringLiteral("关闭系统代理"), QStringLiteral("再次关闭系统代理"),
+                                 QStringLiteral("取消了授权")}) {
+        JournalEntry entry = proxyRepair(title);
+        // A prompt cancelled before anything ran changed nothing: no undo is offered for it.
+        if (title == QStringLiteral("取消了授权")) {
+            entry.end = EntryEnd::cancelled;
+            entry.changedNothing = true;
+        }
+        QVERIFY(journal.start(entry).isEmpty() && journal.finish(entry).isEmpty());
+    }
 
     // Someone pointed the proxy elsewhere since; once overwritten, it reads back as recorded.
     auto runner = std::make_shared<ScriptedRunner>();
@@ -75,7 +83,7 @@ void TestHistoryDialog::undoAsksBeforeOverwriting()
     QCOMPARE(window.findChildren<HistoryDialog *>().size(), 1);
     HistoryDialog &dialog = *window.findChild<HistoryDialog *>();
     QVERIFY(dialog.isVisible());
-    QTRY_COMPARE(model.history().size(), 2);
+    QTRY_COMPARE(model.history().size(), 3);
     QList<NeuButton *> undo = dialog.findChildren<NeuButton *>(QStringLiteral("undoButton"));
     QCOMPARE(undo.size(), 2);
 
@@ -92,7 +100,7 @@ void TestHistoryDialog::undoAsksBeforeOverwriting()
     });
     QVERIFY(overwrite != answers.end());
     QTest::mouseClick(*overwrite, Qt::LeftButton);
-    QTRY_COMPARE(model.history().size(), 3);
+    QTRY_COMPARE(model.history().size(), 4);
     QVERIFY2(model.undoText().startsWith(QStringLiteral("✅ 已撤销 #1")),
              qPrintable(model.undoText()));
     // #1 is taken back: its row offers no undo any more; the undo itself can be taken back.

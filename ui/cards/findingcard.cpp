@@ -52,7 +52,7 @@ QString copiedCommands(const Finding &finding)
         return text;
     if (finding.fix->needsAdmin)
         text += QStringLiteral("# 需要管理员权限（前面加 sudo 或在终端执行）\n");
-    return text + finding.fix->commands.join(QLatin1Char('\n'));
+    return text + finding.fix->commands().join(QLatin1Char('\n'));
 }
 
 FindingCard::FindingCard(const Finding &finding, AppModel *model, QWidget *parent)

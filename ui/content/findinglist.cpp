@@ -22,7 +22,7 @@ bool sameRepair(const std::optional<FixAction> &a, const std::optional<FixAction
 {
     if (!a || !b)
         return a.has_value() == b.has_value();
-    return a->id == b->id && a->title == b->title && a->commands == b->commands &&
+    return a->id == b->id && a->title == b->title && a->operations == b->operations &&
            a->needsAdmin == b->needsAdmin;
 }
 

@@ -110,7 +110,7 @@ QWidget *HistoryDialog::buildRow(int index)
     line->addWidget(sign);
     line->addWidget(neuLabel(QStringLiteral("#") + QString::number(item.id),
                              neuFont(12.5, QFont::Bold), neuText));
-    auto *title = neuLabel(item.title, neuFont(12.5), neuText, LabelFlow::wrapping);
+    auto *title = neuLabel(item.title + item.note, neuFont(12.5), neuText, LabelFlow::wrapping);
     title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     line->addWidget(title, 1);
     line->addWidget(new NeuChip(item.origin));
@@ -120,6 +120,10 @@ QWidget *HistoryDialog::buildRow(int index)
         line->addWidget(new NeuChip(QStringLiteral("已撤销"), neuSuccess));
         return row;
     }
+    // An undo, a record that cannot be trusted, a cancelled prompt that changed nothing, a
+    // repair still running: there is nothing to take back, so no button offers it.
+    if (!item.undoable)
+        return row;
     auto *undo = new NeuButton(QStringLiteral("撤销"));
     undo->setObjectName(QStringLiteral("undoButton"));
     undo->setCompact(true);
