@@ -55,6 +55,15 @@ QStringList disableProxyCommands(const QString &service);
 // Commands that point the service's proxies at host:port and write the default bypass list.
 QStringList enableProxyCommands(const QString &service, const QString &host, const QString &port);
 
+// networksetup reports a failed call on standard output, where values go, and on recent
+// systems with exit code 0: "Ethernet is not a recognized network service.",
+// "** Error: The parameters were not valid.", "** Error: Unable to find item in network
+// database.". True for such a line.
+bool isToolError(const QString &line);
+
+// True when any line of the output is one of those sentences: the call read nothing.
+bool reportsError(const QString &output);
+
 // True unless the bypass list holds both "127.0.0.1" and "localhost".
 bool defaultBypassNeeded(const QStringList &bypass);
 
