@@ -94,9 +94,10 @@ Finding vpnOnlyFinding(const NetContext &ctx, const QStringList &tunnels)
     f.severity = Severity::warn;
     f.title = QStringLiteral("只有 VPN 提供 DNS（") + tunnels.join(QStringLiteral(", ")) +
               QStringLiteral("）");
-    f.detail = QStringLiteral("系统自己的默认解析器没有 DNS 服务器，域名现在全靠 VPN 的 DNS 解析：") +
-               servers.join(QStringLiteral("；")) +
-               QStringLiteral("。\nVPN 一断开，所有域名都会解析失败，浏览器会提示「找不到服务器」。");
+    f.detail =
+        QStringLiteral("系统自己的默认解析器没有 DNS 服务器，域名现在全靠 VPN 的 DNS 解析：") +
+        servers.join(QStringLiteral("；")) +
+        QStringLiteral("。\nVPN 一断开，所有域名都会解析失败，浏览器会提示「找不到服务器」。");
     f.fixHint = QStringLiteral("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29），"
                                "VPN 断开后也能解析域名。");
     return f;

@@ -35,7 +35,8 @@ void take(DnsResolver &resolver, const QString &key, const QString &value)
         for (const QString &flag : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
             resolver.flags << flag.trimmed();
     } else if (key == QLatin1String("options")) {
-        resolver.mdns = resolver.mdns || value.split(QLatin1Char(' ')).contains(QStringLiteral("mdns"));
+        resolver.mdns =
+            resolver.mdns || value.split(QLatin1Char(' ')).contains(QStringLiteral("mdns"));
     }
 }
 

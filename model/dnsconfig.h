@@ -11,9 +11,9 @@ struct DnsResolver {
     QStringList nameservers;
     QString domain; // "domain : corp.example": asked only for names in that domain
     QStringList searchDomains;
-    QString iface;      // "if_index : 13 (utun0)": the interface its servers are reached through
-    QStringList flags;  // "Scoped", "Supplemental", "Request A records", …
-    bool mdns = false;  // "options : mdns": the local multicast names, no server
+    QString iface;       // "if_index : 13 (utun0)": the interface its servers are reached through
+    QStringList flags;   // "Scoped", "Supplemental", "Request A records", …
+    bool mdns = false;   // "options : mdns": the local multicast names, no server
     bool scoped = false; // listed under "DNS configuration (for scoped queries)"
 };
 

@@ -222,10 +222,10 @@ int netstatMain(Sim &sim, const QStringList &args)
     const QString routeDevice = Net::routeInterface(state);
     if (!routeDevice.isEmpty()) {
         const QString gateway = Net::gateway(state);
-        text += gateway.isEmpty() ? row(QStringLiteral("default"), link(routeDevice),
-                                        QStringLiteral("UCSg"), routeDevice)
-                                  : row(QStringLiteral("default"), gateway,
-                                        QStringLiteral("UGScg"), routeDevice);
+        text += gateway.isEmpty()
+                    ? row(QStringLiteral("default"), link(routeDevice), QStringLiteral("UCSg"),
+                          routeDevice)
+                    : row(QStringLiteral("default"), gateway, QStringLiteral("UGScg"), routeDevice);
     }
     for (const QString &name : interfaceNames(sim)) {
         // Every interface with a router keeps a default route of its own, scoped to it.

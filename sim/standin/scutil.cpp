@@ -78,8 +78,10 @@ QString ifIndex(const QJsonObject &state, const QString &device)
 
 QStringList mdnsResolver(const QString &domain, int order)
 {
-    return {QStringLiteral("domain   : ") + domain, QStringLiteral("options  : mdns"),
-            QStringLiteral("timeout  : 5"), QStringLiteral("flags    : Request A records"),
+    return {QStringLiteral("domain   : ") + domain,
+            QStringLiteral("options  : mdns"),
+            QStringLiteral("timeout  : 5"),
+            QStringLiteral("flags    : Request A records"),
             QStringLiteral("reach    : 0x00000000 (Not Reachable)"),
             QStringLiteral("order    : %1").arg(order)};
 }
@@ -94,8 +96,10 @@ int dns(const Sim &sim)
     const QString device = Net::lanInterface(state);
     const QString domain = state.value(QStringLiteral("searchDomain")).toString();
     const std::optional<Net::VpnDns> vpn = Net::vpnDns(state);
-    const QString reachable = QStringLiteral("reach    : 0x00020002 (Reachable,Directly Reachable Address)");
-    const QString tunnelReach = QStringLiteral("reach    : 0x00000003 (Reachable,Transient Connection)");
+    const QString reachable =
+        QStringLiteral("reach    : 0x00020002 (Reachable,Directly Reachable Address)");
+    const QString tunnelReach =
+        QStringLiteral("reach    : 0x00000003 (Reachable,Transient Connection)");
 
     QList<QStringList> resolvers;
     QStringList lan;
@@ -103,9 +107,9 @@ int dns(const Sim &sim)
         lan << QStringLiteral("search domain[0] : ") + domain;
     lan << nameserverLines(servers);
     if (!servers.isEmpty()) {
-        resolvers << (QStringList(lan) << ifIndex(state, device)
-                                       << QStringLiteral("flags    : Request A records")
-                                       << reachable);
+        resolvers << (QStringList(lan)
+                      << ifIndex(state, device) << QStringLiteral("flags    : Request A records")
+                      << reachable);
     } else if (vpn) {
         resolvers << QStringList{QStringLiteral("flags    : Request A records"),
                                  QStringLiteral("reach    : 0x00000000 (Not Reachable)")};
@@ -124,13 +128,13 @@ int dns(const Sim &sim)
 
     QList<QStringList> scoped;
     if (!servers.isEmpty())
-        scoped << (QStringList(lan) << ifIndex(state, device)
-                                    << QStringLiteral("flags    : Scoped, Request A records")
-                                    << reachable);
+        scoped << (QStringList(lan)
+                   << ifIndex(state, device)
+                   << QStringLiteral("flags    : Scoped, Request A records") << reachable);
     if (vpn && !vpn->servers.isEmpty())
-        scoped << (nameserverLines(vpn->servers) << ifIndex(state, vpn->iface)
-                                                 << QStringLiteral("flags    : Scoped, Request A records")
-                                                 << tunnelReach);
+        scoped << (nameserverLines(vpn->servers)
+                   << ifIndex(state, vpn->iface)
+                   << QStringLiteral("flags    : Scoped, Request A records") << tunnelReach);
 
     QStringList blocks;
     for (int i = 0; i < resolvers.size(); ++i)

@@ -97,8 +97,7 @@ void TestCheckDNS::configurationAsResolved_data()
     QTest::newRow("a VPN that sees every name first")
         << u"dns-utun-sees-all-first.txt"_s << u"dns-config-ok/ok -"_s
         << u"DNS 服务器：8.8.8.8, 8.8.4.4\n分流解析：所有域名先问 10.83.200.1"_s;
-    QTest::newRow("no resolver at all") << u""_s << u"no-dns/error fix-no-dns fallback"_s
-                                        << u""_s;
+    QTest::newRow("no resolver at all") << u""_s << u"no-dns/error fix-no-dns fallback"_s << u""_s;
 }
 
 void TestCheckDNS::configurationAsResolved()

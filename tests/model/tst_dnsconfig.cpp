@@ -36,8 +36,7 @@ void TestDnsConfig::readsResolverByResolver_data()
     QTest::addColumn<QStringList>("vpnOnly");
 
     QTest::newRow("the VPN took the default, its servers scoped to utun0")
-        << u"dns-vpn-took-default.txt"_s << QStringList{} << QStringList{}
-        << QStringList{"utun0"};
+        << u"dns-vpn-took-default.txt"_s << QStringList{} << QStringList{} << QStringList{"utun0"};
     QTest::newRow("a VPN that sees every name first stands beside the default")
         << u"dns-utun-sees-all-first.txt"_s << QStringList{"8.8.8.8", "8.8.4.4"}
         << QStringList{"|10.83.200.1,fdbf:5677:c5d:e515::1|utun2"} << QStringList{};

@@ -25,16 +25,15 @@ void TestTunnels::tunnelsInUse_data()
         << u"system-utuns-verbose.txt"_s << u"no-tunnel.txt"_s << QStringList{};
     QTest::newRow("their link-local IPv6 default routes count for nothing")
         << u"system-utuns-verbose.txt"_s << u"inet6-system-utuns.txt"_s << QStringList{};
-    QTest::newRow("an IPv4 address") << u"tailscale-utun.txt"_s << u"no-tunnel.txt"_s
-                                     << QStringList{"utun4"};
+    QTest::newRow("an IPv4 address")
+        << u"tailscale-utun.txt"_s << u"no-tunnel.txt"_s << QStringList{"utun4"};
     QTest::newRow("a unique-local IPv6 address alone")
         << u"ula-only-utun.txt"_s << u"no-tunnel.txt"_s << QStringList{"utun10"};
     QTest::newRow("routes through a tunnel without an address")
         << u"system-utuns-verbose.txt"_s << u"vpn-subnets.txt"_s << QStringList{"utun4"};
     QTest::newRow("the default route through a tunnel")
         << u"system-utuns-verbose.txt"_s << u"wireguard-default.txt"_s << QStringList{"utun3"};
-    QTest::newRow("no tunnel at all") << u"no-tunnel.txt"_s << u"no-tunnel.txt"_s
-                                      << QStringList{};
+    QTest::newRow("no tunnel at all") << u"no-tunnel.txt"_s << u"no-tunnel.txt"_s << QStringList{};
 }
 
 void TestTunnels::tunnelsInUse()
