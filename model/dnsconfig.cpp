@@ -46,14 +46,6 @@ bool unscopedDefault(const DnsResolver &resolver)
            !resolver.flags.contains(QStringLiteral("Scoped"));
 }
 
-void addUnique(QStringList &list, const QStringList &items)
-{
-    for (const QString &item : items) {
-        if (!list.contains(item))
-            list << item;
-    }
-}
-
 } // namespace
 
 DnsConfiguration parseDnsConfiguration(const QString &output)
@@ -98,7 +90,8 @@ QStringList defaultServers(const DnsConfiguration &config)
 {
     QStringList servers;
     if (const DnsResolver *resolver = defaultResolver(config))
-        addUnique(servers, resolver->nameservers);
+        servers = resolver->nameservers;
+    servers.removeDuplicates();
     return servers;
 }
 
@@ -137,8 +130,9 @@ QStringList serversOn(const DnsConfiguration &config, const QString &iface)
     QStringList servers;
     for (const DnsResolver &resolver : config.resolvers) {
         if (resolver.iface == iface)
-            addUnique(servers, resolver.nameservers);
+            servers << resolver.nameservers;
     }
+    servers.removeDuplicates();
     return servers;
 }
 
