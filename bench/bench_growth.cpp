@@ -29,7 +29,7 @@ public:
                                           "disabled.\n");
         QString ports;
         QString clients;
-        QString dns;
+        QString dns = QStringLiteral("DNS configuration\n\nresolver #1\n");
         QString hardware;
         QString hosts;
         for (int i = 0; i < size; ++i) {
@@ -43,7 +43,8 @@ public:
                            .arg(1000 + i)
                            .arg(i);
             ports += QString::number(10000 + i) + QLatin1Char(' ');
-            dns += QStringLiteral("10.%1.%2.1\n").arg(i / 256).arg(i % 256);
+            dns +=
+                QStringLiteral("  nameserver[%1] : 10.%2.%3.1\n").arg(i).arg(i / 256).arg(i % 256);
             hosts += QStringLiteral("0.0.0.0 ad") + n + QStringLiteral(".tracker.qq.com\n");
         }
         m_answers = {

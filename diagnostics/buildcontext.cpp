@@ -5,6 +5,7 @@
 #include "model/netconfig.h"
 #include "model/proxyclients.h"
 #include "model/proxyendpoint.h"
+#include "model/tunnels.h"
 
 #include <QSet>
 
@@ -236,12 +237,12 @@ void probeProxyTarget(NetContext &ctx)
         ctx.pacTargetAlive = acceptsConnections(pac.host, pac.port);
 }
 
-void readDnsServers(NetContext &ctx)
+// Resolver by resolver: a VPN adds resolvers of its own, for its domains or scoped to its
+// tunnel, and only the default one answers for every name.
+void readDns(NetContext &ctx)
 {
-    const QString output =
-        shell(QStringLiteral("scutil --dns | awk '/nameserver/ {print $3}' | sort -u")).output;
-    ctx.dnsServers = TextParse::trimmedLines(output);
-    ctx.dnsServers.removeDuplicates();
+    ctx.dns = parseDnsConfiguration(shell(QStringLiteral("scutil --dns 2>/dev/null")).output);
+    ctx.dnsServers = defaultServers(ctx.dns);
 }
 
 void readIPv6(NetContext &ctx)
@@ -256,12 +257,14 @@ void readIPv6(NetContext &ctx)
     ctx.hasIPv6 = !output.trimmed().isEmpty();
 }
 
+// The addresses and routes tell a tunnel in use from one the system keeps for itself.
 void readTunnels(NetContext &ctx)
 {
-    const QString output = shell(QStringLiteral("ifconfig -l 2>/dev/null | tr ' ' '\\n' | grep -E "
-                                                "'^utun|^ipsec|^ppp' | head -6"))
-                               .output;
-    ctx.utunIfaces = TextParse::trimmedLines(output).mid(0, 6);
+    const QList<InterfaceAddresses> interfaces =
+        parseInterfaces(shell(QStringLiteral("ifconfig -a 2>/dev/null")).output);
+    const QStringList routed =
+        routedInterfaces(shell(QStringLiteral("netstat -rn -f inet 2>/dev/null")).output);
+    ctx.utunIfaces = tunnelsInUse(interfaces, routed).mid(0, 6);
 }
 
 // "* (Connected)      0F1E2D3C-… VPN (com.example.vpn) "Example VPN"   [VPN/com.example.vpn]"
@@ -294,7 +297,7 @@ NetContext DiagnosticsRun::buildContext()
     readProxyClients(ctx);
     readListeningPorts(ctx);
     probeProxyTarget(ctx);
-    readDnsServers(ctx);
+    readDns(ctx);
     readIPv6(ctx);
     readTunnels(ctx);
     readVpnServices(ctx);

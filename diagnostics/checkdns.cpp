@@ -43,6 +43,65 @@ QStringList pollutedAnswers(const QStringList &answers)
     return bad;
 }
 
+// "corp.example → 10.8.0.1（utun4）" for a split domain; a VPN's resolver without a domain
+// sees every name before the default one does.
+QString supplementalLine(const DnsResolver &resolver)
+{
+    QString servers = resolver.nameservers.join(QStringLiteral(", "));
+    if (!resolver.iface.isEmpty())
+        servers += QStringLiteral("（") + resolver.iface + QStringLiteral("）");
+    if (resolver.domain.isEmpty())
+        return QStringLiteral("所有域名先问 ") + servers;
+    return resolver.domain + QStringLiteral(" → ") + servers;
+}
+
+QString configuredDetail(const NetContext &ctx)
+{
+    QString detail = QStringLiteral("DNS 服务器：") + ctx.dnsServers.join(QStringLiteral(", "));
+    QStringList split;
+    for (const DnsResolver &resolver : supplementalResolvers(ctx.dns))
+        split << supplementalLine(resolver);
+    if (!split.isEmpty())
+        detail += QStringLiteral("\n分流解析：") + split.join(QStringLiteral("；"));
+    return detail;
+}
+
+Finding noDnsFinding(const NetContext &ctx)
+{
+    Finding f = makeFinding(
+        QStringLiteral("no-dns"), Severity::error, CheckCategory::dns,
+        QStringLiteral("系统未配置 DNS 服务器"),
+        QStringLiteral("没有 DNS 就无法把域名翻译成 IP，浏览器会提示「找不到服务器」。"));
+    f.fixHint = QStringLiteral("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29）。");
+    f.fix = makeRepair(QStringLiteral("fix-no-dns"), QStringLiteral("设置公共 DNS"),
+                       {publicDns(ctx.service)}, RepairRights::userThenAdmin,
+                       QStringLiteral("已设置公共 DNS"));
+    return f;
+}
+
+// The Mac's own resolver has no server and a VPN's answers in its place: names resolve now and
+// stop the moment the VPN drops. The repair is the one for no DNS at all: servers of the Mac's
+// own, which stay when the VPN goes.
+Finding vpnOnlyFinding(const NetContext &ctx, const QStringList &tunnels)
+{
+    QStringList servers;
+    for (const QString &tunnel : tunnels)
+        servers << serversOn(ctx.dns, tunnel).join(QStringLiteral(", ")) + QStringLiteral("（") +
+                       tunnel + QStringLiteral("）");
+    Finding f = noDnsFinding(ctx);
+    f.id = QStringLiteral("dns-vpn-only");
+    f.severity = Severity::warn;
+    f.title = QStringLiteral("只有 VPN 提供 DNS（") + tunnels.join(QStringLiteral(", ")) +
+              QStringLiteral("）");
+    f.detail =
+        QStringLiteral("系统自己的默认解析器没有 DNS 服务器，域名现在全靠 VPN 的 DNS 解析：") +
+        servers.join(QStringLiteral("；")) +
+        QStringLiteral("。\nVPN 一断开，所有域名都会解析失败，浏览器会提示「找不到服务器」。");
+    f.fixHint = QStringLiteral("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29），"
+                               "VPN 断开后也能解析域名。");
+    return f;
+}
+
 } // namespace
 
 DnsObservation DiagnosticsRun::observeDNS() const
@@ -75,21 +134,14 @@ QList<Finding> decideDNS(const NetContext &ctx, const DnsObservation &seen)
     QList<Finding> findings;
     const QString servers = ctx.dnsServers.join(QStringLiteral(", "));
 
-    if (ctx.dnsServers.isEmpty()) {
-        Finding f = makeFinding(
-            QStringLiteral("no-dns"), Severity::error, CheckCategory::dns,
-            QStringLiteral("系统未配置 DNS 服务器"),
-            QStringLiteral("没有 DNS 就无法把域名翻译成 IP，浏览器会提示「找不到服务器」。"));
-        f.fixHint =
-            QStringLiteral("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29）。");
-        f.fix = makeRepair(QStringLiteral("fix-no-dns"), QStringLiteral("设置公共 DNS"),
-                           {publicDns(ctx.service)}, RepairRights::userThenAdmin,
-                           QStringLiteral("已设置公共 DNS"));
-        findings << f;
+    const QStringList vpnOnly = vpnOnlyDnsInterfaces(ctx.dns);
+    if (!vpnOnly.isEmpty()) {
+        findings << vpnOnlyFinding(ctx, vpnOnly);
+    } else if (ctx.dnsServers.isEmpty()) {
+        findings << noDnsFinding(ctx);
     } else {
         findings << makeFinding(QStringLiteral("dns-config-ok"), Severity::ok, CheckCategory::dns,
-                                QStringLiteral("DNS 配置正常"),
-                                QStringLiteral("DNS 服务器：") + servers);
+                                QStringLiteral("DNS 配置正常"), configuredDetail(ctx));
     }
 
     const QString &address = seen.resolved;

@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace brevik {
 
 namespace {
@@ -57,7 +59,7 @@ QList<NetworkService> services()
         const bool switchedOff = name.startsWith(QLatin1Char('*'));
         if (switchedOff)
             name = name.mid(1).trimmed();
-        if (!name.isEmpty())
+        if (!name.isEmpty() && !isToolError(name))
             list << NetworkService{name, !switchedOff};
     }
     return list;
@@ -109,7 +111,7 @@ ProxyState proxyState(const QString &service)
                       QLatin1Char(' ') + quoted + QStringLiteral(" 2>/dev/null"),
                   25)
                 .output;
-        if (output.isEmpty())
+        if (output.isEmpty() || reportsError(output))
             continue;
         bool on = false;
         QString server;
@@ -144,6 +146,8 @@ ProxyState proxyState(const QString &service)
                                      QStringLiteral(" 2>/dev/null"),
                                  25)
                                .output;
+    if (reportsError(bypass))
+        return state;
     for (const QString &line : lines(bypass)) {
         const QString entry = line.trimmed();
         if (!entry.isEmpty())
@@ -172,6 +176,19 @@ QList<RepairOp> enableProxyOps(const QString &service, const QString &host, cons
     for (const ProxyKind kind : {ProxyKind::web, ProxyKind::secureWeb, ProxyKind::socks})
         ops << RepairOps::ProxyServer{service, kind, host, port};
     return ops << completeBypassOp(service, {});
+}
+
+bool isToolError(const QString &line)
+{
+    const QString text = line.trimmed();
+    return text.startsWith(QLatin1String("** Error:")) ||
+           text.endsWith(QLatin1String("is not a recognized network service."));
+}
+
+bool reportsError(const QString &output)
+{
+    const QStringList all = lines(output);
+    return std::any_of(all.begin(), all.end(), isToolError);
 }
 
 bool defaultBypassNeeded(const QStringList &bypass)

@@ -59,6 +59,15 @@ QStringList disableProxyCommands(const QString &service);
 // The service's proxies pointed at host:port, and the default bypass list written.
 QList<RepairOp> enableProxyOps(const QString &service, const QString &host, const QString &port);
 
+// networksetup reports a failed call on standard output, where values go, and on recent
+// systems with exit code 0: "Ethernet is not a recognized network service.",
+// "** Error: The parameters were not valid.", "** Error: Unable to find item in network
+// database.". True for such a line.
+bool isToolError(const QString &line);
+
+// True when any line of the output is one of those sentences: the call read nothing.
+bool reportsError(const QString &output);
+
 // True unless the bypass list holds both "127.0.0.1" and "localhost".
 bool defaultBypassNeeded(const QStringList &bypass);
 

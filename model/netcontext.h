@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/dnsconfig.h"
 #include "model/netconfig.h"
 
 #include <QList>
@@ -39,10 +40,11 @@ struct NetContext {
     QStringList clashPorts; // every listening TCP port of the machine
     bool proxyTargetAlive = false;
     bool pacTargetAlive = false; // the PAC URL's host accepted a connection
-    QStringList dnsServers;
+    DnsConfiguration dns;        // every resolver of "scutil --dns"
+    QStringList dnsServers;      // the default resolver's servers: the ones every name goes to
     QString wifiPort;
     bool hasIPv6 = false;
-    QStringList utunIfaces;
+    QStringList utunIfaces; // tunnels in use or left behind; the system's own are not among them
     QStringList vpnConfigured;
 };
 

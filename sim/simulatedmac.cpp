@@ -249,7 +249,7 @@ QStringList SimulatedMac::toolNames()
             "ping",           "arp",         "nc",    "curl",      "dig",
             "dscacheutil",    "killall",     "lsof",  "ps",        "system_profiler",
             "socketfilterfw", "systemsetup", "sntp",  "launchctl", "osascript",
-            "date",           "sed"};
+            "date",           "sed",         "netstat"};
 }
 
 QString SimulatedMac::home() const

@@ -1,4 +1,4 @@
-// route, ipconfig, ifconfig and arp: the interfaces, their addresses and the default route.
+// route, netstat, ipconfig, ifconfig and arp: the interfaces, their addresses and their routes.
 
 #include "sim/standin/network.h"
 #include "sim/standin/sim.h"
@@ -185,6 +185,71 @@ int routeMain(Sim &sim, const QStringList &args)
     text +=
         QStringLiteral("       0         0         0         0         0         0 %1         0\n")
             .arg(at(state, {"interfaces", device, "mtu"}).toInt(1500), 9);
+    out(text);
+    return 0;
+}
+
+// "netstat -rn -f inet": the IPv4 routing table, its interface in the Netif column.
+int netstatMain(Sim &sim, const QStringList &args)
+{
+    QStringList words = args;
+    words.removeAll(QStringLiteral("-rn"));
+    words.removeAll(QStringLiteral("-nr"));
+    if (!args.contains(QStringLiteral("-rn")) && !args.contains(QStringLiteral("-nr"))) {
+        err(QStringLiteral("netstat: %1: not simulated\n").arg(args.join(QLatin1Char(' '))));
+        return 1;
+    }
+    if (!words.isEmpty() && words != QStringList{QStringLiteral("-f"), QStringLiteral("inet")}) {
+        err(QStringLiteral("netstat: %1: not simulated\n").arg(args.join(QLatin1Char(' '))));
+        return 1;
+    }
+    const QJsonObject &state = sim.state();
+    const auto row = [](const QString &destination, const QString &gateway, const QString &flags,
+                        const QString &netif, const QString &expire = {}) {
+        return QStringLiteral("%1 %2 %3 %4 %5\n")
+            .arg(destination, -18)
+            .arg(gateway, -18)
+            .arg(flags, -19)
+            .arg(netif, 5)
+            .arg(expire, 6);
+    };
+    const auto link = [&](const QString &name) {
+        return QStringLiteral("link#%1").arg(at(state, {"interfaces", name, "index"}).toInt());
+    };
+    QString text = QStringLiteral("Routing tables\n\nInternet:\n") +
+                   row(QStringLiteral("Destination"), QStringLiteral("Gateway"),
+                       QStringLiteral("Flags"), QStringLiteral("Netif"), QStringLiteral("Expire"));
+    const QString routeDevice = Net::routeInterface(state);
+    if (!routeDevice.isEmpty()) {
+        const QString gateway = Net::gateway(state);
+        text += gateway.isEmpty()
+                    ? row(QStringLiteral("default"), link(routeDevice), QStringLiteral("UCSg"),
+                          routeDevice)
+                    : row(QStringLiteral("default"), gateway, QStringLiteral("UGScg"), routeDevice);
+    }
+    for (const QString &name : interfaceNames(sim)) {
+        // Every interface with a router keeps a default route of its own, scoped to it.
+        const QString router = Net::router(state, name);
+        if (!router.isEmpty() && name != routeDevice)
+            text += row(QStringLiteral("default"), router, QStringLiteral("UGScIg"), name);
+    }
+    text += row(QStringLiteral("127"), QStringLiteral("127.0.0.1"), QStringLiteral("UCS"),
+                QStringLiteral("lo0"));
+    text += row(QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.1"), QStringLiteral("UH"),
+                QStringLiteral("lo0"));
+    for (const QString &name : interfaceNames(sim)) {
+        const QJsonObject iface = interfaces(sim).value(name).toObject();
+        const QString inet = iface.value(QStringLiteral("inet")).toString();
+        if (inet.isEmpty() || name == QLatin1String("lo0") || !Net::interfaceActive(state, name))
+            continue;
+        // A point-to-point link routes its far end; a LAN its own address.
+        if (Net::isTunnel(name))
+            text += row(iface.value(QStringLiteral("destination")).toString(inet), inet,
+                        QStringLiteral("UH"), name);
+        else
+            text += row(inet + QStringLiteral("/32"), link(name), QStringLiteral("UCS"), name,
+                        QStringLiteral("!"));
+    }
     out(text);
     return 0;
 }

@@ -22,6 +22,7 @@ const QHash<QString, ToolMain> &tools()
         {"networksetup", networksetupMain},
         {"scutil", scutilMain},
         {"route", routeMain},
+        {"netstat", netstatMain},
         {"ipconfig", ipconfigMain},
         {"ifconfig", ifconfigMain},
         {"arp", arpMain},

@@ -176,11 +176,24 @@ QStringList dnsServers(const QJsonObject &state)
     return own.isEmpty() ? toStringList(state.value(QStringLiteral("dhcpDns"))) : own;
 }
 
+std::optional<VpnDns> vpnDns(const QJsonObject &state)
+{
+    const QJsonObject vpn = state.value(QStringLiteral("vpnDns")).toObject();
+    const QString iface = vpn.value(QStringLiteral("interface")).toString();
+    if (iface.isEmpty() || !interfaceActive(state, iface))
+        return std::nullopt;
+    return VpnDns{iface, toStringList(vpn.value(QStringLiteral("servers"))),
+                  toStringList(vpn.value(QStringLiteral("domains")))};
+}
+
 bool dnsWorks(const QJsonObject &state)
 {
     if (uplink(state) == QLatin1String("down"))
         return false;
-    for (const QString &server : dnsServers(state)) {
+    QStringList servers = dnsServers(state);
+    if (const std::optional<VpnDns> vpn = vpnDns(state); vpn && vpn->domains.isEmpty())
+        servers << vpn->servers;
+    for (const QString &server : servers) {
         for (const auto &port : remote(state, server).value(QStringLiteral("tcp")).toArray()) {
             if (port.toInt() == 53)
                 return true;

@@ -48,8 +48,18 @@ QString primaryService(const QJsonObject &state);
 
 // DNS servers in force: the primary service's own, else those the network handed out.
 QStringList dnsServers(const QJsonObject &state);
+// A connected VPN's resolver ("vpnDns": interface, servers, domains), while its tunnel is up.
+// With domains it answers for those alone (split DNS); without, for every name.
+struct VpnDns {
+    QString iface;
+    QStringList servers;
+    QStringList domains;
+};
+std::optional<VpnDns> vpnDns(const QJsonObject &state);
+
 // Names resolve when the uplink is not down and one of the servers in force is a host the
-// scenario knows with port 53 open; a server typed in for another network answers nothing.
+// scenario knows with port 53 open (a VPN's resolver for every name counts too); a server
+// typed in for another network answers nothing.
 bool dnsWorks(const QJsonObject &state);
 
 // The scenario's entry for a host name or address ("remote"), matched without regard to

@@ -53,56 +53,99 @@ int proxy(const Sim &sim)
     return 0;
 }
 
+QString resolverBlock(int number, const QStringList &lines)
+{
+    QString text = QStringLiteral("resolver #%1\n").arg(number);
+    for (const QString &line : lines)
+        text += QStringLiteral("  ") + line + QLatin1Char('\n');
+    return text;
+}
+
+QStringList nameserverLines(const QStringList &servers)
+{
+    QStringList lines;
+    for (int i = 0; i < servers.size(); ++i)
+        lines << QStringLiteral("nameserver[%1] : %2").arg(i).arg(servers.at(i));
+    return lines;
+}
+
+QString ifIndex(const QJsonObject &state, const QString &device)
+{
+    return QStringLiteral("if_index : %1 (%2)")
+        .arg(at(state, {"interfaces", device, "index"}).toInt())
+        .arg(device);
+}
+
+QStringList mdnsResolver(const QString &domain, int order)
+{
+    return {QStringLiteral("domain   : ") + domain,
+            QStringLiteral("options  : mdns"),
+            QStringLiteral("timeout  : 5"),
+            QStringLiteral("flags    : Request A records"),
+            QStringLiteral("reach    : 0x00000000 (Not Reachable)"),
+            QStringLiteral("order    : %1").arg(order)};
+}
+
+// The default resolver first (with no server at all when a VPN took every name and the link
+// handed out none), then a VPN's domains, the multicast names, and the resolvers scoped to
+// each interface that has servers.
 int dns(const Sim &sim)
 {
     const QJsonObject &state = sim.state();
     const QStringList servers = Net::dnsServers(state);
     const QString device = Net::lanInterface(state);
-    const int index = at(state, {"interfaces", device, "index"}).toInt();
     const QString domain = state.value(QStringLiteral("searchDomain")).toString();
-    QString text = QStringLiteral("DNS configuration\n\n");
-    int resolver = 0;
-    QString scoped;
+    const std::optional<Net::VpnDns> vpn = Net::vpnDns(state);
+    const QString reachable =
+        QStringLiteral("reach    : 0x00020002 (Reachable,Directly Reachable Address)");
+    const QString tunnelReach =
+        QStringLiteral("reach    : 0x00000003 (Reachable,Transient Connection)");
+
+    QList<QStringList> resolvers;
+    QStringList lan;
+    if (!domain.isEmpty())
+        lan << QStringLiteral("search domain[0] : ") + domain;
+    lan << nameserverLines(servers);
     if (!servers.isEmpty()) {
-        text += QStringLiteral("resolver #%1\n").arg(++resolver);
-        if (!domain.isEmpty())
-            text += QStringLiteral("  search domain[0] : %1\n").arg(domain);
-        for (int i = 0; i < servers.size(); ++i) {
-            text += QStringLiteral("  nameserver[%1] : %2\n").arg(i).arg(servers.at(i));
-            scoped += QStringLiteral("  nameserver[%1] : %2\n").arg(i).arg(servers.at(i));
-        }
-        text += QStringLiteral("  if_index : %1 (%2)\n"
-                               "  flags    : Request A records\n"
-                               "  reach    : 0x00020002 (Reachable,Directly Reachable Address)\n\n")
-                    .arg(index)
-                    .arg(device);
+        resolvers << (QStringList(lan)
+                      << ifIndex(state, device) << QStringLiteral("flags    : Request A records")
+                      << reachable);
+    } else if (vpn) {
+        resolvers << QStringList{QStringLiteral("flags    : Request A records"),
+                                 QStringLiteral("reach    : 0x00000000 (Not Reachable)")};
     }
-    text += QStringLiteral("resolver #%1\n"
-                           "  domain   : local\n"
-                           "  options  : mdns\n"
-                           "  timeout  : 5\n"
-                           "  flags    : Request A records\n"
-                           "  reach    : 0x00000000 (Not Reachable)\n"
-                           "  order    : 300000\n\n")
-                .arg(++resolver);
-    text += QStringLiteral("resolver #%1\n"
-                           "  domain   : 254.169.in-addr.arpa\n"
-                           "  options  : mdns\n"
-                           "  timeout  : 5\n"
-                           "  flags    : Request A records\n"
-                           "  reach    : 0x00000000 (Not Reachable)\n"
-                           "  order    : 300200\n")
-                .arg(++resolver);
-    if (!servers.isEmpty()) {
-        text += QStringLiteral("\nDNS configuration (for scoped queries)\n\nresolver #1\n");
-        if (!domain.isEmpty())
-            text += QStringLiteral("  search domain[0] : %1\n").arg(domain);
-        text += scoped +
-                QStringLiteral("  if_index : %1 (%2)\n"
-                               "  flags    : Scoped, Request A records\n"
-                               "  reach    : 0x00020002 (Reachable,Directly Reachable Address)\n")
-                    .arg(index)
-                    .arg(device);
+    if (vpn) {
+        int order = 101400;
+        for (const QString &vpnDomain : vpn->domains) {
+            resolvers << (QStringList{QStringLiteral("domain   : ") + vpnDomain}
+                          << nameserverLines(vpn->servers) << ifIndex(state, vpn->iface)
+                          << QStringLiteral("flags    : Supplemental, Request A records")
+                          << tunnelReach << QStringLiteral("order    : %1").arg(order++));
+        }
+    }
+    resolvers << mdnsResolver(QStringLiteral("local"), 300000)
+              << mdnsResolver(QStringLiteral("254.169.in-addr.arpa"), 300200);
+
+    QList<QStringList> scoped;
+    if (!servers.isEmpty())
+        scoped << (QStringList(lan)
+                   << ifIndex(state, device)
+                   << QStringLiteral("flags    : Scoped, Request A records") << reachable);
+    if (vpn && !vpn->servers.isEmpty())
+        scoped << (nameserverLines(vpn->servers)
+                   << ifIndex(state, vpn->iface)
+                   << QStringLiteral("flags    : Scoped, Request A records") << tunnelReach);
+
+    QStringList blocks;
+    for (int i = 0; i < resolvers.size(); ++i)
+        blocks << resolverBlock(i + 1, resolvers.at(i));
+    QString text = QStringLiteral("DNS configuration\n\n") + blocks.join(QLatin1Char('\n'));
+    if (!scoped.isEmpty()) {
+        blocks.clear();
+        for (int i = 0; i < scoped.size(); ++i)
+            blocks << resolverBlock(i + 1, scoped.at(i));
+        text += QStringLiteral("\nDNS configuration (for scoped queries)\n\n") +
+                blocks.join(QLatin1Char('\n'));
     }
     out(text);
     return 0;

@@ -11,6 +11,7 @@ class Sim;
 int networksetupMain(Sim &sim, const QStringList &args);
 int scutilMain(Sim &sim, const QStringList &args);
 int routeMain(Sim &sim, const QStringList &args);
+int netstatMain(Sim &sim, const QStringList &args);
 int ipconfigMain(Sim &sim, const QStringList &args);
 int ifconfigMain(Sim &sim, const QStringList &args);
 int arpMain(Sim &sim, const QStringList &args);

@@ -44,9 +44,14 @@ void typicalMac(ToolAnswers &mac)
         .on("ps -Ao pid=,comm=", 0, testData("ps/clashx.txt"))
         .on("lsof -nP -iTCP -sTCP:LISTEN", 0, "49152 7890 ")
         .on("nc -z -G 2 127.0.0.1 7890", 0, "")
-        .on("scutil --dns", 0, "192.168.1.1\n223.5.5.5\n")
+        .on("scutil --dns", 0,
+            "DNS configuration\n\nresolver #1\n  search domain[0] : lan\n"
+            "  nameserver[0] : 192.168.1.1\n  nameserver[1] : 223.5.5.5\n"
+            "  if_index : 6 (en0)\n  flags    : Request A records\n")
         .on("ifconfig en0", 0, "240e:3b7:1234:5670:1c2d:3e4f:5a6b:7c8d\n")
-        .on("ifconfig -l", 0, "utun0\nutun1\nutun2\n")
+        .on("ifconfig -a", 0,
+            testData("ifconfig/system-utuns-verbose.txt") + testData("ifconfig/ula-only-utun.txt"))
+        .on("netstat -rn -f inet", 0, testData("netstat/no-tunnel.txt"))
         .on("scutil --nc list", 0, testData("scutil/nc-list.txt"));
     setProxiesOff(mac, QStringLiteral("USB 10/100/1000 LAN"));
     const QString on = setup("proxy-on-7890");
@@ -95,7 +100,7 @@ void TestBuildContext::typicalMacRead()
     QCOMPARE(ctx.clashApps, QStringList{"ClashX"});
     QCOMPARE(ctx.clashPorts, (QStringList{"49152", "7890"}));
     QCOMPARE(ctx.dnsServers, (QStringList{"192.168.1.1", "223.5.5.5"}));
-    QCOMPARE(ctx.utunIfaces, (QStringList{"utun0", "utun1", "utun2"}));
+    QCOMPARE(ctx.utunIfaces, QStringList{"utun10"}); // the system's utun4 and utun5 pass
     QCOMPARE(ctx.vpnConfigured, QStringList{testData("scutil/nc-list.txt").trimmed()});
 }
 

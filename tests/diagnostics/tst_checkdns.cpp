@@ -13,6 +13,8 @@ class TestCheckDNS : public QObject {
 private slots:
     void decision_data();
     void decision();
+    void configurationAsResolved_data();
+    void configurationAsResolved();
 };
 
 void TestCheckDNS::decision_data()
@@ -78,6 +80,37 @@ void TestCheckDNS::decision()
     VERIFY_SHOWN(findings.last(), shown);
     for (const Finding &f : findings)
         QCOMPARE(f.category, CheckCategory::dns);
+}
+
+void TestCheckDNS::configurationAsResolved_data()
+{
+    QTest::addColumn<QString>("scutil"); // under tests/data/scutil; "" for no output
+    QTest::addColumn<QString>("finding");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("only the VPN's scoped resolver has servers")
+        << u"dns-vpn-took-default.txt"_s << u"dns-vpn-only/warn fix-no-dns fallback"_s
+        << u"8.8.8.8, 8.8.4.4（utun0）"_s;
+    QTest::newRow("split domains on a line of their own")
+        << u"dns-split-domains.txt"_s << u"dns-config-ok/ok -"_s
+        << u"DNS 服务器：192.0.2.1\n分流解析：dev.example.com → 10.8.0.1, 10.8.0.2；"_s;
+    QTest::newRow("a VPN that sees every name first")
+        << u"dns-utun-sees-all-first.txt"_s << u"dns-config-ok/ok -"_s
+        << u"DNS 服务器：8.8.8.8, 8.8.4.4\n分流解析：所有域名先问 10.83.200.1"_s;
+    QTest::newRow("no resolver at all") << u""_s << u"no-dns/error fix-no-dns fallback"_s << u""_s;
+}
+
+void TestCheckDNS::configurationAsResolved()
+{
+    QFETCH(QString, scutil);
+    QFETCH(QString, shown);
+    NetContext ctx;
+    ctx.dns = parseDnsConfiguration(scutil.isEmpty() ? QString() : testData("scutil/" + scutil));
+    ctx.dnsServers = defaultServers(ctx.dns);
+    const QList<Finding> findings =
+        decideDNS(ctx, DnsObservation{u"17.253.144.10"_s, {QString(), QString()}});
+    QTEST(outline(findings).first(), "finding");
+    VERIFY_SHOWN(findings.first(), shown);
 }
 
 QTEST_GUILESS_MAIN(TestCheckDNS)

@@ -65,6 +65,11 @@ void TestScenarioScans::scenarioGivesItsFinding_data()
     QTest::newRow("mtu issue") << "mtu-issue" << QStringList{"mtu-issue"};
     QTest::newRow("weak wifi") << "weak-wifi" << QStringList{"wifi-weak"};
     QTest::newRow("vpn leftover") << "vpn-leftover" << QStringList{"vpn-leftover"};
+    QTest::newRow("only the system's tunnels")
+        << "system-tunnels" << QStringList{"firewall", "!vpn-leftover"};
+    QTest::newRow("only the VPN resolves")
+        << "vpn-dns-only" << QStringList{"dns-vpn-only", "dns-resolve-ok", "!no-dns"};
+    QTest::newRow("split dns") << "split-dns" << QStringList{"dns-config-ok", "!dns-vpn-only"};
     QTest::newRow("gateway filters icmp")
         << "gateway-icmp-filtered" << QStringList{"gateway-icmp-filtered"};
     QTest::newRow("direct only") << "direct-only"

@@ -105,6 +105,18 @@ void TestNetConfig::proxyState_data()
         << QStringList{"", "", "", "URL: http://127.0.0.1:7890/proxy.pac\nEnabled: Yes\n", ""}
         << true << QStringList{"自动代理(PAC)"} << u""_s << u"http://127.0.0.1:7890/proxy.pac"_s
         << QStringList{};
+    const QString unknown = testData("networksetup/error-unknown-service.txt");
+    const QString notFound = testData("networksetup/error-not-in-database.txt");
+    QTest::newRow("an unknown service: the error is no bypass entry")
+        << QStringList{unknown, unknown, unknown, unknown, unknown} << false << QStringList{}
+        << u""_s << u""_s << QStringList{};
+    QTest::newRow("an error printed with exit 0 reads nothing either")
+        << QStringList{on7890(), notFound, notFound, noAuto(), notFound} << true
+        << QStringList{"HTTP"} << u"HTTP 127.0.0.1:7890"_s << u""_s << QStringList{};
+    QTest::newRow("an empty service name's error")
+        << QStringList{testData("networksetup/error-empty-service.txt"), neverSet(), neverSet(),
+                       noAuto(), testData("networksetup/error-parameters.txt")}
+        << false << QStringList{} << u""_s << u""_s << QStringList{};
     QTest::newRow("Yes is case-sensitive")
         << QStringList{"Enabled: yes\nServer: h\nPort: 1\n", "", "", "", ""} << false
         << QStringList{} << u""_s << u""_s << QStringList{};
