@@ -1,6 +1,7 @@
 #include "repair/settingio.h"
 
 #include "exec/shell.h"
+#include "model/netconfig.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -223,8 +224,7 @@ std::optional<QJsonValue> parse(const SettingKey &key, const ShellResult &result
 {
     // networksetup reports an unknown service ("Wi-Fi 2 is not a recognized network
     // service."), or a refusal ("** Error: …"), on standard output, at times with exit 0.
-    if (!result.succeeded() || result.output.contains(QLatin1String("** Error")) ||
-        result.output.contains(QLatin1String("is not a recognized network service")))
+    if (!result.succeeded() || NetConfig::reportsError(result.output))
         return std::nullopt;
     return parseLines(key, lines(result.output));
 }

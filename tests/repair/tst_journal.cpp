@@ -155,6 +155,10 @@ void TestJournal::settingsReadAndRestored_data()
         << kind(SettingKind::networkTime) << QString()
         << u"You need administrator access to run this tool... exiting!\n"_s
         << QJsonValue(QJsonValue::Undefined) << QJsonValue() << QStringList{} << 0;
+    QTest::newRow("unknown service on macOS 26, exit 0")
+        << kind(SettingKind::bypassDomains) << u"Wi-Fi 2"_s
+        << u"** Error: Unable to find item in network database.\n"_s
+        << QJsonValue(QJsonValue::Undefined) << QJsonValue() << QStringList{} << 0;
     QTest::newRow("unknown service")
         << kind(SettingKind::dnsServers) << u"Wi-Fi 2"_s
         << u"Wi-Fi 2 is not a recognized network service.\n** Error: The parameters were not "
