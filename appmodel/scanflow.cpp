@@ -9,6 +9,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <utility>
 
 namespace brevik {
 
@@ -77,6 +78,14 @@ QList<Finding> runSteps(const ScanPublisher &publish)
 
 } // namespace
 
+void AppModel::requestRescan()
+{
+    if (m_scanning)
+        m_rescanPending = true;
+    else
+        scan();
+}
+
 void AppModel::scan()
 {
     if (m_scanning)
@@ -126,7 +135,12 @@ void AppModel::scan()
             self->setScanning(false);
             self->setLastScan(self->now());
             self->setScanSeconds(seconds);
-            self->verifyInternet(false);
+            // Settings changed while this scan ran: what it found may already be gone. The
+            // next scan tests the internet at its own end.
+            if (std::exchange(self->m_rescanPending, false))
+                self->scan();
+            else
+                self->verifyInternet(false);
         });
     });
 }

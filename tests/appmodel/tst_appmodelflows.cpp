@@ -71,6 +71,7 @@ private slots:
     void scanPublishesStepByStep();
     void repairRunsOnceThenUndo_data();
     void repairRunsOnceThenUndo();
+    void undoDuringAScanIsFollowedByARescan();
     void fixAllIgnoresInfoRepairs();
     void guardianRepairsOnSecondTick();
     void guardianSwitch();
@@ -221,6 +222,11 @@ void TestAppModelFlows::repairRunsOnceThenUndo()
     model.fix(*crash);
     QCOMPARE(model.fixingId(), std::optional<QString>(crash->id));
     QCOMPARE(model.fixLog().value(crash->id), QStringLiteral("⏳ 正在执行修复…"));
+    // An undo while the repair runs is refused, and says why.
+    model.undoLast();
+    QVERIFY(!model.undoBusy());
+    QCOMPARE(model.undoText(),
+             QStringLiteral("⚠️ 正在修复，请等修复结束后再撤销。"));
     QTRY_VERIFY_WITH_TIMEOUT(!model.fixingId(), kWaitMs);
     QVERIFY2(model.fixLog().value(crash->id).startsWith(logStart),
              qPrintable(model.fixLog().value(crash->id)));
@@ -245,6 +251,32 @@ void TestAppModelFlows::repairRunsOnceThenUndo()
     QCOMPARE(proxyState("on"), 1);
     // The rescan shows the proxy back as it was.
     QTRY_VERIFY_WITH_TIMEOUT(scans.size() == 2, kWaitMs);
+    QVERIFY(findingWithId(model.findings(), crash->id));
+}
+
+// A scan that was running while an undo changed the settings may have read them before: the
+// window must end on a scan that began after the undo.
+void TestAppModelFlows::undoDuringAScanIsFollowedByARescan()
+{
+    QObject scope; // ends the connections below with the test
+    AppModel &model = open(QStringLiteral("residual-proxy")).model;
+    scanToRest();
+    const auto crash = findingWithId(model.findings(), QStringLiteral("proxy-dead-crash"));
+    QVERIFY(crash);
+    model.fix(*crash);
+    QTRY_VERIFY_WITH_TIMEOUT(!model.fixingId() && !model.netChecking(), kWaitMs);
+
+    bool undoEnded = false;
+    int scansAfterUndo = 0;
+    connect(&model, &AppModel::undoBusyChanged, &scope, [&] { undoEnded = !model.undoBusy(); });
+    connect(&model, &AppModel::scanningChanged, &scope,
+            [&] { scansAfterUndo += undoEnded && model.scanning(); });
+    model.undoLast();
+    model.scan();
+    QVERIFY(model.undoBusy() && model.scanning());
+    QTRY_VERIFY_WITH_TIMEOUT(undoEnded && scansAfterUndo == 1 && !model.scanning(), kWaitMs);
+    QVERIFY2(model.undoText().startsWith(QStringLiteral("✅ 已撤销")), qPrintable(model.undoText()));
+    // The proxy is back on, and so is the finding about it.
     QVERIFY(findingWithId(model.findings(), crash->id));
 }
 
