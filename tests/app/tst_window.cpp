@@ -1,6 +1,7 @@
 #include "app/markdownreport.h"
 #include "app/window/appmenu.h"
 #include "app/window/mainwindow.h"
+#include "app/window/qttranslations.h"
 #include "app/window/reportfile.h"
 #include "appmodel/appmodel.h"
 #include "exec/runner.h"
@@ -17,6 +18,9 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -104,6 +108,7 @@ private slots:
     void batchThroughTheWindow_data();
     void batchThroughTheWindow();
     void markdownKeepsToolOutputAsText();
+    void qtTextsInTheWindowLanguage();
 
 private:
     QTemporaryDir m_root;
@@ -314,6 +319,18 @@ void TestWindow::markdownKeepsToolOutputAsText()
     // The command goes in as it is, inside a fence longer than any backticks it holds.
     QVERIFY(markdown.contains(QStringLiteral("````sh\necho '```'\n````\n")));
     QVERIFY(markdown.contains(QStringLiteral("，需要管理员权限")));
+}
+
+// Qt's own buttons and menus speak the window's language, not English.
+void TestWindow::qtTextsInTheWindowLanguage()
+{
+    QVERIFY(QtTranslations::install(*qApp, QtTranslations::windowLanguage()));
+    QDialogButtonBox buttons(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Save)->text(), QStringLiteral("保存"));
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
+    QLineEdit field(QStringLiteral("127.0.0.1"));
+    std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+    QVERIFY(menu->actions().first()->text().startsWith(QStringLiteral("撤消")));
 }
 
 QTEST_MAIN(TestWindow)
