@@ -115,8 +115,8 @@ QString toMarkdown(const ScanReport &report, const QString &simulatedMac)
     const QList<Finding> passes = Headline::passes(report.findings);
 
     QString out = QStringLiteral("# Brevik 诊断报告\n\n");
-    out += QStringLiteral("- 结论：") + Headline::statusTitle(report.findings, report.internet.ok) +
-           QLatin1Char('\n');
+    out += QStringLiteral("- 结论：") +
+           Headline::statusTitle(report.findings, report.internet.verdict()) + QLatin1Char('\n');
     if (report.finishedAt) {
         out += QStringLiteral("- 扫描时间：") +
                report.finishedAt->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +

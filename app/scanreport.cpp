@@ -63,6 +63,9 @@ QJsonObject verifyToJson(const NetVerifyResult &result)
         {QStringLiteral("via"), result.via},
         {QStringLiteral("tried"), QJsonArray::fromStringList(result.tried)},
         {QStringLiteral("summary"), result.summary},
+        {QStringLiteral("unusableProxy"), result.unusableProxy.isEmpty()
+                                              ? QJsonValue(QJsonValue::Null)
+                                              : QJsonValue(result.unusableProxy)},
     };
 }
 

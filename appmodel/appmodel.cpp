@@ -46,8 +46,8 @@ bool same(const AIStatus &a, const AIStatus &b)
 
 bool same(const NetVerifyResult &a, const NetVerifyResult &b)
 {
-    return std::tie(a.ok, a.code, a.ms, a.via, a.tried, a.summary) ==
-           std::tie(b.ok, b.code, b.ms, b.via, b.tried, b.summary);
+    return std::tie(a.ok, a.code, a.ms, a.via, a.tried, a.summary, a.unusableProxy) ==
+           std::tie(b.ok, b.code, b.ms, b.via, b.tried, b.summary, b.unusableProxy);
 }
 
 bool same(const std::optional<NetVerifyResult> &a, const std::optional<NetVerifyResult> &b)
@@ -206,9 +206,18 @@ void AppModel::setNetResult(const std::optional<NetVerifyResult> &result)
     assign(m_netResult, result, &AppModel::netResultChanged);
 }
 
-void AppModel::setNetCheckAfterFix(bool afterFix)
+void AppModel::setNetCheckAfterFix(bool afterFix, std::optional<RepairOutcome> repair)
 {
-    assign(m_netCheckAfterFix, afterFix, &AppModel::netCheckAfterFixChanged);
+    // One notification for both: they describe why the same test started.
+    const bool flagChanged = update(m_netCheckAfterFix, afterFix);
+    const bool repairChanged = update(m_netCheckRepair, repair);
+    if (flagChanged || repairChanged)
+        announce(&AppModel::netCheckAfterFixChanged);
+}
+
+void AppModel::setBatchReport(const std::optional<BatchReport> &report)
+{
+    assign(m_batchReport, report, &AppModel::batchReportChanged);
 }
 
 void AppModel::setHistory(const QList<HistoryItem> &history)
@@ -260,24 +269,29 @@ int AppModel::fixableCount() const
     return Headline::fixableCount(m_findings);
 }
 
+std::optional<WebVerdict> AppModel::netVerdict() const
+{
+    return m_netResult ? std::optional(m_netResult->verdict()) : std::nullopt;
+}
+
 bool AppModel::netUsable() const
 {
-    return m_netResult && m_netResult->ok;
+    return netVerdict() == WebVerdict::usable;
 }
 
 Severity AppModel::effectiveStatus() const
 {
-    return Headline::effectiveStatus(m_findings, netUsable());
+    return Headline::effectiveStatus(m_findings, netVerdict());
 }
 
 QString AppModel::statusLabel() const
 {
-    return Headline::statusLabel(m_findings, netUsable());
+    return Headline::statusLabel(m_findings, netVerdict());
 }
 
 QString AppModel::statusTitle() const
 {
-    return Headline::statusTitle(m_findings, netUsable());
+    return Headline::statusTitle(m_findings, netVerdict());
 }
 
 } // namespace brevik

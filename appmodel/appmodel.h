@@ -1,5 +1,6 @@
 #pragma once
 
+#include "appmodel/batchreport.h"
 #include "diagnostics/netverify.h"
 #include "model/clock.h"
 #include "model/finding.h"
@@ -80,8 +81,14 @@ class AppModel final : public QObject {
     Q_PROPERTY(bool netChecking READ netChecking NOTIFY netCheckingChanged)
     // The last internet test's result; absent until the first test ends.
     Q_PROPERTY(std::optional<NetVerifyResult> netResult READ netResult NOTIFY netResultChanged)
-    // The last internet test was started by a repair.
+    // The last internet test was started by a repair, and how that repair ended: a
+    // cancelled batch starts a test too, and its verdict must not read "repaired".
     Q_PROPERTY(bool netCheckAfterFix READ netCheckAfterFix NOTIFY netCheckAfterFixChanged)
+    Q_PROPERTY(std::optional<RepairOutcome> netCheckRepair READ netCheckRepair NOTIFY
+                   netCheckAfterFixChanged)
+    // What the last batch repair did, kept through the rescan that follows it until the user
+    // dismisses it or another batch starts; absent before the first.
+    Q_PROPERTY(std::optional<BatchReport> batchReport READ batchReport NOTIFY batchReportChanged)
     // The repair journal, newest first: read again after every repair, undo and guardian
     // repair of this model, and by refreshHistory.
     Q_PROPERTY(QList<HistoryItem> history READ history NOTIFY historyChanged)
@@ -132,6 +139,8 @@ public:
     bool netChecking() const { return m_netChecking; }
     std::optional<NetVerifyResult> netResult() const { return m_netResult; }
     bool netCheckAfterFix() const { return m_netCheckAfterFix; }
+    std::optional<RepairOutcome> netCheckRepair() const { return m_netCheckRepair; }
+    std::optional<BatchReport> batchReport() const { return m_batchReport; }
     QList<HistoryItem> history() const { return m_history; }
     bool undoBusy() const { return m_undoBusy; }
     QString undoText() const { return m_undoText; }
@@ -141,15 +150,18 @@ public:
     void setShowGuardLog(bool show);
 
     // Derived from the state on every read, never cached; lists keep the order of findings.
-    QList<Finding> problems() const;       // warn and error
-    QList<Finding> passes() const;         // ok and info
-    QList<Finding> optionalItems() const;  // info and warn
-    QList<Finding> blockingIssues() const; // error
-    int fixableCount() const;              // problems that carry a repair
-    bool netUsable() const;                // the last internet test fetched the page
-    Severity effectiveStatus() const;      // the headline's severity
-    QString statusLabel() const;           // "正常", "可用", "提示", "警告", "故障"
-    QString statusTitle() const;           // the headline sentence
+    QList<Finding> problems() const;              // warn and error
+    QList<Finding> passes() const;                // ok and info
+    QList<Finding> optionalItems() const;         // info and warn
+    QList<Finding> blockingIssues() const;        // error
+    int fixableCount() const;                     // problems that carry a repair
+    std::optional<WebVerdict> netVerdict() const; // of the last internet test, if any
+    // The last internet test fetched the page the way the Mac's apps would: through the
+    // system proxy, or directly with none switched on.
+    bool netUsable() const;
+    Severity effectiveStatus() const; // the headline's severity
+    QString statusLabel() const;      // "正常", "可用", "提示", "警告", "故障"
+    QString statusTitle() const;      // the headline sentence
 
     // Runs the main thread's events until every background task of every model has ended,
     // or `limit` has passed; true when all ended. For the end of the process and for tests.
@@ -160,12 +172,15 @@ public slots:
     // an internet test. Dropped while a scan runs.
     void scan();
     // Repairs one finding; a success starts an internet test, never a rescan. Dropped when the
-    // finding has no repair or any repair runs.
+    // finding has no repair, or while a scan, a repair or an undo runs: the finding may be
+    // about to change, and repairs and undos change the same settings.
     void fix(const Finding &finding);
     // Repairs every problem that carries a repair, administrator commands behind one prompt;
-    // then an internet test and, a moment later, a rescan. Dropped without targets, during a
-    // scan or during another batch.
+    // then the batch's report, an internet test and, a moment later, a rescan. Dropped
+    // without targets, during a scan, another batch or an undo.
     void fixAll();
+    // Puts the last batch's report away.
+    void dismissBatchReport();
     // Fetches a real search page through the system proxy, then directly. Dropped while a
     // test runs (`netCheckAfterFix` then keeps its value).
     void verifyInternet(bool afterFix);
@@ -187,7 +202,8 @@ public slots:
     // Takes back journal entry `id`: its settings return to their values before it ran,
     // behind one password prompt at most. Settings that somebody changed since are only
     // overwritten with `force`; otherwise the undo is refused and they are named. A restoring
-    // undo starts a rescan. Dropped while an undo or a repair runs.
+    // undo starts a rescan, after the scan that runs, if one does. Dropped while an undo
+    // runs; refused, with the reason in `undoText`, while a repair runs.
     void undo(qint64 id, bool force = false);
 
 signals:
@@ -210,6 +226,7 @@ signals:
     void netCheckingChanged();
     void netResultChanged();
     void netCheckAfterFixChanged();
+    void batchReportChanged();
     void historyChanged();
     void undoBusyChanged();
     void undoTextChanged();
@@ -236,7 +253,8 @@ private:
     void setGuardLog(const QStringList &lines);
     void setNetChecking(bool checking);
     void setNetResult(const std::optional<NetVerifyResult> &result);
-    void setNetCheckAfterFix(bool afterFix);
+    void setNetCheckAfterFix(bool afterFix, std::optional<RepairOutcome> repair);
+    void setBatchReport(const std::optional<BatchReport> &report);
     void setHistory(const QList<HistoryItem> &history);
     void setUndoBusy(bool busy);
     void setUndoText(const QString &text);
@@ -250,6 +268,12 @@ private:
     void announce(void (AppModel::*changed)());
     // Sets `field` and announces it when the value really changed.
     template <typename T> void assign(T &field, const T &value, void (AppModel::*changed)());
+
+    // The internet test, started by a repair that ended as `repair`, or by no repair.
+    void startInternetTest(std::optional<RepairOutcome> repair);
+    // A scan now, or, while one runs, once it has ended: its findings may predate a change
+    // that was just made, and a window left showing them would be stale.
+    void requestRescan();
 
     // Sets the busy flag and starts one guardian check on a background thread.
     void startGuardianTick();
@@ -283,6 +307,9 @@ private:
     bool m_netChecking = false;
     std::optional<NetVerifyResult> m_netResult;
     bool m_netCheckAfterFix = false;
+    std::optional<RepairOutcome> m_netCheckRepair;
+    std::optional<BatchReport> m_batchReport;
+    bool m_rescanPending = false; // not observable: a change was made while a scan ran
     QList<HistoryItem> m_history;
     bool m_undoBusy = false;
     QString m_undoText;

@@ -75,9 +75,10 @@ void AppModel::startGuardianTick()
             self->setGuardFixedCount(fixedCount);
             self->setGuardLog(lines);
             self->m_guardBusy = false;
-            // Show the repaired state; a scan already running is left to finish.
+            // Show the repaired state; a scan already running may have read the Mac before the
+            // repair, so another follows it.
             if (status.didFix)
-                self->scan();
+                self->requestRescan();
         });
     });
 }

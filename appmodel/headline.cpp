@@ -14,9 +14,9 @@ template <typename Keep> QList<Finding> filtered(const QList<Finding> &findings,
 }
 
 // Nothing blocks and the last test got through: the problems left are optional.
-bool usableWithoutBlockers(const QList<Finding> &findings, bool netUsable)
+bool usableWithoutBlockers(const QList<Finding> &findings, std::optional<WebVerdict> net)
 {
-    return netUsable && Headline::blockingIssues(findings).isEmpty();
+    return net == WebVerdict::usable && Headline::blockingIssues(findings).isEmpty();
 }
 
 } // namespace
@@ -51,37 +51,40 @@ int fixableCount(const QList<Finding> &findings)
                              [](const Finding &f) { return f.isProblem() && f.hasFix(); }));
 }
 
-Severity effectiveStatus(const QList<Finding> &findings, bool netUsable)
+Severity effectiveStatus(const QList<Finding> &findings, std::optional<WebVerdict> net)
 {
     // No findings yet: a scan has started and its first step has not published.
     if (findings.isEmpty())
         return Severity::info;
     const QList<Finding> found = problems(findings);
-    if (usableWithoutBlockers(findings, netUsable))
+    if (usableWithoutBlockers(findings, net))
         return found.isEmpty() ? Severity::ok : Severity::warn;
     Severity worst = Severity::ok;
     for (const Finding &finding : found)
         worst = std::max(worst, finding.severity);
+    // A test run after the scan may have seen what the findings have not.
+    if (net && net != WebVerdict::usable)
+        worst = std::max(worst, Severity::warn);
     return worst;
 }
 
-QString statusLabel(const QList<Finding> &findings, bool netUsable)
+QString statusLabel(const QList<Finding> &findings, std::optional<WebVerdict> net)
 {
-    if (usableWithoutBlockers(findings, netUsable))
+    if (usableWithoutBlockers(findings, net))
         return problems(findings).isEmpty() ? QStringLiteral("正常") : QStringLiteral("可用");
-    return label(effectiveStatus(findings, netUsable));
+    return label(effectiveStatus(findings, net));
 }
 
-QString statusTitle(const QList<Finding> &findings, bool netUsable)
+QString statusTitle(const QList<Finding> &findings, std::optional<WebVerdict> net)
 {
-    if (usableWithoutBlockers(findings, netUsable)) {
+    if (usableWithoutBlockers(findings, net)) {
         const qsizetype count = problems(findings).size();
         if (count == 0)
             return QStringLiteral("网络正常，未发现问题");
         return QStringLiteral("网络正常可用，") + QString::number(count) +
                QStringLiteral(" 项可选优化（可先放一放）");
     }
-    switch (effectiveStatus(findings, netUsable)) {
+    switch (effectiveStatus(findings, net)) {
     case Severity::ok:
         return QStringLiteral("网络状态良好，未发现问题");
     case Severity::info:

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "diagnostics/netverify.h"
 #include "model/finding.h"
 
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 namespace brevik {
 
@@ -18,11 +21,14 @@ QList<Finding> optionalItems(const QList<Finding> &findings);  // info and warn
 QList<Finding> blockingIssues(const QList<Finding> &findings); // error
 int fixableCount(const QList<Finding> &findings);              // problems with a repair
 
-// `netUsable`: the last internet test fetched the page. A usable net caps the headline at
-// `warn` unless some finding is an error; an info finding never raises it.
-Severity effectiveStatus(const QList<Finding> &findings, bool netUsable);
-QString statusLabel(const QList<Finding> &findings, bool netUsable);
-QString statusTitle(const QList<Finding> &findings, bool netUsable);
+// `net`: the verdict of the last internet test, absent before the first. A usable net caps
+// the headline at `warn` unless some finding is an error; an info finding never raises it.
+// A test that failed, or got through only directly past a switched-on proxy, keeps it at
+// `warn` or above, so that the headline never calls the net sound while the banner says
+// otherwise.
+Severity effectiveStatus(const QList<Finding> &findings, std::optional<WebVerdict> net);
+QString statusLabel(const QList<Finding> &findings, std::optional<WebVerdict> net);
+QString statusTitle(const QList<Finding> &findings, std::optional<WebVerdict> net);
 
 } // namespace Headline
 

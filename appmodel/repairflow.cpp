@@ -12,7 +12,7 @@ namespace brevik {
 
 void AppModel::fix(const Finding &finding)
 {
-    if (!finding.fix || m_fixingId || m_fixingAll || m_undoBusy)
+    if (!finding.fix || m_fixingId || m_fixingAll || m_undoBusy || m_scanning)
         return;
     setFixingId(finding.id);
     setFixLogEntry(finding.id, QStringLiteral("⏳ 正在执行修复…"));
@@ -50,6 +50,7 @@ void AppModel::fixAll()
     targets.removeIf([](const Finding &finding) { return !finding.hasFix(); });
     if (targets.isEmpty() || m_fixingAll || m_scanning || m_undoBusy)
         return;
+    setBatchReport(std::nullopt);
     setFixingAll(true);
     setProgressValue(0.05);
     setProgressText(QStringLiteral("开始批量修复…"));
@@ -81,21 +82,35 @@ void AppModel::fixAll()
             QMap<QString, QString> log = self->m_fixLog;
             log.insert(logs);
             self->setFixLog(log);
+            // The rescan replaces the findings and their logs; the report stays.
+            const BatchReport report = batchReportOf(targets, results);
+            self->setBatchReport(report);
             self->setFixingAll(false);
-            self->verifyInternet(true);
-            // The batch's texts stay readable for a moment; then the rescan shows what the
-            // repairs changed. The timer goes with the model.
-            QTimer::singleShot(self->m_pacing.rescanDelay, self.data(), [self] { self->scan(); });
+            self->startInternetTest(report.outcome);
+            // Then the rescan shows what the repairs changed. The timer goes with the model.
+            QTimer::singleShot(self->m_pacing.rescanDelay, self.data(),
+                               [self] { self->requestRescan(); });
         });
     });
 }
 
+void AppModel::dismissBatchReport()
+{
+    setBatchReport(std::nullopt);
+}
+
 void AppModel::verifyInternet(bool afterFix)
+{
+    // Only a successful repair asks for a test of its own.
+    startInternetTest(afterFix ? std::optional(RepairOutcome::succeeded) : std::nullopt);
+}
+
+void AppModel::startInternetTest(std::optional<RepairOutcome> repair)
 {
     if (m_netChecking)
         return;
     // The flag first: whoever reacts to the test starting reads why it started.
-    setNetCheckAfterFix(afterFix);
+    setNetCheckAfterFix(repair.has_value(), repair);
     setNetChecking(true);
 
     const QPointer<AppModel> self(this);

@@ -58,9 +58,13 @@ void AppModel::undoLast()
 
 void AppModel::undo(qint64 id, bool force)
 {
-    // Both change settings: an undo must not race a repair over the same ones.
-    if (m_undoBusy || m_fixingId || m_fixingAll)
+    if (m_undoBusy)
         return;
+    // Both change settings: an undo must not race a repair over the same ones.
+    if (m_fixingId || m_fixingAll) {
+        setUndoText(QStringLiteral("⚠️ 正在修复，请等修复结束后再撤销。"));
+        return;
+    }
     setUndoBusy(true);
     setUndoConflict(0, {});
     setUndoText(QStringLiteral("⏳ 正在撤销…"));
@@ -90,7 +94,7 @@ void AppModel::undo(qint64 id, bool force)
             self->setUndoBusy(false);
             // The findings on show describe the Mac before the undo.
             if (result.status == Undo::Status::restored || result.status == Undo::Status::failed)
-                self->scan();
+                self->requestRescan();
         });
     });
 }

@@ -3,6 +3,7 @@
 #include "diagnostics/endpoints.h"
 #include "diagnostics/makefinding.h"
 #include "diagnostics/netverify.h"
+#include "diagnostics/webverdict.h"
 
 namespace brevik {
 
@@ -11,9 +12,36 @@ NetVerifyResult DiagnosticsRun::observeWebAccess() const
     return NetVerify::bingSearch(12, probesFor(StepPlace::web));
 }
 
-QList<Finding> decideWebAccess(const NetContext &, const NetVerifyResult &result)
+namespace {
+
+// The page came, but only directly: the proxy check has said why the system proxy cannot be
+// used, and its repair is what brings the apps behind it back.
+Finding directOnly(const NetContext &ctx, const NetVerifyResult &result)
+{
+    const QList<Finding> proxyFindings = decideProxy(ctx);
+    Finding finding;
+    finding.category = CheckCategory::connectivity;
+    finding.id = QStringLiteral("web-access-direct-only");
+    finding.title = DirectOnly::kTitle;
+    finding.severity = Severity::warn;
+    finding.detail =
+        result.summary + QStringLiteral("\n浏览器、Velden Studio 等应用按系统设置把请求交给代理，"
+                                        "现在仍然打不开网页；只有不走代理的程序能上网。");
+    finding.fixHint = DirectOnly::remedy(proxyFindings) + QStringLiteral("修复完成后会自动复测。");
+    finding.manualSteps = {
+        QStringLiteral("系统设置 → 网络 → 当前服务 → 详细信息 → 代理 → 关闭全部代理"),
+        QStringLiteral("或重新打开代理软件，确认它的端口与系统代理一致"),
+        QStringLiteral("点击本工具顶部的「重新测试」按钮复测")};
+    return finding;
+}
+
+} // namespace
+
+QList<Finding> decideWebAccess(const NetContext &ctx, const NetVerifyResult &result)
 {
     // The earlier checks explain; this one states the outcome, so the list ends with a verdict.
+    if (result.verdict() == WebVerdict::directOnly)
+        return {directOnly(ctx, result)};
     Finding finding;
     finding.category = CheckCategory::connectivity;
     if (result.ok) {

@@ -24,7 +24,23 @@ QString ncTarget(const QString &addr)
     return shellWord(addr.left(colon)) + QLatin1Char(' ') + shellWord(addr.mid(colon + 1));
 }
 
+// Why the switched-on proxy was no way out, as the summary says it.
+QString whyUnusable(const QString &addr, const std::optional<NetVerify::ProbeResult> &fetch)
+{
+    if (!fetch)
+        return QStringLiteral("系统代理 ") + addr + QStringLiteral(" 端口无法连接");
+    return QStringLiteral("经系统代理 ") + addr + QStringLiteral(" 访问失败（HTTP ") + fetch->code +
+           QStringLiteral("）");
+}
+
 } // namespace
+
+WebVerdict NetVerifyResult::verdict() const
+{
+    if (!ok)
+        return WebVerdict::failed;
+    return unusableProxy.isEmpty() ? WebVerdict::usable : WebVerdict::directOnly;
+}
 
 namespace NetVerify {
 
@@ -54,7 +70,10 @@ NetVerifyResult bingSearch(int timeout, const StepProbes &probes)
     NetVerifyResult result;
     QList<Path> paths;
     const SystemProxy proxy = systemProxy(probes);
-    if (proxy.enabled && !proxy.addr.isEmpty()) {
+    // The fetch through the switched-on proxy; none when its port refused.
+    std::optional<ProbeResult> proxyFetch;
+    const bool proxyOn = proxy.enabled && !proxy.addr.isEmpty();
+    if (proxyOn) {
         // A proxy whose port refuses connections would only add a slow failure.
         const ShellResult port = probes.run(ProbeKind::light,
                                             QStringLiteral("nc -z -G 1 ") + ncTarget(proxy.addr) +
@@ -72,18 +91,31 @@ NetVerifyResult bingSearch(int timeout, const StepProbes &probes)
         const ProbeResult fetch = probe(bingURL, path.proxy, timeout, probes);
         result.tried << path.label + QStringLiteral(" → HTTP ") + fetch.code +
                             (fetch.ok ? QStringLiteral(" ✅") : QStringLiteral(" ❌"));
+        if (path.proxy)
+            proxyFetch = fetch;
         if (fetch.ok) {
             result.ok = true;
             result.code = fetch.code;
             result.ms = fetch.ms;
             result.via = path.label;
-            result.summary = QStringLiteral("已通过 ") + Endpoints::kSearchHost +
-                             QStringLiteral(" 搜索访问测试（HTTP ") + fetch.code +
-                             QStringLiteral(" · ") + QString::number(fetch.ms) +
-                             QStringLiteral(" ms · ") + path.label + QStringLiteral("）");
+            const QString passed = QStringLiteral(" 搜索访问测试（HTTP ") + fetch.code +
+                                   QStringLiteral(" · ") + QString::number(fetch.ms) +
+                                   QStringLiteral(" ms · ") + path.label + QStringLiteral("）");
+            // The page came directly, yet browsers and apps send their requests to the
+            // switched-on proxy: for them the net is down, whatever curl managed.
+            if (proxyOn && !path.proxy) {
+                result.unusableProxy = proxy.addr;
+                result.summary = QStringLiteral("仅直连通过 ") + Endpoints::kSearchHost + passed +
+                                 QStringLiteral("；") + whyUnusable(proxy.addr, proxyFetch) +
+                                 QStringLiteral("，走系统代理的应用仍无法上网。");
+                return result;
+            }
+            result.summary = QStringLiteral("已通过 ") + Endpoints::kSearchHost + passed;
             return result;
         }
     }
+    if (proxyOn)
+        result.unusableProxy = proxy.addr;
     result.summary = QStringLiteral("两种通路都失败（") + result.tried.join(QStringLiteral("；")) +
                      QStringLiteral("）。请检查网络连接或代理设置。");
     return result;

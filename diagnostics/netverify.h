@@ -9,14 +9,27 @@
 
 namespace brevik {
 
+// What an end-to-end test means for the apps on this Mac.
+enum class WebVerdict {
+    usable,     // fetched through the system proxy, or directly with no proxy switched on
+    directOnly, // fetched directly only: the switched-on system proxy could not be used, so
+                // every app that sends its requests there is cut off
+    failed,     // no path fetched the page
+};
+
 // The verdict of one end-to-end search-page test.
 struct NetVerifyResult {
-    bool ok = false;
+    bool ok = false; // some path fetched the page
     QString code = QStringLiteral("000");
     qint64 ms = 0;
     QString via = QStringLiteral("直连");
     QStringList tried;
     QString summary = QStringLiteral("尚未测试");
+    // The switched-on system proxy (host:port) that could not carry the page: its port
+    // refused, or the fetch through it failed. Empty when none was on, or it worked.
+    QString unusableProxy;
+
+    WebVerdict verdict() const;
 };
 
 // Can this Mac fetch a real web page right now: through the system proxy when one is on

@@ -25,7 +25,9 @@ struct FixResult {
     bool ok = false;
     QString log; // first character is the status sign: ✅ ❌ ⚠️ ⏳
     FixEnd end = FixEnd::failed;
-    bool ranAny = false;   // some command of it ran (false: nothing at all was changed)
+    // Some command of it ran (false: nothing at all was changed). Once recorded, whether
+    // what ran left a setting changed, as read back.
+    bool ranAny = false;
     bool recorded = true;  // the journal holds it (false: it ran, but cannot be undone)
 };
 

@@ -136,6 +136,7 @@ void finish(JournalEntry &entry, FixResult &result)
     if (!result.ok) {
         const QStringList changed = result.ranAny ? changedSince(entry) : QStringList();
         entry.changedNothing = changed.isEmpty();
+        result.ranAny = !changed.isEmpty();
         // The prompt was cancelled, but what ran without it stays in force: say so, and which.
         if (result.end == FixEnd::cancelled && !changed.isEmpty() &&
             result.log.endsWith(kCancelledNothing)) {

@@ -5,8 +5,10 @@ set -euo pipefail
 
 # qt6-svg-dev draws the icons; fonts-noto-cjk and fonts-noto-color-emoji give the Chinese
 # interface and the status signs of its logs (✅ ❌ ⚠️ ⏳) their glyphs, which a fresh
-# Debian/Ubuntu lacks (they would show as empty boxes).
-debian_packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev fonts-noto-cjk fonts-noto-color-emoji curl)
+# Debian/Ubuntu lacks (they would show as empty boxes); qt6-translations-l10n makes Qt's own
+# dialogs and menus speak the window's Chinese (Homebrew's qt carries them).
+debian_packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-noto-cjk
+    fonts-noto-color-emoji curl)
 
 if [[ "$(uname -s)" == "Darwin" ]]; then
     command -v brew >/dev/null || { echo "Install Homebrew first: https://brew.sh" >&2; exit 1; }

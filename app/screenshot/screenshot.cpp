@@ -2,7 +2,10 @@
 // saves it as PNG: the pictures in docs/screenshots (scripts/screenshots.sh). It builds the
 // window exactly as the application does, on the simulated Mac of BREVIK_SIMULATE.
 //
-//   brevik-screenshot OUT.png [WIDTHxHEIGHT]
+//   brevik-screenshot OUT.png [WIDTHxHEIGHT] [--repair-all]
+//
+// With --repair-all it then presses the repair-all button and waits for the batch and the
+// rescan after it, so that the picture shows how a batch ends.
 //
 // The guardian's timer is slowed down so that the picture shows the Mac as the scan found
 // it, not after the guardian's second check has already repaired it.
@@ -56,7 +59,7 @@ int main(int argc, char **argv)
     setUpApplication(app);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: brevik-screenshot OUT.png [WIDTHxHEIGHT]\n");
+        std::fprintf(stderr, "usage: brevik-screenshot OUT.png [WIDTHxHEIGHT] [--repair-all]\n");
         return 2;
     }
     QSize size(1220, 880);
@@ -84,6 +87,19 @@ int main(int argc, char **argv)
     if (!waitFor([model] { return settled(*model); }, std::chrono::minutes(2))) {
         std::fprintf(stderr, "the scan did not end in time\n");
         return 1;
+    }
+    if (args.contains(QStringLiteral("--repair-all"))) {
+        const QDateTime firstScan = *model->lastScan();
+        model->fixAll();
+        const bool batchEnded = waitFor(
+            [model, firstScan] {
+                return model->batchReport() && model->lastScan() != firstScan && settled(*model);
+            },
+            std::chrono::minutes(2));
+        if (!batchEnded) {
+            std::fprintf(stderr, "the batch and its rescan did not end in time\n");
+            return 1;
+        }
     }
     // Let the last fades and the overlay's exit finish.
     QElapsedTimer pause;

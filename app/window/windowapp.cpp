@@ -2,6 +2,7 @@
 
 #include "app/interrupts.h"
 #include "app/window/mainwindow.h"
+#include "app/window/qttranslations.h"
 #include "app/window/startuptrace.h"
 #include "appmodel/appmodel.h"
 #ifdef BREVIK_SIMULATED_MAC
@@ -23,6 +24,10 @@ namespace {
 // password prompt would otherwise keep the process alive.
 constexpr std::chrono::seconds kQuitGrace{2};
 
+// Text that cannot be acted on: lighter than the secondary text, still legible on the
+// background.
+constexpr QColor kDisabledText = neuColor(0x9AA3AE);
+
 // Menus, dialogs and the text cursor in the window's own tones, where the platform's style
 // draws them with the palette.
 QPalette windowPalette()
@@ -35,13 +40,19 @@ QPalette windowPalette()
     palette.setColor(QPalette::Base, neuColor(0xF4F6F9));
     palette.setColor(QPalette::Highlight, neuAccent);
     palette.setColor(QPalette::HighlightedText, neuColor(0xFFFFFF));
+    // The colours above apply to every state; a menu item or button that cannot be used
+    // must look it.
+    for (QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::ButtonText, QPalette::Text, QPalette::HighlightedText})
+        palette.setColor(QPalette::Disabled, role, kDisabledText);
     return palette;
 }
 
 } // namespace
 
-void setUpApplication(QApplication &)
+void setUpApplication(QApplication &app)
 {
+    QtTranslations::install(app, QtTranslations::windowLanguage());
     QApplication::setApplicationName(QStringLiteral("Brevik"));
     QApplication::setApplicationVersion(QStringLiteral(BREVIK_VERSION));
     QApplication::setPalette(windowPalette());

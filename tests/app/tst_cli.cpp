@@ -363,7 +363,8 @@ void TestCli::scanOutputs()
     QCOMPARE(keys(doc), (QSet<QString>{"findings", "ai", "internet", "seconds"}));
     QVERIFY(doc.value("seconds").isDouble());
     QCOMPARE(keys(doc.value("internet")),
-             (QSet<QString>{"ok", "code", "ms", "via", "tried", "summary"}));
+             (QSet<QString>{"ok", "code", "ms", "via", "tried", "summary", "unusableProxy"}));
+    QCOMPARE(doc.value("internet")["unusableProxy"].toString(), QStringLiteral("127.0.0.1:7890"));
     QCOMPARE(doc.value("ai").toArray().size(), 6);
     QCOMPARE(keys(doc.value("ai").toArray().first()).size(), 6);
     const QJsonArray findings = doc.value("findings").toArray();
@@ -387,7 +388,11 @@ void TestCli::scanOutputs()
     QCOMPARE(text.code, 0);
     QVERIFY(text.out.contains(
         QStringLiteral("修复：一键关闭系统代理（立即恢复上网） · brevik --fix fix-proxy-off-all")));
-    QVERIFY(text.out.contains(QStringLiteral("上网实测：")));
+    // The page came directly only: the last line says the apps behind the proxy are cut off.
+    const QString last = text.out.trimmed().split(QLatin1Char('\n')).last();
+    QVERIFY2(last.startsWith(QStringLiteral("上网实测：仅直连通过 www.bing.com")) &&
+                 last.endsWith(QStringLiteral("走系统代理的应用仍无法上网。")),
+             qPrintable(last));
     const auto sim = SimulatedMac::open(scenario, false);
     QVERIFY(sim);
     int fetches = 0;

@@ -6,7 +6,9 @@
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <memory>
 
 using namespace brevik;
@@ -69,6 +71,7 @@ private slots:
     void scanPublishesStepByStep();
     void repairRunsOnceThenUndo_data();
     void repairRunsOnceThenUndo();
+    void undoDuringAScanIsFollowedByARescan();
     void fixAllIgnoresInfoRepairs();
     void guardianRepairsOnSecondTick();
     void guardianSwitch();
@@ -126,15 +129,16 @@ void TestAppModelFlows::scanPublishesStepByStep()
     QObject scope; // ends the connections below with the test
     AppModel &model = open(QStringLiteral("healthy")).model;
     const QList<ScanStep> steps = DiagnosticsRun().steps();
-    QSignalSpy findings(&model, &AppModel::findingsChanged);
+    QStringList names;
+    for (const ScanStep &step : steps)
+        names << step.name;
+    QList<QList<Finding>> published;
+    connect(&model, &AppModel::findingsChanged, &scope, [&] { published << model.findings(); });
     QList<double> values;
     QStringList texts;
-    QList<int> publishedBefore; // findings publications seen when each value arrived
-    connect(&model, &AppModel::progressValueChanged, &scope, [&] {
-        values << model.progressValue();
-        texts << model.progressText();
-        publishedBefore << int(findings.size());
-    });
+    connect(&model, &AppModel::progressValueChanged, &scope,
+            [&] { values << model.progressValue(); });
+    connect(&model, &AppModel::progressTextChanged, &scope, [&] { texts << model.progressText(); });
     bool testFollowedScan = false;
     connect(&model, &AppModel::netCheckingChanged, &scope, [&] {
         if (model.netChecking())
@@ -149,18 +153,30 @@ void TestAppModelFlows::scanPublishesStepByStep()
     QCOMPARE(anyChange.size(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(!model.scanning(), kWaitMs);
 
-    // 0.0 is where the scan put the value, so the first step announces nothing.
-    QList<double> expected;
-    for (int i = 1; i < steps.size(); ++i)
-        expected << double(i) / double(steps.size());
-    expected << 1.0;
-    QCOMPARE(values, expected);
-    for (int i = 1; i < steps.size(); ++i) {
-        QCOMPARE(texts[i - 1], steps[i].name);
-        // Each step's findings were published before the next step began.
-        QCOMPARE(publishedBefore[i - 1], i);
+    // The share of steps ended, which only grows, then the whole.
+    QVERIFY(std::is_sorted(values.cbegin(), values.cend()));
+    QCOMPARE(values.last(), 1.0);
+    for (double value : std::as_const(values))
+        QCOMPARE(value * steps.size(), std::round(value * steps.size()));
+    // While a step is awaited, the overlay names the steps still running, in step order.
+    QCOMPARE(texts.takeFirst(), QStringLiteral("正在读取网络配置…"));
+    QCOMPARE(texts.takeLast(), QStringLiteral("诊断完成"));
+    for (const QString &text : std::as_const(texts)) {
+        QStringList lines = text.split(QLatin1Char('\n'));
+        if (lines.last().startsWith(QStringLiteral("及另外 ")))
+            lines.removeLast();
+        QVERIFY2(!lines.isEmpty() && lines.size() <= 3, qPrintable(text));
+        qsizetype previous = -1;
+        for (const QString &line : std::as_const(lines)) {
+            const qsizetype place = names.indexOf(line);
+            QVERIFY2(place > previous, qPrintable(text));
+            previous = place;
+        }
     }
-    QCOMPARE(findings.size(), steps.size());
+    // The findings grow step by step, each publication the last one and one step more.
+    QCOMPARE(published.size(), steps.size());
+    for (qsizetype i = 1; i < published.size(); ++i)
+        QCOMPARE(published[i].mid(0, published[i - 1].size()), published[i - 1]);
     QCOMPARE(model.progressText(), QStringLiteral("诊断完成"));
     QVERIFY(model.scanSeconds() > 0);
     QCOMPARE(model.aiItems().size(), 6);
@@ -206,6 +222,11 @@ void TestAppModelFlows::repairRunsOnceThenUndo()
     model.fix(*crash);
     QCOMPARE(model.fixingId(), std::optional<QString>(crash->id));
     QCOMPARE(model.fixLog().value(crash->id), QStringLiteral("⏳ 正在执行修复…"));
+    // An undo while the repair runs is refused, and says why.
+    model.undoLast();
+    QVERIFY(!model.undoBusy());
+    QCOMPARE(model.undoText(),
+             QStringLiteral("⚠️ 正在修复，请等修复结束后再撤销。"));
     QTRY_VERIFY_WITH_TIMEOUT(!model.fixingId(), kWaitMs);
     QVERIFY2(model.fixLog().value(crash->id).startsWith(logStart),
              qPrintable(model.fixLog().value(crash->id)));
@@ -230,6 +251,32 @@ void TestAppModelFlows::repairRunsOnceThenUndo()
     QCOMPARE(proxyState("on"), 1);
     // The rescan shows the proxy back as it was.
     QTRY_VERIFY_WITH_TIMEOUT(scans.size() == 2, kWaitMs);
+    QVERIFY(findingWithId(model.findings(), crash->id));
+}
+
+// A scan that was running while an undo changed the settings may have read them before: the
+// window must end on a scan that began after the undo.
+void TestAppModelFlows::undoDuringAScanIsFollowedByARescan()
+{
+    QObject scope; // ends the connections below with the test
+    AppModel &model = open(QStringLiteral("residual-proxy")).model;
+    scanToRest();
+    const auto crash = findingWithId(model.findings(), QStringLiteral("proxy-dead-crash"));
+    QVERIFY(crash);
+    model.fix(*crash);
+    QTRY_VERIFY_WITH_TIMEOUT(!model.fixingId() && !model.netChecking(), kWaitMs);
+
+    bool undoEnded = false;
+    int scansAfterUndo = 0;
+    connect(&model, &AppModel::undoBusyChanged, &scope, [&] { undoEnded = !model.undoBusy(); });
+    connect(&model, &AppModel::scanningChanged, &scope,
+            [&] { scansAfterUndo += undoEnded && model.scanning(); });
+    model.undoLast();
+    model.scan();
+    QVERIFY(model.undoBusy() && model.scanning());
+    QTRY_VERIFY_WITH_TIMEOUT(undoEnded && scansAfterUndo == 1 && !model.scanning(), kWaitMs);
+    QVERIFY2(model.undoText().startsWith(QStringLiteral("✅ 已撤销")), qPrintable(model.undoText()));
+    // The proxy is back on, and so is the finding about it.
     QVERIFY(findingWithId(model.findings(), crash->id));
 }
 

@@ -33,7 +33,8 @@ private:
 struct ScanOutcome {
     NetContext ctx;
     QList<Finding> findings;
-    QStringList steps{}; // each step as "NAME: id, id"
+    QStringList steps{};                  // each step as "NAME: id, id"
+    std::optional<NetVerifyResult> web{}; // the last step's end-to-end test
 
     QStringList ids() const
     {
@@ -68,6 +69,7 @@ inline ScanOutcome scanOn(const SimulatedMac &mac, ScanPace pace = ScanPace::ove
         outcome.steps << steps.name(i) + QStringLiteral(": ") + ids.join(QStringLiteral(", "));
         outcome.findings += found;
     }
+    outcome.web = run.webResult();
     return outcome;
 }
 

@@ -34,6 +34,8 @@ private slots:
     void initTestCase();
     void scenarioGivesItsFinding_data();
     void scenarioGivesItsFinding();
+    void webVerdict_data();
+    void webVerdict();
     void healthyScanStepByStep();
     void repairsAsOffered_data();
     void repairsAsOffered();
@@ -81,7 +83,7 @@ void TestScenarioScans::scenarioGivesItsFinding_data()
     QTest::newRow("local pac answers") << "pac-local" << QStringList{"proxy-ok"};
     QTest::newRow("local pac, nothing listens") << "pac-dead" << QStringList{"proxy-dead-crash"};
     QTest::newRow("office proxy out of reach")
-        << "company-proxy-dead" << QStringList{"proxy-remote-dead", "web-access"};
+        << "company-proxy-dead" << QStringList{"proxy-remote-dead", "web-access-direct-only"};
     QTest::newRow("residual proxy, client's helper still runs")
         << "residual-proxy-helper" << QStringList{"proxy-dead-crash"};
     QTest::newRow("proxy left on a switched-off service")
@@ -105,6 +107,85 @@ void TestScenarioScans::scenarioGivesItsFinding()
         QVERIFY2(ids.contains(id.mid(absent ? 1 : 0)) != absent,
                  qPrintable(scenario + ": " + id + " against " + ids.join(", ")));
     }
+}
+
+void TestScenarioScans::webVerdict_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QJsonObject>("changes"); // written over the scenario when not empty
+    QTest::addColumn<WebVerdict>("verdict");
+    QTest::addColumn<QString>("finding");
+    QTest::addColumn<QString>("remedy"); // what the finding's hint begins with, if any
+
+    const QJsonObject asIs;
+    const QJsonObject proxyCutOff{{"network", QJsonObject{{"proxyUpstream", "broken"}}}};
+    const QJsonObject noUplink{{"network", QJsonObject{{"uplink", "down"}}}};
+    const QJsonObject nothing{
+        {"network", QJsonObject{{"uplink", "down"}, {"proxyUpstream", "broken"}}}};
+    // The search page blocked on the direct path, as from some networks.
+    const QJsonObject searchBlocked{
+        {"remote",
+         QJsonObject{
+             {"www.bing.com",
+              QJsonObject{
+                  {"paths", QJsonObject{{"/search?q=internet+connection+test",
+                                         QJsonObject{{"error", "timeout"},
+                                                     {"proxy", QJsonObject{{"status", 200},
+                                                                           {"time", 0.3}}}}}}}}}}}};
+    const QString switchOff = QStringLiteral("点「一键关闭系统代理（立即恢复上网）」");
+    QTest::newRow("proxy dead, direct works") << "residual-proxy" << asIs << WebVerdict::directOnly
+                                              << "web-access-direct-only" << switchOff;
+    QTest::newRow("client's port dead, direct works")
+        << "proxy-port-dead" << asIs << WebVerdict::directOnly << "web-access-direct-only"
+        << "点「关闭系统代理（恢复上网）」";
+    QTest::newRow("office proxy dead, direct works")
+        << "company-proxy-dead" << asIs << WebVerdict::directOnly << "web-access-direct-only"
+        << switchOff;
+    // Its port answers, so no proxy finding offers a repair: the hint says what to do.
+    QTest::newRow("proxy answers but cannot fetch, direct works")
+        << "healthy" << proxyCutOff << WebVerdict::directOnly << "web-access-direct-only"
+        << "关闭系统代理，或让代理软件恢复工作";
+    QTest::newRow("proxy working") << "healthy" << asIs << WebVerdict::usable << "web-access"
+                                   << "";
+    QTest::newRow("proxy working, direct dead")
+        << "healthy" << searchBlocked << WebVerdict::usable << "web-access"
+        << "";
+    QTest::newRow("no proxy, direct works")
+        << "direct-only" << asIs << WebVerdict::usable << "web-access"
+        << "";
+    QTest::newRow("no proxy, direct dead")
+        << "direct-only" << noUplink << WebVerdict::failed << "web-access-fail"
+        << "若上面的连接 / 代理检查报了故障";
+    QTest::newRow("both dead") << "healthy" << nothing << WebVerdict::failed << "web-access-fail"
+                               << "若上面的连接 / 代理检查报了故障";
+}
+
+// The scan ends on what the end-to-end test means for the apps on the Mac, and on what
+// brings the cut-off ones back.
+void TestScenarioScans::webVerdict()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QJsonObject, changes);
+    QFETCH(QString, finding);
+    QFETCH(QString, remedy);
+    QTemporaryDir dir;
+    if (!changes.isEmpty()) {
+        changes.insert(QStringLiteral("extends"), scenario);
+        scenario = writeScenario(dir, QStringLiteral("changed"), changes);
+    }
+    QString error;
+    const auto mac = SimulatedMac::open(scenario, true, &error);
+    QVERIFY2(mac, qPrintable(error));
+    const ScanOutcome outcome = scanOn(*mac);
+    QVERIFY(outcome.web);
+    QTEST(outcome.web->verdict(), "verdict");
+    const Finding last = outcome.findings.last();
+    QCOMPARE(last.id, finding);
+    QCOMPARE(last.severity, finding == QLatin1String("web-access") ? Severity::ok : Severity::warn);
+    QVERIFY(!last.fix);
+    QCOMPARE(last.fixHint.has_value(), !remedy.isEmpty());
+    if (last.fixHint)
+        QVERIFY2(last.fixHint->startsWith(remedy), qPrintable(*last.fixHint));
 }
 
 void TestScenarioScans::healthyScanStepByStep()

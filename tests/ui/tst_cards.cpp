@@ -295,6 +295,9 @@ void TestCards::guardianCard()
     QVERIFY(lines[0].endsWith(QStringLiteral("[后台守护] 已安装 LaunchAgent（每 5 秒检查一次）")));
     QVERIFY(lines[1].endsWith(QStringLiteral("[后台守护] 已卸载")));
     QVERIFY(lines[2].endsWith(QStringLiteral("✅ 已关闭残留代理")));
+    // The open log grew with its lines: none is cut off.
+    const Reveal *log = part<Reveal>(*card, "log");
+    QTRY_COMPARE(log->height(), log->content()->heightForWidth(log->width()));
 }
 
 void TestCards::statusSigns_data()

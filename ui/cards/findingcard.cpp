@@ -74,6 +74,7 @@ FindingCard::FindingCard(const Finding &finding, AppModel *model, QWidget *paren
     connect(model, &AppModel::fixingIdChanged, this, &FindingCard::followBusy);
     connect(model, &AppModel::fixingAllChanged, this, &FindingCard::followBusy);
     connect(model, &AppModel::scanningChanged, this, &FindingCard::followBusy);
+    connect(model, &AppModel::undoBusyChanged, this, &FindingCard::followBusy);
     connect(model, &AppModel::fixLogChanged, this, &FindingCard::followLog);
     followBusy();
     followLog();
@@ -221,7 +222,9 @@ void FindingCard::followBusy()
     if (!m_repair)
         return;
     const std::optional<QString> fixing = m_model->fixingId();
-    m_repair->setEnabled(!fixing && !m_model->fixingAll() && !m_model->scanning());
+    // An undo changes the settings a repair would.
+    m_repair->setEnabled(!fixing && !m_model->fixingAll() && !m_model->scanning() &&
+                         !m_model->undoBusy());
     m_spinner->setVisible(fixing == m_finding.id);
 }
 

@@ -1,6 +1,8 @@
 #include "ui/content/contentview.h"
 
 #include "appmodel/appmodel.h"
+#include "diagnostics/webverdict.h"
+#include "ui/content/batchsummary.h"
 #include "ui/content/busyoverlay.h"
 #include "ui/content/filterbar.h"
 #include "ui/content/findinglist.h"
@@ -18,6 +20,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 
 namespace brevik {
 
@@ -25,6 +28,8 @@ namespace {
 
 constexpr int kPadding = 24;
 constexpr int kSpacing = 18;
+// How long after a scan the list may still grow back to where it stood.
+constexpr std::chrono::milliseconds kScrollSettle{1000};
 const QSize kLeast(1080, 720);
 
 const QString kFooter = QStringLiteral(
@@ -61,7 +66,8 @@ ContentView::ContentView(QWidget *parent) : ContentView(new AppModel, parent) {}
 
 ContentView::ContentView(AppModel *model, QWidget *parent)
     : QWidget(parent), m_model(model), m_header(new HeaderBar), m_banner(new InternetBanner),
-      m_stats(new StatsRow), m_filterBar(new FilterBar), m_list(new FindingList(model))
+      m_batchSummary(new BatchSummary), m_stats(new StatsRow), m_filterBar(new FilterBar),
+      m_list(new FindingList(model))
 {
     setAutoFillBackground(true);
     QPalette background = palette();
@@ -78,6 +84,11 @@ ContentView::ContentView(AppModel *model, QWidget *parent)
     column->addSpacing(kSpacing);
     column->addLayout(padded(m_banner));
     column->addSpacing(kSpacing);
+    // Not in a container of its own, which would cut its shadow off: it and the gap after it
+    // take room only while it shows.
+    column->addLayout(padded(m_batchSummary));
+    m_summaryGap = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    column->addSpacerItem(m_summaryGap);
     column->addLayout(padded(m_stats));
     column->addSpacing(kSpacing);
     column->addLayout(padded(m_filterBar));
@@ -91,6 +102,8 @@ ContentView::ContentView(AppModel *model, QWidget *parent)
     connect(m_header->rescanButton(), &QAbstractButton::clicked, m_model, &AppModel::scan);
     connect(m_banner->testButton(), &QAbstractButton::clicked, m_model,
             [this] { m_model->verifyInternet(false); });
+    connect(m_batchSummary->dismissButton(), &QAbstractButton::clicked, m_model,
+            &AppModel::dismissBatchReport);
     connect(m_filterBar, &FilterBar::filterChanged, m_list, &FindingList::setFilter);
     connectModel();
     // The last child, so the last to go: every part that shows the model goes before it.
@@ -99,6 +112,7 @@ ContentView::ContentView(AppModel *model, QWidget *parent)
     followHeadline();
     followBusy();
     followBanner();
+    followBatch();
     followFindings();
     followAI();
     followStamp();
@@ -128,7 +142,10 @@ void ContentView::buildScrollArea()
         const bool overlays = bar->style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, bar);
         const bool shown = bar->maximum() > bar->minimum() && !overlays;
         m_list->setRightMargin(kPadding - (shown ? bar->sizeHint().width() : 0));
+        keepScroll();
     });
+    // Whoever scrolls decides where the list stands.
+    connect(bar, &QAbstractSlider::actionTriggered, this, [this] { m_scrollAtScan = -1; });
 }
 
 QWidget *ContentView::buildFooter()
@@ -158,6 +175,9 @@ void ContentView::connectModel()
         connect(m, signal, this, &ContentView::followBanner);
     for (auto signal : {&AppModel::findingsChanged, &AppModel::scanningChanged})
         connect(m, signal, this, &ContentView::followFindings);
+    connect(m, &AppModel::scanningChanged, this, &ContentView::followScroll);
+    connect(m, &AppModel::undoBusyChanged, this, &ContentView::followBusy);
+    connect(m, &AppModel::batchReportChanged, this, &ContentView::followBatch);
     connect(m, &AppModel::aiItemsChanged, this, &ContentView::followAI);
     for (auto signal : {&AppModel::lastScanChanged, &AppModel::scanSecondsChanged})
         connect(m, signal, this, &ContentView::followStamp);
@@ -207,20 +227,59 @@ void ContentView::followBusy()
     const bool idle =
         !m_model->scanning() && !m_model->fixingAll() && !m_model->fixingId().has_value();
     const int fixable = m_model->fixableCount();
-    m_header->setRepairAll(fixable, idle && fixable > 0);
+    // An undo changes the settings a repair would.
+    m_header->setRepairAll(fixable, idle && !m_model->undoBusy() && fixable > 0);
     m_header->setRescanEnabled(idle);
     m_overlay->setBusy(m_model->scanning() || m_model->fixingAll());
 }
 
 void ContentView::followBanner()
 {
-    m_banner->setTest(m_model->netChecking(), m_model->netResult(), m_model->netCheckAfterFix());
-    m_banner->setNote(m_model->netUsable(), m_model->optionalItems());
+    const std::optional<RepairOutcome> repair =
+        m_model->netCheckAfterFix() ? m_model->netCheckRepair() : std::nullopt;
+    m_banner->setTest(m_model->netChecking(), m_model->netResult(), repair);
+    m_banner->setNote(m_model->netResult(), m_model->optionalItems(),
+                      DirectOnly::remedy(m_model->findings()));
+}
+
+void ContentView::followBatch()
+{
+    const std::optional<BatchReport> report = m_model->batchReport();
+    m_batchSummary->setReport(report);
+    m_header->setBatchOutcome(report);
+    m_summaryGap->changeSize(0, report ? kSpacing : 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    layout()->invalidate();
 }
 
 void ContentView::followFindings()
 {
     m_list->setFindings(m_model->problems(), m_model->passes(), !m_model->scanning());
+}
+
+void ContentView::followScroll()
+{
+    if (m_model->scanning()) {
+        if (m_scrollAtScan < 0)
+            m_scrollAtScan = m_scroll->verticalScrollBar()->value();
+        return;
+    }
+    keepScroll();
+    // The last cards are laid out a moment after the scan ends; past that, a list that came
+    // back shorter keeps its end in view and stops following.
+    QTimer::singleShot(kScrollSettle, this, [this] {
+        if (!m_model->scanning())
+            m_scrollAtScan = -1;
+    });
+}
+
+void ContentView::keepScroll()
+{
+    if (m_scrollAtScan < 0)
+        return;
+    QScrollBar *bar = m_scroll->verticalScrollBar();
+    bar->setValue(std::min(m_scrollAtScan, bar->maximum()));
+    if (!m_model->scanning() && bar->maximum() >= m_scrollAtScan)
+        m_scrollAtScan = -1;
 }
 
 void ContentView::followAI()

@@ -5,10 +5,12 @@
 #include <QWidget>
 
 class QScrollArea;
+class QSpacerItem;
 
 namespace brevik {
 
 class AppModel;
+class BatchSummary;
 class BusyOverlay;
 class FilterBar;
 class FindingList;
@@ -17,9 +19,10 @@ class InternetBanner;
 class StatsRow;
 
 // The application's one window content: the header with the headline and the two main
-// buttons, the internet banner, the statistics, the filter with the time of the last scan,
-// the scrolling list of guardian, AI, problems and passed checks, a footer, and the busy
-// overlay while a scan or a batch repair runs.
+// buttons, the internet banner, the last batch repair's summary while it is kept, the
+// statistics, the filter with the time of the last scan, the scrolling list of guardian, AI,
+// problems and passed checks, a footer, and the busy overlay while a scan or a batch repair
+// runs.
 //
 // It owns the application model and shows it: every part follows the notifications of the
 // properties it shows, and nothing else. Its only state of its own is the filter. When it
@@ -42,6 +45,7 @@ public:
 
     HeaderBar *header() const { return m_header; }
     InternetBanner *banner() const { return m_banner; }
+    BatchSummary *batchSummary() const { return m_batchSummary; }
     StatsRow *stats() const { return m_stats; }
     FilterBar *filterBar() const { return m_filterBar; }
     FindingList *list() const { return m_list; }
@@ -61,6 +65,9 @@ private:
     void followHeadline();
     void followBusy();
     void followBanner();
+    void followBatch();
+    void followScroll();
+    void keepScroll();
     void followFindings();
     void followAI();
     void followStamp();
@@ -69,12 +76,17 @@ private:
     AppModel *m_model;
     HeaderBar *m_header;
     InternetBanner *m_banner;
+    BatchSummary *m_batchSummary;
+    QSpacerItem *m_summaryGap = nullptr;
     StatsRow *m_stats;
     FilterBar *m_filterBar;
     FindingList *m_list;
     QScrollArea *m_scroll = nullptr;
     BusyOverlay *m_overlay;
     bool m_started = false;
+    // Where the list stood when the running scan began; -1 when no scan runs. The scan
+    // empties the list and fills it again: the list returns there rather than to its top.
+    int m_scrollAtScan = -1;
 };
 
 } // namespace brevik

@@ -100,6 +100,7 @@ FindingList::FindingList(AppModel *model, QWidget *parent)
     column->addWidget(m_passesTitle);
     column->addLayout(m_passesColumn);
     column->addStretch(1);
+    followEmptyPanel();
     followFilter();
 }
 
@@ -107,18 +108,39 @@ QWidget *FindingList::buildEmptyPanel()
 {
     auto *panel = new NeuPanel(neuRaised(20, 6));
     panel->setObjectName(QStringLiteral("emptyProblems"));
+    m_emptySign = new SymbolView(Symbol::checkmarkSealFill, 22, neuSuccess);
+    m_emptyTitle = neuLabel({}, neuFont(14, QFont::DemiBold), neuText);
+    m_emptyText = neuLabel({}, neuFont(12), neuTextSecondary, LabelFlow::wrapping);
     auto *texts = new QVBoxLayout;
     texts->setSpacing(4);
-    texts->addWidget(
-        neuLabel(QStringLiteral("没有发现需要修复的问题"), neuFont(14, QFont::DemiBold), neuText));
-    texts->addWidget(neuLabel(QStringLiteral("网络连接、DNS、代理与 AI 服务均正常。"), neuFont(12),
-                              neuTextSecondary));
+    texts->addWidget(m_emptyTitle);
+    texts->addWidget(m_emptyText);
     auto *row = new QHBoxLayout(panel);
     row->setContentsMargins(20, 18, 20, 18);
     row->setSpacing(14);
-    row->addWidget(new SymbolView(Symbol::checkmarkSealFill, 22, neuSuccess));
+    row->addWidget(m_emptySign);
     row->addLayout(texts, 1);
     return panel;
+}
+
+void FindingList::followEmptyPanel()
+{
+    // While a scan runs, no problem yet is no verdict yet.
+    if (!m_settled) {
+        m_emptySign->setSymbol(Symbol::infoCircleFill, neuTextSecondary);
+        m_emptyTitle->setText(QStringLiteral("暂未发现需要修复的问题"));
+        m_emptyText->setText(QStringLiteral("扫描还在进行，发现的问题会出现在这里。"));
+        return;
+    }
+    m_emptySign->setSymbol(Symbol::checkmarkSealFill, neuSuccess);
+    m_emptyTitle->setText(QStringLiteral("没有发现需要修复的问题"));
+    // An AI service out of reach is no problem of this Mac's, but it is not "normal" either.
+    m_emptyText->setText(
+        m_unreachableAI == 0
+            ? QStringLiteral("网络连接、DNS、代理与 AI 服务均正常。")
+            : QStringLiteral("网络连接、DNS 与代理均正常；%1 个 AI 服务暂时连不上，"
+                             "见上方「AI 服务连通性」。")
+                  .arg(m_unreachableAI));
 }
 
 void FindingList::setFilter(FilterMode filter)
@@ -137,6 +159,7 @@ void FindingList::setFindings(const QList<Finding> &problems, const QList<Findin
     syncCards(m_passesColumn, m_passCards, passes);
     m_problemsTitle->setText(QStringLiteral("需要处理的问题（%1）").arg(problems.size()));
     m_passesTitle->setText(QStringLiteral("检查通过项（%1）").arg(passes.size()));
+    followEmptyPanel();
     followFilter();
 }
 
@@ -161,6 +184,10 @@ void FindingList::syncCards(QBoxLayout *layout, QList<FindingCard *> &cards,
 
 void FindingList::setAI(const QList<AIStatus> &items, bool proxied)
 {
+    m_unreachableAI = std::count_if(items.cbegin(), items.cend(), [](const AIStatus &item) {
+        return !item.directOK && !item.proxyOK;
+    });
+    followEmptyPanel();
     if (items.size() == m_aiCards.size()) {
         for (qsizetype i = 0; i < items.size(); ++i)
             m_aiCards[i]->setItem(items[i], proxied);
@@ -202,7 +229,7 @@ void FindingList::followFilter()
     for (AIServiceCard *card : std::as_const(m_aiCards))
         card->setVisible(ai);
     m_problemsTitle->setVisible(problems && !noProblems);
-    m_emptyProblems->setVisible(problems && noProblems && m_settled);
+    m_emptyProblems->setVisible(problems && noProblems);
     for (FindingCard *card : std::as_const(m_problemCards))
         card->setVisible(problems);
     m_passesTitle->setVisible(passes);

@@ -8,6 +8,7 @@
 
 class QBoxLayout;
 class QGridLayout;
+class QLabel;
 
 namespace brevik {
 
@@ -15,11 +16,12 @@ class AIServiceCard;
 class AppModel;
 class FindingCard;
 class SectionTitle;
+class SymbolView;
 
 // The scrolling content of the window: the guardian panel, always; the AI services; the
-// problems, or a panel saying there are none; the passed checks. The filter only shows and
-// hides sections. New findings add cards; a card stays as long as its finding does, so a
-// scan that grows the lists step by step builds each card once.
+// problems, or a panel saying there are none (yet, while a scan runs); the passed checks. The
+// filter only shows and hides sections. New findings add cards; a card stays as long as its finding
+// does, so a scan that grows the lists step by step builds each card once.
 //
 // Parts by object name: "guardian", "aiSection", "problemsSection", "emptyProblems",
 // "passesSection" (the section titles and the empty panel).
@@ -31,7 +33,7 @@ public:
 
     void setFilter(FilterMode filter);
     // `settled`: no scan runs, so an empty problem list is a verdict and not just a scan
-    // that has found nothing yet.
+    // that has found nothing yet; the empty panel says which.
     void setFindings(const QList<Finding> &problems, const QList<Finding> &passes, bool settled);
     void setAI(const QList<AIStatus> &items, bool proxied);
     // Room beside the cards on the right, for their shadows and a scroll bar.
@@ -43,12 +45,18 @@ public:
 
 private:
     QWidget *buildEmptyPanel();
+    void followEmptyPanel();
     void syncCards(QBoxLayout *layout, QList<FindingCard *> &cards, const QList<Finding> &findings);
     void followFilter();
 
     AppModel *m_model;
     FilterMode m_filter = FilterMode::all;
     bool m_settled = false;
+    qsizetype m_unreachableAI = 0;
+    // Made by buildEmptyPanel, before the panel itself is stored.
+    SymbolView *m_emptySign = nullptr;
+    QLabel *m_emptyTitle = nullptr;
+    QLabel *m_emptyText = nullptr;
 
     SectionTitle *m_aiTitle;
     QGridLayout *m_aiGrid;

@@ -1,5 +1,6 @@
 #include "ui/content/headerbar.h"
 
+#include "ui/content/batchsummary.h"
 #include "ui/kit/controls/neubutton.h"
 #include "ui/kit/controls/neuchip.h"
 #include "ui/kit/controls/neulogo.h"
@@ -46,11 +47,13 @@ private:
 HeaderBar::HeaderBar(QWidget *parent)
     : NeuPanel(neuRaised(), parent), m_dot(new HeadlineDot(8)),
       m_title(neuLabel({}, neuFont(13, QFont::Medium, FontDesign::rounded), neuTextSecondary)),
-      m_simulation(new NeuChip({}, neuWarning, Symbol::infoCircleFill)),
+      m_batch(new NeuChip), m_simulation(new NeuChip({}, neuWarning, Symbol::infoCircleFill)),
       m_repairAll(new NeuButton({}, Symbol::wrenchAndScrewdriverFill)),
       m_rescan(new NeuButton(QStringLiteral("重新扫描"), Symbol::arrowClockwise))
 {
     m_title->setObjectName(QStringLiteral("statusTitle"));
+    m_batch->setObjectName(QStringLiteral("batchChip"));
+    m_batch->hide();
     m_simulation->setObjectName(QStringLiteral("simulationChip"));
     m_simulation->hide();
     m_repairAll->setObjectName(QStringLiteral("repairAllButton"));
@@ -67,7 +70,10 @@ HeaderBar::HeaderBar(QWidget *parent)
     auto *status = new QHBoxLayout;
     status->setSpacing(7);
     status->addWidget(m_dot, 0, Qt::AlignVCenter);
-    status->addWidget(m_title, 1);
+    status->addWidget(m_title);
+    status->addSpacing(3);
+    status->addWidget(m_batch, 0, Qt::AlignVCenter);
+    status->addStretch(1);
 
     auto *titles = new QVBoxLayout;
     titles->setSpacing(3);
@@ -109,6 +115,21 @@ void HeaderBar::setRepairAll(int fixableCount, bool enabled)
 void HeaderBar::setRescanEnabled(bool enabled)
 {
     m_rescan->setEnabled(enabled);
+}
+
+void HeaderBar::setBatchOutcome(const std::optional<BatchReport> &report)
+{
+    m_batch->setVisible(report.has_value());
+    if (!report)
+        return;
+    m_batch->setText(report->headline());
+    m_batch->setColor(outcomeColor(report->outcome));
+    m_batch->setIcon(outcomeSymbol(report->outcome));
+}
+
+QString HeaderBar::batchOutcome() const
+{
+    return m_batch->isVisibleTo(this) ? m_batch->text() : QString();
 }
 
 void HeaderBar::setSimulatedMac(const QString &scenario)

@@ -1,6 +1,7 @@
 #include "ui/content/internetbanner.h"
 
 #include "diagnostics/endpoints.h"
+#include "diagnostics/webverdict.h"
 #include "ui/kit/controls/neubutton.h"
 #include "ui/kit/motion/spinner.h"
 #include "ui/kit/symbols/symbolview.h"
@@ -27,7 +28,25 @@ struct Verdict {
     QColor color = neuTextSecondary;
 };
 
-Verdict verdict(bool checking, const std::optional<NetVerifyResult> &result, bool afterFix)
+// A repair that did not succeed goes before the verdict, so that a test it started can never
+// read as the repair's success.
+QString repairPrefix(RepairOutcome repair)
+{
+    switch (repair) {
+    case RepairOutcome::succeeded:
+        break;
+    case RepairOutcome::partly:
+        return QStringLiteral("部分修复未成功，");
+    case RepairOutcome::failed:
+        return QStringLiteral("修复未成功，");
+    case RepairOutcome::cancelled:
+        return QStringLiteral("修复已取消，");
+    }
+    return {};
+}
+
+Verdict verdict(bool checking, const std::optional<NetVerifyResult> &result,
+                std::optional<RepairOutcome> repair)
 {
     if (checking) {
         return {QStringLiteral("正在实测能否上网…"),
@@ -38,12 +57,28 @@ Verdict verdict(bool checking, const std::optional<NetVerifyResult> &result, boo
         return {QStringLiteral("尚未做上网实测"),
                 QStringLiteral("点右侧「重新测试」立即验证一次端到端上网能力。")};
     }
-    if (!result->ok)
-        return {QStringLiteral("上网测试未通过"), result->summary, Symbol::xmarkOctagonFill,
-                neuDanger};
-    return {afterFix ? QStringLiteral("修复完成：现在可以正常上网")
-                     : QStringLiteral("可以正常上网"),
-            result->summary, Symbol::checkmarkCircleFill, neuSuccess};
+    const QString prefix = repair ? repairPrefix(*repair) : QString();
+    switch (result->verdict()) {
+    case WebVerdict::failed:
+        return {prefix + QStringLiteral("上网测试未通过"), result->summary,
+                Symbol::xmarkOctagonFill, neuDanger};
+    case WebVerdict::directOnly:
+        return {prefix + DirectOnly::kTitle, result->summary, Symbol::exclamationmarkTriangleFill,
+                neuWarning};
+    case WebVerdict::usable:
+        break;
+    }
+    const QString usable = repair == RepairOutcome::succeeded
+                               ? QStringLiteral("修复完成：现在可以正常上网")
+                               : QStringLiteral("可以正常上网");
+    return {prefix + usable, result->summary, Symbol::checkmarkCircleFill, neuSuccess};
+}
+
+void recolour(QLabel *label, const QColor &color)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
 }
 
 } // namespace
@@ -77,8 +112,8 @@ InternetBanner::InternetBanner(QWidget *parent) : NeuPanel(neuInset(18, 5), pare
     column->addLayout(main);
     column->addWidget(buildNote());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setTest(false, std::nullopt, false);
-    setNote(false, {});
+    setTest(false, std::nullopt, std::nullopt);
+    setNote(std::nullopt, {}, {});
 }
 
 QWidget *InternetBanner::buildDisc()
@@ -100,11 +135,13 @@ QWidget *InternetBanner::buildNote()
     m_note->setObjectName(QStringLiteral("note"));
     m_noteText = neuLabel({}, neuFont(12), neuText, LabelFlow::wrappingSelectable);
 
+    m_noteSign = new SymbolView(Symbol::handThumbsupFill, 11, neuSuccess);
+    m_noteHeading = neuLabel({}, neuFont(11.5, QFont::Bold), neuSuccess);
+
     auto *heading = new QHBoxLayout;
     heading->setSpacing(5);
-    heading->addWidget(new SymbolView(Symbol::handThumbsupFill, 11, neuSuccess));
-    heading->addWidget(
-        neuLabel(QStringLiteral("这几项可以先放一放"), neuFont(11.5, QFont::Bold), neuSuccess));
+    heading->addWidget(m_noteSign);
+    heading->addWidget(m_noteHeading);
 
     // The heading sits on the first line of the text, which may wrap below it.
     auto *row = new QHBoxLayout(m_note);
@@ -117,9 +154,9 @@ QWidget *InternetBanner::buildNote()
 }
 
 void InternetBanner::setTest(bool checking, const std::optional<NetVerifyResult> &result,
-                             bool afterFix)
+                             std::optional<RepairOutcome> repair)
 {
-    const Verdict shown = verdict(checking, result, afterFix);
+    const Verdict shown = verdict(checking, result, repair);
     m_title->setText(shown.title);
     m_subtitle->setText(shown.subtitle);
     m_sign->setSymbol(shown.symbol, shown.color);
@@ -131,10 +168,26 @@ void InternetBanner::setTest(bool checking, const std::optional<NetVerifyResult>
     m_test->setEnabled(!checking);
 }
 
-void InternetBanner::setNote(bool netUsable, const QList<Finding> &optionalItems)
+void InternetBanner::setNote(const std::optional<NetVerifyResult> &result,
+                             const QList<Finding> &optionalItems, const QString &remedy)
 {
-    const bool shown = netUsable && !optionalItems.isEmpty();
+    const std::optional<WebVerdict> net = result ? std::optional(result->verdict()) : std::nullopt;
+    if (net == WebVerdict::directOnly) {
+        // The page came directly: the apps that follow the system settings did not get it.
+        m_noteSign->setSymbol(Symbol::exclamationmarkTriangleFill, neuWarning);
+        m_noteHeading->setText(QStringLiteral("如何恢复"));
+        recolour(m_noteHeading, neuWarning);
+        m_noteText->setText(QStringLiteral("浏览器、Velden Studio 等应用会把请求交给系统代理 ") +
+                            result->unusableProxy + QStringLiteral("，而它现在无法使用。") +
+                            remedy);
+        m_note->setVisible(true);
+        return;
+    }
+    const bool shown = net == WebVerdict::usable && !optionalItems.isEmpty();
     if (shown) {
+        m_noteSign->setSymbol(Symbol::handThumbsupFill, neuSuccess);
+        m_noteHeading->setText(QStringLiteral("这几项可以先放一放"));
+        recolour(m_noteHeading, neuSuccess);
         QStringList titles;
         for (qsizetype i = 0; i < std::min<qsizetype>(kNamedItems, optionalItems.size()); ++i)
             titles << optionalItems[i].title;
@@ -163,6 +216,11 @@ std::optional<Symbol> InternetBanner::symbol() const
     if (m_spinner->isVisibleTo(this))
         return std::nullopt;
     return m_sign->symbol();
+}
+
+QString InternetBanner::noteHeading() const
+{
+    return m_note->isVisibleTo(this) ? m_noteHeading->text() : QString();
 }
 
 QString InternetBanner::noteText() const

@@ -44,6 +44,17 @@ QSize Reveal::minimumSizeHint() const
     return {m_content->minimumSizeHint().width(), 0};
 }
 
+bool Reveal::event(QEvent *event)
+{
+    // The child's layout asks its parent to lay out again when the child's size hint
+    // changed; Reveal has no layout of its own, so it passes the news on and refits it.
+    if (event->type() == QEvent::LayoutRequest) {
+        updateGeometry();
+        m_content->setGeometry(0, 0, width(), contentHeight(width()));
+    }
+    return QWidget::event(event);
+}
+
 void Reveal::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);

@@ -7,7 +7,8 @@
 namespace brevik {
 
 // Shows its one child by growing from nothing to the child's height, and hides it the
-// same way, over 0.28 s. Collapsed, it is hidden and takes no room in its layout.
+// same way, over 0.28 s. Collapsed, it is hidden and takes no room in its layout. Open, it
+// follows the child: a child that grows (a log gaining lines) is shown whole.
 class Reveal final : public QWidget {
     Q_OBJECT
 
@@ -26,6 +27,7 @@ public:
     QSize minimumSizeHint() const override;
 
 protected:
+    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
