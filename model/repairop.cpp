@@ -1,6 +1,7 @@
 #include "model/repairop.h"
 
 #include "exec/shell.h"
+#include "model/overloaded.h"
 
 #include <QRegularExpression>
 
@@ -9,10 +10,6 @@ namespace brevik {
 namespace {
 
 using namespace RepairOps;
-
-template <class... Ts> struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
 
 QString onOff(bool on)
 {

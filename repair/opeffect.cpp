@@ -1,6 +1,7 @@
 #include "repair/opeffect.h"
 
 #include "model/editablefiles.h"
+#include "model/overloaded.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -10,10 +11,6 @@ namespace brevik {
 namespace {
 
 using namespace RepairOps;
-
-template <class... Ts> struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
 
 SettingKind settingOf(ProxyKind kind)
 {

@@ -1,6 +1,7 @@
 #include "repair/opjson.h"
 
 #include "model/editablefiles.h"
+#include "model/overloaded.h"
 #include "repair/recordvalues.h"
 
 #include <QJsonArray>
@@ -10,10 +11,6 @@ namespace brevik {
 namespace {
 
 using namespace RepairOps;
-
-template <class... Ts> struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
 
 const QList<QPair<ProxyKind, QString>> kProxyNames{
     {ProxyKind::web, QStringLiteral("web")},
