@@ -3,6 +3,7 @@
 #include "exec/shellresult.h"
 #include "model/finding.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -16,6 +17,7 @@ namespace brevik {
 // How a repair ended.
 enum class FixEnd {
     succeeded, // every command exited 0 and the settings read back as set
+    notFixed,  // so, but the check run again still finds what it was to repair
     failed,
     cancelled, // the password prompt was dismissed
 };
@@ -29,6 +31,8 @@ struct FixResult {
     // what ran left a setting changed, as read back.
     bool ranAny = false;
     bool recorded = true;  // the journal holds it (false: it ran, but cannot be undone)
+    // When the check run again after the repair found the problem gone.
+    std::optional<QDateTime> fixedAt{};
 };
 
 // Carries out the repairs that findings offer. Stateless; every call blocks its caller for as

@@ -35,6 +35,7 @@ const QList<QPair<RepairOrigin, QString>> kOriginNames{
 
 const QList<QPair<EntryEnd, QString>> kEndNames{
     {EntryEnd::succeeded, QStringLiteral("succeeded")},
+    {EntryEnd::notFixed, QStringLiteral("not-fixed")},
     {EntryEnd::failed, QStringLiteral("failed")},
     {EntryEnd::cancelled, QStringLiteral("cancelled")},
 };

@@ -35,8 +35,9 @@ struct RecordedFile {
 };
 
 // How a recorded repair ended. `none`: no outcome was added (yet): the repair is still
-// running, or its process died before it could say.
-enum class EntryEnd { none, succeeded, failed, cancelled };
+// running, or its process died before it could say. `notFixed`: its commands succeeded, but
+// the check run again still found the problem.
+enum class EntryEnd { none, succeeded, notFixed, failed, cancelled };
 
 // One repair (or one undo) as the journal keeps it. Written in two records: the entry before
 // the first command runs (what will run, what it will change, the values before), and its

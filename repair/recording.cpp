@@ -1,5 +1,6 @@
 #include "repair/recording.h"
 
+#include "diagnostics/recheck.h"
 #include "repair/filestate.h"
 #include "repair/opeffect.h"
 #include "repair/settingio.h"
@@ -60,12 +61,49 @@ EntryEnd entryEnd(FixEnd end)
     switch (end) {
     case FixEnd::succeeded:
         return EntryEnd::succeeded;
+    case FixEnd::notFixed:
+        return EntryEnd::notFixed;
     case FixEnd::cancelled:
         return EntryEnd::cancelled;
     case FixEnd::failed:
         break;
     }
     return EntryEnd::failed;
+}
+
+// The check of every finding a repair succeeded for, run again on a fresh snapshot. A repair
+// whose finding is still there did not do what it was for: it no longer counts as a success,
+// and its log leads with what the check still finds.
+void recheck(const QList<std::pair<JournalEntry *, FixResult *>> &repairs)
+{
+    QStringList ids;
+    for (const auto &[entry, result] : repairs) {
+        if (result->ok)
+            ids << entry->findingId;
+    }
+    if (ids.isEmpty())
+        return;
+    const QList<Recheck::Verdict> verdicts = Recheck::run(ids);
+    for (const auto &[entry, result] : repairs) {
+        const auto verdict =
+            std::find_if(verdicts.cbegin(), verdicts.cend(), [entry](const Recheck::Verdict &v) {
+                return v.findingId == entry->findingId;
+            });
+        if (!result->ok || verdict == verdicts.cend())
+            continue;
+        entry->verdict = Recheck::line(*verdict);
+        if (verdict->fixed) {
+            result->fixedAt = verdict->at;
+            result->log += QLatin1Char('\n') + entry->verdict;
+            continue;
+        }
+        // "✅ 修复成功：HINT" gives way; the commands' own output stays below.
+        const QString output = result->log.section(QLatin1Char('\n'), 1);
+        result->ok = false;
+        result->end = FixEnd::notFixed;
+        result->log = QStringLiteral("❌ 命令已执行，但") + entry->verdict +
+                      (output.isEmpty() ? QString() : QLatin1Char('\n') + output);
+    }
 }
 
 } // namespace
@@ -157,6 +195,7 @@ FixResult apply(const Finding &finding, RepairOrigin origin, const Journal &jour
     JournalEntry entry = before(finding.id, *finding.fix, origin);
     const QString problem = journal.start(entry);
     FixResult result = FixEngine::apply(*finding.fix);
+    recheck({{&entry, &result}});
     record(journal, entry, result, problem);
     return result;
 }
@@ -174,6 +213,15 @@ QMap<QString, FixResult> applyAll(const QList<Finding> &findings,
         }
     }
     QMap<QString, FixResult> results = FixEngine::applyAll(findings, progress);
+    QList<std::pair<JournalEntry *, FixResult *>> repairs;
+    for (JournalEntry &entry : entries) {
+        const auto result = results.find(entry.findingId);
+        if (result != results.end())
+            repairs.append({&entry, &*result});
+    }
+    if (progress && !repairs.isEmpty())
+        progress(QStringLiteral("正在复查修复结果…"));
+    recheck(repairs);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const auto result = results.find(entries.at(i).findingId);
         if (result != results.end())

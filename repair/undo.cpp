@@ -1,5 +1,6 @@
 #include "repair/undo.h"
 
+#include "diagnostics/recheck.h"
 #include "repair/filestate.h"
 #include "repair/fixengine.h"
 #include "repair/opeffect.h"
@@ -169,6 +170,11 @@ bool undoable(const JournalEntry &entry)
     return entry.unreadable.isEmpty() && !(entry.finished() && entry.changedNothing);
 }
 
+bool listed(const JournalEntry &entry)
+{
+    return !(entry.origin == RepairOrigin::guardian && entry.finished() && entry.changedNothing);
+}
+
 std::optional<JournalEntry> latest(const QList<JournalEntry> &entries)
 {
     const QSet<qint64> undone = undoneIds(entries);
@@ -262,6 +268,16 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
         return result;
     }
     FixResult outcome = FixEngine::apply(action);
+    // What the Mac looks like now that the repair is taken back: its finding is expected back.
+    if (outcome.ok) {
+        const QList<Recheck::Verdict> verdicts = Recheck::run({entry.findingId});
+        if (!verdicts.isEmpty())
+            undo.verdict = verdicts.first().fixed
+                               ? QStringLiteral("复查：修复前的问题没有再出现")
+                               : QStringLiteral("复查：检查又发现了「") +
+                                     verdicts.first().still->title +
+                                     QStringLiteral("」，与修复前一样");
+    }
     Recording::finish(undo, outcome);
     const QString finishProblem = journal.finish(undo);
     result.undoEntry = undo.id;
@@ -279,6 +295,8 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
                              : QStringLiteral("❌ 撤销 ") + entryName(entry) +
                                    QStringLiteral("未完成\n") + outcome.log;
     result.text += cannotUndoText(plan.cannotUndo);
+    if (!undo.verdict.isEmpty())
+        result.text += QLatin1Char('\n') + undo.verdict;
     if (!finishProblem.isEmpty())
         result.text += Recording::notRecordedNote(finishProblem);
     return result;
@@ -336,6 +354,7 @@ QString sign(const JournalEntry &entry, bool isRunning)
     switch (entry.end) {
     case EntryEnd::succeeded:
         return QStringLiteral("✅");
+    case EntryEnd::notFixed:
     case EntryEnd::failed:
         return QStringLiteral("❌");
     case EntryEnd::cancelled:
@@ -361,6 +380,9 @@ QString summaryLine(const JournalEntry &entry, bool undone, bool isRunning)
         line += QStringLiteral("（中断：进程在完成前退出，可撤销）");
     else if (entry.changedNothing)
         line += QStringLiteral("（未做任何修改）");
+    else if (!entry.verdict.isEmpty())
+        line += QStringLiteral("（") + entry.verdict.section(QLatin1Char('\n'), 0, 0) +
+                QStringLiteral("）");
     if (undone)
         line += QStringLiteral("（已撤销）");
     return line;

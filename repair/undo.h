@@ -56,6 +56,10 @@ QSet<qint64> undoneIds(const QList<JournalEntry> &entries);
 // changed something (a prompt cancelled before anything ran changed nothing).
 bool undoable(const JournalEntry &entry);
 
+// Whether the history lists the entry: a guardian's repair that changed nothing (it keeps
+// trying while a setting is locked) is written ahead like any other, but is no event.
+bool listed(const JournalEntry &entry);
+
 // The entry "undo the last repair" means: the newest undoable one not taken back yet.
 std::optional<JournalEntry> latest(const QList<JournalEntry> &entries);
 

@@ -2,6 +2,7 @@
 #include "model/netconfig.h"
 #include "repair/adminscript.h"
 #include "repair/fixengine.h"
+#include "repair/recording.h"
 #include "tests/integration/scanonsim.h"
 
 #include <QDir>
@@ -66,6 +67,8 @@ private slots:
     void batchAsksForThePasswordOnce_data();
     void batchAsksForThePasswordOnce();
     void cancelledPromptChangesNothing();
+    void repairsAreRechecked_data();
+    void repairsAreRechecked();
     void shellFileRepairs_data();
     void shellFileRepairs();
 
@@ -230,6 +233,53 @@ void TestRepairsOnSim::cancelledPromptChangesNothing()
              QStringLiteral(
                  "❌ 批量修复失败：\n⚠️ 已取消授权，未做任何修改。"));
     QCOMPARE(servicesWithProxyOn(*mac), proxiesBefore);
+}
+
+void TestRepairsOnSim::repairsAreRechecked_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("finding");
+    QTest::addColumn<QString>("log"); // how the log starts
+    QTest::addColumn<bool>("fixed");
+
+    QTest::newRow("the residual proxy switched off: gone")
+        << "residual-proxy" << "proxy-dead-crash" << "✅ 修复成功" << true;
+    QTest::newRow("DNS of the Mac's own where only the VPN had some")
+        << "vpn-dns-only" << "dns-vpn-only" << "✅ 修复成功" << true;
+    // Servers are set, but a service without a router is not the one the Mac resolves with.
+    QTest::newRow("public DNS set on a Mac without a router: still none in use")
+        << "self-assigned-ip" << "no-dns" << "❌ 命令已执行，但复查仍发现：" << false;
+    // The renewal runs and exits 0, but no lease comes: the check still finds no address.
+    QTest::newRow("a lease renewed with no DHCP server: still no address")
+        << "self-assigned-ip" << "self-assigned-ip" << "❌ 命令已执行，但复查仍发现：" << false;
+    QTest::newRow("the clock set by the network: in time")
+        << "clock-skew" << "clock-skew" << "✅ 修复成功" << true;
+}
+
+// After its commands succeed, a repair's check runs again on a fresh snapshot: a repair that
+// did not remove its finding is no success, and the journal keeps what the check found.
+void TestRepairsOnSim::repairsAreRechecked()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QString, finding);
+    const auto mac = SimulatedMac::open(scenario, true);
+    QVERIFY(mac);
+    const auto target = scanOn(*mac).find(finding);
+    QVERIFY(target && target->fix);
+    OnSimulatedMac on(*mac);
+    const Journal journal(Journal::pathIn(mac->home()), mac->home());
+    const FixResult result = Recording::apply(*target, RepairOrigin::commandLine, journal);
+    QFETCH(QString, log);
+    QFETCH(bool, fixed);
+    QVERIFY2(result.log.startsWith(log), qPrintable(result.log));
+    QCOMPARE(result.ok, fixed);
+    QCOMPARE(result.fixedAt.has_value(), fixed);
+    QCOMPARE(result.end, fixed ? FixEnd::succeeded : FixEnd::notFixed);
+    const JournalEntry entry = journal.entries().constLast();
+    QVERIFY2(entry.verdict.startsWith(fixed ? QStringLiteral("复查：已不再发现")
+                                            : QStringLiteral("复查仍发现：") + target->title),
+             qPrintable(entry.verdict));
+    QCOMPARE(entry.end, fixed ? EntryEnd::succeeded : EntryEnd::notFixed);
 }
 
 void TestRepairsOnSim::shellFileRepairs_data()

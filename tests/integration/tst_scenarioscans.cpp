@@ -1,4 +1,5 @@
 #include "exec/shell.h"
+#include "diagnostics/recheck.h"
 #include "tests/integration/scanonsim.h"
 #include "tests/support/testdata.h"
 
@@ -106,6 +107,12 @@ void TestScenarioScans::scenarioGivesItsFinding()
         const bool absent = id.startsWith(QLatin1Char('!'));
         QVERIFY2(ids.contains(id.mid(absent ? 1 : 0)) != absent,
                  qPrintable(scenario + ": " + id + " against " + ids.join(", ")));
+    }
+    // A repair's re-check runs the step its finding came from: every finding is in its table.
+    for (qsizetype step = 0; step < outcome.steps.size(); ++step) {
+        const QString found = outcome.steps.at(step).section(QStringLiteral(": "), 1);
+        for (const QString &id : found.split(QStringLiteral(", "), Qt::SkipEmptyParts))
+            QVERIFY2(Recheck::placeOf(id) == StepPlace(step), qPrintable(id));
     }
 }
 
