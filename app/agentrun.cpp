@@ -54,8 +54,16 @@ void once(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now)
         out << status.text << '\n';
         out.flush();
     }
-    // The agent acts while nobody watches: tell the user what changed and how to take it back.
-    if (status.didFix)
+    // One notification, once, when the guardian stops acting on a proxy: why, and what to do.
+    // Until the rest ends every run stays silent.
+    if (status.restBegins) {
+        out << status.rest << '\n';
+        out.flush();
+        shell(Notification::command(QStringLiteral("Brevik"), status.rest.mid(2)),
+              kNotificationTimeout);
+    } else if (status.didFix) {
+        // The agent acts while nobody watches: tell the user what changed and how to take it
+        // back.
         shell(Notification::command(
                   QStringLiteral("Brevik"),
                   QStringLiteral("已关闭所有网络服务上残留的系统代理 ") + status.proxyHost +
@@ -63,6 +71,7 @@ void once(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now)
                       QStringLiteral("，网络恢复直连。如需撤销：运行 brevik --undo，或在 Brevik "
                                      "窗口菜单选择「撤销上次修复」。")),
               kNotificationTimeout);
+    }
     // Cut even when nothing was appended: launchd appends the agent's output on its own, and
     // a log that grew past its limit by other hands would otherwise stay so.
     const QString logs = guardian.logDir();

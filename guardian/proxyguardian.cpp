@@ -3,7 +3,9 @@
 #include "exec/shell.h"
 #include "model/netconfig.h"
 #include "model/proxyendpoint.h"
+#include "diagnostics/recheck.h"
 #include "repair/changelock.h"
+#include "repair/statefiles.h"
 #include "repair/recording.h"
 
 #include <QDir>
@@ -13,6 +15,8 @@ namespace brevik {
 namespace {
 
 const QString kProxyQuery = QStringLiteral("scutil --proxy");
+// Shared by the app and the agent's runs: a rest one of them began holds for both.
+const QString kBackoffFile = QStringLiteral("/guard-backoff.json");
 // The guardian repairs what a scan reports as this finding, with the same commands.
 const QString kRepairedFinding = QStringLiteral("proxy-dead-crash");
 constexpr double kProbeTimeout = 6.0;
@@ -72,6 +76,26 @@ QString ProxyGuardian::stateFolder() const
     return ChangeLock::folderOf(m_home);
 }
 
+GuardBackoff::State ProxyGuardian::loadBackoff() const
+{
+    const StateFiles::Content content = StateFiles::readSmall(stateFolder() + kBackoffFile, 4096);
+    return GuardBackoff::fromBytes(content.bytes).value_or(GuardBackoff::State{});
+}
+
+void ProxyGuardian::saveBackoff(const GuardBackoff::State &state) const
+{
+    StateFiles::replace(stateFolder() + kBackoffFile, GuardBackoff::toBytes(state));
+}
+
+void ProxyGuardian::resume()
+{
+    const GuardBackoff::State state = loadBackoff();
+    if (state.rest == GuardBackoff::Rest::none)
+        return;
+    saveBackoff(GuardBackoff::State{});
+    m_log.append(QStringLiteral("[守护] 已按用户要求恢复处理 ") + state.target);
+}
+
 ProxyGuardian::Status
 ProxyGuardian::checkOnce(bool autoFix, const std::optional<GuardConfirmation::State> &carried)
 {
@@ -91,12 +115,31 @@ ProxyGuardian::checkOnce(bool autoFix, const std::optional<GuardConfirmation::St
     if (decision.step == Step::paused)
         status.text = QStringLiteral("⚠️ 发现残留代理 ") + seen.target() +
                       QStringLiteral("（无人监听）——已暂停自动修复");
-    if (decision.step == Step::repair)
-        repair(status, seen.target());
+    const GuardBackoff::State backoff = loadBackoff();
+    const GuardBackoff::Permit permit = GuardBackoff::permit(backoff, seen.target(), m_clock());
+    if (decision.step != Step::repair) {
+        // A rest holds for the proxy as long as it lasts, repair due or not: while it does,
+        // a dead sighting of it is no news (a client keeps writing it back), and says so.
+        if (seen.kind == ProxySighting::Kind::dead && !permit.allowed) {
+            status.rest = GuardBackoff::restText(permit.next);
+            status.text = GuardBackoff::restStatus(permit.next);
+        }
+        return status;
+    }
+    if (!(permit.next == backoff))
+        saveBackoff(permit.next);
+    if (!permit.allowed) {
+        // Resting: the sighting stays confirmed, so the first check after the rest acts.
+        status.rest = GuardBackoff::restText(permit.next);
+        status.text = GuardBackoff::restStatus(permit.next);
+        return status;
+    }
+    repair(status, seen.target(), permit.next);
     return status;
 }
 
-void ProxyGuardian::repair(Status &status, const QString &target)
+void ProxyGuardian::repair(Status &status, const QString &target,
+                           const GuardBackoff::State &backoff)
 {
     const QStringList services = NetConfig::allServices();
     if (services.isEmpty()) {
@@ -124,10 +167,24 @@ void ProxyGuardian::repair(Status &status, const QString &target)
     status.text = verified ? QStringLiteral("✅ 已自动修复：系统代理残留（") + target +
                                  QStringLiteral("）已关闭，网络恢复直连")
                            : QStringLiteral("❌ 自动修复失败，请点击「立即修复」手动处理");
+    if (verified) {
+        const QList<Recheck::Verdict> verdicts = Recheck::run({kRepairedFinding}, m_clock);
+        if (!verdicts.isEmpty())
+            entry.verdict = Recheck::line(verdicts.first());
+    }
     FixResult result{verified, status.text, verified ? FixEnd::succeeded : FixEnd::failed, true};
+    // A repair that changed nothing is marked so, and lists as nothing.
     Recording::finish(entry, result);
     if (unrecorded.isEmpty())
         journal.finish(entry);
+
+    const GuardBackoff::After after = GuardBackoff::afterRepair(backoff, target, verified, m_clock());
+    saveBackoff(after.next);
+    if (after.restBegins) {
+        status.rest = GuardBackoff::restText(after.next);
+        status.restBegins = true;
+        m_log.append(QStringLiteral("[暂停] ") + status.rest.mid(2));
+    }
     if (!verified) {
         m_log.append(QStringLiteral("[失败] 尝试关闭残留代理未生效"));
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "guardian/guardbackoff.h"
 #include "guardian/guardconfirmation.h"
 #include "guardian/guardlog.h"
 #include "guardian/launchagent.h"
@@ -30,6 +31,10 @@ public:
         bool clientRunning = false;
         bool didFix = false;
         QString text = QStringLiteral("尚未检测");
+        // The guardian rests from this proxy (see GuardBackoff): what it says of that, and
+        // whether the rest began with this very check.
+        QString rest;
+        bool restBegins = false;
     };
 
     // The process-wide instance, created on first use for the user's home folder.
@@ -63,8 +68,13 @@ public:
     // That folder, which also holds the change lock every guardian run takes.
     QString stateFolder() const;
 
+    // Ends a rest from a proxy at the user's request: the next check acts again.
+    void resume();
+
 private:
-    void repair(Status &status, const QString &target);
+    void repair(Status &status, const QString &target, const GuardBackoff::State &backoff);
+    GuardBackoff::State loadBackoff() const;
+    void saveBackoff(const GuardBackoff::State &state) const;
 
     QString m_home;
     Clock m_clock;

@@ -1,11 +1,10 @@
+#include "guardian/guardbackoff.h"
 #include "guardian/guardconfirmation.h"
 #include "guardian/guardstate.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QDir>
-#include <QFile>
 #include <QTest>
 
 using namespace brevik;
@@ -37,6 +36,8 @@ class TestGuardConfirmation : public QObject {
 private slots:
     void decisions_data();
     void decisions();
+    void backoff_data();
+    void backoff();
     void carriedObservation_data();
     void carriedObservation();
 };
@@ -93,6 +94,67 @@ void TestGuardConfirmation::decisions()
         const QByteArray where = QByteArray::number(i + 1) + ": " + seen.at(i).toUtf8();
         QVERIFY2(names.at(int(decision.step)) == expected.at(i), where.constData());
         QVERIFY2(state.count == counts.at(i), where.constData());
+    }
+}
+
+void TestGuardConfirmation::backoff_data()
+{
+    // Events a minute apart unless "+N" moves the clock N minutes on: "ok" a repair that took,
+    // "fail" one that did not, "other" a repair of another proxy, "resume" the user's button.
+    // What each step finds: "act" may repair, "rest" must not, "rest!" a rest begins with it.
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("three repairs within ten minutes: it rests")
+        << QStringList{"ok", "ok", "ok", "ok"} << QStringList{"act", "act", "rest!", "rest"};
+    QTest::newRow("three repairs spread over more than ten minutes: no rest")
+        << QStringList{"ok", "+9", "ok", "+9", "ok", "ok"}
+        << QStringList{"act", "", "act", "", "act", "act"};
+    QTest::newRow("two failures in a row: it rests")
+        << QStringList{"fail", "fail", "ok"} << QStringList{"act", "rest!", "rest"};
+    QTest::newRow("a repair that took between failures: no rest")
+        << QStringList{"fail", "ok", "fail", "ok"} << QStringList{"act", "act", "act", "act"};
+    QTest::newRow("ten minutes later it acts again")
+        << QStringList{"fail", "fail", "+8", "ok", "+2", "ok"}
+        << QStringList{"act", "rest!", "", "rest", "", "act"};
+    QTest::newRow("another proxy is acted on at once")
+        << QStringList{"ok", "ok", "ok", "other"} << QStringList{"act", "act", "rest!", "act"};
+    QTest::newRow("the user's button ends the rest")
+        << QStringList{"fail", "fail", "resume", "ok"} << QStringList{"act", "rest!", "", "act"};
+}
+
+void TestGuardConfirmation::backoff()
+{
+    QFETCH(QStringList, events);
+    QFETCH(QStringList, expected);
+    GuardBackoff::State state;
+    QDateTime now = QDateTime::fromSecsSinceEpoch(1'770'000'000);
+    for (qsizetype i = 0; i < events.size(); ++i) {
+        const QString event = events.at(i);
+        const QByteArray where = QByteArray::number(i + 1) + ": " + event.toUtf8();
+        if (event.startsWith(u'+')) {
+            now = now.addSecs(event.mid(1).toInt() * 60);
+            continue;
+        }
+        now = now.addSecs(60);
+        if (event == QLatin1String("resume")) {
+            state = {};
+            continue;
+        }
+        const QString target = event == QLatin1String("other") ? "127.0.0.1:7891" : "127.0.0.1:7890";
+        const GuardBackoff::Permit permit = GuardBackoff::permit(state, target, now);
+        state = permit.next;
+        QString step = permit.allowed ? "act" : "rest";
+        if (permit.allowed) {
+            const GuardBackoff::After after =
+                GuardBackoff::afterRepair(state, target, event != QLatin1String("fail"), now);
+            state = after.next;
+            if (after.restBegins)
+                step = "rest!";
+        }
+        QVERIFY2(step == expected.at(i), where.constData());
+        // Carried between agent runs, the state reads back as it was written.
+        QCOMPARE(GuardBackoff::fromBytes(GuardBackoff::toBytes(state)), state);
     }
 }
 
