@@ -140,7 +140,8 @@ int history(bool all)
     const std::optional<ChangeLock::Holder> holder =
         ChangeLock::holderIn(QFileInfo(journal.path()).absolutePath());
     for (auto entry = read.entries.crbegin(); entry != read.entries.crend(); ++entry)
-        print(Undo::summaryLine(*entry, undone.contains(entry->id), Undo::running(*entry, holder)) +
+        if (Undo::listed(*entry))
+            print(Undo::summaryLine(*entry, undone.contains(entry->id), Undo::running(*entry, holder)) +
               QLatin1Char('\n'));
     if (read.more && !all)
         print(QStringLiteral("（只列出最近 %1 条；全部记录：brevik --history --all）\n")

@@ -171,6 +171,25 @@ void AppModel::setGuardianOn(bool on)
     assign(m_guardianOn, on, &AppModel::guardianOnChanged);
 }
 
+void AppModel::setGuardRest(const QString &rest)
+{
+    assign(m_guardRest, rest, &AppModel::guardRestChanged);
+}
+
+void AppModel::setRepaired(const QMap<QString, QDateTime> &repaired)
+{
+    assign(m_repaired, repaired, &AppModel::repairedChanged);
+}
+
+void AppModel::markRepaired(const QString &findingId, const FixResult &result)
+{
+    if (!result.fixedAt)
+        return;
+    QMap<QString, QDateTime> repaired = m_repaired;
+    repaired.insert(findingId, *result.fixedAt);
+    setRepaired(repaired);
+}
+
 void AppModel::setGuardStatus(const QString &status)
 {
     assign(m_guardStatus, status, &AppModel::guardStatusChanged);
@@ -254,19 +273,31 @@ QList<Finding> AppModel::passes() const
     return Headline::passes(m_findings);
 }
 
+QList<Finding> AppModel::standing() const
+{
+    QList<Finding> standing = m_findings;
+    standing.removeIf([this](const Finding &f) { return m_repaired.contains(f.id); });
+    return standing;
+}
+
+QList<Finding> AppModel::unresolvedProblems() const
+{
+    return Headline::problems(standing());
+}
+
 QList<Finding> AppModel::optionalItems() const
 {
-    return Headline::optionalItems(m_findings);
+    return Headline::optionalItems(standing());
 }
 
 QList<Finding> AppModel::blockingIssues() const
 {
-    return Headline::blockingIssues(m_findings);
+    return Headline::blockingIssues(standing());
 }
 
 int AppModel::fixableCount() const
 {
-    return Headline::fixableCount(m_findings);
+    return Headline::fixableCount(standing());
 }
 
 std::optional<WebVerdict> AppModel::netVerdict() const
@@ -281,17 +312,17 @@ bool AppModel::netUsable() const
 
 Severity AppModel::effectiveStatus() const
 {
-    return Headline::effectiveStatus(m_findings, netVerdict());
+    return Headline::effectiveStatus(standing(), netVerdict());
 }
 
 QString AppModel::statusLabel() const
 {
-    return Headline::statusLabel(m_findings, netVerdict());
+    return Headline::statusLabel(standing(), netVerdict());
 }
 
 QString AppModel::statusTitle() const
 {
-    return Headline::statusTitle(m_findings, netVerdict());
+    return Headline::statusTitle(standing(), netVerdict());
 }
 
 } // namespace brevik

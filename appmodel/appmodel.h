@@ -60,6 +60,9 @@ class AppModel final : public QObject {
     Q_PROPERTY(double progressValue READ progressValue NOTIFY progressValueChanged)
     // Finding id → the latest repair log; cleared when a scan starts.
     Q_PROPERTY(QMap<QString, QString> fixLog READ fixLog NOTIFY fixLogChanged)
+    // Findings a repair fixed, as the check run again after it found: id → when. Until the
+    // next scan their cards show them repaired and offer no repair.
+    Q_PROPERTY(QMap<QString, QDateTime> repaired READ repaired NOTIFY repairedChanged)
     Q_PROPERTY(bool fixingAll READ fixingAll NOTIFY fixingAllChanged)
     // The id of the finding whose single repair runs; absent when none runs.
     Q_PROPERTY(std::optional<QString> fixingId READ fixingId NOTIFY fixingIdChanged)
@@ -72,6 +75,8 @@ class AppModel final : public QObject {
     Q_PROPERTY(bool aiProxied READ aiProxied NOTIFY aiItemsChanged)
     Q_PROPERTY(bool guardianOn READ guardianOn NOTIFY guardianOnChanged)
     Q_PROPERTY(QString guardStatus READ guardStatus NOTIFY guardStatusChanged)
+    // Why the guardian rests from a proxy and what the user can do; empty while it acts.
+    Q_PROPERTY(QString guardRest READ guardRest NOTIFY guardRestChanged)
     Q_PROPERTY(int guardFixedCount READ guardFixedCount NOTIFY guardFixedCountChanged)
     Q_PROPERTY(bool agentInstalled READ agentInstalled NOTIFY agentInstalledChanged)
     // The last guardian log lines, oldest first.
@@ -121,6 +126,7 @@ public:
     QString progressText() const { return m_progressText; }
     double progressValue() const { return m_progressValue; }
     QMap<QString, QString> fixLog() const { return m_fixLog; }
+    QMap<QString, QDateTime> repaired() const { return m_repaired; }
     bool fixingAll() const { return m_fixingAll; }
     std::optional<QString> fixingId() const { return m_fixingId; }
     std::optional<QDateTime> lastScan() const { return m_lastScan; }
@@ -132,6 +138,7 @@ public:
     bool aiProxied() const { return m_aiProxied; }
     bool guardianOn() const { return m_guardianOn; }
     QString guardStatus() const { return m_guardStatus; }
+    QString guardRest() const { return m_guardRest; }
     int guardFixedCount() const { return m_guardFixedCount; }
     bool agentInstalled() const { return m_agentInstalled; }
     QStringList guardLog() const { return m_guardLog; }
@@ -151,6 +158,7 @@ public:
 
     // Derived from the state on every read, never cached; lists keep the order of findings.
     QList<Finding> problems() const;              // warn and error
+    QList<Finding> unresolvedProblems() const;    // those not repaired since the scan
     QList<Finding> passes() const;                // ok and info
     QList<Finding> optionalItems() const;         // info and warn
     QList<Finding> blockingIssues() const;        // error
@@ -192,6 +200,8 @@ public slots:
     void tickGuardian();
     // Switches the timer's checks off or on; on runs one check at once.
     void toggleGuardian();
+    // Ends the guardian's rest from a proxy; one check follows at once.
+    void resumeGuardian();
     // Install or remove the launch agent. These wait for launchctl on the main thread.
     void installGuardAgent();
     void uninstallGuardAgent();
@@ -219,6 +229,8 @@ signals:
     void aiItemsChanged();
     void guardianOnChanged();
     void guardStatusChanged();
+    void guardRestChanged();
+    void repairedChanged();
     void guardFixedCountChanged();
     void agentInstalledChanged();
     void guardLogChanged();
@@ -240,6 +252,8 @@ private:
     void setProgressText(const QString &text);
     void setProgressValue(double value);
     void setFixLog(const QMap<QString, QString> &log);
+    void setRepaired(const QMap<QString, QDateTime> &repaired);
+    void markRepaired(const QString &findingId, const FixResult &result);
     void setFixLogEntry(const QString &id, const QString &text);
     void setFixingAll(bool fixingAll);
     void setFixingId(const std::optional<QString> &id);
@@ -248,6 +262,7 @@ private:
     void setAIItems(const QList<AIStatus> &items, bool proxied);
     void setGuardianOn(bool on);
     void setGuardStatus(const QString &status);
+    void setGuardRest(const QString &rest);
     void setGuardFixedCount(int count);
     void setAgentInstalled(bool installed);
     void setGuardLog(const QStringList &lines);
@@ -300,6 +315,10 @@ private:
     bool m_aiProxied = false;
     bool m_guardianOn = true;
     QString m_guardStatus = QStringLiteral("守护启动中…");
+    QString m_guardRest;
+    // The findings of the last scan but those repaired since: what the headline judges.
+    QList<Finding> standing() const;
+    QMap<QString, QDateTime> m_repaired;
     int m_guardFixedCount = 0;
     bool m_agentInstalled = false;
     QStringList m_guardLog;

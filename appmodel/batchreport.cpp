@@ -16,7 +16,7 @@ BatchReport batchReportOf(const QList<Finding> &targets, const QMap<QString, Fix
         report.lines << BatchReport::Line{finding.title, result.log, result.end,
                                           result.ok || result.ranAny};
         succeeded += result.end == FixEnd::succeeded;
-        failed += result.end == FixEnd::failed;
+        failed += result.end == FixEnd::failed || result.end == FixEnd::notFixed;
     }
     if (succeeded == report.lines.size())
         report.outcome = RepairOutcome::succeeded;

@@ -72,6 +72,7 @@ void AppModel::startGuardianTick()
             if (history)
                 self->setHistory(*history);
             self->setGuardStatus(status.text);
+            self->setGuardRest(status.rest);
             self->setGuardFixedCount(fixedCount);
             self->setGuardLog(lines);
             self->m_guardBusy = false;
@@ -79,6 +80,28 @@ void AppModel::startGuardianTick()
             // repair, so another follows it.
             if (status.didFix)
                 self->requestRescan();
+        });
+    });
+}
+
+void AppModel::resumeGuardian()
+{
+    if (m_guardRest.isEmpty())
+        return;
+    const QPointer<AppModel> self(this);
+    ProxyGuardian *guardian = &m_guardian;
+    Background::start(Background::Priority::userInitiated, [self, guardian] {
+        const ChangeLock lock = ChangeLock::take(guardian->stateFolder(),
+                                                 QStringLiteral("守护：恢复处理"),
+                                                 ChangeLock::Wait::untilFree);
+        guardian->resume();
+        const QStringList lines = guardian->log().tail(kGuardLogLines);
+        Background::onMainThreadAndWait([&] {
+            if (!self)
+                return;
+            self->setGuardRest({});
+            self->setGuardLog(lines);
+            self->tickGuardian();
         });
     });
 }

@@ -12,7 +12,9 @@ namespace brevik {
 
 void AppModel::fix(const Finding &finding)
 {
-    if (!finding.fix || m_fixingId || m_fixingAll || m_undoBusy || m_scanning)
+    // A finding the check no longer finds is repaired: no second run, no second password.
+    if (!finding.fix || m_fixingId || m_fixingAll || m_undoBusy || m_scanning ||
+        m_repaired.contains(finding.id))
         return;
     setFixingId(finding.id);
     setFixLogEntry(finding.id, QStringLiteral("⏳ 正在执行修复…"));
@@ -33,12 +35,18 @@ void AppModel::fix(const Finding &finding)
             if (!self)
                 return;
             self->setFixLogEntry(finding.id, result.log);
+            self->markRepaired(finding.id, result);
             self->setHistory(history);
             // Cleared whatever the outcome: a failed repair must leave the
             // buttons usable.
             self->setFixingId(std::nullopt);
             if (result.ok)
                 self->verifyInternet(true);
+            // Settings changed: the card says repaired for a moment, then a rescan shows the
+            // whole Mac as it now is (the other findings were judged before the repair).
+            if (result.ranAny)
+                QTimer::singleShot(self->m_pacing.rescanDelay, self.data(),
+                                   [self] { self->requestRescan(); });
         });
     });
 }
@@ -47,7 +55,9 @@ void AppModel::fixAll()
 {
     // Info findings are never targets, even when they carry a repair.
     QList<Finding> targets = problems();
-    targets.removeIf([](const Finding &finding) { return !finding.hasFix(); });
+    targets.removeIf([this](const Finding &finding) {
+        return !finding.hasFix() || m_repaired.contains(finding.id);
+    });
     if (targets.isEmpty() || m_fixingAll || m_scanning || m_undoBusy)
         return;
     setBatchReport(std::nullopt);
@@ -82,6 +92,8 @@ void AppModel::fixAll()
             QMap<QString, QString> log = self->m_fixLog;
             log.insert(logs);
             self->setFixLog(log);
+            for (auto result = results.cbegin(); result != results.cend(); ++result)
+                self->markRepaired(result.key(), *result);
             // The rescan replaces the findings and their logs; the report stays.
             const BatchReport report = batchReportOf(targets, results);
             self->setBatchReport(report);

@@ -96,6 +96,7 @@ void AppModel::scan()
     // Repair logs belong to the findings they were written for, and those go now.
     setFindings({});
     setFixLog({});
+    setRepaired({});
     QElapsedTimer started;
     started.start();
 

@@ -17,6 +17,8 @@ QList<HistoryItem> AppModel::historyOf(const Journal &journal)
         ChangeLock::holderIn(QFileInfo(journal.path()).absolutePath());
     QList<HistoryItem> items;
     for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
+        if (!Undo::listed(*entry))
+            continue;
         const bool running = Undo::running(*entry, holder);
         QString note;
         if (!entry->unreadable.isEmpty())
@@ -27,6 +29,9 @@ QList<HistoryItem> AppModel::historyOf(const Journal &journal)
             note = QStringLiteral("（中断：进程在完成前退出）");
         else if (entry->changedNothing)
             note = QStringLiteral("（未做任何修改）");
+        else if (!entry->verdict.isEmpty())
+            note = QStringLiteral("（") + entry->verdict.section(QLatin1Char('\n'), 0, 0) +
+                   QStringLiteral("）");
         items << HistoryItem{entry->id,
                              entry->time,
                              originLabel(entry->origin),

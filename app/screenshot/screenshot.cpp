@@ -2,10 +2,12 @@
 // saves it as PNG: the pictures in docs/screenshots (scripts/screenshots.sh). It builds the
 // window exactly as the application does, on the simulated Mac of BREVIK_SIMULATE.
 //
-//   brevik-screenshot OUT.png [WIDTHxHEIGHT] [--repair-all]
+//   brevik-screenshot OUT.png [WIDTHxHEIGHT] [--repair-all | --repair FIX-ID | --guard-rest]
 //
 // With --repair-all it then presses the repair-all button and waits for the batch and the
-// rescan after it, so that the picture shows how a batch ends.
+// rescan after it, so that the picture shows how a batch ends. With --repair it presses the
+// repair button of the card whose repair is FIX-ID and waits for the repair and its internet
+// test. With --guard-rest the guardian checks every 300 ms until it rests from a proxy.
 //
 // The guardian's timer is slowed down so that the picture shows the Mac as the scan found
 // it, not after the guardian's second check has already repaired it.
@@ -77,7 +79,9 @@ int main(int argc, char **argv)
     }
 #endif
     AppModel::Pacing pacing;
-    pacing.guardInterval = std::chrono::minutes(10);
+    const bool guardRest = args.contains(QStringLiteral("--guard-rest"));
+    pacing.guardInterval = guardRest ? std::chrono::milliseconds(300)
+                                     : std::chrono::milliseconds(std::chrono::minutes(10));
     auto *model = new AppModel(ProxyGuardian::shared(), pacing);
     MainWindow window(scenario, model);
     window.show();
@@ -100,6 +104,29 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "the batch and its rescan did not end in time\n");
             return 1;
         }
+    }
+    const qsizetype repair = args.indexOf(QStringLiteral("--repair"));
+    if (repair > 0) {
+        const QString fixId = args.value(repair + 1);
+        const QList<Finding> findings = model->findings();
+        const auto target = std::find_if(findings.cbegin(), findings.cend(), [&](const Finding &f) {
+            return f.fix && f.fix->id == fixId;
+        });
+        if (target == findings.cend()) {
+            std::fprintf(stderr, "no finding offers %s\n", qPrintable(fixId));
+            return 1;
+        }
+        model->fix(*target);
+        if (!waitFor([model] { return !model->fixingId() && !model->netChecking(); },
+                     std::chrono::minutes(2))) {
+            std::fprintf(stderr, "the repair did not end in time\n");
+            return 1;
+        }
+    }
+    if (guardRest && !waitFor([model] { return !model->guardRest().isEmpty(); },
+                              std::chrono::minutes(2))) {
+        std::fprintf(stderr, "the guardian did not rest in time\n");
+        return 1;
     }
     // Let the last fades and the overlay's exit finish.
     QElapsedTimer pause;

@@ -74,6 +74,7 @@ private slots:
     void undoDuringAScanIsFollowedByARescan();
     void fixAllIgnoresInfoRepairs();
     void guardianRepairsOnSecondTick();
+    void guardianBacksOff();
     void guardianSwitch();
     void modelGoneWhileWorking();
 
@@ -232,10 +233,20 @@ void TestAppModelFlows::repairRunsOnceThenUndo()
              qPrintable(model.fixLog().value(crash->id)));
     QCOMPARE(proxyState("off"), 1);
     QCOMPARE(testAfterFix, repaired ? std::optional<bool>(true) : std::nullopt);
-    QTRY_VERIFY_WITH_TIMEOUT(!model.netChecking(), kWaitMs);
-    QCOMPARE(scans.size(), 0);
-    if (!repaired)
+    // The check run again found it gone: the card is repaired, no second run, no password.
+    QCOMPARE(model.repaired().contains(crash->id), repaired);
+    if (!repaired) {
+        // Nothing changed: nothing to show anew.
+        QTest::qWait(500);
+        QCOMPARE(scans.size(), 0);
         return;
+    }
+    model.fix(*crash);
+    QVERIFY(!model.fixingId());
+    QCOMPARE(proxyState("off"), 1);
+    // Then the whole window shows the Mac as it now is.
+    QTRY_VERIFY_WITH_TIMEOUT(scans.size() == 2 && !model.netChecking(), kWaitMs);
+    QVERIFY(!findingWithId(model.findings(), crash->id));
 
     QCOMPARE(model.history().size(), 1);
     QCOMPARE(model.history().first().origin + model.history().first().sign, "窗口✅");
@@ -250,7 +261,7 @@ void TestAppModelFlows::repairRunsOnceThenUndo()
     QVERIFY(model.history().at(1).undone);
     QCOMPARE(proxyState("on"), 1);
     // The rescan shows the proxy back as it was.
-    QTRY_VERIFY_WITH_TIMEOUT(scans.size() == 2, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(scans.size() == 4, kWaitMs);
     QVERIFY(findingWithId(model.findings(), crash->id));
 }
 
@@ -314,6 +325,45 @@ void TestAppModelFlows::guardianRepairsOnSecondTick()
     QTRY_VERIFY_WITH_TIMEOUT(!model.scanning(), kWaitMs);
     QCOMPARE(model.history().size(), 1);
     QCOMPARE(model.history().first().origin + model.history().first().sign, "守护✅");
+}
+
+// Settings only an administrator may change: every automatic repair fails. After two in a
+// row the guardian rests from that proxy, says why on its card, and lists nothing in the
+// history (nothing changed); the card's button makes it act again.
+void TestAppModelFlows::guardianBacksOff()
+{
+    ModelOnMac &flow = open(QStringLiteral("residual-proxy"));
+    AppModel &model = flow.model;
+    QVERIFY(flow.mac.updateState([](QJsonObject &state) {
+        QJsonObject admin = state.value(QStringLiteral("admin")).toObject();
+        admin.insert(QStringLiteral("networksetupNeedsAdmin"), true);
+        state.insert(QStringLiteral("admin"), admin);
+        return true;
+    }));
+    model.startGuardianIfNeeded();
+    QTRY_VERIFY_WITH_TIMEOUT(!model.guardRest().isEmpty(), kWaitMs);
+    QVERIFY2(model.guardRest().contains(QStringLiteral("连续 2 次自动关闭都没有生效")),
+             qPrintable(model.guardRest()));
+    // Resting, it tries no more: ticks go on, repairs do not.
+    const int attempts = callsOf(flow.mac, {QStringLiteral("-setwebproxystate"),
+                                            QStringLiteral("Wi-Fi"), QStringLiteral("off")});
+    QCOMPARE(attempts, 2);
+    QTest::qWait(600);
+    QCOMPARE(callsOf(flow.mac, {QStringLiteral("-setwebproxystate"), QStringLiteral("Wi-Fi"),
+                                QStringLiteral("off")}),
+             attempts);
+    QVERIFY(!model.guardRest().isEmpty());
+    model.refreshHistory();
+    QTest::qWait(300);
+    QVERIFY(model.history().isEmpty());
+    QCOMPARE(model.guardLog().filter(QStringLiteral("[暂停]")).size(), 1);
+
+    model.resumeGuardian();
+    QTRY_VERIFY_WITH_TIMEOUT(callsOf(flow.mac, {QStringLiteral("-setwebproxystate"),
+                                                QStringLiteral("Wi-Fi"), QStringLiteral("off")}) >
+                                 attempts,
+                             kWaitMs);
+    model.toggleGuardian(); // no more checks after the test
 }
 
 void TestAppModelFlows::guardianSwitch()

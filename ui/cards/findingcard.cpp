@@ -76,6 +76,7 @@ FindingCard::FindingCard(const Finding &finding, AppModel *model, QWidget *paren
     connect(model, &AppModel::scanningChanged, this, &FindingCard::followBusy);
     connect(model, &AppModel::undoBusyChanged, this, &FindingCard::followBusy);
     connect(model, &AppModel::fixLogChanged, this, &FindingCard::followLog);
+    connect(model, &AppModel::repairedChanged, this, &FindingCard::followBusy);
     followBusy();
     followLog();
 }
@@ -168,8 +169,8 @@ QBoxLayout *FindingCard::buildActions()
 
     if (m_finding.fix) {
         const bool error = m_finding.severity == Severity::error;
-        m_repair = new NeuButton(error ? QStringLiteral("立即修复") : QStringLiteral("一键修复"),
-                                 Symbol::boltFill);
+        m_repairTitle = error ? QStringLiteral("立即修复") : QStringLiteral("一键修复");
+        m_repair = new NeuButton(m_repairTitle, m_repairSymbol);
         m_repair->setObjectName(QStringLiteral("repairButton"));
         m_repair->setAccent(error);
         m_repair->setHelp(m_finding.fix->needsAdmin
@@ -222,9 +223,16 @@ void FindingCard::followBusy()
     if (!m_repair)
         return;
     const std::optional<QString> fixing = m_model->fixingId();
+    // Repaired, as the check run again found: nothing left to do until the next scan.
+    const auto repaired = m_model->repaired().constFind(m_finding.id);
+    const bool isRepaired = repaired != m_model->repaired().constEnd();
     // An undo changes the settings a repair would.
-    m_repair->setEnabled(!fixing && !m_model->fixingAll() && !m_model->scanning() &&
-                         !m_model->undoBusy());
+    m_repair->setEnabled(!isRepaired && !fixing && !m_model->fixingAll() &&
+                         !m_model->scanning() && !m_model->undoBusy());
+    m_repair->setTitle(isRepaired ? QStringLiteral("已修复 ") +
+                                        repaired->toString(QStringLiteral("HH:mm"))
+                                  : m_repairTitle);
+    m_repair->setSymbol(isRepaired ? std::optional(Symbol::checkmarkCircleFill) : m_repairSymbol);
     m_spinner->setVisible(fixing == m_finding.id);
 }
 

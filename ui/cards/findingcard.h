@@ -2,6 +2,9 @@
 
 #include "model/finding.h"
 #include "ui/kit/paint/neupanel.h"
+#include "ui/kit/symbols/symbols.h"
+
+#include <optional>
 
 class QBoxLayout;
 class QLabel;
@@ -48,6 +51,8 @@ private:
     Finding m_finding;
     AppModel *m_model;
     bool m_showSteps = false;
+    QString m_repairTitle;
+    std::optional<Symbol> m_repairSymbol = Symbol::boltFill;
     NeuButton *m_repair = nullptr;
     Spinner *m_spinner = nullptr;
     PlainButton *m_stepsToggle = nullptr;

@@ -42,6 +42,7 @@ GuardianCard::GuardianCard(AppModel *model, QWidget *parent)
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(12);
     column->addLayout(main);
+    column->addLayout(buildRest());
     column->addWidget(buildLog());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
@@ -50,10 +51,12 @@ GuardianCard::GuardianCard(AppModel *model, QWidget *parent)
     connect(model, &AppModel::guardFixedCountChanged, this, &GuardianCard::followGuardian);
     connect(model, &AppModel::agentInstalledChanged, this, &GuardianCard::followAgent);
     connect(model, &AppModel::guardLogChanged, this, &GuardianCard::followLog);
+    connect(model, &AppModel::guardRestChanged, this, &GuardianCard::followRest);
     connect(model, &AppModel::showGuardLogChanged, this, [this] { followLogShown(true); });
     followGuardian();
     followAgent();
     followLog();
+    followRest();
     followLogShown(false);
 }
 
@@ -121,6 +124,37 @@ QLayout *GuardianCard::buildButtons()
     // Aligned, not stretched: a stretch would make the whole card grow into spare room.
     column->setAlignment(Qt::AlignTop);
     return column;
+}
+
+// Shown while the guardian rests from a proxy it has fought over: why, and a way to resume.
+// A layout holding the button, not a widget: a widget would clip its shadow.
+QLayout *GuardianCard::buildRest()
+{
+    m_rest = neuLabel({}, neuFont(12), neuWarning, LabelFlow::wrapping);
+    m_rest->setObjectName(QStringLiteral("rest"));
+    m_resume = new NeuButton(QStringLiteral("恢复守护"), Symbol::playFill);
+    m_resume->setObjectName(QStringLiteral("resumeButton"));
+    m_resume->setCompact(true);
+    m_resume->setHelp(QStringLiteral("让守护重新处理这个代理"));
+    connect(m_resume, &QAbstractButton::clicked, m_model, &AppModel::resumeGuardian);
+    auto *row = new QHBoxLayout;
+    row->setSpacing(12);
+    m_restSymbol = new SymbolView(Symbol::pauseCircleFill, 13, neuWarning);
+    row->addWidget(m_restSymbol, 0, Qt::AlignTop);
+    row->addWidget(m_rest, 1);
+    row->addWidget(m_resume, 0, Qt::AlignVCenter);
+    return row;
+}
+
+void GuardianCard::followRest()
+{
+    const QString rest = m_model->guardRest();
+    // "⏸ 守护已暂停处理…": the symbol beside it says the pause.
+    m_rest->setText(rest.startsWith(QStringLiteral("⏸ ")) ? rest.mid(2) : rest);
+    const bool shown = !rest.isEmpty();
+    m_restSymbol->setVisible(shown);
+    m_rest->setVisible(shown);
+    m_resume->setVisible(shown);
 }
 
 QWidget *GuardianCard::buildLog()

@@ -12,6 +12,7 @@ class NeuButton;
 class NeuChip;
 class PlainButton;
 class Reveal;
+class SymbolView;
 
 // The proxy guardian's panel: its state and repair count, what it does, its last status
 // and log, the on/off switch and the background agent's button. It reads the model and
@@ -19,7 +20,7 @@ class Reveal;
 // card.
 //
 // Parts by object name: "badge", "stateChip", "countChip", "agentChip", "status",
-// "logToggle", "switchButton", "agentButton", "log".
+// "logToggle", "rest", "resumeButton", "switchButton", "agentButton", "log".
 class GuardianCard final : public NeuPanel {
     Q_OBJECT
 
@@ -30,6 +31,8 @@ private:
     QLayout *buildMiddle();
     QLayout *buildButtons();
     QWidget *buildLog();
+    QLayout *buildRest();
+    void followRest();
     void followGuardian();
     void followAgent();
     void followLog();
@@ -42,6 +45,9 @@ private:
     NeuChip *m_agent = nullptr;
     QLabel *m_status = nullptr;
     PlainButton *m_logToggle = nullptr;
+    SymbolView *m_restSymbol = nullptr;
+    QLabel *m_rest = nullptr;
+    NeuButton *m_resume = nullptr;
     NeuButton *m_switch = nullptr;
     NeuButton *m_agentButton = nullptr;
     QLabel *m_log = nullptr;

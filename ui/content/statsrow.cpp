@@ -49,7 +49,7 @@ void StatsRow::follow(const AppModel &model)
                                                   ? Symbol::checkmarkSealFill
                                                   : severitySymbol(model.effectiveStatus()));
 
-    const QList<Finding> problems = model.problems();
+    const QList<Finding> problems = model.unresolvedProblems();
     m_problems->setValue(QString::number(problems.size()));
     m_problems->setAccent(!model.blockingIssues().isEmpty() ? neuDanger
                           : problems.isEmpty()              ? neuSuccess
