@@ -7,7 +7,8 @@
 #ifdef BREVIK_SIMULATED_MAC
 #include "sim/simulationmode.h"
 #endif
-#include "ui/kit/palette/palette.h"
+#include "ui/kit/access/speakable.h"
+#include "ui/kit/palette/theme.h"
 #include "ui/kit/text/typography.h"
 
 #include <QApplication>
@@ -23,28 +24,16 @@ namespace {
 // password prompt would otherwise keep the process alive.
 constexpr std::chrono::seconds kQuitGrace{2};
 
-// Menus, dialogs and the text cursor in the window's own tones, where the platform's style
-// draws them with the palette.
-QPalette windowPalette()
-{
-    QPalette palette = QApplication::palette();
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
-        palette.setColor(role, neuBg);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-        palette.setColor(role, neuText);
-    palette.setColor(QPalette::Base, neuColor(0xF4F6F9));
-    palette.setColor(QPalette::Highlight, neuAccent);
-    palette.setColor(QPalette::HighlightedText, neuColor(0xFFFFFF));
-    return palette;
-}
-
 } // namespace
 
 void setUpApplication(QApplication &)
 {
     QApplication::setApplicationName(QStringLiteral("Brevik"));
     QApplication::setApplicationVersion(QStringLiteral(BREVIK_VERSION));
-    QApplication::setPalette(windowPalette());
+    // Menus, dialogs and the text cursor in the window's own tones, light or dark.
+    Theme::instance();
+    // What a screen reader reads of the painted parts.
+    installAccessibleInterfaces();
     QApplication::setFont(neuFont(13));
 }
 

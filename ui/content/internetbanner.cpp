@@ -24,7 +24,7 @@ struct Verdict {
     QString title;
     QString subtitle;
     Symbol symbol = Symbol::questionmarkCircle;
-    QColor color = neuTextSecondary;
+    NeuRole color = neuTextSecondary;
 };
 
 Verdict verdict(bool checking, const std::optional<NetVerifyResult> &result, bool afterFix)
@@ -87,6 +87,7 @@ QWidget *InternetBanner::buildDisc()
     disc->setFixedSize(kDisc, kDisc);
     m_sign = new SymbolView(Symbol::questionmarkCircle, 17, neuTextSecondary);
     m_spinner = new Spinner(kSpinnerSide);
+    m_spinner->setSpokenName(QStringLiteral("正在实测能否上网"));
     auto *centre = new QHBoxLayout(disc);
     centre->setContentsMargins(0, 0, 0, 0);
     centre->addWidget(m_sign, 0, Qt::AlignCenter);
@@ -173,6 +174,11 @@ QString InternetBanner::noteText() const
 bool InternetBanner::noteShown() const
 {
     return m_note->isVisibleTo(this);
+}
+
+AccessibleFacts InternetBanner::accessibleFacts() const
+{
+    return readAs(QAccessible::Grouping, QStringLiteral("上网实测"));
 }
 
 } // namespace brevik
