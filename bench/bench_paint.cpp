@@ -8,7 +8,11 @@
 //   - the whole window (header, banner, statistics, filter, the list of 30 findings and
 //     the other cards, footer) scrolled by one screen of its list at a time, against the
 //     same window with drop-shadow effects;
-// It runs itself at device pixel ratio 1 and 2 (QT_SCALE_FACTOR) on the offscreen platform.
+//   - the whole window built, laid out and painted for the first time, with the interfaces
+//     a screen reader reads installed and without them (no screen reader listening), pair
+//     by pair in random order.
+// It runs itself at device pixel ratio 1 and 2 (QT_SCALE_FACTOR), each in the light and the
+// dark appearance (BREVIK_APPEARANCE), on the offscreen platform.
 //
 //   bench_paint              both ratios, figures and ratios
 //   bench_paint --save DIR   also writes what it painted, as PNG, into DIR
@@ -23,9 +27,11 @@
 #include "ui/cards/statcard.h"
 #include "ui/content/contentview.h"
 #include "ui/content/findinglist.h"
+#include "ui/kit/access/speakable.h"
 #include "ui/kit/paint/shadowlayer.h"
-#include "ui/kit/palette/palette.h"
+#include "ui/kit/palette/theme.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCommandLineParser>
@@ -49,6 +55,7 @@ namespace {
 constexpr int kFullRepaints = 200;
 constexpr int kRepairStarts = 40;
 constexpr int kScrollFrames = 200;
+constexpr int kFirstPaints = 24;
 
 // Every command fails at once: repairs produce a one-line log without touching anything,
 // and a failed repair starts no internet test.
@@ -101,11 +108,8 @@ Scene buildScene()
     scene.model = std::make_unique<AppModel>();
     scene.window = std::make_unique<QScrollArea>();
     auto *list = new QWidget;
-    list->setAutoFillBackground(true);
-    QPalette palette;
-    palette.setColor(QPalette::Window, neuBg);
-    list->setPalette(palette);
-    scene.window->setPalette(palette);
+    fillWithBackground(list);
+    fillWithBackground(scene.window.get());
     auto *column = new QVBoxLayout(list);
     column->setContentsMargins(24, 24, 24, 24);
     column->setSpacing(14);
@@ -159,10 +163,10 @@ void fillLogs(Scene &scene)
 // The baseline: the same widgets, each raised one casting its two shadows through
 // QGraphicsDropShadowEffect instead of its cached shadow layer. A widget takes one effect,
 // so the light shadow goes on a wrapper around it.
-QGraphicsDropShadowEffect *shadowEffect(const QColor &color, qreal offset)
+QGraphicsDropShadowEffect *shadowEffect(NeuRole role, qreal offset)
 {
     auto *effect = new QGraphicsDropShadowEffect;
-    effect->setColor(withOpacity(color, 0.95));
+    effect->setColor(neuColor(role, 0.95));
     effect->setBlurRadius(2 * std::abs(offset)); // Qt's blur radius is about two sigmas
     effect->setOffset(offset, offset);
     return effect;
@@ -281,6 +285,38 @@ std::unique_ptr<ContentView> buildWindow(const QList<Finding> &findings)
     return window;
 }
 
+// From nothing to the window's first painted frame: built, given the 30 findings and six AI
+// services, laid out, shown and painted. The scan its showing starts is waited for after.
+double firstPaintMs(const QList<Finding> &findings)
+{
+    QList<Finding> problems;
+    QList<Finding> passes;
+    for (const Finding &finding : findings)
+        (finding.isProblem() ? problems : passes).append(finding);
+    QList<AIStatus> ai;
+    for (int i = 0; i < 6; ++i)
+        ai.append({.id = QString::number(i),
+                   .name = QStringLiteral("AI 服务 %1").arg(i),
+                   .url = {},
+                   .directOK = i % 3 == 0,
+                   .proxyOK = i % 2 == 0,
+                   .latencyMs = 120 + 40 * i,
+                   .note = {}});
+    QElapsedTimer timer;
+    timer.start();
+    auto window = std::make_unique<ContentView>();
+    window->resize(1220, 880);
+    window->list()->setAI(ai, true);
+    window->list()->setFindings(problems, passes, true);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        return -1;
+    paintPending(*window);
+    const double ms = timer.nsecsElapsed() / 1e6;
+    AppModel::waitForBackgroundWork(std::chrono::seconds(30));
+    return ms;
+}
+
 // Scrolls the list by one screen at a time, down to the end and back up, and paints each
 // frame as the next one the window system asks for.
 Timing timeScrolling(ContentView &window)
@@ -302,9 +338,20 @@ Timing timeScrolling(ContentView &window)
     return summarise(ms);
 }
 
+// "1x light", "2x dark": the ratio and appearance a row was measured at.
+QByteArray setting(qreal dpr)
+{
+    return QStringLiteral("%1x %2")
+        .arg(dpr)
+        .arg(currentAppearance() == Appearance::dark ? QStringLiteral("dark")
+                                                     : QStringLiteral("light"))
+        .toUtf8();
+}
+
 void printRow(qreal dpr, const char *subject, const Timing &t, const char *goal = nullptr)
 {
-    std::printf("%-4.0f %-44s %8.2f   %6.2f – %-6.2f", dpr, subject, t.median, t.low, t.high);
+    std::printf("%-8s %-44s %8.2f   %6.2f – %-6.2f", setting(dpr).constData(), subject, t.median,
+                t.low, t.high);
     if (goal)
         std::printf("   (goal: %s)", goal);
     std::printf("\n");
@@ -318,6 +365,8 @@ int runOneRatio(const QString &saveDir)
     auto refusing = std::make_shared<RefusingRunner>();
     ScopedRunner scoped(refusing);
 
+    // The appearance BREVIK_APPEARANCE asks for, before anything is built in it.
+    Theme::instance();
     Scene cached = buildScene();
     Scene effects = buildScene();
     useShadowEffects(effects.window->widget());
@@ -330,10 +379,12 @@ int runOneRatio(const QString &saveDir)
     }
     const qreal dpr = cached.window->devicePixelRatio();
     if (!saveDir.isEmpty()) {
-        cached.window->grab().save(
-            QDir(saveDir).filePath(QStringLiteral("bench-paint-%1x.png").arg(dpr)));
-        effects.window->grab().save(
-            QDir(saveDir).filePath(QStringLiteral("bench-paint-effects-%1x.png").arg(dpr)));
+        cached.window->grab().save(QDir(saveDir).filePath(
+            QStringLiteral("bench-paint-%1.png")
+                .arg(QString::fromUtf8(setting(dpr)).replace(QLatin1Char(' '), QLatin1Char('-')))));
+        effects.window->grab().save(QDir(saveDir).filePath(
+            QStringLiteral("bench-paint-effects-%1.png")
+                .arg(QString::fromUtf8(setting(dpr)).replace(QLatin1Char(' '), QLatin1Char('-')))));
     }
 
     const std::unique_ptr<ContentView> window = buildWindow(cached.findings);
@@ -346,8 +397,9 @@ int runOneRatio(const QString &saveDir)
     }
     QTest::qWait(400);
     if (!saveDir.isEmpty())
-        window->grab().save(
-            QDir(saveDir).filePath(QStringLiteral("bench-window-%1x.png").arg(dpr)));
+        window->grab().save(QDir(saveDir).filePath(
+            QStringLiteral("bench-window-%1.png")
+                .arg(QString::fromUtf8(setting(dpr)).replace(QLatin1Char(' '), QLatin1Char('-')))));
 
     const Timing fullCached = timeFullRepaints(*cached.window);
     const Timing fullEffects = timeFullRepaints(*effects.window);
@@ -356,22 +408,41 @@ int runOneRatio(const QString &saveDir)
     printRow(dpr, "full repaint, cached shadows", fullCached,
              dpr < 1.5 ? "median <= 3 ms" : "median <= 12 ms");
     printRow(dpr, "full repaint, drop-shadow effects", fullEffects);
-    std::printf("%-4.0f %-44s %7.1fx   (goal: >= 10x)\n", dpr, "  effects / cached (medians)",
-                fullEffects.median / fullCached.median);
+    std::printf("%-8s %-44s %7.1fx   (goal: >= 10x)\n", setting(dpr).constData(),
+                "  effects / cached (medians)", fullEffects.median / fullCached.median);
     const Timing scrollCached = timeScrolling(*window);
     const Timing scrollEffects = timeScrolling(*windowEffects);
     printRow(dpr, "window: list scrolled a screen, cached shadows", scrollCached,
              dpr < 1.5 ? "median <= 3 ms" : nullptr);
     printRow(dpr, "window: list scrolled a screen, effects", scrollEffects);
-    std::printf("%-4.0f %-44s %7.1fx\n", dpr, "  effects / cached (medians)",
+    std::printf("%-8s %-44s %7.1fx\n", setting(dpr).constData(), "  effects / cached (medians)",
                 scrollEffects.median / scrollCached.median);
     printRow(dpr, "repair starts on one card, cached shadows", startCached.total);
     printRow(dpr, "  model call, cards take the change", startCached.react);
     printRow(dpr, "  layout", startCached.layout);
     printRow(dpr, "  paint", startCached.paint, "median <= 0.5 ms");
     printRow(dpr, "repair starts on one card, drop-shadow effects", startEffects.total);
-    std::printf("%-4.0f %-44s %7.1fx   (goal: >= 10x)\n", dpr, "  effects / cached (medians)",
+    std::printf("%-8s %-44s %7.1fx   (goal: >= 10x)\n", setting(dpr).constData(),
+                "  effects / cached (medians)",
                 startEffects.total.median / startCached.total.median);
+
+    // No screen reader listens here, as on most Macs most of the time: the interfaces must
+    // cost nothing then.
+    std::printf("%-8s window's first paint, interfaces for a screen reader installed or not\n",
+                setting(dpr).constData());
+    const PairedRuns firstPaints = runPaired(
+        kFirstPaints,
+        [&] {
+            installAccessibleInterfaces();
+            return firstPaintMs(cached.findings);
+        },
+        [&] {
+            QAccessible::removeFactory(&speakableFactory);
+            return firstPaintMs(cached.findings);
+        });
+    installAccessibleInterfaces();
+    printPaired("installed (ms)", "not installed (ms)", "ms", firstPaints,
+                "median within 0.95-1.05");
     std::fflush(stdout);
     return 0;
 }
@@ -396,20 +467,23 @@ int main(int argc, char **argv)
                 "repaints and %d repair starts; the 1220x880 window with the same cards, %d "
                 "frames scrolled a screen each; spread = 10th-90th percentile\n",
                 kFullRepaints, kRepairStarts, kScrollFrames);
-    std::printf("%-4s %-44s %8s   %s\n", "dpr", "what", "ms", "spread ms");
+    std::printf("%-8s %-44s %8s   %s\n", "setting", "what", "ms", "spread ms");
     std::fflush(stdout);
     for (const char *scale : {"1", "2"}) {
-        QProcess run;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(scale));
-        run.setProcessEnvironment(env);
-        run.setProcessChannelMode(QProcess::ForwardedChannels);
-        QStringList arguments{QStringLiteral("--one-ratio")};
-        if (!saveDir.isEmpty())
-            arguments << QStringLiteral("--save") << saveDir;
-        run.start(QCoreApplication::applicationFilePath(), arguments);
-        if (!run.waitForFinished(600'000) || run.exitCode() != 0)
-            return 1;
+        for (const char *appearance : {"light", "dark"}) {
+            QProcess run;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(scale));
+            env.insert(QStringLiteral("BREVIK_APPEARANCE"), QString::fromLatin1(appearance));
+            run.setProcessEnvironment(env);
+            run.setProcessChannelMode(QProcess::ForwardedChannels);
+            QStringList arguments{QStringLiteral("--one-ratio")};
+            if (!saveDir.isEmpty())
+                arguments << QStringLiteral("--save") << saveDir;
+            run.start(QCoreApplication::applicationFilePath(), arguments);
+            if (!run.waitForFinished(600'000) || run.exitCode() != 0)
+                return 1;
+        }
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renders the window into docs/screenshots/SCENARIO.png for four simulated Macs: off-screen,
-# at device pixel ratio 2, once the first scan and its internet test have finished.
+# Renders the window into docs/screenshots/SCENARIO.png (light) and SCENARIO-dark.png (the
+# dark appearance) for four simulated Macs: off-screen, at device pixel ratio 2, once the
+# first scan and its internet test have finished.
 #
 #   scripts/screenshots.sh                   1220 x 880 into docs/screenshots
 #   scripts/screenshots.sh 1080x720 /tmp/x   another content size, another folder
@@ -17,8 +18,12 @@ trap 'rm -rf "$root"' EXIT
 # The stand-ins wait a twentieth of the scenario's delays: a scan takes a second or two and
 # still shows a plausible duration.
 for scenario in healthy residual-proxy offline hosts-hijack; do
-    QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 \
-    BREVIK_SIMULATE="$scenario" BREVIK_SIM_FRESH=1 BREVIK_SIM_ROOT="$root" \
-    BREVIK_SIM_TIME_SCALE=0.05 \
-        build/tools/brevik-screenshot "$out/$scenario.png" "$size"
+    for appearance in light dark; do
+        name="$scenario"
+        [[ "$appearance" == light ]] || name="$scenario-$appearance"
+        QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 BREVIK_APPEARANCE="$appearance" \
+        BREVIK_SIMULATE="$scenario" BREVIK_SIM_FRESH=1 BREVIK_SIM_ROOT="$root" \
+        BREVIK_SIM_TIME_SCALE=0.05 \
+            build/tools/brevik-screenshot "$out/$name.png" "$size"
+    done
 done

@@ -1,6 +1,7 @@
 #include "app/window/mainwindow.h"
 
 #include "app/window/appmenu.h"
+#include "app/window/viewmenu.h"
 #include "appmodel/appmodel.h"
 #include "ui/content/contentview.h"
 
@@ -13,6 +14,7 @@ MainWindow::MainWindow(const QString &simulatedMac, AppModel *model, QWidget *pa
     m_content->setSimulatedMac(simulatedMac);
     setCentralWidget(m_content);
     m_menu = new AppMenu(this, m_content->model(), simulatedMac);
+    m_viewMenu = new ViewMenu(this, m_content);
     // The minimum follows the layout (the content never goes below 1080 × 720), so only
     // the first size is set here.
     resize(1220, 880);

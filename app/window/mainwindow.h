@@ -7,6 +7,7 @@ namespace brevik {
 class AppMenu;
 class AppModel;
 class ContentView;
+class ViewMenu;
 
 // The application's only window: titled "Brevik", 1220 × 880 at first, never smaller than
 // its content allows (and never below 1080 × 720), with the menu bar.
@@ -21,10 +22,12 @@ public:
 
     ContentView *content() const { return m_content; }
     AppMenu *menu() const { return m_menu; }
+    ViewMenu *viewMenu() const { return m_viewMenu; }
 
 private:
     ContentView *m_content;
     AppMenu *m_menu;
+    ViewMenu *m_viewMenu;
 };
 
 } // namespace brevik

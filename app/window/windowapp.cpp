@@ -8,7 +8,8 @@
 #ifdef BREVIK_SIMULATED_MAC
 #include "sim/simulationmode.h"
 #endif
-#include "ui/kit/palette/palette.h"
+#include "ui/kit/access/speakable.h"
+#include "ui/kit/palette/theme.h"
 #include "ui/kit/text/typography.h"
 
 #include <QApplication>
@@ -24,30 +25,6 @@ namespace {
 // password prompt would otherwise keep the process alive.
 constexpr std::chrono::seconds kQuitGrace{2};
 
-// Text that cannot be acted on: lighter than the secondary text, still legible on the
-// background.
-constexpr QColor kDisabledText = neuColor(0x9AA3AE);
-
-// Menus, dialogs and the text cursor in the window's own tones, where the platform's style
-// draws them with the palette.
-QPalette windowPalette()
-{
-    QPalette palette = QApplication::palette();
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
-        palette.setColor(role, neuBg);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-        palette.setColor(role, neuText);
-    palette.setColor(QPalette::Base, neuColor(0xF4F6F9));
-    palette.setColor(QPalette::Highlight, neuAccent);
-    palette.setColor(QPalette::HighlightedText, neuColor(0xFFFFFF));
-    // The colours above apply to every state; a menu item or button that cannot be used
-    // must look it.
-    for (QPalette::ColorRole role :
-         {QPalette::WindowText, QPalette::ButtonText, QPalette::Text, QPalette::HighlightedText})
-        palette.setColor(QPalette::Disabled, role, kDisabledText);
-    return palette;
-}
-
 } // namespace
 
 void setUpApplication(QApplication &app)
@@ -55,7 +32,10 @@ void setUpApplication(QApplication &app)
     QtTranslations::install(app, QtTranslations::windowLanguage());
     QApplication::setApplicationName(QStringLiteral("Brevik"));
     QApplication::setApplicationVersion(QStringLiteral(BREVIK_VERSION));
-    QApplication::setPalette(windowPalette());
+    // Menus, dialogs and the text cursor in the window's own tones, light or dark.
+    Theme::instance();
+    // What a screen reader reads of the painted parts.
+    installAccessibleInterfaces();
     QApplication::setFont(neuFont(13));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/kit/palette/palette.h"
+#include "ui/kit/palette/theme.h"
 
 #include <QImage>
 #include <QTest>
@@ -14,10 +14,7 @@ class Backdrop : public QWidget {
 public:
     Backdrop()
     {
-        setAutoFillBackground(true);
-        QPalette palette;
-        palette.setColor(QPalette::Window, neuBg);
-        setPalette(palette);
+        fillWithBackground(this);
         resize(400, 300);
     }
 

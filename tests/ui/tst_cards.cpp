@@ -141,12 +141,12 @@ void TestCards::findingCard()
     for (int y = 0; y < badge.height(); ++y) {
         for (int x = 0; x < badge.width(); ++x) {
             for (Severity other : {Severity::ok, Severity::info, Severity::warn, Severity::error}) {
-                if (near(badge.pixelColor(x, y), severityColor(other), 2))
-                    seen << severityColor(other).rgb();
+                if (near(badge.pixelColor(x, y), neuColor(severityRole(other)), 2))
+                    seen << neuColor(severityRole(other)).rgb();
             }
         }
     }
-    QCOMPARE(seen, QSet<QRgb>{severityColor(severity).rgb()});
+    QCOMPARE(seen, QSet<QRgb>{neuColor(severityRole(severity)).rgb()});
     QCOMPARE(labelOf(*card, "detail"), f.detail);
     QCOMPARE(part<QLabel>(*card, "detail")->textFormat(), Qt::PlainText);
     QCOMPARE(shown(*card, "hintBox"), withSteps);
@@ -328,7 +328,7 @@ void TestCards::aiService_data()
     QTest::addColumn<bool>("proxy");
     QTest::addColumn<int>("latency");
     QTest::addColumn<Symbol>("verdict");
-    QTest::addColumn<QColor>("color");
+    QTest::addColumn<NeuRole>("color");
     QTest::addColumn<QString>("latencyText");
 
     QTest::newRow("only the proxy works")

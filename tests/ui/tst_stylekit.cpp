@@ -1,10 +1,13 @@
 #include "backdrop.h"
 
 #include "ui/kit/controls/neubutton.h"
+#include "ui/kit/controls/neuchip.h"
 #include "ui/kit/controls/neusegmented.h"
+#include "ui/kit/controls/plainbutton.h"
 #include "ui/kit/paint/blur.h"
 #include "ui/kit/paint/neupanel.h"
 #include "ui/kit/paint/relief.h"
+#include "ui/kit/palette/theme.h"
 #include "ui/kit/symbols/symbols.h"
 #include "ui/kit/text/labels.h"
 #include "ui/kit/text/typography.h"
@@ -44,6 +47,12 @@ private slots:
     void fontSizeIsLogicalPixels();
     void symbols_data();
     void symbols();
+    void paletteContrast_data();
+    void paletteContrast();
+    void appearanceFollowsLive_data();
+    void appearanceFollowsLive();
+    void focusRing_data();
+    void focusRing();
 };
 
 void TestStyleKit::button_data()
@@ -56,17 +65,19 @@ void TestStyleKit::button_data()
     QTest::addColumn<int>("clicks");
     QTest::addColumn<QColor>("face"); // beside the label once let go; none while held
 
-    const QColor half((neuAccent.red() + neuBg.red()) / 2, (neuAccent.green() + neuBg.green()) / 2,
-                      (neuAccent.blue() + neuBg.blue()) / 2);
+    const QColor half((neuColor(neuAccent).red() + neuColor(neuBg).red()) / 2,
+                      (neuColor(neuAccent).green() + neuColor(neuBg).green()) / 2,
+                      (neuColor(neuAccent).blue() + neuColor(neuBg).blue()) / 2);
     QTest::newRow("held under the pointer")
         << false << true << Gesture::hold << 4.0 << 1.0 << 0 << QColor();
     QTest::newRow("held, hover never seen")
         << false << true << Gesture::holdUnseen << 4.0 << 1.0 << 0 << QColor();
-    QTest::newRow("plain, clicked") << false << true << Gesture::click << 3.0 << 0.0 << 1 << neuBg;
+    QTest::newRow("plain, clicked")
+        << false << true << Gesture::click << 3.0 << 0.0 << 1 << neuColor(neuBg);
     QTest::newRow("accent, clicked")
-        << true << true << Gesture::click << 3.0 << 0.0 << 1 << neuAccent;
+        << true << true << Gesture::click << 3.0 << 0.0 << 1 << neuColor(neuAccent);
     QTest::newRow("released away from the pointer")
-        << false << true << Gesture::dragAway << 6.0 << 0.0 << 0 << neuBg;
+        << false << true << Gesture::dragAway << 6.0 << 0.0 << 0 << neuColor(neuBg);
     // It takes neither hover nor click, and fades to half opacity.
     QTest::newRow("accent, disabled") << true << false << Gesture::click << 6.0 << 0.0 << 0 << half;
 }
@@ -112,7 +123,7 @@ void TestStyleKit::button()
     const QRect shape = button->geometry();
     if (!face.isValid()) {
         // Pressed in: shaded inside its top and left edges.
-        const int bg = brightness(neuBg.rgb());
+        const int bg = brightness(neuColor(neuBg).rgb());
         QVERIFY(brightness(image.pixel(shape.center().x(), shape.top() + 3)) < bg - 20);
         QVERIFY(brightness(image.pixel(shape.left() + 3, shape.center().y())) < bg - 20);
         return;
@@ -198,7 +209,7 @@ void TestStyleKit::stretchedShadowMatchesWhole()
     // size, the slow way, must come out the same everywhere around the shape.
     const QRectF shape(30, 30, 260, 150);
     const qreal radius = 16;
-    const SoftShadow shadow{withOpacity(neuDark, 0.95), 6, QPointF(6, 6)};
+    const SoftShadow shadow{neuColor(neuDark, 0.95), 6, QPointF(6, 6)};
     const QSize size = (QSizeF(320, 210) * dpr).toSize();
 
     QImage drawn(size, QImage::Format_ARGB32_Premultiplied);
@@ -256,7 +267,7 @@ void TestStyleKit::shadowsDoNotCatchClicks()
     lower->move(200, 200);
     const QImage image = backdrop.grab().toImage();
     const QRect shape = lower->geometry();
-    const int bg = brightness(neuBg.rgb());
+    const int bg = brightness(neuColor(neuBg).rgb());
     QVERIFY(brightness(image.pixel(shape.center().x(), shape.bottom() + 6)) < bg - 20);
     QVERIFY(brightness(image.pixel(shape.right() + 6, shape.center().y())) < bg - 20);
     QVERIFY(brightness(image.pixel(shape.center().x(), shape.top() - 6)) > bg + 10);
@@ -299,18 +310,163 @@ void TestStyleKit::symbols()
     QCOMPARE(symbolNamed(systemName(symbol)), std::optional<Symbol>(symbol));
     // Drawn in the colour asked for, and drawn at all: an icon missing from the
     // resources would leave an empty square.
-    const QImage image = symbolPixmap(symbol, 20, neuDanger, 2).toImage();
+    const QImage image = symbolPixmap(symbol, 20, neuColor(neuDanger), 2).toImage();
     int opaque = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
             if (pixel.alpha() == 255) {
                 ++opaque;
-                QVERIFY(near(pixel, neuDanger, 0));
+                QVERIFY(near(pixel, neuColor(neuDanger), 0));
             }
         }
     }
     QVERIFY2(opaque > 20, qPrintable(resourcePath(symbol)));
+}
+
+void TestStyleKit::paletteContrast_data()
+{
+    QTest::addColumn<QColor>("foreground");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<double>("least");
+
+    const QList<std::pair<NeuRole, const char *>> read{
+        {neuText, "text"},         {neuTextSecondary, "secondary text"},
+        {neuAccentDeep, "accent"}, {neuSuccess, "ok"},
+        {neuInfo, "info"},         {neuWarning, "warn"},
+        {neuDanger, "error"},
+    };
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        const char *look = appearance == Appearance::dark ? "dark" : "light";
+        const NeuPalette &palette = paletteOf(appearance);
+        const QColor ground = palette[neuBg];
+        for (const auto &[role, name] : read) {
+            QTest::addRow("%s: %s as text", look, name)
+                << inkOf(appearance, role) << ground << kTextContrast;
+            QTest::addRow("%s: %s as a symbol", look, name)
+                << palette[role] << ground << kSymbolContrast;
+        }
+        QTest::addRow("%s: a button's label on the accent", look)
+            << QColor(Qt::white) << palette[neuAccent] << kTextContrast;
+        // A selection in a label: the accent at 30% over the background, the text on it.
+        const QColor accent = palette[neuAccent];
+        const QColor selection =
+            QColor::fromRgbF(float(0.3 * accent.redF() + 0.7 * ground.redF()),
+                             float(0.3 * accent.greenF() + 0.7 * ground.greenF()),
+                             float(0.3 * accent.blueF() + 0.7 * ground.blueF()));
+        QTest::addRow("%s: selected text", look)
+            << inkOf(appearance, neuText) << selection << kTextContrast;
+    }
+}
+
+// Everything read stands out from what it is read on, in either appearance.
+void TestStyleKit::paletteContrast()
+{
+    QFETCH(QColor, foreground);
+    QFETCH(QColor, background);
+    QFETCH(double, least);
+    QVERIFY2(contrastRatio(foreground, background) >= least,
+             qPrintable(QStringLiteral("%1 on %2: %3")
+                            .arg(foreground.name(), background.name())
+                            .arg(contrastRatio(foreground, background), 0, 'f', 2)));
+}
+
+void TestStyleKit::appearanceFollowsLive_data()
+{
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<Appearance>("appearance");
+    QTest::newRow("dark") << "dark" << Appearance::dark;
+    QTest::newRow("light, in capitals") << "Light" << Appearance::light;
+    // Anything else follows the system: the offscreen platform's palette is light.
+    QTest::newRow("neither: the system's") << "sepia" << Appearance::light;
+}
+
+// A change of appearance reaches what is already on screen: the background, a label's own
+// palette, a painted chip, and the application's palette for menus and dialogs.
+void TestStyleKit::appearanceFollowsLive()
+{
+    QFETCH(QString, asked);
+    QFETCH(Appearance, appearance);
+
+    Backdrop backdrop;
+    QLabel *label = neuLabel(QStringLiteral("扫描于 10:00:00"), neuFont(12), neuTextSecondary,
+                             LabelFlow::oneLine, &backdrop);
+    label->move(20, 20);
+    auto *chip = new NeuChip(QStringLiteral("运行中"), neuSuccess, {}, &backdrop);
+    chip->move(20, 80);
+    QVERIFY(backdrop.showAndWait());
+    Theme::instance().force(Appearance::light == appearance ? Appearance::dark : Appearance::light);
+
+    Theme::instance().force(appearanceNamed(asked));
+    QCOMPARE(Theme::instance().appearance(), appearance);
+    const NeuPalette &palette = paletteOf(appearance);
+    QCOMPARE(label->palette().color(QPalette::WindowText), inkOf(appearance, neuTextSecondary));
+    QCOMPARE(QApplication::palette().color(QPalette::Window), palette[neuBg]);
+    const QImage shown = backdrop.grab().toImage();
+    QVERIFY(near(shown.pixelColor(2, 2), palette[neuBg], 1));
+    // The chip's well is the background, its text the ok colour's ink.
+    const QRect well = chip->geometry();
+    bool inked = false;
+    for (int x = well.left(); x <= well.right() && !inked; ++x)
+        inked = near(shown.pixelColor(x, well.center().y()), inkOf(appearance, neuSuccess), 12);
+    QVERIFY(inked);
+    Theme::instance().force(std::nullopt);
+}
+
+void TestStyleKit::focusRing_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<Qt::FocusReason>("reason");
+    QTest::addColumn<bool>("ring");
+    QTest::newRow("button, by the tab key") << "button" << Qt::TabFocusReason << true;
+    QTest::newRow("button, by a click") << "button" << Qt::MouseFocusReason << false;
+    QTest::newRow("plain button, backwards") << "plain" << Qt::BacktabFocusReason << true;
+    QTest::newRow("segmented control, by the tab key") << "segmented" << Qt::TabFocusReason << true;
+    QTest::newRow("segmented control, by a click") << "segmented" << Qt::MouseFocusReason << false;
+}
+
+// Focus that the keyboard brought shows as an accent ring just outside the control.
+void TestStyleKit::focusRing()
+{
+    QFETCH(QString, control);
+    QFETCH(Qt::FocusReason, reason);
+    QFETCH(bool, ring);
+
+    Backdrop backdrop;
+    QWidget *widget = nullptr;
+    if (control == QLatin1String("button")) {
+        widget = new NeuButton(QStringLiteral("重新扫描"), Symbol::arrowClockwise, &backdrop);
+    } else if (control == QLatin1String("plain")) {
+        auto *plain = new PlainButton(neuFont(11), 11, neuTextSecondary, &backdrop);
+        plain->setLabel(QStringLiteral("守护日志"), {});
+        widget = plain;
+    } else {
+        widget = new NeuSegmented({{0, QStringLiteral("全部")}, {1, QStringLiteral("待修复")}},
+                                  &backdrop);
+    }
+    widget->move(60, 60);
+    widget->resize(widget->sizeHint());
+    QVERIFY(backdrop.showAndWait());
+    backdrop.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&backdrop));
+    // Coming to the window gave it the focus already: the focus comes again.
+    widget->clearFocus();
+    // Left of the middle of its left edge, out to where a ring would end: how far above its
+    // green the blue rises. The accent's is far above; the background's and the shadows' not.
+    const auto blueness = [&] {
+        const QImage image = backdrop.grab().toImage();
+        int most = -255;
+        for (int dx = 1; dx <= 8; ++dx) {
+            const QColor pixel =
+                image.pixelColor(widget->x() - dx, widget->geometry().center().y());
+            most = std::max(most, pixel.blue() - pixel.green());
+        }
+        return most;
+    };
+    QVERIFY(blueness() < 40);
+    widget->setFocus(reason);
+    QTRY_VERIFY(widget->hasFocus());
+    QCOMPARE(blueness() > 40, ring);
 }
 
 QTEST_MAIN(TestStyleKit)

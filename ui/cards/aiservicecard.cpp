@@ -10,6 +10,13 @@
 
 namespace brevik {
 
+namespace {
+
+const QString kReached = QStringLiteral("可达");
+const QString kUnreached = QStringLiteral("不可达");
+
+} // namespace
+
 AIServiceCard::AIServiceCard(const AIStatus &item, bool proxied, QWidget *parent)
     : NeuPanel(neuRaised(16, 5), parent), m_proxied(proxied),
       m_name(neuLabel({}, neuFont(13, QFont::Bold, FontDesign::rounded), neuText)),
@@ -28,6 +35,8 @@ AIServiceCard::AIServiceCard(const AIStatus &item, bool proxied, QWidget *parent
     bottom->addWidget(m_proxy);
     bottom->addStretch(1);
     bottom->addWidget(m_latency);
+    for (StatusDot *dot : {m_direct, m_proxy})
+        dot->setStateWords(kReached, kUnreached);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(14, 14, 14, 14);
@@ -48,13 +57,25 @@ void AIServiceCard::setItem(const AIStatus &item, bool proxied)
                          reached ? neuSuccess : neuDanger);
     m_direct->setOn(item.directOK);
     m_proxy->setOn(item.proxyOK);
-    m_latency->setText(reached ? QStringLiteral("%1 ms").arg(item.latencyMs)
-                               : QStringLiteral("不可达"));
+    m_verdict->setSpokenName(reached ? kReached : kUnreached);
+    m_latency->setText(reached ? QStringLiteral("%1 ms").arg(item.latencyMs) : kUnreached);
+    announceChange(this, QAccessible::NameChanged);
+    announceChange(this, QAccessible::DescriptionChanged);
 }
 
 QString AIServiceCard::latencyText() const
 {
     return m_latency->text();
+}
+
+AccessibleFacts AIServiceCard::accessibleFacts() const
+{
+    // "直连可达，代理不可达，104 ms"
+    QStringList facts{QStringLiteral("直连") + (m_item.directOK ? kReached : kUnreached),
+                      QStringLiteral("代理") + (m_item.proxyOK ? kReached : kUnreached)};
+    if (m_item.directOK || m_item.proxyOK)
+        facts << latencyText();
+    return readAs(QAccessible::Grouping, m_item.name, facts.join(QStringLiteral("，")));
 }
 
 } // namespace brevik

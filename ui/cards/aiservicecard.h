@@ -10,7 +10,8 @@ class StatusDot;
 class SymbolView;
 
 // One AI service of the grid: its name and verdict, whether the direct and the proxied
-// probe got through, and the latency of the one that did.
+// probe got through, and the latency of the one that did. A screen reader reads a group
+// named by the service, and both states and the latency in words.
 class AIServiceCard final : public NeuPanel {
     Q_OBJECT
 
@@ -27,6 +28,8 @@ public:
     StatusDot *directDot() const { return m_direct; }
     StatusDot *proxyDot() const { return m_proxy; }
     QString latencyText() const;
+
+    AccessibleFacts accessibleFacts() const override;
 
 private:
     AIStatus m_item;

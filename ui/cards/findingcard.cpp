@@ -59,7 +59,7 @@ FindingCard::FindingCard(const Finding &finding, AppModel *model, QWidget *paren
     : NeuPanel(neuRaised(20, 6), parent), m_finding(finding), m_model(model)
 {
     auto *badge =
-        new NeuBadge(42, severitySymbol(finding.severity), severityColor(finding.severity));
+        new NeuBadge(42, severitySymbol(finding.severity), severityRole(finding.severity));
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(kPadding, kPadding, kPadding - kActionOverhang, kPadding);
@@ -92,7 +92,7 @@ QBoxLayout *FindingCard::buildContent()
     header->addWidget(
         neuLabel(m_finding.title, neuFont(14.5, QFont::Bold), neuText, LabelFlow::wrapping), 1);
     header->addWidget(new NeuChip(rawValue(m_finding.category)), 0, Qt::AlignTop);
-    header->addWidget(new NeuChip(label(m_finding.severity), severityColor(m_finding.severity),
+    header->addWidget(new NeuChip(label(m_finding.severity), severityRole(m_finding.severity),
                                   severitySymbol(m_finding.severity)),
                       0, Qt::AlignTop);
     column->addLayout(header);
@@ -144,6 +144,15 @@ QBoxLayout *FindingCard::buildContent()
         column->addWidget(m_steps);
     }
 
+    // Aligned, not stretched: a stretch would make the whole card grow into spare room.
+    column->setAlignment(Qt::AlignTop);
+    m_column = column;
+    return column;
+}
+
+// Most cards never show a log: theirs is made when the first one comes.
+void FindingCard::buildLogBox()
+{
     const QFont logFont = neuFont(11, QFont::Normal, FontDesign::monospaced);
     auto *log = new QHBoxLayout;
     log->setSpacing(5);
@@ -154,10 +163,7 @@ QBoxLayout *FindingCard::buildContent()
     m_logBox = insetBox(log);
     m_logBox->setObjectName(QStringLiteral("logBox"));
     m_logBox->hide();
-    column->addWidget(m_logBox);
-    // Aligned, not stretched: a stretch would make the whole card grow into spare room.
-    column->setAlignment(Qt::AlignTop);
-    return column;
+    m_column->addWidget(m_logBox);
 }
 
 QBoxLayout *FindingCard::buildActions()
@@ -183,6 +189,7 @@ QBoxLayout *FindingCard::buildActions()
         // neither the button nor the list below should move for it.
         m_spinner = new Spinner(kSpinnerSide, this);
         m_spinner->setObjectName(QStringLiteral("spinner"));
+        m_spinner->setSpokenName(QStringLiteral("正在修复…"));
         m_spinner->hide();
         m_repair->installEventFilter(this);
 
@@ -242,13 +249,19 @@ void FindingCard::followLog()
     const QMap<QString, QString> logs = m_model->fixLog();
     const auto entry = logs.constFind(m_finding.id);
     const bool present = entry != logs.constEnd();
-    if (present == m_logBox->isVisibleTo(this) && (present ? *entry : QString()) == m_shownLog)
+    const bool shown = m_logBox && m_logBox->isVisibleTo(this);
+    if (present == shown && (present ? *entry : QString()) == m_shownLog)
         return;
+    if (!m_logBox)
+        buildLogBox();
     m_shownLog = present ? *entry : QString();
     const auto [sign, rest] = splitStatusSign(m_shownLog);
     m_sign->setSign(sign);
     m_log->setText(rest);
     m_logBox->setVisible(present);
+    // The outcome of a repair is said, not only shown.
+    if (present)
+        announceText(this, m_finding.title + QStringLiteral("：") + m_shownLog);
 }
 
 void FindingCard::copyCommands() const
@@ -256,6 +269,15 @@ void FindingCard::copyCommands() const
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(copiedCommands(m_finding));
+}
+
+AccessibleFacts FindingCard::accessibleFacts() const
+{
+    // "系统代理残留（故障）", and its section
+    return readAs(QAccessible::Grouping,
+                  m_finding.title + QStringLiteral("（") + label(m_finding.severity) +
+                      QStringLiteral("）"),
+                  rawValue(m_finding.category));
 }
 
 } // namespace brevik

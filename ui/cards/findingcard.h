@@ -24,7 +24,8 @@ QString copiedCommands(const Finding &finding);
 
 // One finding: its severity badge, title, category and severity, detail, repair hint,
 // manual steps and repair log, and the repair and copy buttons. It reads the model and
-// calls its repair; it changes nothing else.
+// calls its repair; it changes nothing else. A screen reader reads a group named by the
+// title and the severity in words.
 //
 // Its parts carry object names for whoever needs to find them: "detail", "repairButton",
 // "spinner", "manualChip", "copyButton", "hintBox", "stepsToggle", "steps", "logBox".
@@ -37,12 +38,15 @@ public:
     Finding finding() const { return m_finding; }
     bool stepsShown() const { return m_showSteps; }
 
+    AccessibleFacts accessibleFacts() const override;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QBoxLayout *buildContent();
     QBoxLayout *buildActions();
+    void buildLogBox();
     void toggleSteps();
     void followBusy();
     void followLog();
@@ -57,7 +61,8 @@ private:
     Spinner *m_spinner = nullptr;
     PlainButton *m_stepsToggle = nullptr;
     Reveal *m_steps = nullptr;
-    QWidget *m_logBox = nullptr;
+    QBoxLayout *m_column = nullptr;
+    QWidget *m_logBox = nullptr; // made with the first log
     StatusSign *m_sign = nullptr;
     QLabel *m_log = nullptr;
     QString m_shownLog;

@@ -22,6 +22,7 @@ constexpr int kButtonColumnWidth = 150;
 const QString kDescription = QStringLiteral(
     "ClashX 退出或崩溃后，系统代理会残留指向 127.0.0.1:7890，导致 Velden Studio、浏览器、"
     "Claude 客户端等全部断网。守护会实时检测并自动关闭残留代理，无需密码，网络立即恢复。");
+const QString kTitle = QStringLiteral("代理断网守护");
 const QString kEmptyLog = QStringLiteral("暂无日志。当守护检测到或修复了代理残留时，这里会记录。");
 
 } // namespace
@@ -72,7 +73,7 @@ QLayout *GuardianCard::buildMiddle()
 
     auto *title = new QHBoxLayout;
     title->setSpacing(8);
-    title->addWidget(neuLabel(QStringLiteral("代理断网守护"), neuFont(14.5, QFont::Bold), neuText));
+    title->addWidget(neuLabel(kTitle, neuFont(14.5, QFont::Bold), neuText));
     title->addWidget(m_state);
     title->addWidget(m_count);
     title->addWidget(m_agent);
@@ -210,6 +211,11 @@ void GuardianCard::followLogShown(bool animated)
     const bool shown = m_model->showGuardLog();
     m_logToggle->setLabel(shown ? QStringLiteral("隐藏日志") : QStringLiteral("守护日志"), {});
     m_logReveal->setExpanded(shown, animated);
+}
+
+AccessibleFacts GuardianCard::accessibleFacts() const
+{
+    return readAs(QAccessible::Grouping, kTitle);
 }
 
 } // namespace brevik

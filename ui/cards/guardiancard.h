@@ -27,6 +27,8 @@ class GuardianCard final : public NeuPanel {
 public:
     explicit GuardianCard(AppModel *model, QWidget *parent = nullptr);
 
+    AccessibleFacts accessibleFacts() const override;
+
 private:
     QLayout *buildMiddle();
     QLayout *buildButtons();

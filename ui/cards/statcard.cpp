@@ -9,13 +9,14 @@
 
 namespace brevik {
 
-StatCard::StatCard(const QString &title, const QString &value, const QColor &color, Symbol icon,
+StatCard::StatCard(const QString &title, const QString &value, NeuRole color, Symbol icon,
                    QWidget *parent)
     : NeuPanel(neuRaised(18, 6), parent), m_icon(new SymbolView(icon, 11, color)),
       m_title(
           neuLabel(title, neuFont(11.5, QFont::DemiBold, FontDesign::rounded), neuTextSecondary)),
       m_value(new FitText(neuFont(20, QFont::Bold, FontDesign::rounded), neuText, 0.7))
 {
+    m_icon->setSpokenName(severityWord(color));
     m_value->setText(value);
     auto *heading = new QHBoxLayout;
     heading->setSpacing(6);
@@ -32,12 +33,16 @@ StatCard::StatCard(const QString &title, const QString &value, const QColor &col
 
 void StatCard::setValue(const QString &value)
 {
+    if (value == m_value->text())
+        return;
     m_value->setText(value);
+    announceChange(this, QAccessible::DescriptionChanged);
 }
 
-void StatCard::setAccent(const QColor &color, Symbol icon)
+void StatCard::setAccent(NeuRole color, Symbol icon)
 {
     m_icon->setSymbol(icon, color);
+    m_icon->setSpokenName(severityWord(color));
 }
 
 QString StatCard::title() const
@@ -55,9 +60,14 @@ Symbol StatCard::icon() const
     return m_icon->symbol();
 }
 
-QColor StatCard::color() const
+NeuRole StatCard::color() const
 {
     return m_icon->color();
+}
+
+AccessibleFacts StatCard::accessibleFacts() const
+{
+    return readAs(QAccessible::Grouping, title(), value());
 }
 
 } // namespace brevik

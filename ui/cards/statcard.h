@@ -10,20 +10,24 @@ namespace brevik {
 class FitText;
 class SymbolView;
 
-// A statistic tile of the summary row: symbol and title above a large value.
+// A statistic tile of the summary row: symbol and title above a large value. A screen reader
+// reads it as a group named by its title, the value as its description, and the symbol's
+// colour in words where it is a severity's.
 class StatCard final : public NeuPanel {
     Q_OBJECT
 
 public:
-    StatCard(const QString &title, const QString &value, const QColor &color, Symbol icon,
+    StatCard(const QString &title, const QString &value, NeuRole color, Symbol icon,
              QWidget *parent = nullptr);
 
     void setValue(const QString &value);
-    void setAccent(const QColor &color, Symbol icon); // the symbol's colour and the symbol
+    void setAccent(NeuRole color, Symbol icon); // the symbol's colour and the symbol
     QString title() const;
     QString value() const;
     Symbol icon() const;
-    QColor color() const;
+    NeuRole color() const;
+
+    AccessibleFacts accessibleFacts() const override;
 
 private:
     SymbolView *m_icon;

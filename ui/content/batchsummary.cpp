@@ -45,7 +45,7 @@ QWidget *lineOf(const BatchReport::Line &line)
 
 } // namespace
 
-QColor outcomeColor(RepairOutcome outcome)
+NeuRole outcomeColor(RepairOutcome outcome)
 {
     switch (outcome) {
     case RepairOutcome::succeeded:

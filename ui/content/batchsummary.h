@@ -16,7 +16,7 @@ class NeuButton;
 class SymbolView;
 
 // How an outcome is drawn wherever it shows: the header's chip and the summary.
-QColor outcomeColor(RepairOutcome outcome);
+NeuRole outcomeColor(RepairOutcome outcome);
 Symbol outcomeSymbol(RepairOutcome outcome);
 
 // What the last batch repair did, under the banner until the user puts it away: its

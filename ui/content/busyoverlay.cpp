@@ -61,7 +61,10 @@ void BusyOverlay::setProgress(double value, const QString &text)
         m_text = text;
         update(
             panelRect().toAlignedRect().marginsAdded(shadowReach(raisedShadows(kPanelDistance))));
+        announceChange(this, QAccessible::NameChanged);
     }
+    if (value != m_value.target())
+        announceValue(this, value);
     // A new scan starts from nothing: the bar does not run backwards through the old value.
     if (value < m_value.target())
         m_value.jumpTo(value);
@@ -112,7 +115,7 @@ void BusyOverlay::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setOpacity(m_opacity.value());
-    painter.fillRect(rect(), withOpacity(neuBg, kDim));
+    painter.fillRect(rect(), neuColor(neuBg, kDim));
     paintShadow(painter);
     paintSurface(painter);
     paintContent(painter);
@@ -125,7 +128,7 @@ void BusyOverlay::paintShadow(QPainter &painter) const
 
 void BusyOverlay::paintSurface(QPainter &painter) const
 {
-    paintFace(painter, panelRect(), kPanelRadius, neuBg);
+    paintFace(painter, panelRect(), kPanelRadius, neuColor(neuBg));
 }
 
 void BusyOverlay::paintContent(QPainter &painter) const
@@ -133,19 +136,28 @@ void BusyOverlay::paintContent(QPainter &painter) const
     // The track is a pressed-in groove; the done part fills it from the left as a capsule
     // that never gets narrower than it is tall.
     const QRectF track = barRect();
-    m_track.paintInset(painter, track, kBarHeight / 2, 2, neuBg);
+    m_track.paintInset(painter, track, kBarHeight / 2, 2, neuColor(neuBg));
     const qreal done = std::clamp(m_value.value(), 0.0, 1.0);
     if (done > 0) {
         QRectF fill = track.adjusted(1, 1, -1, -1);
         fill.setWidth(std::max(fill.height(), fill.width() * done));
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(neuAccentDeep);
+        painter.setBrush(neuColor(neuAccentDeep));
         painter.drawRoundedRect(fill, fill.height() / 2, fill.height() / 2);
     }
     painter.setFont(m_font);
-    painter.setPen(neuText);
+    painter.setPen(neuInk(neuText));
     painter.drawText(textRect(), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_text);
+}
+
+AccessibleFacts BusyOverlay::accessibleFacts() const
+{
+    AccessibleFacts facts = readAs(QAccessible::ProgressBar, m_text);
+    facts.progress = std::clamp(m_value.target(), 0.0, 1.0);
+    facts.state.busy = m_busy;
+    facts.state.invisible = !m_busy;
+    return facts;
 }
 
 } // namespace brevik

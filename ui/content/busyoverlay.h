@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/access/speakable.h"
 #include "ui/kit/motion/motion.h"
 #include "ui/kit/paint/relief.h"
 
@@ -13,7 +14,7 @@ namespace brevik {
 // a new progress text or value repaints only the panel.
 //
 // Object name "busyOverlay".
-class BusyOverlay final : public QWidget {
+class BusyOverlay final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
@@ -25,6 +26,9 @@ public:
     void setProgress(double value, const QString &text);
     double progress() const { return m_value.target(); }
     QString text() const { return m_text; }
+
+    // A progress bar, its text as its name.
+    AccessibleFacts accessibleFacts() const override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

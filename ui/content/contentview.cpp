@@ -10,11 +10,14 @@
 #include "ui/content/internetbanner.h"
 #include "ui/content/statsrow.h"
 #include "ui/kit/controls/neubutton.h"
+#include "ui/kit/controls/neusegmented.h"
 #include "ui/kit/paint/scrollfade.h"
+#include "ui/kit/palette/theme.h"
 #include "ui/kit/symbols/symbolview.h"
 #include "ui/kit/text/labels.h"
 #include "ui/kit/text/typography.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QGuiApplication>
 #include <QScrollArea>
@@ -36,13 +39,26 @@ const QString kFooter = QStringLiteral(
     "修复操作只修改你自己的系统网络设置；需要权限时会弹出 macOS 密码框，不输入密码不会做任何修改。"
     "所有改动均可在「系统设置 → 网络」中还原。");
 
-const QString kSlimScroller = QStringLiteral(
-    "QScrollBar:vertical { background: transparent; width: 12px; margin: 4px 3px 4px 0; }"
-    "QScrollBar::handle:vertical { background: rgba(95, 107, 122, 90); border-radius: 3px;"
-    " min-height: 48px; margin: 0 1px; }"
-    "QScrollBar::handle:vertical:hover { background: rgba(95, 107, 122, 150); }"
-    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }");
+// A slim translucent handle in the secondary text's colour, whichever the appearance.
+QString slimScroller()
+{
+    const QColor handle = neuColor(neuTextSecondary);
+    const QString rgb =
+        QStringLiteral("%1, %2, %3").arg(handle.red()).arg(handle.green()).arg(handle.blue());
+    return QStringLiteral(
+               "QScrollBar:vertical { background: transparent; width: 12px; margin: 4px 3px 4px 0; "
+               "}"
+               "QScrollBar::handle:vertical { background: rgba(%1, 90); border-radius: 3px;"
+               " min-height: 48px; margin: 0 1px; }"
+               "QScrollBar::handle:vertical:hover { background: rgba(%1, 150); }"
+               "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+               "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: "
+               "transparent; }")
+        .arg(rgb);
+}
+
+// Room kept above and below a control the tab key brings into the scrolled list.
+constexpr int kFocusMargin = 40;
 
 // A row of the window's column, inset by the window's padding; the list alone runs from
 // edge to edge, so that its cards' shadows are not cut at the sides.
@@ -64,15 +80,22 @@ QLayout *padded(QLayout *layout)
 
 ContentView::ContentView(QWidget *parent) : ContentView(new AppModel, parent) {}
 
-ContentView::ContentView(AppModel *model, QWidget *parent)
-    : QWidget(parent), m_model(model), m_header(new HeaderBar), m_banner(new InternetBanner),
-      m_batchSummary(new BatchSummary), m_stats(new StatsRow), m_filterBar(new FilterBar),
-      m_list(new FindingList(model))
+// Before any part is made: the appearance decides the colours they take.
+QWidget *ContentView::prepared(QWidget *parent)
 {
-    setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, neuBg);
-    setPalette(background);
+    Theme::instance();
+    return parent;
+}
+
+ContentView::ContentView(AppModel *model, QWidget *parent)
+    : QWidget(prepared(parent)), m_model(model), m_header(new HeaderBar),
+      m_banner(new InternetBanner), m_batchSummary(new BatchSummary), m_stats(new StatsRow),
+      m_filterBar(new FilterBar), m_list(new FindingList(model))
+{
+    fillWithBackground(this);
+    // The window itself holds the focus until the tab key or a click moves it to a control:
+    // coming to the front puts no ring on whichever control happens to be first.
+    setFocusPolicy(Qt::ClickFocus);
     buildScrollArea();
 
     // The list needs no gap above it: its own top margin is the gap, and room for the
@@ -105,6 +128,12 @@ ContentView::ContentView(AppModel *model, QWidget *parent)
     connect(m_batchSummary->dismissButton(), &QAbstractButton::clicked, m_model,
             &AppModel::dismissBatchReport);
     connect(m_filterBar, &FilterBar::filterChanged, m_list, &FindingList::setFilter);
+    connect(&Theme::instance(), &Theme::appearanceChanged, this, &ContentView::followAppearance);
+    // The tab key scrolls the list to the control it reaches, from outside the list too.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && m_list->isAncestorOf(now))
+            m_scroll->ensureWidgetVisible(now, 0, kFocusMargin);
+    });
     connectModel();
     // The last child, so the last to go: every part that shows the model goes before it.
     m_model->setParent(this);
@@ -124,6 +153,9 @@ void ContentView::buildScrollArea()
     m_scroll = new QScrollArea;
     m_scroll->setObjectName(QStringLiteral("list"));
     m_scroll->setFrameShape(QFrame::NoFrame);
+    // A click into the list lets the arrow and page keys scroll it; the tab key passes the
+    // list by and goes to the controls in it.
+    m_scroll->setFocusPolicy(Qt::ClickFocus);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setWidgetResizable(true);
     m_scroll->setWidget(m_list);
@@ -133,7 +165,7 @@ void ContentView::buildScrollArea()
     // groove with arrows; there the handle alone is drawn, slim and translucent.
     QScrollBar *bar = m_scroll->verticalScrollBar();
     if (QGuiApplication::platformName() != QLatin1String("cocoa"))
-        bar->setStyleSheet(kSlimScroller);
+        bar->setStyleSheet(slimScroller());
     new ScrollFade(m_scroll, ScrollFade::Edge::top);
     new ScrollFade(m_scroll, ScrollFade::Edge::bottom);
     // The cards line up with the header above, whether a scroll bar takes room beside them
@@ -208,6 +240,9 @@ QSize ContentView::minimumSizeHint() const
 void ContentView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    Theme::instance().watch(window()->windowHandle());
+    if (!window()->focusWidget())
+        setFocus(Qt::OtherFocusReason);
     if (m_started)
         return;
     m_started = true;
@@ -217,7 +252,7 @@ void ContentView::showEvent(QShowEvent *event)
 
 void ContentView::followHeadline()
 {
-    m_header->setHeadline(m_model->statusTitle(), headlineColor(*m_model));
+    m_header->setHeadline(m_model->statusTitle(), headlineRole(*m_model), headlineState(*m_model));
     m_stats->follow(*m_model);
     followBusy();
 }
@@ -254,6 +289,24 @@ void ContentView::followBatch()
 void ContentView::followFindings()
 {
     m_list->setFindings(m_model->problems(), m_model->passes(), !m_model->scanning());
+    followTabOrder();
+}
+
+// Cards come and go with every scan, and a new widget joins the end of the tab chain: the
+// chain is laid again in the order the window is read, top to bottom, left to right.
+void ContentView::followTabOrder()
+{
+    QWidgetList stops;
+    stops << m_header->repairAllButton() << m_header->rescanButton() << m_banner->testButton()
+          << m_filterBar->segments() << m_list->tabStops();
+    for (qsizetype i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops[i - 1], stops[i]);
+}
+
+void ContentView::followAppearance()
+{
+    if (QGuiApplication::platformName() != QLatin1String("cocoa"))
+        m_scroll->verticalScrollBar()->setStyleSheet(slimScroller());
 }
 
 void ContentView::followScroll()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/category.h"
+#include "ui/kit/access/speakable.h"
 
 #include <QWidget>
 
@@ -27,7 +28,7 @@ class StatsRow;
 // It owns the application model and shows it: every part follows the notifications of the
 // properties it shows, and nothing else. Its only state of its own is the filter. When it
 // is first shown it starts a scan, then the guardian.
-class ContentView final : public QWidget {
+class ContentView final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
@@ -55,10 +56,13 @@ public:
     // Never below 1080 × 720, nor below what the layout needs.
     QSize minimumSizeHint() const override;
 
+    AccessibleFacts accessibleFacts() const override { return {}; }
+
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    static QWidget *prepared(QWidget *parent);
     QWidget *buildFooter();
     void buildScrollArea();
     void connectModel();
@@ -72,6 +76,8 @@ private:
     void followAI();
     void followStamp();
     void followProgress();
+    void followTabOrder();
+    void followAppearance();
 
     AppModel *m_model;
     HeaderBar *m_header;

@@ -19,6 +19,7 @@ FilterBar::FilterBar(QWidget *parent)
         options.append({QVariant::fromValue(int(mode)), rawValue(mode)});
     m_segments->setOptions(options);
     m_segments->setObjectName(QStringLiteral("filter"));
+    m_segments->setSpokenName(QStringLiteral("筛选"));
     m_segments->setSelection(int(FilterMode::all));
     m_stamp->setObjectName(QStringLiteral("scanStamp"));
     connect(m_segments, &NeuSegmented::selectionChanged, this,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/category.h"
+#include "ui/kit/access/speakable.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -17,7 +18,7 @@ class NeuSegmented;
 // and how long it took.
 //
 // Parts by object name: "filter", "scanStamp".
-class FilterBar final : public QWidget {
+class FilterBar final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
@@ -28,6 +29,9 @@ public:
     // "扫描于 HH:mm:ss　·　耗时 X.Xs", or "准备扫描…" before the first scan has ended.
     void setStamp(const std::optional<QDateTime> &lastScan, double seconds);
     QString stamp() const;
+    NeuSegmented *segments() const { return m_segments; }
+
+    AccessibleFacts accessibleFacts() const override { return {}; }
 
 signals:
     void filterChanged(FilterMode filter);

@@ -3,6 +3,7 @@
 #include "ui/cards/aiservicecard.h"
 #include "ui/cards/findingcard.h"
 #include "ui/cards/guardiancard.h"
+#include "ui/kit/palette/theme.h"
 #include "ui/kit/symbols/symbolview.h"
 #include "ui/kit/text/labels.h"
 #include "ui/kit/text/typography.h"
@@ -43,7 +44,8 @@ void retire(QWidget *widget)
 } // namespace
 
 // A section's heading: its symbol and title; a little room above it sets the sections apart.
-class SectionTitle final : public QWidget {
+// A screen reader reads it as a heading, to jump from section to section.
+class SectionTitle final : public QWidget, public Speakable {
 public:
     SectionTitle(Symbol symbol, const char *name, QWidget *parent = nullptr)
         : QWidget(parent), m_text(neuLabel({}, neuFont(13.5, QFont::Bold), neuText))
@@ -59,6 +61,13 @@ public:
     void setText(const QString &text) { m_text->setText(text); }
     QString text() const { return m_text->text(); }
 
+    AccessibleFacts accessibleFacts() const override
+    {
+        return readAs(QAccessible::Heading, text());
+    }
+    // The heading says it all; its symbol and label are not read again.
+    std::optional<QWidgetList> accessibleChildren() const override { return QWidgetList(); }
+
 private:
     QLabel *m_text;
 };
@@ -72,10 +81,7 @@ FindingList::FindingList(AppModel *model, QWidget *parent)
       m_passesColumn(new QVBoxLayout)
 {
     // Opaque, so that scrolling moves pixels instead of repainting what lies behind.
-    setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, neuBg);
-    setPalette(background);
+    fillWithBackground(this);
 
     m_aiTitle->setText(QStringLiteral("AI 服务连通性"));
     m_aiGrid->setSpacing(12);
@@ -89,9 +95,9 @@ FindingList::FindingList(AppModel *model, QWidget *parent)
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(24, 18, 24, 24);
     column->setSpacing(kCardSpacing);
-    auto *guardian = new GuardianCard(model);
-    guardian->setObjectName(QStringLiteral("guardian"));
-    column->addWidget(guardian);
+    m_guardian = new GuardianCard(model);
+    m_guardian->setObjectName(QStringLiteral("guardian"));
+    column->addWidget(m_guardian);
     column->addWidget(m_aiTitle);
     column->addLayout(m_aiGrid);
     column->addWidget(m_problemsTitle);
@@ -207,6 +213,39 @@ void FindingList::setAI(const QList<AIStatus> &items, bool proxied)
         m_aiCards.append(card);
     }
     followFilter();
+}
+
+std::optional<QWidgetList> FindingList::accessibleChildren() const
+{
+    QWidgetList children{m_guardian, m_aiTitle};
+    for (AIServiceCard *card : m_aiCards)
+        children << card;
+    children << m_problemsTitle << m_emptyProblems;
+    for (FindingCard *card : m_problemCards)
+        children << card;
+    children << m_passesTitle;
+    for (FindingCard *card : m_passCards)
+        children << card;
+    return children;
+}
+
+QWidgetList FindingList::tabStops() const
+{
+    QWidgetList cards{m_guardian};
+    for (FindingCard *card : m_problemCards)
+        cards << card;
+    for (FindingCard *card : m_passCards)
+        cards << card;
+    // Within a card its own children come in the order they are laid out: the content
+    // column, then the buttons beside it.
+    QWidgetList stops;
+    for (QWidget *card : std::as_const(cards)) {
+        for (QWidget *child : card->findChildren<QWidget *>()) {
+            if (child->focusPolicy() & Qt::TabFocus)
+                stops << child;
+        }
+    }
+    return stops;
 }
 
 void FindingList::setRightMargin(int margin)

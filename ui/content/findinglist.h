@@ -2,6 +2,7 @@
 
 #include "model/category.h"
 #include "model/finding.h"
+#include "ui/kit/access/speakable.h"
 
 #include <QList>
 #include <QWidget>
@@ -25,7 +26,7 @@ class SymbolView;
 //
 // Parts by object name: "guardian", "aiSection", "problemsSection", "emptyProblems",
 // "passesSection" (the section titles and the empty panel).
-class FindingList final : public QWidget {
+class FindingList final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
@@ -42,6 +43,12 @@ public:
     QList<FindingCard *> problemCards() const { return m_problemCards; }
     QList<FindingCard *> passCards() const { return m_passCards; }
     QList<AIServiceCard *> aiCards() const { return m_aiCards; }
+    // The controls of the list in the order they are seen: the guardian's, then each card's.
+    QWidgetList tabStops() const;
+
+    AccessibleFacts accessibleFacts() const override { return {}; }
+    // Sections and cards top to bottom, whenever each card was made.
+    std::optional<QWidgetList> accessibleChildren() const override;
 
 private:
     QWidget *buildEmptyPanel();
@@ -50,6 +57,7 @@ private:
     void followFilter();
 
     AppModel *m_model;
+    QWidget *m_guardian = nullptr;
     FilterMode m_filter = FilterMode::all;
     bool m_settled = false;
     qsizetype m_unreachableAI = 0;

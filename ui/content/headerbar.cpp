@@ -13,22 +13,34 @@
 
 namespace brevik {
 
-// The headline's dot: a plain filled circle, no relief.
-class HeadlineDot final : public QWidget {
+// The headline's dot: a plain filled circle, no relief. A screen reader reads its state.
+class HeadlineDot final : public QWidget, public Speakable {
 public:
     explicit HeadlineDot(int side, QWidget *parent = nullptr) : QWidget(parent)
     {
         setFixedSize(side, side);
     }
 
-    void setColor(const QColor &color)
+    void setColor(NeuRole color)
     {
         if (color == m_color)
             return;
         m_color = color;
         update();
     }
-    QColor color() const { return m_color; }
+    NeuRole color() const { return m_color; }
+    void setState(const QString &state)
+    {
+        if (state == m_state)
+            return;
+        m_state = state;
+        announceChange(this, QAccessible::NameChanged);
+    }
+
+    AccessibleFacts accessibleFacts() const override
+    {
+        return readAs(QAccessible::StaticText, QStringLiteral("状态：") + m_state);
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -36,12 +48,13 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(m_color);
+        painter.setBrush(neuColor(m_color));
         painter.drawEllipse(QRectF(rect()));
     }
 
 private:
-    QColor m_color = neuTextSecondary;
+    NeuRole m_color = neuTextSecondary;
+    QString m_state;
 };
 
 HeaderBar::HeaderBar(QWidget *parent)
@@ -92,13 +105,14 @@ HeaderBar::HeaderBar(QWidget *parent)
     setRepairAll(0, false);
 }
 
-void HeaderBar::setHeadline(const QString &title, const QColor &dot)
+void HeaderBar::setHeadline(const QString &title, NeuRole dot, const QString &state)
 {
     m_title->setText(title);
     m_dot->setColor(dot);
+    m_dot->setState(state);
 }
 
-QColor HeaderBar::dotColor() const
+NeuRole HeaderBar::dotColor() const
 {
     return m_dot->color();
 }

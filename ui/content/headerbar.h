@@ -25,8 +25,9 @@ class HeaderBar final : public NeuPanel {
 public:
     explicit HeaderBar(QWidget *parent = nullptr);
 
-    void setHeadline(const QString &title, const QColor &dot);
-    QColor dotColor() const;
+    // `state` says in words what the dot's colour says.
+    void setHeadline(const QString &title, NeuRole dot, const QString &state);
+    NeuRole dotColor() const;
     // "一键修复全部 (N)"
     void setRepairAll(int fixableCount, bool enabled);
     void setRescanEnabled(bool enabled);

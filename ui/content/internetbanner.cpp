@@ -3,6 +3,7 @@
 #include "diagnostics/endpoints.h"
 #include "diagnostics/webverdict.h"
 #include "ui/kit/controls/neubutton.h"
+#include "ui/kit/palette/theme.h"
 #include "ui/kit/motion/spinner.h"
 #include "ui/kit/symbols/symbolview.h"
 #include "ui/kit/text/labels.h"
@@ -25,7 +26,7 @@ struct Verdict {
     QString title;
     QString subtitle;
     Symbol symbol = Symbol::questionmarkCircle;
-    QColor color = neuTextSecondary;
+    NeuRole color = neuTextSecondary;
 };
 
 // A repair that did not succeed goes before the verdict, so that a test it started can never
@@ -74,11 +75,10 @@ Verdict verdict(bool checking, const std::optional<NetVerifyResult> &result,
     return {prefix + usable, result->summary, Symbol::checkmarkCircleFill, neuSuccess};
 }
 
-void recolour(QLabel *label, const QColor &color)
+// The label's text in the ink of `role`, following the appearance.
+void recolour(QLabel *label, NeuRole role)
 {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
+    bindPalette(label, {{QPalette::WindowText, role, true}});
 }
 
 } // namespace
@@ -122,6 +122,7 @@ QWidget *InternetBanner::buildDisc()
     disc->setFixedSize(kDisc, kDisc);
     m_sign = new SymbolView(Symbol::questionmarkCircle, 17, neuTextSecondary);
     m_spinner = new Spinner(kSpinnerSide);
+    m_spinner->setSpokenName(QStringLiteral("正在实测能否上网"));
     auto *centre = new QHBoxLayout(disc);
     centre->setContentsMargins(0, 0, 0, 0);
     centre->addWidget(m_sign, 0, Qt::AlignCenter);
@@ -231,6 +232,11 @@ QString InternetBanner::noteText() const
 bool InternetBanner::noteShown() const
 {
     return m_note->isVisibleTo(this);
+}
+
+AccessibleFacts InternetBanner::accessibleFacts() const
+{
+    return readAs(QAccessible::Grouping, QStringLiteral("上网实测"));
 }
 
 } // namespace brevik

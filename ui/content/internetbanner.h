@@ -45,6 +45,8 @@ public:
     bool noteShown() const;
     NeuButton *testButton() const { return m_test; }
 
+    AccessibleFacts accessibleFacts() const override;
+
 private:
     QWidget *buildDisc();
     QWidget *buildNote();

@@ -13,7 +13,7 @@ bool calm(const AppModel &model)
     return model.netUsable() && model.blockingIssues().isEmpty();
 }
 
-StatCard *namedCard(const char *name, const QString &title, const QColor &color, Symbol icon)
+StatCard *namedCard(const char *name, const QString &title, NeuRole color, Symbol icon)
 {
     auto *card = new StatCard(title, QStringLiteral("0"), color, icon);
     card->setObjectName(QLatin1String(name));
@@ -22,9 +22,14 @@ StatCard *namedCard(const char *name, const QString &title, const QColor &color,
 
 } // namespace
 
-QColor headlineColor(const AppModel &model)
+NeuRole headlineRole(const AppModel &model)
 {
-    return calm(model) ? neuSuccess : severityColor(model.effectiveStatus());
+    return calm(model) ? neuSuccess : severityRole(model.effectiveStatus());
+}
+
+QString headlineState(const AppModel &model)
+{
+    return severityWord(headlineRole(model));
 }
 
 StatsRow::StatsRow()
@@ -45,9 +50,8 @@ StatsRow::StatsRow()
 void StatsRow::follow(const AppModel &model)
 {
     m_status->setValue(model.statusLabel());
-    m_status->setAccent(headlineColor(model), calm(model)
-                                                  ? Symbol::checkmarkSealFill
-                                                  : severitySymbol(model.effectiveStatus()));
+    m_status->setAccent(headlineRole(model), calm(model) ? Symbol::checkmarkSealFill
+                                                         : severitySymbol(model.effectiveStatus()));
 
     const QList<Finding> problems = model.unresolvedProblems();
     m_problems->setValue(QString::number(problems.size()));

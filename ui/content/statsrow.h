@@ -1,7 +1,7 @@
 #pragma once
 
+#include "ui/kit/palette/palette.h"
 #include <QBoxLayout>
-#include <QColor>
 
 namespace brevik {
 
@@ -10,7 +10,9 @@ class StatCard;
 
 // Green when the last internet test got through and no finding is an error; otherwise the
 // colour of the headline's severity. The header's dot and the status tile share it.
-QColor headlineColor(const AppModel &model);
+NeuRole headlineRole(const AppModel &model);
+// The same in words: the word of the severity that colour stands for.
+QString headlineState(const AppModel &model);
 
 // The four statistics under the banner: the network status, the problems, the passed
 // checks and the repairs one click can make. A row of the window's layout, not a widget of

@@ -1,9 +1,11 @@
 #include "ui/history/historydialog.h"
 
 #include "appmodel/appmodel.h"
+#include "ui/kit/access/speakable.h"
 #include "ui/kit/controls/neubutton.h"
 #include "ui/kit/controls/neuchip.h"
 #include "ui/kit/paint/neupanel.h"
+#include "ui/kit/palette/theme.h"
 #include "ui/kit/text/labels.h"
 #include "ui/kit/text/statussign.h"
 #include "ui/kit/text/typography.h"
@@ -23,25 +25,17 @@ const QString kExplanation =
     QStringLiteral("Brevik 对这台 Mac 做过的每一项修改都记在这里。撤销会把设置改回修复前的值；"
                    "续订 DHCP、刷新 DNS 缓存这类一次性操作无法撤销，撤销时会一一列出。");
 
-void paintBackground(QWidget *widget)
-{
-    widget->setAutoFillBackground(true);
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, neuBg);
-    widget->setPalette(palette);
-}
-
 } // namespace
 
 HistoryDialog::HistoryDialog(AppModel *model, QWidget *parent) : QDialog(parent), m_model(model)
 {
     setWindowTitle(QStringLiteral("修复记录"));
-    paintBackground(this);
+    fillWithBackground(this);
     resize(720, 520);
 
     auto *list = new QWidget;
     list->setObjectName(QStringLiteral("rows"));
-    paintBackground(list);
+    fillWithBackground(list);
     m_rows = new QVBoxLayout(list);
     // Room for the rows' shadows, which a scroll area would otherwise cut off.
     m_rows->setContentsMargins(8, 8, 8, 14);
@@ -55,7 +49,7 @@ HistoryDialog::HistoryDialog(AppModel *model, QWidget *parent) : QDialog(parent)
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidget(list);
-    paintBackground(scroll->viewport());
+    fillWithBackground(scroll->viewport());
 
     m_outcome = new NeuPanel(neuInset());
     m_outcome->setObjectName(QStringLiteral("outcome"));
@@ -156,6 +150,8 @@ void HistoryDialog::followUndo()
         button->setEnabled(!m_model->undoBusy());
     const auto [sign, rest] = splitStatusSign(m_model->undoText());
     m_outcomeSign->setSign(sign);
+    if (rest != m_outcomeText->text())
+        announceText(this, m_model->undoText());
     m_outcomeText->setText(rest);
     m_outcome->setVisible(!m_model->undoText().isEmpty());
 }
@@ -195,6 +191,7 @@ void addRepairHistoryActions(QMenu *menu, AppModel *model, QWidget *window)
         shown->activateWindow();
     };
     QAction *undoLast = menu->addAction(QStringLiteral("撤销上次修复"));
+    undoLast->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     QObject::connect(undoLast, &QAction::triggered, window, [dialog, model] {
         dialog();
         model->undoLast();
@@ -202,6 +199,7 @@ void addRepairHistoryActions(QMenu *menu, AppModel *model, QWidget *window)
     QObject::connect(model, &AppModel::undoBusyChanged, undoLast,
                      [undoLast, model] { undoLast->setEnabled(!model->undoBusy()); });
     QAction *history = menu->addAction(QStringLiteral("修复记录…"));
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     QObject::connect(history, &QAction::triggered, window, dialog);
 }
 

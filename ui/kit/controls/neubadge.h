@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/access/speakable.h"
 #include "ui/kit/paint/relief.h"
 #include "ui/kit/paint/shadowlayer.h"
 #include "ui/kit/palette/palette.h"
@@ -10,20 +11,22 @@
 namespace brevik {
 
 // A raised disc holding one symbol: the severity of a finding, the state of the guardian.
-class NeuBadge final : public QWidget, public ShadowCaster {
+class NeuBadge final : public QWidget, public ShadowCaster, public Speakable {
     Q_OBJECT
 
 public:
-    NeuBadge(int diameter, Symbol symbol, const QColor &color, QWidget *parent = nullptr);
+    NeuBadge(int diameter, Symbol symbol, NeuRole color, QWidget *parent = nullptr);
 
-    void setSymbol(Symbol symbol, const QColor &color);
+    void setSymbol(Symbol symbol, NeuRole color);
     Symbol symbol() const { return m_symbol; }
-    QColor color() const { return m_color; }
+    NeuRole color() const { return m_color; }
 
     QSize sizeHint() const override { return {m_diameter, m_diameter}; }
 
     QMargins shadowMargins() const override;
     void paintShadow(QPainter &painter) const override;
+
+    AccessibleFacts accessibleFacts() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -34,7 +37,7 @@ private:
 
     int m_diameter;
     Symbol m_symbol;
-    QColor m_color;
+    NeuRole m_color;
     mutable ReliefMemo m_relief;
     CastShadow m_shadow{this, this};
 };

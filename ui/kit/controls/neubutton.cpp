@@ -1,5 +1,6 @@
 #include "ui/kit/controls/neubutton.h"
 
+#include "ui/kit/paint/focusring.h"
 #include "ui/kit/text/typography.h"
 
 #include <QFocusEvent>
@@ -31,7 +32,7 @@ qreal NeuButtonStyle::symbolSize() const
 
 QColor NeuButtonStyle::labelColor() const
 {
-    return accent ? QColor(Qt::white) : tint;
+    return accent ? QColor(Qt::white) : neuInk(tint);
 }
 
 QMargins NeuButtonStyle::padding() const
@@ -57,6 +58,8 @@ NeuButton::NeuButton(const QString &title, std::optional<Symbol> symbol, QWidget
     // Reached with the tab key, not taken by a click: a click should not leave a ring.
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // A press from the keyboard ends on a timer, with no event of its own to follow.
+    connect(this, &QAbstractButton::released, this, &NeuButton::followState);
 }
 
 void NeuButton::repaintAll()
@@ -92,7 +95,7 @@ void NeuButton::setCompact(bool compact)
     relayout();
 }
 
-void NeuButton::setTint(const QColor &tint)
+void NeuButton::setTint(NeuRole tint)
 {
     m_style.tint = tint;
     update();
@@ -118,16 +121,23 @@ QSize NeuButton::sizeHint() const
 
 QMargins NeuButton::shadowMargins() const
 {
-    return brevik::shadowMargins(neuRaised(kRadius, kRestDistance));
+    const QMargins shadows = brevik::shadowMargins(neuRaised(kRadius, kRestDistance));
+    const QMargins ring = focusRingMargins();
+    return {std::max(shadows.left(), ring.left()), std::max(shadows.top(), ring.top()),
+            std::max(shadows.right(), ring.right()), std::max(shadows.bottom(), ring.bottom())};
 }
 
 void NeuButton::paintShadow(QPainter &painter) const
 {
     const qreal raised = 1 - pressedAmount();
-    if (raised <= 0)
-        return;
-    painter.setOpacity(opacity() * raised);
-    m_shadowRelief.paintShadows(painter, rect(), kRadius, raisedShadows(distance()));
+    if (raised > 0) {
+        painter.setOpacity(opacity() * raised);
+        m_shadowRelief.paintShadows(painter, rect(), kRadius, raisedShadows(distance()));
+    }
+    if (m_keyboardFocus) {
+        painter.setOpacity(1);
+        paintFocusRing(painter, rect(), kRadius);
+    }
 }
 
 void NeuButton::paintEvent(QPaintEvent *)
@@ -140,7 +150,7 @@ void NeuButton::paintEvent(QPaintEvent *)
 
 void NeuButton::paintSurface(QPainter &painter) const
 {
-    const QColor fill = m_style.accent ? neuAccent : neuBg;
+    const QColor fill = neuColor(m_style.accent ? neuAccent : neuBg);
     const qreal sunk = pressedAmount();
     if (sunk < 1)
         paintFace(painter, rect(), kRadius, fill);
@@ -149,13 +159,6 @@ void NeuButton::paintSurface(QPainter &painter) const
         painter.save();
         painter.setOpacity(opacity() * sunk);
         m_insetRelief.paintInset(painter, rect(), kRadius, distance(), fill);
-        painter.restore();
-    }
-    if (m_keyboardFocus) {
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(withOpacity(neuAccent, 0.55), 2));
-        painter.drawPath(neuShape(QRectF(rect()).adjusted(1, 1, -1, -1), kRadius - 1));
         painter.restore();
     }
 }
@@ -223,6 +226,13 @@ void NeuButton::mouseMoveEvent(QMouseEvent *event)
 
 void NeuButton::keyPressEvent(QKeyEvent *event)
 {
+    // Return presses a button as Space does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && isEnabled() &&
+        !event->isAutoRepeat()) {
+        animateClick();
+        followState();
+        return;
+    }
     QAbstractButton::keyPressEvent(event);
     followState();
 }
@@ -238,13 +248,14 @@ void NeuButton::focusInEvent(QFocusEvent *event)
     QAbstractButton::focusInEvent(event);
     m_keyboardFocus =
         event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    update();
+    m_shadow.update();
 }
 
 void NeuButton::focusOutEvent(QFocusEvent *event)
 {
     QAbstractButton::focusOutEvent(event);
     m_keyboardFocus = false;
+    m_shadow.update();
     followState();
 }
 

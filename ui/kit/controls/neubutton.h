@@ -19,7 +19,7 @@ struct NeuButtonStyle {
     bool accent = false;
     bool hovering = false;
     bool compact = false;
-    QColor tint = neuText;
+    NeuRole tint = neuText;
 
     QFont font() const;
     qreal symbolSize() const;
@@ -46,7 +46,7 @@ public:
     bool accent() const { return m_style.accent; }
     void setCompact(bool compact);
     bool compact() const { return m_style.compact; }
-    void setTint(const QColor &tint);
+    void setTint(NeuRole tint);
     void setHelp(const QString &help) { setToolTip(help); }
 
     bool hovering() const { return m_style.hovering; }
@@ -55,6 +55,8 @@ public:
     qreal distance() const { return m_distance.value(); }
     qreal pressedAmount() const { return m_pressed.value(); }
     qreal opacity() const { return m_opacity.value(); }
+    // Whether it wears the focus ring: it has the focus, and the keyboard brought it.
+    bool showsFocusRing() const { return m_keyboardFocus; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

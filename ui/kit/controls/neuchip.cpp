@@ -21,8 +21,7 @@ QFont chipFont()
 
 } // namespace
 
-NeuChip::NeuChip(const QString &text, const QColor &color, std::optional<Symbol> icon,
-                 QWidget *parent)
+NeuChip::NeuChip(const QString &text, NeuRole color, std::optional<Symbol> icon, QWidget *parent)
     : QWidget(parent), m_text(chipFont(), text), m_color(color), m_icon(icon)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -33,9 +32,10 @@ void NeuChip::setText(const QString &text)
     m_text.setText(text);
     updateGeometry();
     update();
+    announceChange(this, QAccessible::NameChanged);
 }
 
-void NeuChip::setColor(const QColor &color)
+void NeuChip::setColor(NeuRole color)
 {
     m_color = color;
     update();
@@ -66,19 +66,27 @@ void NeuChip::paintEvent(QPaintEvent *)
 
 void NeuChip::paintSurface(QPainter &painter) const
 {
-    m_relief.paintInset(painter, rect(), kSurface.radius, kSurface.distance, kSurface.fill);
+    m_relief.paintInset(painter, rect(), kSurface.radius, kSurface.distance,
+                        neuColor(kSurface.fill));
 }
 
 void NeuChip::paintContent(QPainter &painter) const
 {
     const qreal midY = QRectF(rect()).marginsRemoved(kPadding).center().y();
+    // A chip is read: its symbol and text both take the role's ink.
+    const QColor ink = neuInk(m_color);
     qreal x = kPadding.left();
     if (m_icon) {
         const qreal side = symbolBox({}, kIconSize).width();
-        paintSymbol(painter, *m_icon, QPointF(x + side / 2, midY), kIconSize, m_color);
+        paintSymbol(painter, *m_icon, QPointF(x + side / 2, midY), kIconSize, ink);
         x += side + kSpacing;
     }
-    m_text.draw(painter, x, midY, m_color);
+    m_text.draw(painter, x, midY, ink);
+}
+
+AccessibleFacts NeuChip::accessibleFacts() const
+{
+    return readAs(QAccessible::StaticText, m_text.text());
 }
 
 } // namespace brevik

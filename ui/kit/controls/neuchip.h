@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/access/speakable.h"
 #include "ui/kit/paint/relief.h"
 #include "ui/kit/palette/palette.h"
 #include "ui/kit/symbols/symbols.h"
@@ -12,22 +13,24 @@
 namespace brevik {
 
 // A small pressed-in label: an optional symbol and a short text, both in one colour.
-class NeuChip final : public QWidget {
+class NeuChip final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
-    explicit NeuChip(const QString &text = {}, const QColor &color = neuTextSecondary,
+    explicit NeuChip(const QString &text = {}, NeuRole color = neuTextSecondary,
                      std::optional<Symbol> icon = {}, QWidget *parent = nullptr);
 
     void setText(const QString &text);
     QString text() const { return m_text.text(); }
-    void setColor(const QColor &color);
-    QColor color() const { return m_color; }
+    void setColor(NeuRole color);
+    NeuRole color() const { return m_color; }
     void setIcon(std::optional<Symbol> icon);
     std::optional<Symbol> icon() const { return m_icon; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+
+    AccessibleFacts accessibleFacts() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -37,7 +40,7 @@ private:
     void paintContent(QPainter &painter) const;
 
     TextRun m_text;
-    QColor m_color;
+    NeuRole m_color;
     std::optional<Symbol> m_icon;
     mutable ReliefMemo m_relief;
 };

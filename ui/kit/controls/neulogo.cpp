@@ -15,8 +15,8 @@ std::array<SoftShadow, 2> discShadows(qreal size)
 {
     const qreal blur = 0.12 * size;
     const qreal offset = 0.09 * size;
-    return {SoftShadow{withOpacity(neuLight, 0.95), blur, QPointF(-offset, -offset)},
-            SoftShadow{withOpacity(neuDark, 0.95), blur, QPointF(offset, offset)}};
+    return {SoftShadow{neuColor(neuLight, 0.95), blur, QPointF(-offset, -offset)},
+            SoftShadow{neuColor(neuDark, 0.95), blur, QPointF(offset, offset)}};
 }
 
 } // namespace
@@ -68,17 +68,23 @@ void NeuLogo::paintEvent(QPaintEvent *)
 
 void NeuLogo::paintSurface(QPainter &painter) const
 {
-    paintFace(painter, layoutFor(m_size).disc, m_size / 2, neuBg);
+    paintFace(painter, layoutFor(m_size).disc, m_size / 2, neuColor(neuBg));
 }
 
 void NeuLogo::paintContent(QPainter &painter) const
 {
     const Layout layout = layoutFor(m_size);
-    paintSymbol(painter, Symbol::wifi, layout.wifiCenter, layout.wifiSize, neuAccentDeep);
+    paintSymbol(painter, Symbol::wifi, layout.wifiCenter, layout.wifiSize, neuColor(neuAccentDeep));
     paintSymbolGlow(painter, Symbol::checkmarkShieldFill, layout.badgeCenter, layout.badgeSize,
-                    neuBg, 2);
+                    neuColor(neuBg), 2);
     paintSymbol(painter, Symbol::checkmarkShieldFill, layout.badgeCenter, layout.badgeSize,
-                neuSuccess);
+                neuColor(neuSuccess));
+}
+
+AccessibleFacts NeuLogo::accessibleFacts() const
+{
+    // The application's name stands beside it.
+    return decoration();
 }
 
 } // namespace brevik

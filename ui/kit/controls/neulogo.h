@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/access/speakable.h"
 #include "ui/kit/paint/relief.h"
 #include "ui/kit/paint/shadowlayer.h"
 
@@ -11,7 +12,7 @@ namespace brevik {
 
 // The application's mark: a raised disc holding the wifi symbol, with a shield badge
 // at its lower right.
-class NeuLogo final : public QWidget, public ShadowCaster {
+class NeuLogo final : public QWidget, public ShadowCaster, public Speakable {
     Q_OBJECT
 
 public:
@@ -34,6 +35,8 @@ public:
 
     QMargins shadowMargins() const override;
     void paintShadow(QPainter &painter) const override;
+
+    AccessibleFacts accessibleFacts() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

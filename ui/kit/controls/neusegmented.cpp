@@ -1,8 +1,11 @@
 #include "ui/kit/controls/neusegmented.h"
 
+#include "ui/kit/controls/segmentedaccessible.h"
+#include "ui/kit/paint/focusring.h"
 #include "ui/kit/paint/neusurface.h"
 #include "ui/kit/text/typography.h"
 
+#include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -62,9 +65,11 @@ void NeuSegmented::setSelection(const QVariant &value)
 {
     if (value == m_selection)
         return;
+    const int previous = selectedIndex();
     m_selection = value;
     for (int i = 0; i < m_options.size(); ++i)
         m_selected[i]->animateTo(m_options[i].first == value ? 1.0 : 0.0);
+    announceSelection(previous);
     emit selectionChanged(value);
 }
 
@@ -106,6 +111,17 @@ QSize NeuSegmented::sizeHint() const
     return {width, height};
 }
 
+QMargins NeuSegmented::shadowMargins() const
+{
+    return focusRingMargins();
+}
+
+void NeuSegmented::paintShadow(QPainter &painter) const
+{
+    if (m_keyboardFocus)
+        paintFocusRing(painter, rect(), kWell.radius);
+}
+
 void NeuSegmented::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -115,13 +131,14 @@ void NeuSegmented::paintEvent(QPaintEvent *)
 
 void NeuSegmented::paintSurface(QPainter &painter) const
 {
-    m_well.paintInset(painter, rect(), kWell.radius, kWell.distance, kWell.fill);
+    m_well.paintInset(painter, rect(), kWell.radius, kWell.distance, neuColor(kWell.fill));
 }
 
 void NeuSegmented::paintContent(QPainter &painter) const
 {
     // The options' shadows stay inside the well they sit in.
     painter.setClipPath(neuShape(rect(), kWell.radius));
+    const QColor face = neuColor(neuBg);
     for (int i = 0; i < m_options.size(); ++i) {
         const QRectF option = optionRect(i);
         const qreal sunk = selectedAmount(i);
@@ -129,15 +146,15 @@ void NeuSegmented::paintContent(QPainter &painter) const
             painter.setOpacity(1 - sunk);
             paintSurfaceShadows(painter, option, neuRaised(kOptionRadius, kRaisedDistance));
             painter.setOpacity(1);
-            paintFace(painter, option, kOptionRadius, neuBg);
+            paintFace(painter, option, kOptionRadius, face);
         }
         if (sunk > 0) {
             painter.setOpacity(sunk);
-            paintInsetSurface(painter, option, kOptionRadius, kSelectedDistance, neuBg);
+            paintInsetSurface(painter, option, kOptionRadius, kSelectedDistance, face);
             painter.setOpacity(1);
         }
         m_labels[i].draw(painter, option.left() + kOptionPadding.left(), option.center().y(),
-                         blend(neuTextSecondary, neuAccentDeep, sunk));
+                         blend(neuInk(neuTextSecondary), neuInk(neuAccentDeep), sunk));
     }
 }
 
@@ -162,6 +179,57 @@ void NeuSegmented::keyPressEvent(QKeyEvent *event)
     const int current = selectedIndex();
     const int next = std::clamp(current < 0 ? 0 : current + step, 0, int(m_options.size()) - 1);
     setSelection(m_options[next].first);
+}
+
+void NeuSegmented::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    m_keyboardFocus =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    if (m_keyboardFocus && !m_ring) {
+        m_ring = std::make_unique<CastShadow>(this, this);
+        m_ring->place();
+    }
+    if (m_ring)
+        m_ring->update();
+}
+
+void NeuSegmented::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    m_keyboardFocus = false;
+    if (m_ring)
+        m_ring->update();
+}
+
+AccessibleFacts NeuSegmented::accessibleFacts() const
+{
+    return readAs(QAccessible::Grouping);
+}
+
+QAccessibleInterface *NeuSegmented::createAccessible(QWidget *self) const
+{
+    return new SegmentedAccessible(static_cast<NeuSegmented *>(self), this);
+}
+
+void NeuSegmented::announceSelection(int previous) const
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface *group =
+        QAccessible::queryAccessibleInterface(const_cast<NeuSegmented *>(this));
+    QAccessible::State checked;
+    checked.checked = true;
+    for (int index : {previous, selectedIndex()}) {
+        if (QAccessibleInterface *option = index >= 0 ? group->child(index) : nullptr) {
+            QAccessibleStateChangeEvent change(option, checked);
+            QAccessible::updateAccessibility(&change);
+        }
+    }
+    if (hasFocus() && selectedIndex() >= 0) {
+        QAccessibleEvent focus(group->child(selectedIndex()), QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 } // namespace brevik

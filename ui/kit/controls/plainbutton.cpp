@@ -1,6 +1,9 @@
 #include "ui/kit/controls/plainbutton.h"
 
+#include "ui/kit/paint/focusring.h"
+
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace brevik {
@@ -8,10 +11,13 @@ namespace brevik {
 namespace {
 
 constexpr qreal kSpacing = 4;
+// The ring keeps a little room around the label, which has none of its own.
+constexpr qreal kRingPad = 3;
+constexpr qreal kRingRadius = 6;
 
 } // namespace
 
-PlainButton::PlainButton(const QFont &font, qreal symbolSize, const QColor &color, QWidget *parent)
+PlainButton::PlainButton(const QFont &font, qreal symbolSize, NeuRole color, QWidget *parent)
     : QAbstractButton(parent), m_text(font), m_symbolSize(symbolSize), m_color(color)
 {
     setFocusPolicy(Qt::TabFocus);
@@ -45,14 +51,24 @@ void PlainButton::paintContent(QPainter &painter) const
 {
     const qreal midY = height() / 2.0;
     const qreal side = m_symbol ? symbolBox({}, m_symbolSize).width() : 0;
+    const QColor ink = neuInk(m_color);
     painter.setOpacity(isDown() ? 0.55 : m_hovering ? 0.75 : 1);
     if (m_symbol)
-        paintSymbol(painter, *m_symbol, QPointF(side / 2, midY), m_symbolSize, m_color);
-    m_text.draw(painter, side + (m_symbol ? kSpacing : 0), midY, m_color);
-    if (m_keyboardFocus) {
-        painter.setOpacity(0.5);
-        painter.drawLine(QPointF(0, height() - 0.5), QPointF(width(), height() - 0.5));
-    }
+        paintSymbol(painter, *m_symbol, QPointF(side / 2, midY), m_symbolSize, ink);
+    m_text.draw(painter, side + (m_symbol ? kSpacing : 0), midY, ink);
+}
+
+QMargins PlainButton::shadowMargins() const
+{
+    const int pad = qCeil(kRingPad);
+    return focusRingMargins() + QMargins(pad, pad, pad, pad);
+}
+
+void PlainButton::paintShadow(QPainter &painter) const
+{
+    if (m_keyboardFocus)
+        paintFocusRing(painter, QRectF(rect()).adjusted(-kRingPad, -kRingPad, kRingPad, kRingPad),
+                       kRingRadius);
 }
 
 void PlainButton::enterEvent(QEnterEvent *event)
@@ -74,14 +90,31 @@ void PlainButton::focusInEvent(QFocusEvent *event)
     QAbstractButton::focusInEvent(event);
     m_keyboardFocus =
         event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    update();
+    if (m_keyboardFocus && !m_ring) {
+        m_ring = std::make_unique<CastShadow>(this, this);
+        m_ring->place();
+    }
+    if (m_ring)
+        m_ring->update();
 }
 
 void PlainButton::focusOutEvent(QFocusEvent *event)
 {
     QAbstractButton::focusOutEvent(event);
     m_keyboardFocus = false;
-    update();
+    if (m_ring)
+        m_ring->update();
+}
+
+void PlainButton::keyPressEvent(QKeyEvent *event)
+{
+    // Return presses a button as Space does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && isEnabled() &&
+        !event->isAutoRepeat()) {
+        animateClick();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 } // namespace brevik

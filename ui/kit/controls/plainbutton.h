@@ -1,29 +1,37 @@
 #pragma once
 
+#include "ui/kit/paint/shadowlayer.h"
+#include "ui/kit/palette/palette.h"
 #include "ui/kit/symbols/symbols.h"
 #include "ui/kit/text/textrun.h"
 
 #include <QAbstractButton>
 #include <QFont>
 
+#include <memory>
 #include <optional>
 
 namespace brevik {
 
 // A borderless button: a symbol and a text in one colour, nothing behind them; it dims a
-// little under the pointer.
-class PlainButton final : public QAbstractButton {
+// little under the pointer. Reached with the keyboard, it wears the focus ring around its
+// label.
+class PlainButton final : public QAbstractButton, public ShadowCaster {
     Q_OBJECT
 
 public:
-    PlainButton(const QFont &font, qreal symbolSize, const QColor &color,
-                QWidget *parent = nullptr);
+    PlainButton(const QFont &font, qreal symbolSize, NeuRole color, QWidget *parent = nullptr);
 
     void setLabel(const QString &text, std::optional<Symbol> symbol);
     std::optional<Symbol> symbol() const { return m_symbol; }
 
+    bool showsFocusRing() const { return m_keyboardFocus; }
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+
+    QMargins shadowMargins() const override;
+    void paintShadow(QPainter &painter) const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -31,16 +39,19 @@ protected:
     void leaveEvent(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void paintContent(QPainter &painter) const;
 
     TextRun m_text;
     qreal m_symbolSize;
-    QColor m_color;
+    NeuRole m_color;
     std::optional<Symbol> m_symbol;
     bool m_hovering = false;
-    bool m_keyboardFocus = false; // underlined only for focus reached with the keyboard
+    bool m_keyboardFocus = false; // a ring only for focus reached with the keyboard
+    // Made when the keyboard first brings the focus: most never wear a ring.
+    std::unique_ptr<CastShadow> m_ring;
 };
 
 } // namespace brevik

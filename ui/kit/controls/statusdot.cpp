@@ -32,12 +32,22 @@ void StatusDot::setLabel(const QString &label)
     m_label.setText(label);
     updateGeometry();
     update();
+    announceChange(this, QAccessible::NameChanged);
 }
 
 void StatusDot::setOn(bool on)
 {
+    if (on == m_on)
+        return;
     m_on = on;
     update();
+    announceChange(this, QAccessible::NameChanged);
+}
+
+void StatusDot::setStateWords(const QString &on, const QString &off)
+{
+    m_onWord = on;
+    m_offWord = off;
 }
 
 QSize StatusDot::sizeHint() const
@@ -56,7 +66,8 @@ void StatusDot::paintEvent(QPaintEvent *)
 
 void StatusDot::paintSurface(QPainter &painter) const
 {
-    m_relief.paintInset(painter, rect(), kSurface.radius, kSurface.distance, kSurface.fill);
+    m_relief.paintInset(painter, rect(), kSurface.radius, kSurface.distance,
+                        neuColor(kSurface.fill));
 }
 
 void StatusDot::paintContent(QPainter &painter) const
@@ -64,9 +75,15 @@ void StatusDot::paintContent(QPainter &painter) const
     const qreal midY = QRectF(rect()).marginsRemoved(kPadding).center().y();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(m_on ? neuSuccess : neuDanger);
+    painter.setBrush(neuColor(m_on ? neuSuccess : neuDanger));
     painter.drawEllipse(QRectF(kPadding.left(), midY - kLamp / 2, kLamp, kLamp));
-    m_label.draw(painter, kPadding.left() + kLamp + kSpacing, midY, neuTextSecondary);
+    m_label.draw(painter, kPadding.left() + kLamp + kSpacing, midY, neuInk(neuTextSecondary));
+}
+
+AccessibleFacts StatusDot::accessibleFacts() const
+{
+    return readAs(QAccessible::StaticText,
+                  m_label.text() + QStringLiteral("：") + (m_on ? m_onWord : m_offWord));
 }
 
 } // namespace brevik

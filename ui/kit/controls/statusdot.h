@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/access/speakable.h"
 #include "ui/kit/paint/relief.h"
 #include "ui/kit/text/textrun.h"
 
@@ -7,8 +8,9 @@
 
 namespace brevik {
 
-// A lamp and its label on a small pressed-in surface: green when on, red when off.
-class StatusDot final : public QWidget {
+// A lamp and its label on a small pressed-in surface: green when on, red when off. A screen
+// reader hears the label and the state in words ("直连：可达").
+class StatusDot final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
@@ -18,9 +20,13 @@ public:
     QString label() const { return m_label.text(); }
     void setOn(bool on);
     bool isOn() const { return m_on; }
+    // What on and off mean here.
+    void setStateWords(const QString &on, const QString &off);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+
+    AccessibleFacts accessibleFacts() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -31,6 +37,8 @@ private:
 
     TextRun m_label;
     bool m_on;
+    QString m_onWord = QStringLiteral("开");
+    QString m_offWord = QStringLiteral("关");
     mutable ReliefMemo m_relief;
 };
 

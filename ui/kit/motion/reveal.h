@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/access/speakable.h"
 #include "ui/kit/motion/motion.h"
 
 #include <QWidget>
@@ -9,7 +10,7 @@ namespace brevik {
 // Shows its one child by growing from nothing to the child's height, and hides it the
 // same way, over 0.28 s. Collapsed, it is hidden and takes no room in its layout. Open, it
 // follows the child: a child that grows (a log gaining lines) is shown whole.
-class Reveal final : public QWidget {
+class Reveal final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
@@ -20,6 +21,9 @@ public:
     // How much of the content shows now, 0 to 1.
     qreal amount() const { return m_amount.value(); }
     QWidget *content() const { return m_content; }
+
+    // Only what it holds is read.
+    AccessibleFacts accessibleFacts() const override { return {}; }
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;

@@ -42,11 +42,11 @@ void Spinner::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(QRectF(rect()).center());
     const qreal outer = m_side / 2.0;
-    QPen pen(neuText, std::max(1.2, m_side / 10.0), Qt::SolidLine, Qt::RoundCap);
+    QPen pen(neuColor(neuText), std::max(1.2, m_side / 10.0), Qt::SolidLine, Qt::RoundCap);
     for (int i = 0; i < kSpokes; ++i) {
         // The lit spoke is opaque; those behind it fade as a tail.
         const int age = (m_step - i + kSpokes) % kSpokes;
-        pen.setColor(withOpacity(neuText, 0.85 - 0.6 * age / (kSpokes - 1)));
+        pen.setColor(neuColor(neuText, 0.85 - 0.6 * age / (kSpokes - 1)));
         painter.setPen(pen);
         painter.save();
         painter.rotate(i * 360.0 / kSpokes);
@@ -65,6 +65,14 @@ void Spinner::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     m_turn->stop();
+}
+
+AccessibleFacts Spinner::accessibleFacts() const
+{
+    // Something runs, with no telling how far it has come: its owner names what.
+    AccessibleFacts facts = readAs(QAccessible::ProgressBar);
+    facts.state.busy = true;
+    return facts;
 }
 
 } // namespace brevik

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/kit/access/speakable.h"
+
 #include <QWidget>
 
 class QVariantAnimation;
@@ -8,7 +10,7 @@ namespace brevik {
 
 // The small indeterminate progress wheel: twelve spokes, the brightest one going round
 // once a second. It runs only while shown.
-class Spinner final : public QWidget {
+class Spinner final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
@@ -16,6 +18,8 @@ public:
 
     bool isSpinning() const;
     QSize sizeHint() const override { return {m_side, m_side}; }
+
+    AccessibleFacts accessibleFacts() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -29,11 +29,17 @@ void NeuPanel::paintEvent(QPaintEvent *)
 void NeuPanel::paintSurface(QPainter &painter) const
 {
     if (m_surface.inset)
-        m_relief.paintInset(painter, rect(), m_surface.radius, m_surface.distance, m_surface.fill);
+        m_relief.paintInset(painter, rect(), m_surface.radius, m_surface.distance,
+                            neuColor(m_surface.fill));
     else
-        paintFace(painter, rect(), m_surface.radius, m_surface.fill);
+        paintFace(painter, rect(), m_surface.radius, neuColor(m_surface.fill));
 }
 
 void NeuPanel::paintContent(QPainter &) const {}
+
+AccessibleFacts NeuPanel::accessibleFacts() const
+{
+    return {};
+}
 
 } // namespace brevik

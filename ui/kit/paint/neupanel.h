@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/access/speakable.h"
 #include "ui/kit/paint/neusurface.h"
 #include "ui/kit/paint/shadowlayer.h"
 
@@ -8,7 +9,7 @@
 namespace brevik {
 
 // A surface behind whatever its layout holds: a raised card or a pressed-in box.
-class NeuPanel : public QWidget, public ShadowCaster {
+class NeuPanel : public QWidget, public ShadowCaster, public Speakable {
     Q_OBJECT
 
 public:
@@ -18,6 +19,9 @@ public:
 
     QMargins shadowMargins() const override;
     void paintShadow(QPainter &painter) const override;
+
+    // A plain box; a card says what it holds.
+    AccessibleFacts accessibleFacts() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

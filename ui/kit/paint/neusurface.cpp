@@ -7,7 +7,7 @@ NeuSurface neuRaised(qreal radius, qreal distance)
     return {.radius = radius, .distance = distance, .inset = false, .fill = neuBg};
 }
 
-NeuSurface neuInset(qreal radius, qreal distance, QColor fill)
+NeuSurface neuInset(qreal radius, qreal distance, NeuRole fill)
 {
     return {.radius = radius, .distance = distance, .inset = true, .fill = fill};
 }
@@ -15,8 +15,8 @@ NeuSurface neuInset(qreal radius, qreal distance, QColor fill)
 std::array<SoftShadow, 2> raisedShadows(qreal distance)
 {
     // Painted in this order: the light one lies under the dark one where they meet.
-    return {SoftShadow{withOpacity(neuLight, 0.95), distance, QPointF(-distance, -distance)},
-            SoftShadow{withOpacity(neuDark, 0.95), distance, QPointF(distance, distance)}};
+    return {SoftShadow{neuColor(neuLight, 0.95), distance, QPointF(-distance, -distance)},
+            SoftShadow{neuColor(neuDark, 0.95), distance, QPointF(distance, distance)}};
 }
 
 QMargins shadowMargins(const NeuSurface &surface)
@@ -35,9 +35,9 @@ void paintSurfaceShadows(QPainter &painter, const QRectF &shape, const NeuSurfac
 void paintSurface(QPainter &painter, const QRectF &shape, const NeuSurface &surface)
 {
     if (surface.inset)
-        paintInsetSurface(painter, shape, surface.radius, surface.distance, surface.fill);
+        paintInsetSurface(painter, shape, surface.radius, surface.distance, neuColor(surface.fill));
     else
-        paintFace(painter, shape, surface.radius, surface.fill);
+        paintFace(painter, shape, surface.radius, neuColor(surface.fill));
 }
 
 } // namespace brevik

@@ -18,14 +18,14 @@ struct NeuSurface {
     qreal radius = 18;
     qreal distance = 6;
     bool inset = false;
-    QColor fill = neuBg;
+    NeuRole fill = neuBg;
 };
 
 NeuSurface neuRaised(qreal radius = 18, qreal distance = 6);
-NeuSurface neuInset(qreal radius = 14, qreal distance = 5, QColor fill = neuBg);
+NeuSurface neuInset(qreal radius = 14, qreal distance = 5, NeuRole fill = neuBg);
 
 // The two shadows a raised surface casts at `distance`: dark below-right, light
-// above-left, each blurred by the distance.
+// above-left, each blurred by the distance, in the current appearance.
 std::array<SoftShadow, 2> raisedShadows(qreal distance);
 
 // Room a raised surface's shadows need around its shape; none for a pressed-in one.

@@ -271,9 +271,12 @@ ReliefPatch insetPatch(const QSizeF &size, qreal radius, qreal distance, const Q
     patch.x = patchAxis(size.width(), 0, 0, corner, corner, dpr);
     patch.y = patchAxis(size.height(), 0, 0, corner, corner, dpr);
 
+    const QColor darkShade = neuColor(neuDark, 0.85);
+    const QColor lightShade = neuColor(neuLight, 0.95);
     ReliefInputs inputs{
         patch.x.exact ? size.width() : 0, patch.y.exact ? size.height() : 0, radius, reach, d, dpr};
-    appendColor(inputs, fill);
+    for (const QColor &color : {fill, darkShade, lightShade})
+        appendColor(inputs, color);
     const QString key = cacheKey("neu-inset", inputs);
     if (QPixmapCache::find(key, &patch.pixmap))
         return patch;
@@ -294,11 +297,11 @@ ReliefPatch insetPatch(const QSizeF &size, qreal radius, qreal distance, const Q
     composer.setCompositionMode(QPainter::CompositionMode_SourceAtop);
     composer.drawImage(0, 0,
                        colouredLayer(paintedMask(imageSize, shape.translated(shift, shift), stroke),
-                                     blurSigma(d) * dpr, withOpacity(neuDark, 0.85)));
+                                     blurSigma(d) * dpr, darkShade));
     composer.drawImage(
         0, 0,
         colouredLayer(paintedMask(imageSize, shape.translated(-shift, -shift), stroke),
-                      blurSigma(d) * dpr, withOpacity(neuLight, 0.95)));
+                      blurSigma(d) * dpr, lightShade));
     composer.end();
     patch.pixmap = QPixmap::fromImage(std::move(image));
     patch.pixmap.setDevicePixelRatio(dpr);
@@ -368,7 +371,9 @@ void ReliefMemo::paintInset(QPainter &painter, const QRectF &rect, qreal radius,
         return;
     const qreal dpr = deviceRatio(painter);
     ReliefInputs inputs{1, rect.width(), rect.height(), radius, distance, dpr};
-    appendColor(inputs, fill);
+    // The shades inside come from the appearance, not from the fill.
+    for (const QColor &color : {fill, neuColor(neuDark), neuColor(neuLight)})
+        appendColor(inputs, color);
     if (inputs != m_inputs) {
         m_patch = insetPatch(rect.size(), radius, distance, fill, dpr);
         m_inputs = inputs;

@@ -48,7 +48,7 @@ void paintShadows(QPainter &painter, const QRectF &rect, qreal radius,
                   std::span<const SoftShadow> shadows);
 
 // A pressed-in surface: the shape filled with `fill`, with an inner shadow of neuDark at
-// the top-left and of white at the bottom-right, both `distance` deep. Cached like the
+// the top-left and of neuLight at the bottom-right, both `distance` deep. Cached like the
 // shadows.
 void paintInsetSurface(QPainter &painter, const QRectF &rect, qreal radius, qreal distance,
                        const QColor &fill);

@@ -56,9 +56,14 @@ void ScrollFade::paintEvent(QPaintEvent *)
     QPainter painter(this);
     QLinearGradient gradient(0, m_edge == Edge::top ? 0 : height(), 0,
                              m_edge == Edge::top ? height() : 0);
-    gradient.setColorAt(0, neuBg);
-    gradient.setColorAt(1, withOpacity(neuBg, 0));
+    gradient.setColorAt(0, neuColor(neuBg));
+    gradient.setColorAt(1, neuColor(neuBg, 0));
     painter.fillRect(rect(), gradient);
+}
+
+AccessibleFacts ScrollFade::accessibleFacts() const
+{
+    return decoration();
 }
 
 } // namespace brevik

@@ -1,11 +1,13 @@
 #include "ui/kit/paint/shadowlayer.h"
 
+#include "ui/kit/access/speakable.h"
+
 #include <QEvent>
 #include <QPainter>
 
 namespace brevik {
 
-class ShadowLayer final : public QWidget {
+class ShadowLayer final : public QWidget, public Speakable {
 public:
     ShadowLayer(QWidget *caster, const ShadowCaster *shadow) : m_caster(caster), m_shadow(shadow)
     {
@@ -16,6 +18,9 @@ public:
         // move, resize or show brings the layer into place.
         caster->installEventFilter(this);
     }
+
+    // Only a shadow: a screen reader passes it by.
+    AccessibleFacts accessibleFacts() const override { return decoration(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -47,7 +52,7 @@ protected:
         m_shadow->paintShadow(painter);
     }
 
-private:
+public:
     void follow(bool restack)
     {
         QWidget *parent = m_caster->parentWidget();
@@ -67,6 +72,7 @@ private:
             stackUnder(m_caster);
     }
 
+private:
     QWidget *m_caster;
     const ShadowCaster *m_shadow;
 };
@@ -85,6 +91,12 @@ void CastShadow::update()
 {
     if (m_layer)
         m_layer->update();
+}
+
+void CastShadow::place()
+{
+    if (m_layer)
+        m_layer->follow(true);
 }
 
 QWidget *CastShadow::layer() const

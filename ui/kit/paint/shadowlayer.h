@@ -34,6 +34,9 @@ public:
 
     // Repaints the shadow after it changed (the widget repaints itself).
     void update();
+    // Puts the layer in place at once, for a shadow cast only after the widget was placed
+    // (a focus ring made when the keyboard first reaches its control).
+    void place();
     QWidget *layer() const;
 
 private:

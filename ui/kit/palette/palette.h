@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 namespace brevik {
@@ -16,26 +17,77 @@ constexpr QColor neuColor(quint32 rgb, qreal opacity = 1.0)
                   qRound(opacity * 255));
 }
 
-// The soft-relief palette: every panel, button and chip sits on neuBg.
-inline constexpr QColor neuBg = neuColor(0xE0E5EC);
-inline constexpr QColor neuDark = neuColor(0xB8BCC2);  // the dark shadow
-inline constexpr QColor neuLight = neuColor(0xFFFFFF); // the light shadow
-inline constexpr QColor neuAccent = neuColor(0x6D5DFC);
-inline constexpr QColor neuAccentDeep = neuColor(0x4B3BC4);
-inline constexpr QColor neuText = neuColor(0x2F3336);
-inline constexpr QColor neuTextSecondary = neuColor(0x5F6B7A);
-inline constexpr QColor neuSuccess = neuColor(0x2E8B72);
-inline constexpr QColor neuDanger = neuColor(0xC0392B);
-inline constexpr QColor neuWarning = neuColor(0xA9741A);
-inline constexpr QColor neuInfo = neuColor(0x30639E);
+// What a colour of the soft-relief palette is for. Widgets keep the role, never the colour,
+// and look the colour up when they paint, so that the window follows the appearance.
+enum class NeuRole : quint8 {
+    bg,
+    dark,
+    light,
+    accent,
+    accentDeep,
+    text,
+    textSecondary,
+    success,
+    danger,
+    warning,
+    info,
+};
+inline constexpr std::size_t kNeuRoleCount = 11;
+
+// The roles by their names: every panel, button and chip sits on neuBg.
+inline constexpr NeuRole neuBg = NeuRole::bg;
+inline constexpr NeuRole neuDark = NeuRole::dark;   // the dark shadow
+inline constexpr NeuRole neuLight = NeuRole::light; // the light shadow
+inline constexpr NeuRole neuAccent = NeuRole::accent;
+inline constexpr NeuRole neuAccentDeep = NeuRole::accentDeep;
+inline constexpr NeuRole neuText = NeuRole::text;
+inline constexpr NeuRole neuTextSecondary = NeuRole::textSecondary;
+inline constexpr NeuRole neuSuccess = NeuRole::success;
+inline constexpr NeuRole neuDanger = NeuRole::danger;
+inline constexpr NeuRole neuWarning = NeuRole::warning;
+inline constexpr NeuRole neuInfo = NeuRole::info;
+
+enum class Appearance { light, dark };
+
+// One appearance's colour for every role.
+struct NeuPalette {
+    std::array<QColor, kNeuRoleCount> colors;
+
+    QColor operator[](NeuRole role) const { return colors[std::size_t(role)]; }
+};
+
+const NeuPalette &paletteOf(Appearance appearance);
+
+// The appearance the window is drawn in now. Only the theme (and a test) changes it, on the
+// main thread, and repaints everything after.
+Appearance currentAppearance();
+void setCurrentAppearance(Appearance appearance);
+
+// A role's colour in the current appearance, at an opacity: for surfaces, shadows, symbols
+// and lamps.
+QColor neuColor(NeuRole role, qreal opacity = 1.0);
+
+// Text is read where symbols are only seen: it needs a contrast of 4.5:1 with the background
+// (symbols 3:1). The ink of a role is its colour, or where that reads too faintly the nearest
+// colour towards the text colour that reaches 4.5:1 on the background.
+inline constexpr double kTextContrast = 4.5;
+inline constexpr double kSymbolContrast = 3.0;
+QColor inkOf(Appearance appearance, NeuRole role);
+QColor neuInk(NeuRole role); // in the current appearance
+
+// The contrast ratio of two opaque colours, 1 to 21, from their relative luminance.
+double contrastRatio(const QColor &a, const QColor &b);
 
 // The same colour at another opacity.
 QColor withOpacity(QColor color, qreal opacity);
 
-// A palette colour by its name ("neuSuccess"); nothing for a name the palette lacks.
-std::optional<QColor> paletteColor(const QString &name);
+// A palette role by its name ("neuSuccess"); nothing for a name the palette lacks.
+std::optional<NeuRole> paletteRole(const QString &name);
 
-// The colour a severity is drawn in.
-QColor severityColor(Severity severity);
+// The role a severity is drawn in.
+NeuRole severityRole(Severity severity);
+// What a colour of the severities means, in the severity's own word ("故障"); empty for a
+// role that is no severity's. Wherever colour tells something, this says it too.
+QString severityWord(NeuRole role);
 
 } // namespace brevik

@@ -4,13 +4,13 @@
 
 namespace brevik {
 
-SymbolView::SymbolView(Symbol symbol, qreal size, const QColor &color, QWidget *parent)
+SymbolView::SymbolView(Symbol symbol, qreal size, NeuRole color, QWidget *parent)
     : QWidget(parent), m_symbol(symbol), m_size(size), m_color(color)
 {
     setFixedSize(sizeHint());
 }
 
-void SymbolView::setSymbol(Symbol symbol, const QColor &color)
+void SymbolView::setSymbol(Symbol symbol, NeuRole color)
 {
     if (symbol == m_symbol && color == m_color)
         return;
@@ -28,7 +28,14 @@ QSize SymbolView::sizeHint() const
 void SymbolView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    paintSymbol(painter, m_symbol, QRectF(rect()).center(), m_size, m_color);
+    paintSymbol(painter, m_symbol, QRectF(rect()).center(), m_size, neuColor(m_color));
+}
+
+AccessibleFacts SymbolView::accessibleFacts() const
+{
+    // A symbol beside words that say the same only decorates; where it stands alone its
+    // owner names what it means.
+    return spokenName().isEmpty() ? decoration() : readAs(QAccessible::Graphic);
 }
 
 } // namespace brevik

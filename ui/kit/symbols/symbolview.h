@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/kit/access/speakable.h"
+#include "ui/kit/palette/palette.h"
 #include "ui/kit/symbols/symbols.h"
 
 #include <QWidget>
@@ -7,17 +9,19 @@
 namespace brevik {
 
 // One symbol in one colour, standing in a layout like a label.
-class SymbolView final : public QWidget {
+class SymbolView final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
-    SymbolView(Symbol symbol, qreal size, const QColor &color, QWidget *parent = nullptr);
+    SymbolView(Symbol symbol, qreal size, NeuRole color, QWidget *parent = nullptr);
 
-    void setSymbol(Symbol symbol, const QColor &color);
+    void setSymbol(Symbol symbol, NeuRole color);
     Symbol symbol() const { return m_symbol; }
-    QColor color() const { return m_color; }
+    NeuRole color() const { return m_color; }
 
     QSize sizeHint() const override;
+
+    AccessibleFacts accessibleFacts() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -25,7 +29,7 @@ protected:
 private:
     Symbol m_symbol;
     qreal m_size;
-    QColor m_color;
+    NeuRole m_color;
 };
 
 } // namespace brevik

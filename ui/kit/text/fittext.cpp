@@ -5,7 +5,7 @@
 
 namespace brevik {
 
-FitText::FitText(const QFont &font, const QColor &color, qreal leastScale, QWidget *parent)
+FitText::FitText(const QFont &font, NeuRole color, qreal leastScale, QWidget *parent)
     : QWidget(parent), m_font(font), m_color(color), m_leastScale(leastScale)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -18,6 +18,7 @@ void FitText::setText(const QString &text)
     m_text = text;
     updateGeometry();
     update();
+    announceChange(this, QAccessible::NameChanged);
 }
 
 qreal FitText::scale() const
@@ -47,11 +48,16 @@ void FitText::paintEvent(QPaintEvent *)
     font.setPointSizeF(m_font.pointSizeF() * s);
     const QFontMetricsF metrics(font);
     painter.setFont(font);
-    painter.setPen(m_color);
+    painter.setPen(neuInk(m_color));
     const QString shown = metrics.elidedText(m_text, Qt::ElideRight, width());
     // Shrunk text keeps the line's middle.
     const qreal baseline = height() / 2.0 + (metrics.ascent() - metrics.descent()) / 2;
     painter.drawText(QPointF(0, baseline), shown);
+}
+
+AccessibleFacts FitText::accessibleFacts() const
+{
+    return readAs(QAccessible::StaticText, m_text);
 }
 
 } // namespace brevik

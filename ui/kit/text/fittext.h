@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QColor>
+#include "ui/kit/access/speakable.h"
+#include "ui/kit/palette/palette.h"
+
 #include <QFont>
 #include <QWidget>
 
@@ -8,11 +10,11 @@ namespace brevik {
 
 // One line of text that shrinks, down to a least scale, to fit the width it is given,
 // and past that is cut short with an ellipsis.
-class FitText final : public QWidget {
+class FitText final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
-    FitText(const QFont &font, const QColor &color, qreal leastScale, QWidget *parent = nullptr);
+    FitText(const QFont &font, NeuRole color, qreal leastScale, QWidget *parent = nullptr);
 
     void setText(const QString &text);
     QString text() const { return m_text; }
@@ -22,13 +24,15 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    AccessibleFacts accessibleFacts() const override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QString m_text;
     QFont m_font;
-    QColor m_color;
+    NeuRole m_color;
     qreal m_leastScale;
 };
 

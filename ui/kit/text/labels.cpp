@@ -1,6 +1,6 @@
 #include "ui/kit/text/labels.h"
 
-#include "ui/kit/palette/palette.h"
+#include "ui/kit/palette/theme.h"
 
 #include <QEvent>
 
@@ -49,7 +49,7 @@ private:
 
 } // namespace
 
-QLabel *neuLabel(const QString &text, const QFont &font, const QColor &color, LabelFlow flow,
+QLabel *neuLabel(const QString &text, const QFont &font, NeuRole role, LabelFlow flow,
                  QWidget *parent)
 {
     auto *label =
@@ -57,12 +57,10 @@ QLabel *neuLabel(const QString &text, const QFont &font, const QColor &color, La
     label->setFont(font);
     // Text is plain: finding details and logs carry '<' and '&' from tool output.
     label->setTextFormat(Qt::PlainText);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    palette.setColor(QPalette::Highlight, withOpacity(neuAccent, 0.3));
-    palette.setColor(QPalette::HighlightedText, neuText);
-    label->setPalette(palette);
+    bindPalette(label, {{.target = QPalette::WindowText, .role = role, .ink = true},
+                        {.target = QPalette::Text, .role = role, .ink = true},
+                        {.target = QPalette::Highlight, .role = neuAccent, .opacity = 0.3},
+                        {.target = QPalette::HighlightedText, .role = neuText, .ink = true}});
     if (flow != LabelFlow::oneLine) {
         // Its size policy now says that the height follows the width; replacing the
         // policy would lose that, and layouts would size the label by a guessed width.

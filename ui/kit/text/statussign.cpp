@@ -10,15 +10,19 @@ namespace brevik {
 
 namespace {
 
-// The signs that open every repair log.
-const std::array<QString, 4> kSigns{QStringLiteral("✅"), QStringLiteral("❌"),
-                                    QStringLiteral("⚠️"), QStringLiteral("⏳")};
+// The signs that open every repair log, and what each says in words.
+const std::array<std::pair<QString, QString>, 4> kSigns{{
+    {QStringLiteral("✅"), QStringLiteral("成功")},
+    {QStringLiteral("❌"), QStringLiteral("失败")},
+    {QStringLiteral("⚠️"), QStringLiteral("注意")},
+    {QStringLiteral("⏳"), QStringLiteral("等待中")},
+}};
 
 } // namespace
 
 std::pair<QString, QString> splitStatusSign(const QString &log)
 {
-    for (const QString &sign : kSigns) {
+    for (const auto &[sign, word] : kSigns) {
         if (log.startsWith(sign)) {
             QString rest = log.mid(sign.size());
             if (rest.startsWith(QLatin1Char(' ')))
@@ -70,6 +74,15 @@ void StatusSign::paintEvent(QPaintEvent *)
         QPixmapCache::insert(key, image);
     }
     painter.drawPixmap(0, 0, image);
+}
+
+AccessibleFacts StatusSign::accessibleFacts() const
+{
+    for (const auto &[sign, word] : kSigns) {
+        if (sign == m_sign)
+            return readAs(QAccessible::Graphic, word);
+    }
+    return decoration();
 }
 
 } // namespace brevik

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/kit/access/speakable.h"
+
 #include <QFont>
 #include <QHash>
 #include <QString>
@@ -17,7 +19,7 @@ std::pair<QString, QString> splitStatusSign(const QString &log);
 // and their faces are bitmap fonts: Qt decompresses such a glyph again every time it
 // measures text containing it, which made laying out a one-line log cost more than
 // painting a whole card.
-class StatusSign final : public QWidget {
+class StatusSign final : public QWidget, public Speakable {
     Q_OBJECT
 
 public:
@@ -28,6 +30,8 @@ public:
     QString sign() const { return m_sign; }
 
     QSize sizeHint() const override;
+
+    AccessibleFacts accessibleFacts() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
