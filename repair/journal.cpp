@@ -103,20 +103,6 @@ qint64 sizeOf(int fd)
     return ::fstat(fd, &info) == 0 ? qint64(info.st_size) : -1;
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
 // Held while a record is appended or the file is cut; the journal itself is replaced when it
 // is cut, so the lock lives beside it.
 class AppendLock {
@@ -178,7 +164,7 @@ QString appendRecord(const QString &path, int fd, qint64 size, const QJsonObject
     char last = '\n';
     if (size > 0 && ::pread(fd, &last, 1, off_t(size - 1)) == 1 && last != '\n')
         line.prepend('\n');
-    if (!writeAll(fd, line) || ::fsync(fd) != 0) {
+    if (!StateFiles::writeAll(fd, line) || ::fsync(fd) != 0) {
         const int failure = errno ? errno : EIO;
         (void)::ftruncate(fd, off_t(size));
         return StateFiles::reason(failure, path);

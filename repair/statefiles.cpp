@@ -50,20 +50,6 @@ Opened openPlain(const QString &path, int flags, mode_t mode)
     return opened;
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
 } // namespace
 
 Handle &Handle::operator=(Handle &&other) noexcept
@@ -87,6 +73,20 @@ int Handle::release()
     const int fd = m_fd;
     m_fd = -1;
     return fd;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
 }
 
 QString reason(int error, const QString &path)

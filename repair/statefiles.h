@@ -67,6 +67,10 @@ struct Content {
 };
 Content readSmall(const QString &path, qint64 limit);
 
+// Writes all of `bytes` at the file's position, going on after short writes. False (errno
+// set) when the file takes no more.
+bool writeAll(int fd, const QByteArray &bytes);
+
 // The user-facing reason for an errno value, for the file at `path`.
 QString reason(int error, const QString &path);
 
