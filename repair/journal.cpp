@@ -17,8 +17,9 @@ namespace brevik {
 
 namespace {
 
-// A journal kept within its limit is read whole; one grown beyond (by other hands) is read as
-// far back as that, never further.
+// A journal kept within its limit is read whole; of one grown beyond (by other hands) the
+// newest records that much would hold. Lines that are not records of ours are stepped over
+// without being kept, however long.
 constexpr qint64 kKeepLimit = Journal::kSizeLimit + Journal::kRecordLimit;
 // The next id follows the largest among the newest records: records of repairs that ran at
 // once end in any order, but never this far apart.
@@ -42,10 +43,12 @@ Journal::Read readFromEnd(int fd, qint64 size, qsizetype newest, const QString &
     QHash<qint64, qsizetype> index;
     QHash<qint64, QJsonObject> outcomes;
     BackwardLines lines(fd, size, Journal::kRecordLimit);
-    while ((newest < 0 || entries.size() < newest) && lines.consumed() <= kKeepLimit) {
+    qint64 kept = 0;
+    while ((newest < 0 || entries.size() < newest) && kept <= kKeepLimit) {
         const std::optional<QByteArray> line = lines.next();
         if (!line)
             break;
+        kept += line->size() + 1;
         const std::optional<QJsonObject> record = recordIn(*line);
         const std::optional<qint64> id = record ? JournalRecords::idOf(*record) : std::nullopt;
         if (!id)
