@@ -247,6 +247,8 @@ signals:
     void stateChanged();
 
 private:
+    // The findings of the last scan but those repaired since: what the headline judges.
+    QList<Finding> standing() const;
     void setFindings(const QList<Finding> &findings);
     void setScanning(bool scanning);
     void setProgressText(const QString &text);
@@ -316,8 +318,6 @@ private:
     bool m_guardianOn = true;
     QString m_guardStatus = QStringLiteral("守护启动中…");
     QString m_guardRest;
-    // The findings of the last scan but those repaired since: what the headline judges.
-    QList<Finding> standing() const;
     QMap<QString, QDateTime> m_repaired;
     int m_guardFixedCount = 0;
     bool m_agentInstalled = false;
