@@ -20,16 +20,19 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 #include <QWindow>
 
 using namespace brevik;
@@ -65,6 +68,8 @@ private slots:
     void batchThroughTheWindow_data();
     void batchThroughTheWindow();
     void markdownKeepsToolOutputAsText();
+    void headerAndMenusInEachLanguage_data();
+    void headerAndMenusInEachLanguage();
     void qtTextsInTheWindowLanguage();
 
 private:
@@ -278,6 +283,39 @@ void TestWindow::markdownKeepsToolOutputAsText()
     QVERIFY(markdown.contains(QStringLiteral("````sh\n") + finding.fix->commands().first() +
                               QStringLiteral("\n````\n")));
     QVERIFY(markdown.contains(QStringLiteral("，需要管理员权限")));
+}
+
+void TestWindow::headerAndMenusInEachLanguage_data()
+{
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QString>("headline");
+    QTest::addColumn<QStringList>("menus");
+
+    QTest::newRow("Chinese") << Language::chinese << "网络存在故障，建议立即修复"
+                             << QStringList{"文件", "显示", "帮助"};
+    QTest::newRow("English") << Language::english << "The network is broken; repair it now"
+                             << QStringList{"File", "View", "Help"};
+}
+
+// The window's header and its menus, in the language installed before the window was made
+// (the catalogue built into the window's code).
+void TestWindow::headerAndMenusInEachLanguage()
+{
+    QFETCH(Language, language);
+    QTranslator catalogue;
+    if (language == Language::english) {
+        QVERIFY(catalogue.load(Languages::catalogue(language)));
+        QVERIFY(QCoreApplication::installTranslator(&catalogue));
+    }
+    const auto removed = qScopeGuard([&] { QCoreApplication::removeTranslator(&catalogue); });
+
+    Window window(QStringLiteral("offline"));
+    QTRY_VERIFY_WITH_TIMEOUT(window.settled(), 60000);
+    QTEST(window.part<QLabel>("statusTitle")->text(), "headline");
+    QStringList menus;
+    for (const QAction *menu : window.window->menuBar()->actions())
+        menus << menu->text();
+    QTEST(menus, "menus");
 }
 
 // Qt's own buttons and menus speak the window's language, not English.
