@@ -7,13 +7,17 @@
 #include "guardian/proxyguardian.h"
 #include "repair/changelock.h"
 
+#include <QCoreApplication>
 #include <QTextStream>
 
 namespace brevik {
 
 namespace {
 
-const QString kAgentPrefix = QStringLiteral("[守护] ");
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(AgentRun)
+};
+
 constexpr double kNotificationTimeout = 10.0;
 
 bool isNotable(const ProxyGuardian::Status &status)
@@ -33,8 +37,7 @@ void once(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now)
     // run still repairing, a repair behind an open password prompt) this one skips its turn,
     // so that one sighting gives one repair. It reads and writes the carried count under the
     // lock too. A lock that cannot be made at all does not stop the guardian.
-    const ChangeLock lock = ChangeLock::take(guardian.stateFolder(),
-                                             QStringLiteral("守护：后台检查"),
+    const ChangeLock lock = ChangeLock::take(guardian.stateFolder(), Texts::tr("守护：后台检查"),
                                              ChangeLock::Wait::never);
     if (lock.busy())
         return;
@@ -50,7 +53,7 @@ void once(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now)
     }
     // Healthy and undecided states leave no trace, so the log keeps only what mattered.
     if (isNotable(status)) {
-        guardian.log().append(kAgentPrefix + status.text);
+        guardian.log().append(Texts::tr("[守护] %1").arg(status.text));
         out << status.text << '\n';
         out.flush();
     }
@@ -66,10 +69,9 @@ void once(ProxyGuardian &guardian, QTextStream &out, const QDateTime &now)
         // back.
         shell(Notification::command(
                   QStringLiteral("Brevik"),
-                  QStringLiteral("已关闭所有网络服务上残留的系统代理 ") + status.proxyHost +
-                      QLatin1Char(':') + status.proxyPort +
-                      QStringLiteral("，网络恢复直连。如需撤销：运行 brevik --undo，或在 Brevik "
-                                     "窗口菜单选择「撤销上次修复」。")),
+                  Texts::tr("已关闭所有网络服务上残留的系统代理 %1，网络恢复直连。如需撤销：运行 "
+                            "brevik --undo，或在 Brevik 窗口菜单选择「撤销上次修复」。")
+                      .arg(status.proxyHost + QLatin1Char(':') + status.proxyPort)),
               kNotificationTimeout);
     }
     // Cut even when nothing was appended: launchd appends the agent's output on its own, and

@@ -4,6 +4,7 @@
 #include "app/interrupts.h"
 #include "app/terminalmodes.h"
 #include "app/windowloader.h"
+#include "i18n/language.h"
 #ifdef BREVIK_SIMULATED_MAC
 #include "sim/simulationmode.h"
 #endif
@@ -52,6 +53,8 @@ int BrevikApp::runMode(const CommandLine &line, int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brevik"));
+    // Before any text is made: the launch agent's runs choose as the window and the terminal do.
+    Languages::install(app, Languages::chosen());
 
 #ifdef BREVIK_SIMULATED_MAC
     QString note;

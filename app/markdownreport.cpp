@@ -2,11 +2,16 @@
 
 #include "appmodel/headline.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(MarkdownReport)
+};
 
 // Tool output and titles are text, not markup: every character Markdown gives a meaning
 // anywhere in a line is escaped, and so is whatever would open a heading, a quote or a list
@@ -61,23 +66,23 @@ QString problem(const Finding &finding)
 {
     QString out = QStringLiteral("### ") + label(finding.severity) + QStringLiteral(" · ") +
                   escaped(finding.title) + QStringLiteral("\n\n");
-    out += QStringLiteral("分类：") + escaped(rawValue(finding.category)) + QStringLiteral("\n\n");
+    out += Texts::tr("分类：%1").arg(escaped(rawValue(finding.category))) + QStringLiteral("\n\n");
     if (!finding.detail.trimmed().isEmpty())
         out += lines(finding.detail) + QStringLiteral("\n\n");
     if (finding.fixHint)
-        out += QStringLiteral("**如何修复：** ") + lines(*finding.fixHint) + QStringLiteral("\n\n");
+        out += Texts::tr("**如何修复：** %1").arg(lines(*finding.fixHint)) + QStringLiteral("\n\n");
     if (!finding.manualSteps.isEmpty()) {
-        out += QStringLiteral("**手动步骤：**\n\n");
+        out += Texts::tr("**手动步骤：**") + QStringLiteral("\n\n");
         for (qsizetype i = 0; i < finding.manualSteps.size(); ++i)
             out += QStringLiteral("%1. ").arg(i + 1) + escaped(finding.manualSteps[i]) +
                    QLatin1Char('\n');
         out += QLatin1Char('\n');
     }
     if (finding.fix) {
-        out += QStringLiteral("**修复：** ") + escaped(finding.fix->title) +
-               QStringLiteral("（`brevik --fix ") + finding.fix->id + QStringLiteral("`）");
+        out += Texts::tr("**修复：** %1（`brevik --fix %2`）")
+                   .arg(escaped(finding.fix->title), finding.fix->id);
         if (finding.fix->needsAdmin)
-            out += QStringLiteral("，需要管理员权限");
+            out += Texts::tr("，需要管理员权限");
         out += QStringLiteral("\n\n") + codeBlock(finding.fix->commands()) + QLatin1Char('\n');
     }
     return out;
@@ -95,11 +100,12 @@ QString pass(const Finding &finding)
 QString aiTable(const QList<AIStatus> &rows)
 {
     const auto mark = [](bool ok) { return ok ? QStringLiteral("✅") : QStringLiteral("❌"); };
-    QString out = QStringLiteral("| 服务 | 直连 | 代理 | 延迟 |\n| --- | --- | --- | --- |\n");
+    QString out = Texts::tr("| 服务 | 直连 | 代理 | 延迟 |") +
+                  QStringLiteral("\n| --- | --- | --- | --- |\n");
     for (const AIStatus &row : rows) {
         const QString latency = row.directOK || row.proxyOK
                                     ? QStringLiteral("%1 ms").arg(row.latencyMs)
-                                    : QStringLiteral("不可达");
+                                    : Texts::tr("不可达");
         out += QStringLiteral("| ") + escaped(row.name) + QStringLiteral(" | ") +
                mark(row.directOK) + QStringLiteral(" | ") + mark(row.proxyOK) +
                QStringLiteral(" | ") + latency + QStringLiteral(" |\n");
@@ -114,37 +120,41 @@ QString toMarkdown(const ScanReport &report, const QString &simulatedMac)
     const QList<Finding> problems = Headline::problems(report.findings);
     const QList<Finding> passes = Headline::passes(report.findings);
 
-    QString out = QStringLiteral("# Brevik 诊断报告\n\n");
-    out += QStringLiteral("- 结论：") +
-           Headline::statusTitle(report.findings, report.internet.verdict()) + QLatin1Char('\n');
+    QString out = Texts::tr("# Brevik 诊断报告") + QStringLiteral("\n\n");
+    out += Texts::tr("- 结论：%1")
+               .arg(Headline::statusTitle(report.findings, report.internet.verdict())) +
+           QLatin1Char('\n');
     if (report.finishedAt) {
-        out += QStringLiteral("- 扫描时间：") +
-               report.finishedAt->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
-               QStringLiteral("，耗时 ") + QString::asprintf("%.1f", report.seconds) +
-               QStringLiteral(" 秒\n");
+        out += Texts::tr("- 扫描时间：%1，耗时 %2 秒")
+                   .arg(report.finishedAt->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                        QString::asprintf("%.1f", report.seconds)) +
+               QLatin1Char('\n');
     }
-    out += QStringLiteral("- 上网实测：") + escaped(report.internet.summary) + QLatin1Char('\n');
+    out += Texts::tr("- 上网实测：%1").arg(escaped(report.internet.summary)) + QLatin1Char('\n');
     for (const QString &path : report.internet.tried)
         out += QStringLiteral("  - ") + escaped(path) + QLatin1Char('\n');
     if (!simulatedMac.isEmpty()) {
-        out += QStringLiteral("- 注意：这份报告来自模拟的 Mac（场景 ") + escaped(simulatedMac) +
-               QStringLiteral("），不是一台真实的电脑\n");
+        out += Texts::tr("- 注意：这份报告来自模拟的 Mac（场景 %1），不是一台真实的电脑")
+                   .arg(escaped(simulatedMac)) +
+               QLatin1Char('\n');
     }
 
-    out += QStringLiteral("\n## 需要处理的问题（%1）\n\n").arg(problems.size());
+    out += QLatin1Char('\n') + Texts::tr("## 需要处理的问题（%1）").arg(problems.size()) +
+           QStringLiteral("\n\n");
     if (problems.isEmpty())
-        out += QStringLiteral("没有发现需要修复的问题。\n\n");
+        out += Texts::tr("没有发现需要修复的问题。") + QStringLiteral("\n\n");
     for (const Finding &finding : problems)
         out += problem(finding);
 
     if (!passes.isEmpty()) {
-        out += QStringLiteral("## 检查通过项（%1）\n\n").arg(passes.size());
+        out += Texts::tr("## 检查通过项（%1）").arg(passes.size()) + QStringLiteral("\n\n");
         for (const Finding &finding : passes)
             out += pass(finding);
         out += QLatin1Char('\n');
     }
     if (!report.ai.isEmpty())
-        out += QStringLiteral("## AI 服务连通性\n\n") + aiTable(report.ai) + QLatin1Char('\n');
+        out += Texts::tr("## AI 服务连通性") + QStringLiteral("\n\n") + aiTable(report.ai) +
+               QLatin1Char('\n');
     return out.trimmed() + QLatin1Char('\n');
 }
 

@@ -4,6 +4,7 @@
 #include "diagnostics/diagnosticsrun.h"
 #include "diagnostics/stepschedule.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,10 @@
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(ScanReport)
+};
 
 QJsonValue optionalText(const std::optional<QString> &text)
 {
@@ -131,11 +136,13 @@ QString toText(const ScanReport &report)
         if (!finding.detail.isEmpty())
             out += indented(finding.detail);
         if (finding.fix)
-            out += QStringLiteral("    修复：") + finding.fix->title +
-                   QStringLiteral(" · brevik --fix ") + finding.fix->id + QLatin1Char('\n');
+            out +=
+                QStringLiteral("    ") +
+                Texts::tr("修复：%1 · brevik --fix %2").arg(finding.fix->title, finding.fix->id) +
+                QLatin1Char('\n');
         out += QLatin1Char('\n');
     }
-    out += QStringLiteral("上网实测：") + report.internet.summary + QLatin1Char('\n');
+    out += Texts::tr("上网实测：%1").arg(report.internet.summary) + QLatin1Char('\n');
     return out;
 }
 

@@ -8,6 +8,7 @@
 #include "repair/recording.h"
 #include "repair/undo.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -17,6 +18,10 @@
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(TerminalModes)
+};
 
 void print(const QString &text, FILE *stream = stdout)
 {
@@ -102,11 +107,12 @@ int scan(bool json)
 int fix(const QString &fixId)
 {
     if (fixId.isEmpty()) {
-        print(QStringLiteral("用法：brevik --fix FIX-ID（例如 fix-proxy-off-all）\n"), stderr);
+        print(Texts::tr("用法：brevik --fix FIX-ID（例如 fix-proxy-off-all）") + QLatin1Char('\n'),
+              stderr);
         return 2;
     }
     // The scan is part of the decision: it sees the Mac as any change under way left it.
-    const ChangeLock lock = lockForUser(QStringLiteral("命令行修复：") + fixId);
+    const ChangeLock lock = lockForUser(Texts::tr("命令行修复：%1").arg(fixId));
     const ScanReport report = runScan(progressOnTerminal());
     for (const Finding &finding : report.findings) {
         if (!finding.fix || finding.fix->id != fixId)
@@ -118,7 +124,7 @@ int fix(const QString &fixId)
             return 1;
         return result.recorded ? 0 : kNotRecorded;
     }
-    print(QStringLiteral("本次扫描没有发现可用「") + fixId + QStringLiteral("」修复的问题。\n"),
+    print(Texts::tr("本次扫描没有发现可用「%1」修复的问题。").arg(fixId) + QLatin1Char('\n'),
           stderr);
     return 2;
 }
@@ -129,11 +135,11 @@ int history(bool all)
     // A terminal shows the newest; reading no further keeps --history quick on any journal.
     const Journal::Read read = journal.read(all ? -1 : kHistoryShown);
     if (!read.error.isEmpty()) {
-        print(QStringLiteral("无法读取修复记录：") + read.error + QLatin1Char('\n'), stderr);
+        print(Texts::tr("无法读取修复记录：%1").arg(read.error) + QLatin1Char('\n'), stderr);
         return 1;
     }
     if (read.entries.isEmpty()) {
-        print(QStringLiteral("还没有修复记录。\n"));
+        print(Texts::tr("还没有修复记录。") + QLatin1Char('\n'));
         return 0;
     }
     const QSet<qint64> undone = Undo::undoneIds(read.entries);
@@ -144,25 +150,27 @@ int history(bool all)
             print(Undo::summaryLine(*entry, undone.contains(entry->id), Undo::running(*entry, holder)) +
               QLatin1Char('\n'));
     if (read.more && !all)
-        print(QStringLiteral("（只列出最近 %1 条；全部记录：brevik --history --all）\n")
-                  .arg(kHistoryShown));
+        print(Texts::tr("（只列出最近 %n 条；全部记录：brevik --history --all）", nullptr,
+                        int(kHistoryShown)) +
+              QLatin1Char('\n'));
     return 0;
 }
 
 int undo(const std::optional<qint64> &id, bool force)
 {
     if (id && *id <= 0) {
-        print(QStringLiteral("用法：brevik --undo [编号] [--force]（编号见 brevik --history）\n"),
+        print(Texts::tr("用法：brevik --undo [编号] [--force]（编号见 brevik --history）") +
+                  QLatin1Char('\n'),
               stderr);
         return 2;
     }
-    const ChangeLock lock = lockForUser(QStringLiteral("命令行撤销"));
+    const ChangeLock lock = lockForUser(Texts::tr("命令行撤销"));
     const Undo::Result result =
         Undo::takeBack(Journal::forCurrentUser(), id, force, RepairOrigin::commandLine);
     if (result.status == Undo::Status::nothingToUndo && result.target == 0) {
-        print(id ? QStringLiteral("修复记录里没有 #") + QString::number(*id) +
-                       QStringLiteral("（见 brevik --history）。\n")
-                 : QStringLiteral("没有可以撤销的修复。\n"),
+        print((id ? Texts::tr("修复记录里没有 #%1（见 brevik --history）。").arg(*id)
+                  : Texts::tr("没有可以撤销的修复。")) +
+                  QLatin1Char('\n'),
               stderr);
         return 2;
     }

@@ -306,7 +306,7 @@ private:
 
     QList<Finding> m_findings;
     bool m_scanning = false;
-    QString m_progressText = QStringLiteral("准备中…");
+    QString m_progressText = tr("准备中…");
     double m_progressValue = 0.0;
     QMap<QString, QString> m_fixLog;
     bool m_fixingAll = false;
@@ -316,7 +316,7 @@ private:
     QList<AIStatus> m_aiItems;
     bool m_aiProxied = false;
     bool m_guardianOn = true;
-    QString m_guardStatus = QStringLiteral("守护启动中…");
+    QString m_guardStatus = tr("守护启动中…");
     QString m_guardRest;
     QMap<QString, QDateTime> m_repaired;
     int m_guardFixedCount = 0;

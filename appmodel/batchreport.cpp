@@ -1,8 +1,18 @@
 #include "appmodel/batchreport.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace brevik {
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(BatchReport)
+};
+
+} // namespace
 
 BatchReport batchReportOf(const QList<Finding> &targets, const QMap<QString, FixResult> &results)
 {
@@ -12,7 +22,7 @@ BatchReport batchReportOf(const QList<Finding> &targets, const QMap<QString, Fix
     for (const Finding &finding : targets) {
         // A target the engine left without an outcome ran nothing that could have succeeded.
         const FixResult result = results.value(
-            finding.id, FixResult{false, QStringLiteral("❌ 没有执行（修复程序没有给出结果）")});
+            finding.id, FixResult{false, Texts::tr("❌ 没有执行（修复程序没有给出结果）")});
         report.lines << BatchReport::Line{finding.title, result.log, result.end,
                                           result.ok || result.ranAny};
         succeeded += result.end == FixEnd::succeeded;
@@ -31,13 +41,13 @@ QString BatchReport::headline() const
 {
     switch (outcome) {
     case RepairOutcome::succeeded:
-        return QStringLiteral("批量修复完成");
+        return Texts::tr("批量修复完成");
     case RepairOutcome::partly:
-        return QStringLiteral("批量修复部分完成");
+        return Texts::tr("批量修复部分完成");
     case RepairOutcome::failed:
-        return QStringLiteral("批量修复失败");
+        return Texts::tr("批量修复失败");
     case RepairOutcome::cancelled:
-        return QStringLiteral("批量修复已取消");
+        return Texts::tr("批量修复已取消");
     }
     return {};
 }
@@ -51,18 +61,18 @@ QString BatchReport::explanation() const
                                         [](const Line &line) { return line.changedSomething; });
     switch (outcome) {
     case RepairOutcome::succeeded:
-        return QStringLiteral("%1 项修复全部成功。").arg(done);
+        return Texts::tr("%n 项修复全部成功。", nullptr, int(done));
     case RepairOutcome::partly:
-        return QStringLiteral("%1 项修复中 %2 项成功，其余没有成功，原因见下。")
-            .arg(lines.size())
+        return Texts::tr("%n 项修复中 %1 项成功，其余没有成功，原因见下。", nullptr,
+                         int(lines.size()))
             .arg(done);
     case RepairOutcome::failed:
-        return QStringLiteral("没有一项修复成功，原因见下。");
+        return Texts::tr("没有一项修复成功，原因见下。");
     case RepairOutcome::cancelled:
         // What ran before the prompt (a repair tried without a password first) may stay.
-        return anyChanged ? QStringLiteral("没有输入管理员密码；不需要密码的部分已经执行，"
-                                           "它做的改动仍然有效，见下。")
-                          : QStringLiteral("没有输入管理员密码，修复没有执行，设置没有任何改动。");
+        return anyChanged ? Texts::tr("没有输入管理员密码；不需要密码的部分已经执行，"
+                                      "它做的改动仍然有效，见下。")
+                          : Texts::tr("没有输入管理员密码，修复没有执行，设置没有任何改动。");
     }
     return {};
 }

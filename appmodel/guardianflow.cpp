@@ -36,7 +36,7 @@ void AppModel::toggleGuardian()
     setGuardianOn(!m_guardianOn);
     if (!m_guardianOn) {
         // A check already running still finishes, and its text then replaces this one.
-        setGuardStatus(QStringLiteral("守护已暂停（不会自动修复代理残留）"));
+        setGuardStatus(tr("守护已暂停（不会自动修复代理残留）"));
         return;
     }
     tickGuardian();
@@ -50,8 +50,7 @@ void AppModel::startGuardianTick()
     Background::start(Background::Priority::background, [self, guardian, journal = m_journal] {
         // A repair or an undo under way (perhaps behind an open password prompt) holds the
         // change lock: this turn is skipped, never queued.
-        const ChangeLock lock = ChangeLock::take(guardian->stateFolder(),
-                                                 QStringLiteral("守护：检查残留代理"),
+        const ChangeLock lock = ChangeLock::take(guardian->stateFolder(), tr("守护：检查残留代理"),
                                                  ChangeLock::Wait::never);
         if (lock.busy()) {
             Background::onMainThreadAndWait([&] {
@@ -91,8 +90,7 @@ void AppModel::resumeGuardian()
     const QPointer<AppModel> self(this);
     ProxyGuardian *guardian = &m_guardian;
     Background::start(Background::Priority::userInitiated, [self, guardian] {
-        const ChangeLock lock = ChangeLock::take(guardian->stateFolder(),
-                                                 QStringLiteral("守护：恢复处理"),
+        const ChangeLock lock = ChangeLock::take(guardian->stateFolder(), tr("守护：恢复处理"),
                                                  ChangeLock::Wait::untilFree);
         guardian->resume();
         const QStringList lines = guardian->log().tail(kGuardLogLines);

@@ -1,10 +1,16 @@
 #include "appmodel/headline.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Headline)
+};
 
 template <typename Keep> QList<Finding> filtered(const QList<Finding> &findings, Keep keep)
 {
@@ -71,7 +77,7 @@ Severity effectiveStatus(const QList<Finding> &findings, std::optional<WebVerdic
 QString statusLabel(const QList<Finding> &findings, std::optional<WebVerdict> net)
 {
     if (usableWithoutBlockers(findings, net))
-        return problems(findings).isEmpty() ? QStringLiteral("正常") : QStringLiteral("可用");
+        return problems(findings).isEmpty() ? Texts::tr("正常") : Texts::tr("可用");
     return label(effectiveStatus(findings, net));
 }
 
@@ -80,19 +86,18 @@ QString statusTitle(const QList<Finding> &findings, std::optional<WebVerdict> ne
     if (usableWithoutBlockers(findings, net)) {
         const qsizetype count = problems(findings).size();
         if (count == 0)
-            return QStringLiteral("网络正常，未发现问题");
-        return QStringLiteral("网络正常可用，") + QString::number(count) +
-               QStringLiteral(" 项可选优化（可先放一放）");
+            return Texts::tr("网络正常，未发现问题");
+        return Texts::tr("网络正常可用，%n 项可选优化（可先放一放）", nullptr, int(count));
     }
     switch (effectiveStatus(findings, net)) {
     case Severity::ok:
-        return QStringLiteral("网络状态良好，未发现问题");
+        return Texts::tr("网络状态良好，未发现问题");
     case Severity::info:
-        return QStringLiteral("正在诊断你的网络…");
+        return Texts::tr("正在诊断你的网络…");
     case Severity::warn:
-        return QStringLiteral("网络存在异常，可一键优化");
+        return Texts::tr("网络存在异常，可一键优化");
     case Severity::error:
-        return QStringLiteral("网络存在故障，建议立即修复");
+        return Texts::tr("网络存在故障，建议立即修复");
     }
     return {};
 }

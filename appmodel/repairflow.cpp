@@ -17,12 +17,12 @@ void AppModel::fix(const Finding &finding)
         m_repaired.contains(finding.id))
         return;
     setFixingId(finding.id);
-    setFixLogEntry(finding.id, QStringLiteral("⏳ 正在执行修复…"));
+    setFixLogEntry(finding.id, tr("⏳ 正在执行修复…"));
 
     const QPointer<AppModel> self(this);
     Background::start(Background::Priority::userInitiated, [self, finding, journal = m_journal] {
         const ChangeLock lock = ChangeLock::take(
-            QFileInfo(journal.path()).absolutePath(), QStringLiteral("修复：") + finding.title,
+            QFileInfo(journal.path()).absolutePath(), tr("修复：%1").arg(finding.title),
             ChangeLock::Wait::untilFree, [self, id = finding.id](const ChangeLock::Holder &holder) {
                 Background::postToMainThread([self, id, holder] {
                     if (self)
@@ -63,7 +63,7 @@ void AppModel::fixAll()
     setBatchReport(std::nullopt);
     setFixingAll(true);
     setProgressValue(0.05);
-    setProgressText(QStringLiteral("开始批量修复…"));
+    setProgressText(tr("开始批量修复…"));
 
     const QPointer<AppModel> self(this);
     Background::start(Background::Priority::userInitiated, [self, targets, journal = m_journal] {
@@ -75,10 +75,11 @@ void AppModel::fixAll()
                     self->setProgressText(text);
             });
         };
-        const ChangeLock lock = ChangeLock::take(
-            QFileInfo(journal.path()).absolutePath(), QStringLiteral("批量修复"),
-            ChangeLock::Wait::untilFree,
-            [&progress](const ChangeLock::Holder &holder) { progress(ChangeLock::waitingText(holder)); });
+        const ChangeLock lock = ChangeLock::take(QFileInfo(journal.path()).absolutePath(),
+                                                 tr("批量修复"), ChangeLock::Wait::untilFree,
+                                                 [&progress](const ChangeLock::Holder &holder) {
+                                                     progress(ChangeLock::waitingText(holder));
+                                                 });
         QMap<QString, QString> logs;
         const QMap<QString, FixResult> results =
             Recording::applyAll(targets, progress, RepairOrigin::window, journal);

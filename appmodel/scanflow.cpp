@@ -33,8 +33,8 @@ QString runningText(const QStringList &names)
 {
     if (names.size() <= kNamedSteps)
         return names.join(QLatin1Char('\n'));
-    return names.mid(0, kNamedSteps - 1).join(QLatin1Char('\n')) +
-           QStringLiteral("\n及另外 %1 项").arg(names.size() - (kNamedSteps - 1));
+    return names.mid(0, kNamedSteps - 1).join(QLatin1Char('\n')) + QLatin1Char('\n') +
+           AppModel::tr("及另外 %n 项", nullptr, int(names.size() - (kNamedSteps - 1)));
 }
 
 // Gathers the snapshot, then runs the steps side by side and publishes them in order: while
@@ -92,7 +92,7 @@ void AppModel::scan()
         return;
     setScanning(true);
     setProgressValue(0.0);
-    setProgressText(QStringLiteral("正在读取网络配置…"));
+    setProgressText(tr("正在读取网络配置…"));
     // Repair logs belong to the findings they were written for, and those go now.
     setFindings({});
     setFixLog({});
@@ -132,7 +132,7 @@ void AppModel::scan()
             self->setFindings(findings);
             self->setAIItems(ai.items, ai.proxied);
             self->setProgressValue(1.0);
-            self->setProgressText(QStringLiteral("诊断完成"));
+            self->setProgressText(tr("诊断完成"));
             self->setScanning(false);
             self->setLastScan(self->now());
             self->setScanSeconds(seconds);

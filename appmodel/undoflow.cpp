@@ -22,16 +22,15 @@ QList<HistoryItem> AppModel::historyOf(const Journal &journal)
         const bool running = Undo::running(*entry, holder);
         QString note;
         if (!entry->unreadable.isEmpty())
-            note = QStringLiteral("（记录不可信：") + entry->unreadable + QStringLiteral("）");
+            note = tr("（记录不可信：%1）").arg(entry->unreadable);
         else if (running)
-            note = QStringLiteral("（进行中）");
+            note = tr("（进行中）");
         else if (!entry->finished())
-            note = QStringLiteral("（中断：进程在完成前退出）");
+            note = tr("（中断：进程在完成前退出）");
         else if (entry->changedNothing)
-            note = QStringLiteral("（未做任何修改）");
+            note = tr("（未做任何修改）");
         else if (!entry->verdict.isEmpty())
-            note = QStringLiteral("（") + entry->verdict.section(QLatin1Char('\n'), 0, 0) +
-                   QStringLiteral("）");
+            note = tr("（%1）").arg(entry->verdict.section(QLatin1Char('\n'), 0, 0));
         items << HistoryItem{entry->id,
                              entry->time,
                              originLabel(entry->origin),
@@ -67,19 +66,19 @@ void AppModel::undo(qint64 id, bool force)
         return;
     // Both change settings: an undo must not race a repair over the same ones.
     if (m_fixingId || m_fixingAll) {
-        setUndoText(QStringLiteral("⚠️ 正在修复，请等修复结束后再撤销。"));
+        setUndoText(tr("⚠️ 正在修复，请等修复结束后再撤销。"));
         return;
     }
     setUndoBusy(true);
     setUndoConflict(0, {});
-    setUndoText(QStringLiteral("⏳ 正在撤销…"));
+    setUndoText(tr("⏳ 正在撤销…"));
 
     const QPointer<AppModel> self(this);
     Background::start(Background::Priority::userInitiated, [self, journal = m_journal, id, force] {
         // One change at a time, across every process of the user: a repair or a guardian run
         // under way finishes first.
         const ChangeLock lock =
-            ChangeLock::take(QFileInfo(journal.path()).absolutePath(), QStringLiteral("撤销修复"),
+            ChangeLock::take(QFileInfo(journal.path()).absolutePath(), tr("撤销修复"),
                              ChangeLock::Wait::untilFree, [self](const ChangeLock::Holder &holder) {
                                  Background::postToMainThread([self, holder] {
                                      if (self)

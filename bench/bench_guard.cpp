@@ -7,7 +7,9 @@
 // and not the simulated tools. Then, with the near-free stand-in, the same guard from
 // brevik-linked, which links the window's code and QtWidgets instead of loading them from
 // the window module, paired with brevik's own: what the module spares every start of the
-// launch agent.
+// launch agent. Last, with the near-free stand-in, the guard in English (the catalogue of
+// translations loaded, its texts looked up) paired with the guard in Chinese, the language the
+// texts are written in, which installs no translator at all.
 //
 //   bench_guard [PAIRS]
 #include "bench/benchsupport.h"
@@ -122,5 +124,24 @@ int main(int argc, char **argv)
     printPaired("brevik-linked --guard", "brevik --guard", "ms", linked,
                 "none; the cost the window module spares");
     std::printf("  peak RSS of a linked guard run %.1f MB\n", double(linkedPeakKb) / 1024.0);
+
+    const auto speaking = [&](const char *language) {
+        return environmentWith({QStringLiteral("BREVIK_SIMULATE=healthy"),
+                                QStringLiteral("BREVIK_SIM_ROOT=") + fastSimRoot,
+                                QStringLiteral("BREVIK_LANG=") + QLatin1String(language)});
+    };
+    const QStringList english = speaking("en");
+    const QStringList chinese = speaking("zh");
+    const auto guardIn = [&](const QStringList &language) {
+        const ChildRun run = runChild({fastBrevik, QStringLiteral("--guard")}, language);
+        ok = ok && run.code == 0;
+        return run.ms;
+    };
+    const PairedRuns translated = runPaired(
+        pairs, [&] { return guardIn(english); }, [&] { return guardIn(chinese); });
+    std::printf("bench_guard: the guard in English, its translations loaded, against the guard in "
+                "Chinese with none, near-free stand-in\n");
+    printPaired("brevik --guard, English", "brevik --guard, Chinese", "ms", translated,
+                "median <= 1.05");
     return ok ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include "exec/shell.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 #include <cstring>
@@ -12,6 +13,10 @@
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Runner)
+};
 
 std::mutex g_runnerMutex;
 std::shared_ptr<Runner> g_runner;
@@ -60,10 +65,10 @@ ShellResult runBash(const QString &command, double timeoutSeconds, bool lenient)
 
     ChildProcess::Outcome outcome = ChildProcess::run(request);
     if (outcome.end == ProcessEnd::failedToStart && outcome.error != 0)
-        return {-1,
-                QStringLiteral("无法启动命令: ") +
-                    QString::fromLocal8Bit(std::strerror(outcome.error)),
-                ProcessEnd::failedToStart};
+        return {
+            -1,
+            Texts::tr("无法启动命令: %1").arg(QString::fromLocal8Bit(std::strerror(outcome.error))),
+            ProcessEnd::failedToStart};
     if (outcome.truncated)
         cutAtLineEnd(outcome.out);
     return {outcome.code, decoded(outcome.out, lenient), outcome.end};

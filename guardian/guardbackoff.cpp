@@ -1,5 +1,6 @@
 #include "guardian/guardbackoff.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,6 +10,10 @@ namespace brevik {
 namespace GuardBackoff {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(GuardBackoff)
+};
 
 bool within(const QDateTime &since, const QDateTime &now)
 {
@@ -59,18 +64,19 @@ QString restText(const State &state)
 {
     const QString why =
         state.rest == Rest::repeated
-            ? QStringLiteral("10 分钟内已自动关闭 %1 次，它仍被写回——多半是代理软件在反复设置它。"
-                             "请退出或修好这个代理软件")
-                  .arg(kRepairsAllowed)
-            : QStringLiteral("连续 %1 次自动关闭都没有生效。请在窗口中点「立即修复」手动处理")
-                  .arg(kFailuresAllowed);
-    return QStringLiteral("⏸ 守护已暂停处理残留代理 ") + state.target + QStringLiteral("：") +
-           why + QStringLiteral("；代理地址变化、10 分钟后或点「恢复守护」后会继续。");
+            ? Texts::tr("10 分钟内已自动关闭 %n 次，它仍被写回——多半是代理软件在反复设置它。"
+                        "请退出或修好这个代理软件",
+                        nullptr, kRepairsAllowed)
+            : Texts::tr("连续 %n 次自动关闭都没有生效。请在窗口中点「立即修复」手动处理", nullptr,
+                        kFailuresAllowed);
+    return Texts::tr("⏸ 守护已暂停处理残留代理 %1：%2；代理地址变化、10 "
+                     "分钟后或点「恢复守护」后会继续。")
+        .arg(state.target, why);
 }
 
 QString restStatus(const State &state)
 {
-    return QStringLiteral("⏸ 守护已暂停处理残留代理 ") + state.target;
+    return Texts::tr("⏸ 守护已暂停处理残留代理 %1").arg(state.target);
 }
 
 QByteArray toBytes(const State &state)

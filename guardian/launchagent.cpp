@@ -13,8 +13,14 @@ namespace brevik {
 
 namespace {
 
-const QString kWriteFailed = QStringLiteral("写入守护配置失败：");
-const QString kLoadFailed = QStringLiteral("启动守护失败：");
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(LaunchAgent)
+};
+
+QString writeFailed(const QString &why)
+{
+    return Texts::tr("写入守护配置失败：%1").arg(why);
+}
 
 // Paths are free text: a folder named "R&D" would otherwise make the property list invalid
 // XML, and launchd would refuse to load it. Tab and line ends are written as references: an
@@ -160,11 +166,10 @@ QString LaunchAgent::advice(State state)
 {
     switch (state) {
     case State::staleExecutable:
-        return QStringLiteral("⚠️ "
-                              "后台守护需要重新安装：守护配置指向的程序已不存在或已被移动。");
+        return Texts::tr("⚠️ "
+                         "后台守护需要重新安装：守护配置指向的程序已不存在或已被移动。");
     case State::notLoaded:
-        return QStringLiteral(
-            "⚠️ 后台守护需要重新安装：launchd 没有在运行它。");
+        return Texts::tr("⚠️ 后台守护需要重新安装：launchd 没有在运行它。");
     case State::notInstalled:
     case State::installed:
         break;
@@ -175,11 +180,10 @@ QString LaunchAgent::advice(State state)
 LaunchAgent::Result LaunchAgent::install(const QString &executablePath) const
 {
     if (executablePath.isEmpty())
-        return {false, QStringLiteral("无法定位应用可执行文件路径")};
+        return {false, Texts::tr("无法定位应用可执行文件路径")};
 
     if (!canHold(executablePath) || !canHold(m_logDir))
-        return {false,
-                kWriteFailed + QStringLiteral("程序或日志路径含有属性列表无法保存的控制字符")};
+        return {false, writeFailed(Texts::tr("程序或日志路径含有属性列表无法保存的控制字符"))};
 
     QDir().mkpath(m_home + QStringLiteral("/Library/LaunchAgents"));
     QDir().mkpath(m_logDir);
@@ -187,13 +191,12 @@ LaunchAgent::Result LaunchAgent::install(const QString &executablePath) const
     // every run of the agent would fail before it starts, with nobody told.
     const QFileInfo logs(m_logDir);
     if (!logs.isDir() || !logs.isWritable())
-        return {false, QStringLiteral("无法使用日志目录 ") + m_logDir +
-                           QStringLiteral("：它不是一个可写入的文件夹")};
+        return {false, Texts::tr("无法使用日志目录 %1：它不是一个可写入的文件夹").arg(m_logDir)};
 
     // Until the new file is whole, the old one and the job loaded from it stay as they are.
     QString error;
     if (!writeAtomically(path(), plist(executablePath, m_logDir).toUtf8(), &error))
-        return {false, kWriteFailed + error};
+        return {false, writeFailed(error)};
 
     const QString quoted = shellQuote(path());
     // Replaces a job loaded by an earlier installation; "not loaded" is no failure here.
@@ -204,14 +207,15 @@ LaunchAgent::Result LaunchAgent::install(const QString &executablePath) const
     const ShellResult load =
         shell(QStringLiteral("launchctl load -w ") + quoted + QStringLiteral(" 2>&1"));
     if (!load.succeeded() || !jobListed()) {
-        return {false, kLoadFailed + (load.output.trimmed().isEmpty()
-                                          ? QStringLiteral("launchd 没有接受守护任务")
-                                          : load.output)};
+        return {false,
+                Texts::tr("启动守护失败：%1")
+                    .arg(load.output.trimmed().isEmpty() ? Texts::tr("launchd 没有接受守护任务")
+                                                         : load.output)};
     }
 
-    m_log.append(QStringLiteral("[后台守护] 已安装 LaunchAgent（每 5 秒检查一次）"));
-    return {true, QStringLiteral(
-                      "后台守护已安装：即使本工具关闭，也会每 5 秒自动检测并修复代理残留断网。")};
+    m_log.append(Texts::tr("[后台守护] 已安装 LaunchAgent（每 5 秒检查一次）"));
+    return {true,
+            Texts::tr("后台守护已安装：即使本工具关闭，也会每 5 秒自动检测并修复代理残留断网。")};
 }
 
 LaunchAgent::Result LaunchAgent::uninstall() const
@@ -223,11 +227,11 @@ LaunchAgent::Result LaunchAgent::uninstall() const
     QFile::remove(path());
     // Nothing was there to remove: the log keeps only what happened.
     if (!hadFile && !wasListed)
-        return {true, QStringLiteral("后台守护未安装，无需卸载。")};
+        return {true, Texts::tr("后台守护未安装，无需卸载。")};
     if (QFileInfo(path()).exists())
-        return {false, QStringLiteral("无法删除守护配置 ") + path()};
-    m_log.append(QStringLiteral("[后台守护] 已卸载"));
-    return {true, QStringLiteral("后台守护已卸载。")};
+        return {false, Texts::tr("无法删除守护配置 %1").arg(path())};
+    m_log.append(Texts::tr("[后台守护] 已卸载"));
+    return {true, Texts::tr("后台守护已卸载。")};
 }
 
 } // namespace brevik

@@ -8,11 +8,16 @@
 #include "repair/statefiles.h"
 #include "repair/recording.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(ProxyGuardian)
+};
 
 const QString kProxyQuery = QStringLiteral("scutil --proxy");
 // Shared by the app and the agent's runs: a rest one of them began holds for both.
@@ -26,22 +31,22 @@ QString sightingText(const ProxySighting &seen)
 {
     switch (seen.kind) {
     case ProxySighting::Kind::off:
-        return QStringLiteral("系统代理已关闭（直连）——关闭或打开 ClashX 都不会影响上网");
+        return Texts::tr("系统代理已关闭（直连）——关闭或打开 ClashX 都不会影响上网");
     // A PAC file on disk, or a kind switched on without a port, names nothing we could test.
     case ProxySighting::Kind::noPort:
-        return QStringLiteral("系统代理已开启但未取到端口，守护暂不处理");
+        return Texts::tr("系统代理已开启但未取到端口，守护暂不处理");
     case ProxySighting::Kind::listening:
-        return QStringLiteral("代理链路正常（") + seen.target() + QStringLiteral(" 正在监听）");
+        return Texts::tr("代理链路正常（%1 正在监听）").arg(seen.target());
     case ProxySighting::Kind::clientStarting:
-        return QStringLiteral("代理软件运行中、端口尚未就绪——守护暂不处理，避免误关");
+        return Texts::tr("代理软件运行中、端口尚未就绪——守护暂不处理，避免误关");
     case ProxySighting::Kind::elsewhere:
-        return QStringLiteral("系统代理指向其他主机 ") + seen.target() +
-               QStringLiteral("（无法连接）——不是本机残留，守护不会关闭它");
+        return Texts::tr("系统代理指向其他主机 %1（无法连接）——不是本机残留，守护不会关闭它")
+            .arg(seen.target());
     case ProxySighting::Kind::dead:
         break;
     }
-    return QStringLiteral("⚠️ 发现残留代理 ") + seen.target() +
-           QStringLiteral("（无人监听）——确认中…");
+    return Texts::tr("⚠️ 发现残留代理 %1（无人监听）——确认中…")
+        .arg(seen.target());
 }
 
 } // namespace
@@ -93,7 +98,7 @@ void ProxyGuardian::resume()
     if (state.rest == GuardBackoff::Rest::none)
         return;
     saveBackoff(GuardBackoff::State{});
-    m_log.append(QStringLiteral("[守护] 已按用户要求恢复处理 ") + state.target);
+    m_log.append(Texts::tr("[守护] 已按用户要求恢复处理 %1").arg(state.target));
 }
 
 ProxyGuardian::Status
@@ -113,8 +118,9 @@ ProxyGuardian::checkOnce(bool autoFix, const std::optional<GuardConfirmation::St
     m_state = decision.next;
     status.text = sightingText(seen);
     if (decision.step == Step::paused)
-        status.text = QStringLiteral("⚠️ 发现残留代理 ") + seen.target() +
-                      QStringLiteral("（无人监听）——已暂停自动修复");
+        status.text =
+            Texts::tr("⚠️ 发现残留代理 %1（无人监听）——已暂停自动修复")
+                .arg(seen.target());
     const GuardBackoff::State backoff = loadBackoff();
     const GuardBackoff::Permit permit = GuardBackoff::permit(backoff, seen.target(), m_clock());
     if (decision.step != Step::repair) {
@@ -143,11 +149,11 @@ void ProxyGuardian::repair(Status &status, const QString &target,
 {
     const QStringList services = NetConfig::allServices();
     if (services.isEmpty()) {
-        status.text = QStringLiteral("未找到网络服务，无法自动修复");
+        status.text = Texts::tr("未找到网络服务，无法自动修复");
         return;
     }
     FixAction repair{.id = QStringLiteral("fix-proxy-off-all"),
-                     .title = QStringLiteral("自动关闭残留系统代理 ") + target};
+                     .title = Texts::tr("自动关闭残留系统代理 %1").arg(target)};
     for (const QString &service : services)
         repair.operations << NetConfig::disableProxyOps(service);
     // Written down, on the disk, before it runs, so that the user can take it back even when
@@ -164,9 +170,9 @@ void ProxyGuardian::repair(Status &status, const QString &target,
     // repaired like any other.
     const bool verified = !parseScutilProxy(shell(kProxyQuery, kProbeTimeout).output).enabled;
     m_state = GuardConfirmation::afterRepair(m_state, verified);
-    status.text = verified ? QStringLiteral("✅ 已自动修复：系统代理残留（") + target +
-                                 QStringLiteral("）已关闭，网络恢复直连")
-                           : QStringLiteral("❌ 自动修复失败，请点击「立即修复」手动处理");
+    status.text =
+        verified ? Texts::tr("✅ 已自动修复：系统代理残留（%1）已关闭，网络恢复直连").arg(target)
+                 : Texts::tr("❌ 自动修复失败，请点击「立即修复」手动处理");
     if (verified) {
         const QList<Recheck::Verdict> verdicts = Recheck::run({kRepairedFinding}, m_clock);
         if (!verdicts.isEmpty())
@@ -183,18 +189,17 @@ void ProxyGuardian::repair(Status &status, const QString &target,
     if (after.restBegins) {
         status.rest = GuardBackoff::restText(after.next);
         status.restBegins = true;
-        m_log.append(QStringLiteral("[暂停] ") + status.rest.mid(2));
+        m_log.append(Texts::tr("[暂停] %1").arg(status.rest.mid(2)));
     }
     if (!verified) {
-        m_log.append(QStringLiteral("[失败] 尝试关闭残留代理未生效"));
+        m_log.append(Texts::tr("[失败] 尝试关闭残留代理未生效"));
         return;
     }
     ++m_fixedCount;
     m_lastFix = m_clock();
     status.didFix = true;
-    m_log.append(QStringLiteral("[自动修复] 关闭残留系统代理 ") + target +
-                 QStringLiteral("（服务：") + services.join(QStringLiteral("、")) +
-                 QStringLiteral("）"));
+    m_log.append(Texts::tr("[自动修复] 关闭残留系统代理 %1（服务：%2）")
+                     .arg(target, services.join(Texts::tr("、", "between names in a list"))));
 }
 
 } // namespace brevik

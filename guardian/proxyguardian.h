@@ -6,6 +6,7 @@
 #include "guardian/launchagent.h"
 #include "model/clock.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -30,7 +31,7 @@ public:
         bool portAlive = false;
         bool clientRunning = false;
         bool didFix = false;
-        QString text = QStringLiteral("尚未检测");
+        QString text = QCoreApplication::translate("ProxyGuardian", "尚未检测");
         // The guardian rests from this proxy (see GuardBackoff): what it says of that, and
         // whether the rest began with this very check.
         QString rest;

@@ -1,20 +1,30 @@
 #include "model/category.h"
 
+#include <QCoreApplication>
+
 namespace brevik {
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Category)
+};
+
+} // namespace
 
 QString rawValue(CheckCategory category)
 {
     switch (category) {
     case CheckCategory::connectivity:
-        return QStringLiteral("基础连接");
+        return Texts::tr("基础连接");
     case CheckCategory::dns:
-        return QStringLiteral("DNS 解析");
+        return Texts::tr("DNS 解析");
     case CheckCategory::proxy:
-        return QStringLiteral("代理 / 科学上网");
+        return Texts::tr("代理 / 科学上网");
     case CheckCategory::ai:
-        return QStringLiteral("AI 服务连通");
+        return Texts::tr("AI 服务连通");
     case CheckCategory::system:
-        return QStringLiteral("系统环境");
+        return Texts::tr("系统环境");
     }
     return {};
 }
@@ -38,11 +48,11 @@ QString rawValue(FilterMode mode)
 {
     switch (mode) {
     case FilterMode::all:
-        return QStringLiteral("全部");
+        return Texts::tr("全部");
     case FilterMode::problems:
-        return QStringLiteral("待修复");
+        return Texts::tr("待修复");
     case FilterMode::normal:
-        return QStringLiteral("正常项");
+        return Texts::tr("正常项");
     }
     return {};
 }

@@ -4,6 +4,7 @@
 #include "model/repairop.h"
 #include "model/severity.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -13,18 +14,19 @@
 
 namespace brevik {
 
-inline const QString kDefaultVerifyHint = QStringLiteral("修复后请点击「重新扫描」确认结果。");
-
 // One repair: typed operations run in order, with or without administrator rights. Each one
 // renders to one shell command line, which is what the user sees and what runs.
 struct FixAction {
+    Q_DECLARE_TR_FUNCTIONS(FixAction)
+
+public:
     QString id{}; // "fix-…"
     QString title{};
     QList<RepairOp> operations{};
     bool needsAdmin = false;
     bool fallbackAdmin = false; // run plainly first, again as administrator if that fails
     QString successHint{};
-    QString verifyHint = kDefaultVerifyHint;
+    QString verifyHint = tr("修复后请点击「重新扫描」确认结果。");
 
     QStringList commands() const { return renderCommands(operations); }
 };

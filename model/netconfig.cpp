@@ -2,6 +2,7 @@
 
 #include "exec/shell.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -12,21 +13,23 @@ namespace {
 
 struct ProxyQuery {
     const char *querySuffix;
-    QString label;
+    const char *label;      // a protocol's name, or the text naming the automatic proxy
     bool automatic = false; // prints "URL:" instead of "Server:" and "Port:"
+
+    QString labelText() const
+    {
+        return automatic ? QCoreApplication::translate("NetConfig", label)
+                         : QString::fromLatin1(label);
+    }
 };
 
-const QList<ProxyQuery> &proxyKinds()
-{
-    static const QList<ProxyQuery> kinds{
-        {"webproxy", QStringLiteral("HTTP")},
-        {"securewebproxy", QStringLiteral("HTTPS")},
-        {"socksfirewallproxy", QStringLiteral("SOCKS")},
-        // The automatic proxy is read with the URL query; it prints "URL:" and "Enabled:".
-        {"autoproxyurl", QStringLiteral("自动代理(PAC)"), true},
-    };
-    return kinds;
-}
+constexpr ProxyQuery kProxyKinds[]{
+    {"webproxy", "HTTP"},
+    {"securewebproxy", "HTTPS"},
+    {"socksfirewallproxy", "SOCKS"},
+    // The automatic proxy is read with the URL query; it prints "URL:" and "Enabled:".
+    {"autoproxyurl", QT_TRANSLATE_NOOP("NetConfig", "自动代理(PAC)"), true},
+};
 
 QStringList lines(const QString &text)
 {
@@ -105,7 +108,7 @@ ProxyState proxyState(const QString &service)
 {
     const QString quoted = shellQuote(service);
     ProxyState state;
-    for (const ProxyQuery &kind : proxyKinds()) {
+    for (const ProxyQuery &kind : kProxyKinds) {
         const QString output =
             shell(QStringLiteral("networksetup -get") + QLatin1String(kind.querySuffix) +
                       QLatin1Char(' ') + quoted + QStringLiteral(" 2>/dev/null"),
@@ -130,7 +133,7 @@ ProxyState proxyState(const QString &service)
         }
         if (!on)
             continue;
-        state.kinds << kind.label;
+        state.kinds << kind.labelText();
         state.enabled = true;
         if (kind.automatic) {
             // "URL: (null)" is what a PAC that was never given a URL prints.
@@ -139,7 +142,7 @@ ProxyState proxyState(const QString &service)
         } else if (state.serverKind.isEmpty()) {
             state.host = server;
             state.port = port;
-            state.serverKind = kind.label;
+            state.serverKind = kind.labelText();
         }
     }
     const QString bypass = shell(QStringLiteral("networksetup -getproxybypassdomains ") + quoted +

@@ -1,6 +1,16 @@
 #include "model/severity.h"
 
+#include <QCoreApplication>
+
 namespace brevik {
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Severity)
+};
+
+} // namespace
 
 std::optional<Severity> severityFromRaw(int raw)
 {
@@ -28,13 +38,13 @@ QString label(Severity severity)
 {
     switch (severity) {
     case Severity::ok:
-        return QStringLiteral("正常");
+        return Texts::tr("正常");
     case Severity::info:
-        return QStringLiteral("提示");
+        return Texts::tr("提示");
     case Severity::warn:
-        return QStringLiteral("警告");
+        return Texts::tr("警告");
     case Severity::error:
-        return QStringLiteral("故障");
+        return Texts::tr("故障");
     }
     return {};
 }

@@ -6,9 +6,11 @@ set -euo pipefail
 # qt6-svg-dev draws the icons; fonts-noto-cjk and fonts-noto-color-emoji give the Chinese
 # interface and the status signs of its logs (✅ ❌ ⚠️ ⏳) their glyphs, which a fresh
 # Debian/Ubuntu lacks (they would show as empty boxes); qt6-translations-l10n makes Qt's own
-# dialogs and menus speak the window's Chinese (Homebrew's qt carries them).
-debian_packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-noto-cjk
-    fonts-noto-color-emoji curl)
+# dialogs and menus speak the window's language; qt6-l10n-tools (lupdate, lrelease) and
+# qt6-tools-dev (their CMake files) build the English translation (Homebrew's qt carries all
+# of these).
+debian_packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-translations-l10n
+    qt6-l10n-tools qt6-tools-dev fonts-noto-cjk fonts-noto-color-emoji curl)
 
 if [[ "$(uname -s)" == "Darwin" ]]; then
     command -v brew >/dev/null || { echo "Install Homebrew first: https://brew.sh" >&2; exit 1; }
@@ -46,5 +48,5 @@ if command -v dpkg-query >/dev/null; then
     exit 0
 fi
 
-echo "Please install: CMake >= 3.21, Ninja, a C++20 compiler, Qt >= 6.4 (Core, Widgets, Svg, Test), a CJK font (Noto Sans CJK), a colour emoji font, curl" >&2
+echo "Please install: CMake >= 3.21, Ninja, a C++20 compiler, Qt >= 6.4 (Core, Widgets, Svg, Test, Linguist tools), a CJK font (Noto Sans CJK), a colour emoji font, curl" >&2
 exit 1

@@ -34,10 +34,11 @@ using namespace brevik;
 
 namespace {
 
-bool settled(const AppModel &model)
+// `starting`: what the guardian's status says before its first check has ended.
+bool settled(const AppModel &model, const QString &starting)
 {
     return model.lastScan() && !model.scanning() && !model.netChecking() && model.netResult() &&
-           model.guardStatus() != QStringLiteral("守护启动中…");
+           model.guardStatus() != starting;
 }
 
 // Runs the events until `done` holds or `limit` passes.
@@ -83,12 +84,13 @@ int main(int argc, char **argv)
     pacing.guardInterval = guardRest ? std::chrono::milliseconds(300)
                                      : std::chrono::milliseconds(std::chrono::minutes(10));
     auto *model = new AppModel(ProxyGuardian::shared(), pacing);
+    const QString starting = model->guardStatus();
     MainWindow window(scenario, model);
     window.show();
     // The size asked for is the content's, as on a Mac, where the menu bar is not in the
     // window.
     window.resize(size + window.size() - window.content()->size());
-    if (!waitFor([model] { return settled(*model); }, std::chrono::minutes(2))) {
+    if (!waitFor([&] { return settled(*model, starting); }, std::chrono::minutes(2))) {
         std::fprintf(stderr, "the scan did not end in time\n");
         return 1;
     }
@@ -96,8 +98,9 @@ int main(int argc, char **argv)
         const QDateTime firstScan = *model->lastScan();
         model->fixAll();
         const bool batchEnded = waitFor(
-            [model, firstScan] {
-                return model->batchReport() && model->lastScan() != firstScan && settled(*model);
+            [&] {
+                return model->batchReport() && model->lastScan() != firstScan &&
+                       settled(*model, starting);
             },
             std::chrono::minutes(2));
         if (!batchEnded) {

@@ -30,24 +30,24 @@ bool onMac()
 
 AppMenu::AppMenu(QMainWindow *window, AppModel *model, const QString &simulatedMac)
     : QObject(window), m_window(window), m_model(model), m_simulatedMac(simulatedMac),
-      m_copyReport(new QAction(QStringLiteral("复制诊断报告"), this)),
-      m_exportReport(new QAction(QStringLiteral("导出诊断报告…"), this))
+      m_copyReport(new QAction(tr("复制诊断报告"), this)),
+      m_exportReport(new QAction(tr("导出诊断报告…"), this))
 {
     m_copyReport->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     m_exportReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(m_copyReport, &QAction::triggered, this, &AppMenu::copyReport);
     connect(m_exportReport, &QAction::triggered, this, &AppMenu::exportReport);
 
-    auto *about = new QAction(QStringLiteral("关于 Brevik"), this);
+    auto *about = new QAction(tr("关于 Brevik"), this);
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this, &AppMenu::showAbout);
-    auto *quit = new QAction(QStringLiteral("退出 Brevik"), this);
+    auto *quit = new QAction(tr("退出 Brevik"), this);
     quit->setMenuRole(QAction::QuitRole);
     quit->setShortcut(QKeySequence::Quit);
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
     QMenuBar *bar = window->menuBar();
-    QMenu *file = bar->addMenu(QStringLiteral("文件"));
+    QMenu *file = bar->addMenu(tr("文件"));
     file->addAction(m_copyReport);
     file->addAction(m_exportReport);
     file->addSeparator();
@@ -58,7 +58,7 @@ AppMenu::AppMenu(QMainWindow *window, AppModel *model, const QString &simulatedM
     if (onMac())
         file->addAction(about);
     else
-        bar->addMenu(QStringLiteral("帮助"))->addAction(about);
+        bar->addMenu(tr("帮助"))->addAction(about);
 
     connect(model, &AppModel::scanningChanged, this, &AppMenu::followModel);
     connect(model, &AppModel::lastScanChanged, this, &AppMenu::followModel);
@@ -89,8 +89,8 @@ void AppMenu::exportReport()
     const QString json = QStringLiteral("JSON (*.json)");
     QString chosenFilter = markdown;
     QString path = QFileDialog::getSaveFileName(
-        m_window, QStringLiteral("导出诊断报告"),
-        QDir(folder).filePath(QStringLiteral("Brevik 诊断报告 ") + stamp + QStringLiteral(".md")),
+        m_window, tr("导出诊断报告"),
+        QDir(folder).filePath(tr("Brevik 诊断报告 %1").arg(stamp) + QStringLiteral(".md")),
         markdown + QStringLiteral(";;") + json, &chosenFilter);
     if (path.isEmpty())
         return;
@@ -98,21 +98,19 @@ void AppMenu::exportReport()
         path += chosenFilter == json ? QStringLiteral(".json") : QStringLiteral(".md");
     QString error;
     if (!writeReport(path, reportOf(*m_model), m_simulatedMac, &error)) {
-        QMessageBox::warning(m_window, QStringLiteral("导出失败"),
-                             QStringLiteral("无法写入 %1：%2").arg(path, error));
+        QMessageBox::warning(m_window, tr("导出失败"), tr("无法写入 %1：%2").arg(path, error));
     }
 }
 
 void AppMenu::showAbout()
 {
-    QString text =
-        QStringLiteral("Brevik %1\n\n找出 Mac 上不了网、连不上 AI 服务的原因，并修复它。")
-            .arg(QCoreApplication::applicationVersion());
+    QString text = QStringLiteral("Brevik %1\n\n").arg(QCoreApplication::applicationVersion()) +
+                   tr("找出 Mac 上不了网、连不上 AI 服务的原因，并修复它。");
     if (!m_simulatedMac.isEmpty())
-        text += QStringLiteral("\n\n当前运行在模拟的 Mac（场景 %1）上，不会改动这台电脑。")
-                    .arg(m_simulatedMac);
-    text += QStringLiteral("\n\n图标：Material Symbols（Apache License 2.0）");
-    QMessageBox::about(m_window, QStringLiteral("关于 Brevik"), text);
+        text += QStringLiteral("\n\n") +
+                tr("当前运行在模拟的 Mac（场景 %1）上，不会改动这台电脑。").arg(m_simulatedMac);
+    text += QStringLiteral("\n\n") + tr("图标：Material Symbols（Apache License 2.0）");
+    QMessageBox::about(m_window, tr("关于 Brevik"), text);
 }
 
 } // namespace brevik

@@ -15,19 +15,11 @@
 
 namespace brevik {
 
-namespace {
-
-const QString kMenu = QStringLiteral("显示");
-const QString kRescan = QStringLiteral("重新扫描");
-const QString kTest = QStringLiteral("重新测试上网");
-
-} // namespace
-
 ViewMenu::ViewMenu(QMainWindow *window, ContentView *content)
     : QObject(window), m_rescanButton(content->header()->rescanButton()),
       m_testButton(content->banner()->testButton())
 {
-    auto *menu = new QMenu(kMenu, window);
+    auto *menu = new QMenu(tr("显示"), window);
     auto *group = new QActionGroup(this);
     group->setExclusive(true);
     int key = Qt::Key_1;
@@ -41,8 +33,8 @@ ViewMenu::ViewMenu(QMainWindow *window, ContentView *content)
         m_filters << action;
     }
     menu->addSeparator();
-    m_rescan = pressing(m_rescanButton, kRescan, QKeySequence(Qt::CTRL | Qt::Key_R));
-    m_test = pressing(m_testButton, kTest, QKeySequence(Qt::CTRL | Qt::Key_T));
+    m_rescan = pressing(m_rescanButton, tr("重新扫描"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_test = pressing(m_testButton, tr("重新测试上网"), QKeySequence(Qt::CTRL | Qt::Key_T));
     menu->addAction(m_rescan);
     menu->addAction(m_test);
 

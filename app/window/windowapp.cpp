@@ -2,9 +2,9 @@
 
 #include "app/interrupts.h"
 #include "app/window/mainwindow.h"
-#include "app/window/qttranslations.h"
 #include "app/window/startuptrace.h"
 #include "appmodel/appmodel.h"
+#include "i18n/language.h"
 #ifdef BREVIK_SIMULATED_MAC
 #include "sim/simulationmode.h"
 #endif
@@ -13,6 +13,7 @@
 #include "ui/kit/text/typography.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -20,6 +21,10 @@
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(WindowApp)
+};
 
 // How long quitting waits for a scan, repair or guardian check to end; a repair behind a
 // password prompt would otherwise keep the process alive.
@@ -29,7 +34,8 @@ constexpr std::chrono::seconds kQuitGrace{2};
 
 void setUpApplication(QApplication &app)
 {
-    QtTranslations::install(app, QtTranslations::windowLanguage());
+    // First of all: every text after this is made in the language chosen, Qt's own included.
+    Languages::install(app, Languages::chosen(), true);
     QApplication::setApplicationName(QStringLiteral("Brevik"));
     QApplication::setApplicationVersion(QStringLiteral(BREVIK_VERSION));
     // Menus, dialogs and the text cursor in the window's own tones, light or dark.
@@ -53,7 +59,7 @@ int runWindow(int &argc, char **argv)
     if (!enterSimulationFromEnvironment(&note, &error, &scenario)) {
         std::fprintf(stderr, "%s\n", error.toUtf8().constData());
         QMessageBox::critical(nullptr, QStringLiteral("Brevik"),
-                              QStringLiteral("无法打开模拟的 Mac：") + error);
+                              Texts::tr("无法打开模拟的 Mac：%1").arg(error));
         return 1;
     }
     if (!note.isEmpty())

@@ -4,7 +4,8 @@ class QApplication;
 
 namespace brevik {
 
-// The application's name, version, palette and font, as the window expects them.
+// The language chosen (Qt's own texts in it too), then the application's name, version,
+// palette and font, as the window expects them.
 void setUpApplication(QApplication &app);
 
 // The desktop application: the window on the real Mac, or on a simulated one off macOS or

@@ -22,10 +22,12 @@ struct Run {
     qint64 pid = 0;
 };
 
-// The environment that puts the executable on the simulated Mac `scenario` under `root`.
+// The environment that puts the executable on the simulated Mac `scenario` under `root`. It
+// speaks Chinese, the language the tests compare, whatever the language of the machine.
 inline QProcessEnvironment simulation(const QString &root, const QString &scenario, bool fresh)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("BREVIK_LANG"), QStringLiteral("zh"));
     env.insert(QStringLiteral("BREVIK_SIMULATE"), scenario);
     env.insert(QStringLiteral("BREVIK_SIM_ROOT"), root);
     env.remove(QStringLiteral("BREVIK_SIM_FRESH"));

@@ -2,9 +2,9 @@
 
 #include "app/markdownreport.h"
 #include "app/window/appmenu.h"
-#include "app/window/qttranslations.h"
 #include "app/window/reportfile.h"
 #include "appmodel/appmodel.h"
+#include "i18n/language.h"
 #include "ui/cards/statcard.h"
 #include "ui/content/batchsummary.h"
 #include "ui/content/busyoverlay.h"
@@ -17,19 +17,22 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDialogButtonBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 #include <QWindow>
 
 using namespace brevik;
@@ -44,6 +47,8 @@ QString terminalScan(const QString &scenario, const QStringList &args)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("BREVIK_SIMULATE"), scenario);
     env.insert(QStringLiteral("BREVIK_SIM_FRESH"), QStringLiteral("1"));
+    // The window below has no translator: it speaks Chinese, and so must the terminal.
+    env.insert(QStringLiteral("BREVIK_LANG"), QStringLiteral("zh"));
     brevik.setProcessEnvironment(env);
     brevik.start(QStringLiteral(BREVIK_EXECUTABLE), args);
     return brevik.waitForFinished(120000) ? QString::fromUtf8(brevik.readAllStandardOutput())
@@ -63,6 +68,8 @@ private slots:
     void batchThroughTheWindow_data();
     void batchThroughTheWindow();
     void markdownKeepsToolOutputAsText();
+    void headerAndMenusInEachLanguage_data();
+    void headerAndMenusInEachLanguage();
     void qtTextsInTheWindowLanguage();
 
 private:
@@ -278,10 +285,43 @@ void TestWindow::markdownKeepsToolOutputAsText()
     QVERIFY(markdown.contains(QStringLiteral("，需要管理员权限")));
 }
 
+void TestWindow::headerAndMenusInEachLanguage_data()
+{
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QString>("headline");
+    QTest::addColumn<QStringList>("menus");
+
+    QTest::newRow("Chinese") << Language::chinese << "网络存在故障，建议立即修复"
+                             << QStringList{"文件", "显示", "帮助"};
+    QTest::newRow("English") << Language::english << "The network is broken; repair it now"
+                             << QStringList{"File", "View", "Help"};
+}
+
+// The window's header and its menus, in the language installed before the window was made
+// (the catalogue built into the window's code).
+void TestWindow::headerAndMenusInEachLanguage()
+{
+    QFETCH(Language, language);
+    QTranslator catalogue;
+    if (language == Language::english) {
+        QVERIFY(catalogue.load(Languages::catalogue(language)));
+        QVERIFY(QCoreApplication::installTranslator(&catalogue));
+    }
+    const auto removed = qScopeGuard([&] { QCoreApplication::removeTranslator(&catalogue); });
+
+    Window window(QStringLiteral("offline"));
+    QTRY_VERIFY_WITH_TIMEOUT(window.settled(), 60000);
+    QTEST(window.part<QLabel>("statusTitle")->text(), "headline");
+    QStringList menus;
+    for (const QAction *menu : window.window->menuBar()->actions())
+        menus << menu->text();
+    QTEST(menus, "menus");
+}
+
 // Qt's own buttons and menus speak the window's language, not English.
 void TestWindow::qtTextsInTheWindowLanguage()
 {
-    QVERIFY(QtTranslations::install(*qApp, QtTranslations::windowLanguage()));
+    QVERIFY(Languages::install(*qApp, Language::chinese, true));
     QDialogButtonBox buttons(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
     QCOMPARE(buttons.button(QDialogButtonBox::Save)->text(), QStringLiteral("保存"));
     QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
