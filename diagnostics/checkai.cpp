@@ -4,6 +4,8 @@
 #include "diagnostics/makefinding.h"
 #include "exec/probes.h"
 
+#include <QCoreApplication>
+
 #include <optional>
 #include <thread>
 #include <vector>
@@ -12,24 +14,34 @@ namespace brevik {
 
 namespace {
 
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(CheckAi)
+};
+
 struct AIService {
+    QString id; // the same in every language
     QString name;
     QString url;
     QString note;
 };
 
-const QList<AIService> &aiServices()
+// Built on each call, in the language of the moment.
+QList<AIService> aiServices()
 {
-    static const QList<AIService> services{
-        {QStringLiteral("DeepSeek"), Endpoints::kDeepSeekUrl, QStringLiteral("DeepSeek API")},
-        {QStringLiteral("Claude"), Endpoints::kAnthropicUrl,
+    return {
+        {QStringLiteral("DeepSeek"), QStringLiteral("DeepSeek"), Endpoints::kDeepSeekUrl,
+         QStringLiteral("DeepSeek API")},
+        {QStringLiteral("Claude"), QStringLiteral("Claude"), Endpoints::kAnthropicUrl,
          QStringLiteral("Anthropic Claude API / Claude Code")},
-        {QStringLiteral("ChatGPT"), Endpoints::kOpenAIUrl, QStringLiteral("OpenAI API")},
-        {QStringLiteral("GLM 智谱"), Endpoints::kGlmUrl, QStringLiteral("GLM-4 / 智谱开放平台")},
-        {QStringLiteral("Gemini"), Endpoints::kGeminiUrl, QStringLiteral("Google Gemini")},
-        {QStringLiteral("HuggingFace"), Endpoints::kHuggingFaceUrl, QStringLiteral("模型下载")},
+        {QStringLiteral("ChatGPT"), QStringLiteral("ChatGPT"), Endpoints::kOpenAIUrl,
+         QStringLiteral("OpenAI API")},
+        {QStringLiteral("GLM 智谱"), Texts::tr("GLM 智谱"), Endpoints::kGlmUrl,
+         Texts::tr("GLM-4 / 智谱开放平台")},
+        {QStringLiteral("Gemini"), QStringLiteral("Gemini"), Endpoints::kGeminiUrl,
+         QStringLiteral("Google Gemini")},
+        {QStringLiteral("HuggingFace"), QStringLiteral("HuggingFace"), Endpoints::kHuggingFaceUrl,
+         Texts::tr("模型下载")},
     };
-    return services;
 }
 
 // curl's own limit; the command gets four seconds more.
@@ -47,7 +59,7 @@ RowResult rowResult(const AIService &service, const AIRowObservation &seen)
     const bool proxyOK = seen.proxied && seen.proxied->ok;
 
     RowResult row;
-    row.status = AIStatus{.id = service.name,
+    row.status = AIStatus{.id = service.id,
                           .name = service.name,
                           .url = service.url,
                           .directOK = direct.ok,
@@ -55,22 +67,19 @@ RowResult rowResult(const AIService &service, const AIRowObservation &seen)
                           .latencyMs = direct.ok ? direct.ms : (proxyOK ? seen.proxied->ms : 0),
                           .note = service.note};
 
-    row.line = service.name + QStringLiteral("：直连 ");
-    row.line += direct.ok ? QStringLiteral("✅ ") + QString::number(direct.ms) + QStringLiteral("ms")
-                          : QStringLiteral("❌");
-    row.line += QStringLiteral("｜代理 ");
-    if (!seen.proxied)
-        row.line += QStringLiteral("—");
-    else if (proxyOK)
-        row.line += QStringLiteral("✅ ") + QString::number(seen.proxied->ms) + QStringLiteral("ms");
-    else
-        row.line += QStringLiteral("❌");
+    const auto outcome = [](bool ok, qint64 ms) {
+        return ok ? QStringLiteral("✅ ") + QString::number(ms) + QStringLiteral("ms")
+                  : QStringLiteral("❌");
+    };
+    const QString proxied = seen.proxied ? outcome(proxyOK, seen.proxied->ms) : QStringLiteral("—");
+    row.line = Texts::tr("%1：直连 %2｜代理 %3", "an AI service: direct, through the proxy")
+                   .arg(service.name, outcome(direct.ok, direct.ms), proxied);
     return row;
 }
 
 QList<RowResult> rowResults(const AIObservation &seen)
 {
-    const QList<AIService> &services = aiServices();
+    const QList<AIService> services = aiServices();
     QList<RowResult> rows;
     for (qsizetype i = 0; i < services.size() && i < seen.rows.size(); ++i)
         rows << rowResult(services.at(i), seen.rows.at(i));
@@ -83,44 +92,46 @@ Finding aiFinding(int directSuccesses, int proxySuccesses, const QString &report
     finding.category = CheckCategory::ai;
     if (directSuccesses > 0 && proxySuccesses > 0) {
         finding.id = QStringLiteral("ai-ok");
-        finding.title = QStringLiteral("AI 服务连通正常");
+        finding.title = Texts::tr("AI 服务连通正常");
         finding.severity = Severity::ok;
-        finding.detail = QStringLiteral("直连与代理均可用：\n") + report;
+        finding.detail = Texts::tr("直连与代理均可用：\n%1").arg(report);
     } else if (directSuccesses > 0) {
         finding.id = QStringLiteral("ai-direct-only");
-        finding.title = QStringLiteral("AI 服务可直连（代理不可用）");
+        finding.title = Texts::tr("AI 服务可直连（代理不可用）");
         finding.severity = Severity::info;
-        finding.detail =
-            QStringLiteral("直连正常，但通过代理访问失败：\n") + report +
-            QStringLiteral("\n\n提示：部分服务直连可用，Claude/Gemini 等通常仍需代理。");
-        finding.manualSteps = {QStringLiteral("如遇 Claude / Gemini 打不开，请检查 ClashX 节点")};
+        finding.detail = Texts::tr("直连正常，但通过代理访问失败：\n%1\n\n"
+                                   "提示：部分服务直连可用，Claude/Gemini 等通常仍需代理。")
+                             .arg(report);
+        finding.manualSteps = {Texts::tr("如遇 Claude / Gemini 打不开，请检查 ClashX 节点")};
     } else if (proxySuccesses > 0) {
         finding.id = QStringLiteral("ai-need-proxy");
-        finding.title = QStringLiteral("AI 服务需经代理访问（当前代理可用）");
+        finding.title = Texts::tr("AI 服务需经代理访问（当前代理可用）");
         finding.severity = Severity::warn;
         finding.detail =
-            QStringLiteral("直连全部失败，通过代理可正常访问：\n") + report +
-            QStringLiteral("\n\n⚠️ 注意：这就是「关掉 ClashX "
-                           "就不能上网」的连带原因——代理一旦退出，请务必同时关闭系统代理，"
-                           "否则整机断网（本工具可一键处理）。");
+            Texts::tr(
+                "直连全部失败，通过代理可正常访问：\n%1\n\n"
+                "⚠️ 注意：这就是「关掉 ClashX 就不能上网」的连带原因——"
+                "代理一旦退出，请务必同时关闭系统代理，"
+                "否则整机断网（本工具可一键处理）。")
+                .arg(report);
         finding.fixHint =
-            QStringLiteral("保持 ClashX 运行即可；若需关闭 "
-                           "ClashX，请先点「一键关闭系统代理」或直接使用上方代理故障修复。");
-        finding.manualSteps = {
-            QStringLiteral("ClashX 常驻菜单栏"),
-            QStringLiteral("关闭 ClashX 前先在 ClashX 菜单取消「设置为系统代理」"),
-            QStringLiteral("或使用本工具的「一键关闭系统代理」")};
+            Texts::tr("保持 ClashX 运行即可；若需关闭 "
+                      "ClashX，请先点「一键关闭系统代理」或直接使用上方代理故障修复。");
+        finding.manualSteps = {Texts::tr("ClashX 常驻菜单栏"),
+                               Texts::tr("关闭 ClashX 前先在 ClashX 菜单取消「设置为系统代理」"),
+                               Texts::tr("或使用本工具的「一键关闭系统代理」")};
     } else {
         finding.id = QStringLiteral("ai-all-fail");
-        finding.title = QStringLiteral("AI 服务全部无法访问");
+        finding.title = Texts::tr("AI 服务全部无法访问");
         finding.severity = Severity::error;
-        finding.detail = QStringLiteral("直连与代理两种方式都失败：\n") + report +
-                         QStringLiteral("\n\n说明底层网络或代理链路本身有问题（先解决上面的连接 / "
-                                        "代理故障）。");
-        finding.fixHint = QStringLiteral("先修复基础网络与代理问题，再重新扫描。");
-        finding.manualSteps = {QStringLiteral("确认 ClashX 已启动且节点可用"),
-                               QStringLiteral("ClashX 菜单 → 重新设置系统代理"),
-                               QStringLiteral("必要时更换代理节点/订阅")};
+        finding.detail = Texts::tr("直连与代理两种方式都失败：\n%1\n\n"
+                                   "说明底层网络或代理链路本身有问题（先解决上面的连接 / "
+                                   "代理故障）。")
+                             .arg(report);
+        finding.fixHint = Texts::tr("先修复基础网络与代理问题，再重新扫描。");
+        finding.manualSteps = {Texts::tr("确认 ClashX 已启动且节点可用"),
+                               Texts::tr("ClashX 菜单 → 重新设置系统代理"),
+                               Texts::tr("必要时更换代理节点/订阅")};
     }
     return finding;
 }
@@ -160,7 +171,7 @@ AIObservation DiagnosticsRun::observeAI() const
         return AIRowObservation{direct, proxied};
     };
 
-    const QList<AIService> &services = aiServices();
+    const QList<AIService> services = aiServices();
     // One thread per service, not a pool, whatever the pace: a 2-core machine must still wait
     // for six slow endpoints at once, or a scan with no network would take six times as long.
     // Each row writes only its own slot, so the rows keep the table's order.

@@ -5,9 +5,20 @@
 #include "diagnostics/textparse.h"
 #include "exec/shell.h"
 
+#include <QCoreApplication>
+
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(CheckDns)
+};
+
+QString listSeparator()
+{
+    return Texts::tr("；", "between the items of a list");
+}
 
 RepairOp publicDns(const QString &service)
 {
@@ -49,33 +60,33 @@ QString supplementalLine(const DnsResolver &resolver)
 {
     QString servers = resolver.nameservers.join(QStringLiteral(", "));
     if (!resolver.iface.isEmpty())
-        servers += QStringLiteral("（") + resolver.iface + QStringLiteral("）");
+        servers = Texts::tr("%1（%2）", "servers (interface)").arg(servers, resolver.iface);
     if (resolver.domain.isEmpty())
-        return QStringLiteral("所有域名先问 ") + servers;
+        return Texts::tr("所有域名先问 %1").arg(servers);
     return resolver.domain + QStringLiteral(" → ") + servers;
 }
 
 QString configuredDetail(const NetContext &ctx)
 {
-    QString detail = QStringLiteral("DNS 服务器：") + ctx.dnsServers.join(QStringLiteral(", "));
+    QString detail = Texts::tr("DNS 服务器：%1").arg(ctx.dnsServers.join(QStringLiteral(", ")));
     QStringList split;
     for (const DnsResolver &resolver : supplementalResolvers(ctx.dns))
         split << supplementalLine(resolver);
     if (!split.isEmpty())
-        detail += QStringLiteral("\n分流解析：") + split.join(QStringLiteral("；"));
+        detail += QLatin1Char('\n') + Texts::tr("分流解析：%1").arg(split.join(listSeparator()));
     return detail;
 }
 
 Finding noDnsFinding(const NetContext &ctx)
 {
-    Finding f = makeFinding(
-        QStringLiteral("no-dns"), Severity::error, CheckCategory::dns,
-        QStringLiteral("系统未配置 DNS 服务器"),
-        QStringLiteral("没有 DNS 就无法把域名翻译成 IP，浏览器会提示「找不到服务器」。"));
-    f.fixHint = QStringLiteral("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29）。");
-    f.fix = makeRepair(QStringLiteral("fix-no-dns"), QStringLiteral("设置公共 DNS"),
+    Finding f =
+        makeFinding(QStringLiteral("no-dns"), Severity::error, CheckCategory::dns,
+                    Texts::tr("系统未配置 DNS 服务器"),
+                    Texts::tr("没有 DNS 就无法把域名翻译成 IP，浏览器会提示「找不到服务器」。"));
+    f.fixHint = Texts::tr("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29）。");
+    f.fix = makeRepair(QStringLiteral("fix-no-dns"), Texts::tr("设置公共 DNS"),
                        {publicDns(ctx.service)}, RepairRights::userThenAdmin,
-                       QStringLiteral("已设置公共 DNS"));
+                       Texts::tr("已设置公共 DNS"));
     return f;
 }
 
@@ -86,19 +97,17 @@ Finding vpnOnlyFinding(const NetContext &ctx, const QStringList &tunnels)
 {
     QStringList servers;
     for (const QString &tunnel : tunnels)
-        servers << serversOn(ctx.dns, tunnel).join(QStringLiteral(", ")) + QStringLiteral("（") +
-                       tunnel + QStringLiteral("）");
+        servers << Texts::tr("%1（%2）", "servers (interface)")
+                       .arg(serversOn(ctx.dns, tunnel).join(QStringLiteral(", ")), tunnel);
     Finding f = noDnsFinding(ctx);
     f.id = QStringLiteral("dns-vpn-only");
     f.severity = Severity::warn;
-    f.title = QStringLiteral("只有 VPN 提供 DNS（") + tunnels.join(QStringLiteral(", ")) +
-              QStringLiteral("）");
-    f.detail =
-        QStringLiteral("系统自己的默认解析器没有 DNS 服务器，域名现在全靠 VPN 的 DNS 解析：") +
-        servers.join(QStringLiteral("；")) +
-        QStringLiteral("。\nVPN 一断开，所有域名都会解析失败，浏览器会提示「找不到服务器」。");
-    f.fixHint = QStringLiteral("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29），"
-                               "VPN 断开后也能解析域名。");
+    f.title = Texts::tr("只有 VPN 提供 DNS（%1）").arg(tunnels.join(QStringLiteral(", ")));
+    f.detail = Texts::tr("系统自己的默认解析器没有 DNS 服务器，域名现在全靠 VPN 的 DNS 解析：%1。\n"
+                         "VPN 一断开，所有域名都会解析失败，浏览器会提示「找不到服务器」。")
+                   .arg(servers.join(listSeparator()));
+    f.fixHint = Texts::tr("为当前服务设置公共 DNS（阿里 223.5.5.5 / 腾讯 119.29.29.29），"
+                          "VPN 断开后也能解析域名。");
     return f;
 }
 
@@ -141,40 +150,38 @@ QList<Finding> decideDNS(const NetContext &ctx, const DnsObservation &seen)
         findings << noDnsFinding(ctx);
     } else {
         findings << makeFinding(QStringLiteral("dns-config-ok"), Severity::ok, CheckCategory::dns,
-                                QStringLiteral("DNS 配置正常"), configuredDetail(ctx));
+                                Texts::tr("DNS 配置正常"), configuredDetail(ctx));
     }
 
     const QString &address = seen.resolved;
     if (address.isEmpty()) {
-        Finding f = makeFinding(
-            QStringLiteral("dns-resolve-fail"), Severity::error, CheckCategory::dns,
-            QStringLiteral("域名解析失败（") + Endpoints::kDnsTestHost + QStringLiteral("）"),
-            QStringLiteral("DNS 查询没有返回结果。当前 DNS：") +
-                (servers.isEmpty() ? QStringLiteral("无") : servers));
-        f.fixHint = QStringLiteral(
+        Finding f =
+            makeFinding(QStringLiteral("dns-resolve-fail"), Severity::error, CheckCategory::dns,
+                        Texts::tr("域名解析失败（%1）").arg(Endpoints::kDnsTestHost),
+                        Texts::tr("DNS 查询没有返回结果。当前 DNS：%1")
+                            .arg(servers.isEmpty() ? Texts::tr("无", "no DNS servers") : servers));
+        f.fixHint = Texts::tr(
             "刷新 DNS 缓存并改用公共 DNS，可解决绝大多数「网页打不开但能 ping 通」的问题。");
-        f.fix =
-            makeRepair(QStringLiteral("fix-dns-flush"), QStringLiteral("刷新缓存 + 改用公共 DNS"),
-                       flushAndPublicDns(ctx.service), RepairRights::admin,
-                       QStringLiteral("DNS 缓存已刷新并设置公共 DNS"));
+        f.fix = makeRepair(QStringLiteral("fix-dns-flush"), Texts::tr("刷新缓存 + 改用公共 DNS"),
+                           flushAndPublicDns(ctx.service), RepairRights::admin,
+                           Texts::tr("DNS 缓存已刷新并设置公共 DNS"));
         findings << f;
     } else {
         findings << makeFinding(QStringLiteral("dns-resolve-ok"), Severity::ok, CheckCategory::dns,
-                                QStringLiteral("域名解析正常"),
+                                Texts::tr("域名解析正常"),
                                 Endpoints::kDnsTestHost + QStringLiteral(" → ") + address);
     }
 
     const QStringList bad = pollutedAnswers(seen.pollutionAnswers);
     if (!bad.isEmpty()) {
-        Finding f = makeFinding(QStringLiteral("dns-poisoned"), Severity::warn, CheckCategory::dns,
-                                QStringLiteral("检测到 DNS 污染 / 屏蔽"),
-                                QStringLiteral("以下 AI 域名被解析到无效地址：\n") +
-                                    bad.join(QLatin1Char('\n')));
-        f.fixHint = QStringLiteral("改用加密或公共 DNS，并确保通过 ClashX 等代理访问 AI 服务。");
-        f.fix =
-            makeRepair(QStringLiteral("fix-dns-poison"), QStringLiteral("改用公共 DNS + 刷新缓存"),
-                       flushAndPublicDns(ctx.service), RepairRights::admin,
-                       QStringLiteral("已切换公共 DNS 并刷新缓存"));
+        Finding f = makeFinding(
+            QStringLiteral("dns-poisoned"), Severity::warn, CheckCategory::dns,
+            Texts::tr("检测到 DNS 污染 / 屏蔽"),
+            Texts::tr("以下 AI 域名被解析到无效地址：\n%1").arg(bad.join(QLatin1Char('\n'))));
+        f.fixHint = Texts::tr("改用加密或公共 DNS，并确保通过 ClashX 等代理访问 AI 服务。");
+        f.fix = makeRepair(QStringLiteral("fix-dns-poison"), Texts::tr("改用公共 DNS + 刷新缓存"),
+                           flushAndPublicDns(ctx.service), RepairRights::admin,
+                           Texts::tr("已切换公共 DNS 并刷新缓存"));
         findings << f;
     }
     return findings;

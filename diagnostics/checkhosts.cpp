@@ -5,6 +5,7 @@
 #include "exec/shell.h"
 #include "model/editablefiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QMap>
 #include <QRegularExpression>
@@ -12,6 +13,10 @@
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(CheckHosts)
+};
 
 // A proxy assignment on a line that is not a comment: the variable may start the line (after
 // blanks) or follow other text ("export ", "[ -n x ] && export "). grep and sed run it with
@@ -85,31 +90,30 @@ Finding hostsFinding(const QString &hostsLines)
     if (!suspicious.isEmpty()) {
         Finding finding = makeFinding(
             QStringLiteral("hosts-hijack"), Severity::warn, CheckCategory::system,
-            QStringLiteral("/etc/hosts 存在劫持 AI 域名或黑洞地址的条目"),
-            QStringLiteral(
-                "以下域名被本地 hosts 指向无效/固定地址，会导致网站或 AI 服务打不开：\n") +
-                suspicious.join(QLatin1Char('\n')));
-        finding.fixHint = QStringLiteral(
+            Texts::tr("/etc/hosts 存在劫持 AI 域名或黑洞地址的条目"),
+            Texts::tr("以下域名被本地 hosts 指向无效/固定地址，会导致网站或 AI 服务打不开：\n%1")
+                .arg(suspicious.join(QLatin1Char('\n'))));
+        finding.fixHint = Texts::tr(
             "先备份 /etc/hosts，再自动注释掉可疑行（原文件保存为 /etc/hosts.brevik.bak）。");
-        finding.fix = makeRepair(
-            QStringLiteral("fix-hosts"), QStringLiteral("注释可疑条目（自动备份）"),
-            {RepairOps::EditFile{EditableFiles::kHostsFile, {hostsSedExpression()}},
-             RepairOps::FlushDnsCache{}, RepairOps::ReloadResolver{}},
-            RepairRights::admin,
-            QStringLiteral("已注释可疑条目并刷新 DNS 缓存（备份：/etc/hosts.brevik.bak）"));
+        finding.fix =
+            makeRepair(QStringLiteral("fix-hosts"), Texts::tr("注释可疑条目（自动备份）"),
+                       {RepairOps::EditFile{EditableFiles::kHostsFile, {hostsSedExpression()}},
+                        RepairOps::FlushDnsCache{}, RepairOps::ReloadResolver{}},
+                       RepairRights::admin,
+                       Texts::tr("已注释可疑条目并刷新 DNS 缓存（备份：/etc/hosts.brevik.bak）"));
         return finding;
     }
     if (!custom.isEmpty()) {
         return makeFinding(
             QStringLiteral("hosts-custom"), Severity::info, CheckCategory::system,
-            QStringLiteral("/etc/hosts 有自定义条目（通常无害）"),
-            QStringLiteral("未发现劫持 AI 域名或黑洞地址的条目。以下自定义映射供参考：\n") +
-                custom.join(QLatin1Char('\n')) +
-                QStringLiteral("\n\n提示：若某个网站打不开，可尝试注释对应条目。"));
+            Texts::tr("/etc/hosts 有自定义条目（通常无害）"),
+            Texts::tr("未发现劫持 AI 域名或黑洞地址的条目。以下自定义映射供参考：\n%1\n\n"
+                      "提示：若某个网站打不开，可尝试注释对应条目。")
+                .arg(custom.join(QLatin1Char('\n'))));
     }
     return makeFinding(QStringLiteral("hosts-ok"), Severity::ok, CheckCategory::system,
-                       QStringLiteral("/etc/hosts 正常"),
-                       QStringLiteral("没有发现针对常见域名或 AI 域名的劫持条目"));
+                       Texts::tr("/etc/hosts 正常"),
+                       Texts::tr("没有发现针对常见域名或 AI 域名的劫持条目"));
 }
 
 struct StaleProxyLines {
@@ -169,28 +173,24 @@ Finding shellProxyFinding(const QStringList &proxyLines, const QStringList &list
     const StaleProxyLines stale = staleProxyLines(proxyLines, listeningPorts);
     if (stale.lines.isEmpty()) {
         return makeFinding(QStringLiteral("shell-proxy-ok"), Severity::ok, CheckCategory::system,
-                           QStringLiteral("终端代理环境变量正常"),
-                           QStringLiteral("未发现指向失效端口的代理环境变量"));
+                           Texts::tr("终端代理环境变量正常"),
+                           Texts::tr("未发现指向失效端口的代理环境变量"));
     }
     // Filed under proxy, unlike the rest of this check: the cause is a dead proxy port.
     Finding finding = makeFinding(
         QStringLiteral("shell-proxy-stale"), Severity::warn, CheckCategory::system,
-        QStringLiteral("Shell 配置里的代理环境变量可能已失效"),
-        QStringLiteral("以下配置把代理写死在终端环境里，端口 ") +
-            stale.ports.join(QStringLiteral(", ")) +
-            QStringLiteral(
-                " 当前无人监听，会导致终端里的 AI CLI 工具（claude / codex 等）连不上：\n") +
-            stale.lines.join(QLatin1Char('\n')));
+        Texts::tr("Shell 配置里的代理环境变量可能已失效"),
+        Texts::tr("以下配置把代理写死在终端环境里，端口 %1 当前无人监听，"
+                  "会导致终端里的 AI CLI 工具（claude / codex 等）连不上：\n%2")
+            .arg(stale.ports.join(QStringLiteral(", ")), stale.lines.join(QLatin1Char('\n'))));
     finding.category = CheckCategory::proxy;
-    finding.fixHint =
-        QStringLiteral("自动注释这些行并备份原文件（.brevik.bak）。若你需要长期使用代理，"
-                       "可改为手动在需要时 export。");
+    finding.fixHint = Texts::tr("自动注释这些行并备份原文件（.brevik.bak）。若你需要长期使用代理，"
+                                "可改为手动在需要时 export。");
     const QList<RepairOp> ops = shellRepairOps(stale.files);
     if (!ops.isEmpty()) {
-        finding.fix = makeRepair(QStringLiteral("fix-shell-proxy"),
-                                 QStringLiteral("注释失效的代理变量（自动备份）"), ops,
-                                 RepairRights::user,
-                                 QStringLiteral("已注释失效的代理环境变量（原文件已备份）"));
+        finding.fix = makeRepair(
+            QStringLiteral("fix-shell-proxy"), Texts::tr("注释失效的代理变量（自动备份）"), ops,
+            RepairRights::user, Texts::tr("已注释失效的代理环境变量（原文件已备份）"));
     }
     return finding;
 }

@@ -6,9 +6,15 @@
 #include "exec/probes.h"
 #include "exec/shell.h"
 
+#include <QCoreApplication>
+
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(CheckHttps)
+};
 
 // A clock off by up to five minutes still validates certificates.
 constexpr quint64 kClockToleranceSeconds = 300;
@@ -17,18 +23,18 @@ Finding httpsFinding(const HttpProbeResult &probe)
 {
     if (probe.ok) {
         return makeFinding(QStringLiteral("https-ok"), Severity::ok, CheckCategory::system,
-                           QStringLiteral("HTTPS 访问正常"),
-                           Endpoints::kHttpsTestUrl + QStringLiteral(" 响应正常（") +
-                               QString::number(probe.ms) + QStringLiteral(" ms）"));
+                           Texts::tr("HTTPS 访问正常"),
+                           Texts::tr("%1 响应正常（%2 ms）")
+                               .arg(Endpoints::kHttpsTestUrl, QString::number(probe.ms)));
     }
-    Finding f = makeFinding(
-        QStringLiteral("https-fail"), Severity::warn, CheckCategory::system,
-        QStringLiteral("HTTPS 访问失败（curl 无响应）"),
-        QStringLiteral("底层网络可达，但访问 ") + Endpoints::kHttpsTestUrl +
-            QStringLiteral(" 失败。常见原因：代理残留、VPN 异常、系统时间错误导致证书校验失败。"));
-    f.fixHint = QStringLiteral("检查系统代理是否指向已关闭的代理软件；确认时间自动同步。");
-    f.manualSteps = {QStringLiteral("系统设置 → 通用 → 日期与时间 → 打开「自动设置」"),
-                     QStringLiteral("检查是否有残留代理：本工具「代理 / 科学上网」一栏")};
+    Finding f = makeFinding(QStringLiteral("https-fail"), Severity::warn, CheckCategory::system,
+                            Texts::tr("HTTPS 访问失败（curl 无响应）"),
+                            Texts::tr("底层网络可达，但访问 %1 失败。常见原因：代理残留、VPN 异常、"
+                                      "系统时间错误导致证书校验失败。")
+                                .arg(Endpoints::kHttpsTestUrl));
+    f.fixHint = Texts::tr("检查系统代理是否指向已关闭的代理软件；确认时间自动同步。");
+    f.manualSteps = {Texts::tr("系统设置 → 通用 → 日期与时间 → 打开「自动设置」"),
+                     Texts::tr("检查是否有残留代理：本工具「代理 / 科学上网」一栏")};
     return f;
 }
 
@@ -68,9 +74,8 @@ std::optional<Finding> clockFinding(const HttpsObservation &seen)
         return std::nullopt;
     const QString &difference = seen.clockDifference;
 
-    Finding ok =
-        makeFinding(QStringLiteral("clock-ok"), Severity::ok, CheckCategory::system,
-                    QStringLiteral("系统时间正确"), QStringLiteral("与网络时间偏差在允许范围内"));
+    Finding ok = makeFinding(QStringLiteral("clock-ok"), Severity::ok, CheckCategory::system,
+                             Texts::tr("系统时间正确"), Texts::tr("与网络时间偏差在允许范围内"));
     // A header that date could not parse leaves bash an arithmetic error, not a number.
     const std::optional<qint64> seconds = TextParse::integer(difference);
     if (!seconds)
@@ -81,17 +86,17 @@ std::optional<Finding> clockFinding(const HttpsObservation &seen)
     if (absolute <= kClockToleranceSeconds)
         return ok;
 
-    Finding f = makeFinding(
-        QStringLiteral("clock-skew"), Severity::error, CheckCategory::system,
-        QStringLiteral("系统时间偏差 ") + QString::number(absolute) +
-            QStringLiteral(" 秒（会打断 HTTPS）"),
-        QStringLiteral("本机时间与网络时间相差 ") + QString::number(signedValue) +
-            QStringLiteral(
-                " 秒。时间错误会导致 TLS 证书验证失败，表现为「所有 HTTPS 网站都打不开」。"));
-    f.fixHint = QStringLiteral("打开网络时间自动同步：sudo systemsetup -setusingnetworktime on");
-    f.fix = makeRepair(QStringLiteral("fix-clock"), QStringLiteral("开启网络时间同步"),
+    Finding f =
+        makeFinding(QStringLiteral("clock-skew"), Severity::error, CheckCategory::system,
+                    Texts::tr("系统时间偏差 %1 秒（会打断 HTTPS）").arg(absolute),
+                    Texts::tr("本机时间与网络时间相差 %1 秒。时间错误会导致 TLS 证书验证失败，"
+                              "表现为「所有 HTTPS 网站都打不开」。")
+                        .arg(signedValue));
+    f.fixHint = Texts::tr("打开网络时间自动同步：%1")
+                    .arg(QStringLiteral("sudo systemsetup -setusingnetworktime on"));
+    f.fix = makeRepair(QStringLiteral("fix-clock"), Texts::tr("开启网络时间同步"),
                        {RepairOps::NetworkTime{true}, RepairOps::SyncClock{Endpoints::kTimeServer}},
-                       RepairRights::admin, QStringLiteral("已开启网络时间自动同步"));
+                       RepairRights::admin, Texts::tr("已开启网络时间自动同步"));
     return f;
 }
 
@@ -108,12 +113,12 @@ std::optional<Finding> captivePortalFinding(const HttpsObservation &seen)
 
     Finding f =
         makeFinding(QStringLiteral("captive-portal"), Severity::warn, CheckCategory::connectivity,
-                    QStringLiteral("疑似需要网页认证的 Wi-Fi（强制门户）"),
-                    QStringLiteral("检测到网络被强制门户拦截（常见于酒店、机场、商场 "
-                                   "Wi-Fi），需要先在浏览器中完成登录。"));
-    f.manualSteps = {QStringLiteral("打开浏览器访问任意网站"),
-                     QStringLiteral("在跳转的认证页面输入账号或勾选同意"),
-                     QStringLiteral("认证完成后回到本工具重新扫描")};
+                    Texts::tr("疑似需要网页认证的 Wi-Fi（强制门户）"),
+                    Texts::tr("检测到网络被强制门户拦截（常见于酒店、机场、商场 "
+                              "Wi-Fi），需要先在浏览器中完成登录。"));
+    f.manualSteps = {Texts::tr("打开浏览器访问任意网站"),
+                     Texts::tr("在跳转的认证页面输入账号或勾选同意"),
+                     Texts::tr("认证完成后回到本工具重新扫描")};
     return f;
 }
 

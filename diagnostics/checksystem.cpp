@@ -4,6 +4,7 @@
 #include "diagnostics/makefinding.h"
 #include "exec/shell.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -12,6 +13,10 @@
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(CheckSystem)
+};
 
 constexpr int kDefaultMtu = 1500;
 constexpr int kReducedMtu = 1420;       // at or below: someone already lowered it
@@ -84,45 +89,43 @@ Finding mtuFinding(const QString &routeIface, const MtuObservation &seen)
         const QString value = QString::number(mtu);
         return makeFinding(
             QStringLiteral("mtu-tuned"), Severity::info, CheckCategory::system,
-            QStringLiteral("MTU 已设为 ") + value + QStringLiteral("（适配当前线路）"),
-            QStringLiteral("当前接口 MTU 为 ") + value +
-                QStringLiteral("，已低于 1500，属于兼容大包问题的常见取值。部分网络会"
-                               "过滤大 ICMP 包，这不影响实际使用。"));
+            Texts::tr("MTU 已设为 %1（适配当前线路）").arg(value),
+            Texts::tr("当前接口 MTU 为 %1，已低于 1500，属于兼容大包问题的常见取值。部分网络会"
+                      "过滤大 ICMP 包，这不影响实际使用。")
+                .arg(value));
     }
     if (seen.largePasses) {
         return makeFinding(QStringLiteral("mtu-ok"), Severity::ok, CheckCategory::system,
-                           QStringLiteral("MTU 正常"), QStringLiteral("1500 字节数据包可正常通过"));
+                           Texts::tr("MTU 正常"), Texts::tr("1500 字节数据包可正常通过"));
     }
 
     const qint64 bytes = seen.downloaded.value_or(0);
     if (bytes > kProvenBytes) {
         return makeFinding(
             QStringLiteral("mtu-filtered"), Severity::info, CheckCategory::system,
-            QStringLiteral("网络过滤了大 ICMP 包（不影响使用）"),
-            QStringLiteral("1500 字节的 ping 包被网络丢弃，但实测 400KB 数据下载正常（") +
-                QString::number(bytes / 1000) +
-                QStringLiteral(" KB），说明实际 MTU 没有问题，无需处理。"));
+            Texts::tr("网络过滤了大 ICMP 包（不影响使用）"),
+            Texts::tr("1500 字节的 ping 包被网络丢弃，但实测 400KB 数据下载正常（%1 KB），"
+                      "说明实际 MTU 没有问题，无需处理。")
+                .arg(bytes / 1000));
     }
     if (seen.mediumPasses) {
         Finding finding = makeFinding(
             QStringLiteral("mtu-issue"), Severity::warn, CheckCategory::system,
-            QStringLiteral("MTU 过大导致大包丢失（部分网站打不开）"),
-            QStringLiteral(
-                "1500 字节的数据包无法通过，1400 字节可以。典型表现：能 ping "
-                "通但网页卡住、下载中断、SSH 卡死。常见于 PPPoE 宽带、VPN、部分路由器。"));
-        finding.fixHint = QStringLiteral("把当前接口 MTU 调小到 1400（可随时改回 1500）。");
-        finding.fix =
-            makeRepair(QStringLiteral("fix-mtu"), QStringLiteral("调整 MTU 为 1400"),
-                       {RepairOps::Mtu{routeIface, kRepairedMtu}},
-                       RepairRights::admin, QStringLiteral("MTU 已调整为 1400"));
+            Texts::tr("MTU 过大导致大包丢失（部分网站打不开）"),
+            Texts::tr("1500 字节的数据包无法通过，1400 字节可以。典型表现：能 ping "
+                      "通但网页卡住、下载中断、SSH 卡死。常见于 PPPoE 宽带、VPN、部分路由器。"));
+        finding.fixHint = Texts::tr("把当前接口 MTU 调小到 1400（可随时改回 1500）。");
+        finding.fix = makeRepair(QStringLiteral("fix-mtu"), Texts::tr("调整 MTU 为 1400"),
+                                 {RepairOps::Mtu{routeIface, kRepairedMtu}}, RepairRights::admin,
+                                 Texts::tr("MTU 已调整为 1400"));
         return finding;
     }
     Finding finding =
         makeFinding(QStringLiteral("mtu-broken"), Severity::warn, CheckCategory::system,
-                    QStringLiteral("网络阻塞严重（连 1400 字节包也不通）"),
-                    QStringLiteral("大小数据包都不通，说明当前网络质量很差或存在链路故障。"));
-    finding.manualSteps = {QStringLiteral("重启路由器"), QStringLiteral("改用网线测试"),
-                           QStringLiteral("联系运营商检查线路")};
+                    Texts::tr("网络阻塞严重（连 1400 字节包也不通）"),
+                    Texts::tr("大小数据包都不通，说明当前网络质量很差或存在链路故障。"));
+    finding.manualSteps = {Texts::tr("重启路由器"), Texts::tr("改用网线测试"),
+                           Texts::tr("联系运营商检查线路")};
     return finding;
 }
 
@@ -131,17 +134,17 @@ Finding ipv6Finding(const NetContext &ctx, const QString &code)
     // Any status, 404 included, proves that IPv6 traffic leaves the machine.
     if (!code.isEmpty() && code != QLatin1String("000")) {
         return makeFinding(QStringLiteral("ipv6-ok"), Severity::ok, CheckCategory::system,
-                           QStringLiteral("IPv6 正常"), QStringLiteral("IPv6 出口实测可用"));
+                           Texts::tr("IPv6 正常"), Texts::tr("IPv6 出口实测可用"));
     }
-    Finding finding = makeFinding(
-        QStringLiteral("ipv6-unreachable"), Severity::info, CheckCategory::system,
-        QStringLiteral("IPv6 可能不可用（可选优化）"),
-        QStringLiteral("本机有全局 IPv6 地址，但 IPv6 出口实测不通。极少数应用会优先尝试 "
-                       "IPv6，可能造成「打开页面先卡一下」。若你上网正常，可忽略此项。"));
-    finding.fixHint = QStringLiteral("如遇网页打开偏慢，可临时关闭当前服务的 IPv6。");
-    finding.fix = makeRepair(QStringLiteral("fix-ipv6-off"), QStringLiteral("关闭该服务的 IPv6"),
-                             {RepairOps::Ipv6{ctx.service, false}},
-                             RepairRights::admin, QStringLiteral("已关闭 IPv6"));
+    Finding finding =
+        makeFinding(QStringLiteral("ipv6-unreachable"), Severity::info, CheckCategory::system,
+                    Texts::tr("IPv6 可能不可用（可选优化）"),
+                    Texts::tr("本机有全局 IPv6 地址，但 IPv6 出口实测不通。极少数应用会优先尝试 "
+                              "IPv6，可能造成「打开页面先卡一下」。若你上网正常，可忽略此项。"));
+    finding.fixHint = Texts::tr("如遇网页打开偏慢，可临时关闭当前服务的 IPv6。");
+    finding.fix = makeRepair(QStringLiteral("fix-ipv6-off"), Texts::tr("关闭该服务的 IPv6"),
+                             {RepairOps::Ipv6{ctx.service, false}}, RepairRights::admin,
+                             Texts::tr("已关闭 IPv6"));
     return finding;
 }
 
@@ -161,36 +164,35 @@ std::optional<Finding> wifiFinding(const QString &report)
     if (*signal <= kWeakSignalDbm) {
         Finding finding = makeFinding(
             QStringLiteral("wifi-weak"), Severity::warn, CheckCategory::system,
-            QStringLiteral("Wi-Fi 信号偏弱（") + dbm + QStringLiteral(" dBm）"),
-            QStringLiteral("信号强度 ") + dbm +
-                QStringLiteral(" dBm（低于 -72 dBm 属于弱信号），容易出现丢包、掉线。\n") + report);
-        finding.manualSteps = {QStringLiteral("靠近路由器，减少隔墙"),
-                               QStringLiteral("改用 5GHz 频段（近距离更稳）"),
-                               QStringLiteral("重启路由器或更换信道避免邻居干扰")};
+            Texts::tr("Wi-Fi 信号偏弱（%1 dBm）").arg(dbm),
+            Texts::tr("信号强度 %1 dBm（低于 -72 dBm 属于弱信号），容易出现丢包、掉线。\n%2")
+                .arg(dbm, report));
+        finding.manualSteps = {Texts::tr("靠近路由器，减少隔墙"),
+                               Texts::tr("改用 5GHz 频段（近距离更稳）"),
+                               Texts::tr("重启路由器或更换信道避免邻居干扰")};
         return finding;
     }
     return makeFinding(QStringLiteral("wifi-ok"), Severity::ok, CheckCategory::system,
-                       QStringLiteral("Wi-Fi 信号良好"),
-                       QStringLiteral("信号强度 ") + dbm + QStringLiteral(" dBm"));
+                       Texts::tr("Wi-Fi 信号良好"), Texts::tr("信号强度 %1 dBm").arg(dbm));
 }
 
 Finding vpnFinding(const NetContext &ctx)
 {
     QString text;
     if (!ctx.utunIfaces.isEmpty())
-        text = QStringLiteral("存在虚拟接口：") + ctx.utunIfaces.join(QStringLiteral(", "));
+        text = Texts::tr("存在虚拟接口：%1").arg(ctx.utunIfaces.join(QStringLiteral(", ")));
     if (!ctx.vpnConfigured.isEmpty()) {
         if (!text.isEmpty())
             text += QLatin1Char('\n');
-        text += QStringLiteral("VPN 配置：\n") + ctx.vpnConfigured.join(QLatin1Char('\n'));
+        text += Texts::tr("VPN 配置：\n%1").arg(ctx.vpnConfigured.join(QLatin1Char('\n')));
     }
     Finding finding = makeFinding(
         QStringLiteral("vpn-leftover"), Severity::info, CheckCategory::system,
-        QStringLiteral("虚拟网络接口 / VPN 配置"),
-        text + QStringLiteral(
-                   "\n\n提示：若 VPN 已断开但仍残留配置，可能造成部分网站无法访问或 DNS 异常。"));
-    finding.manualSteps = {QStringLiteral("系统设置 → 网络 → VPN → 断开并删除不用的配置"),
-                           QStringLiteral("重启电脑可清理残留的 utun 接口")};
+        Texts::tr("虚拟网络接口 / VPN 配置"),
+        Texts::tr("%1\n\n提示：若 VPN 已断开但仍残留配置，可能造成部分网站无法访问或 DNS 异常。")
+            .arg(text));
+    finding.manualSteps = {Texts::tr("系统设置 → 网络 → VPN → 断开并删除不用的配置"),
+                           Texts::tr("重启电脑可清理残留的 utun 接口")};
     return finding;
 }
 
@@ -209,13 +211,12 @@ std::optional<Finding> serviceOrderFinding(const NetContext &ctx)
         return std::nullopt;
     Finding finding = makeFinding(
         QStringLiteral("service-order"), Severity::info, CheckCategory::system,
-        QStringLiteral("网络服务顺序可能不是最优"),
-        QStringLiteral("当前使用「") + ctx.service +
-            QStringLiteral("」，但服务顺序里排在最前的是「") + tried.first() +
-            QStringLiteral("」。\n服务顺序靠前的接口会优先被系统尝试，顺序不合理时可能出现连上慢、"
-                           "偶发断网。"));
-    finding.manualSteps = {QStringLiteral("系统设置 → 网络 → 右下角「⋯」→ 设定服务顺序"),
-                           QStringLiteral("把常用的网络（如 Wi-Fi）拖到最上面")};
+        Texts::tr("网络服务顺序可能不是最优"),
+        Texts::tr("当前使用「%1」，但服务顺序里排在最前的是「%2」。\n"
+                  "服务顺序靠前的接口会优先被系统尝试，顺序不合理时可能出现连上慢、偶发断网。")
+            .arg(ctx.service, tried.first()));
+    finding.manualSteps = {Texts::tr("系统设置 → 网络 → 右下角「⋯」→ 设定服务顺序"),
+                           Texts::tr("把常用的网络（如 Wi-Fi）拖到最上面")};
     return finding;
 }
 
@@ -225,10 +226,11 @@ std::optional<Finding> firewallFinding(const QString &state)
     if (state.isEmpty())
         return std::nullopt;
     return makeFinding(QStringLiteral("firewall"), Severity::info, CheckCategory::system,
-                       QStringLiteral("系统防火墙状态"),
-                       state + QStringLiteral("\n\n提示：防火墙一般不会影响正常上网；若某些 App "
-                                              "完全无法联网，可在「系统设置 → 网络 → 防火墙 → "
-                                              "选项」中检查该 App 是否被阻止。"));
+                       Texts::tr("系统防火墙状态"),
+                       Texts::tr("%1\n\n提示：防火墙一般不会影响正常上网；若某些 App "
+                                 "完全无法联网，可在「系统设置 → 网络 → 防火墙 → "
+                                 "选项」中检查该 App 是否被阻止。")
+                           .arg(state));
 }
 
 // Without an interface and a route the probe packets go nowhere, and an offline Mac would

@@ -5,11 +5,16 @@
 #include "exec/shell.h"
 #include "model/proxyendpoint.h"
 
+#include <QCoreApplication>
 #include <QList>
 
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(NetVerify)
+};
 
 struct Path {
     QString label;
@@ -28,9 +33,8 @@ QString ncTarget(const QString &addr)
 QString whyUnusable(const QString &addr, const std::optional<NetVerify::ProbeResult> &fetch)
 {
     if (!fetch)
-        return QStringLiteral("系统代理 ") + addr + QStringLiteral(" 端口无法连接");
-    return QStringLiteral("经系统代理 ") + addr + QStringLiteral(" 访问失败（HTTP ") + fetch->code +
-           QStringLiteral("）");
+        return Texts::tr("系统代理 %1 端口无法连接").arg(addr);
+    return Texts::tr("经系统代理 %1 访问失败（HTTP %2）").arg(addr, fetch->code);
 }
 
 } // namespace
@@ -80,10 +84,10 @@ NetVerifyResult bingSearch(int timeout, const StepProbes &probes)
                                                 QStringLiteral(" 2>/dev/null"),
                                             6);
         if (port.succeeded())
-            paths << Path{QStringLiteral("系统代理 ") + proxy.addr,
+            paths << Path{Texts::tr("系统代理 %1").arg(proxy.addr),
                           (proxy.socks ? QStringLiteral("socks5h://") : QString()) + proxy.addr};
     }
-    paths << Path{QStringLiteral("直连"), std::nullopt};
+    paths << Path{Texts::tr("直连"), std::nullopt};
 
     for (const Path &path : paths) {
         // The paths are tried one after the other, never side by side: the direct fetch is
@@ -98,26 +102,26 @@ NetVerifyResult bingSearch(int timeout, const StepProbes &probes)
             result.code = fetch.code;
             result.ms = fetch.ms;
             result.via = path.label;
-            const QString passed = QStringLiteral(" 搜索访问测试（HTTP ") + fetch.code +
-                                   QStringLiteral(" · ") + QString::number(fetch.ms) +
-                                   QStringLiteral(" ms · ") + path.label + QStringLiteral("）");
+            const QString ms = QString::number(fetch.ms);
             // The page came directly, yet browsers and apps send their requests to the
             // switched-on proxy: for them the net is down, whatever curl managed.
             if (proxyOn && !path.proxy) {
                 result.unusableProxy = proxy.addr;
-                result.summary = QStringLiteral("仅直连通过 ") + Endpoints::kSearchHost + passed +
-                                 QStringLiteral("；") + whyUnusable(proxy.addr, proxyFetch) +
-                                 QStringLiteral("，走系统代理的应用仍无法上网。");
+                result.summary = Texts::tr("仅直连通过 %1 搜索访问测试（HTTP %2 · %3 ms · %4）；"
+                                           "%5，走系统代理的应用仍无法上网。")
+                                     .arg(Endpoints::kSearchHost, fetch.code, ms, path.label,
+                                          whyUnusable(proxy.addr, proxyFetch));
                 return result;
             }
-            result.summary = QStringLiteral("已通过 ") + Endpoints::kSearchHost + passed;
+            result.summary = Texts::tr("已通过 %1 搜索访问测试（HTTP %2 · %3 ms · %4）")
+                                 .arg(Endpoints::kSearchHost, fetch.code, ms, path.label);
             return result;
         }
     }
     if (proxyOn)
         result.unusableProxy = proxy.addr;
-    result.summary = QStringLiteral("两种通路都失败（") + result.tried.join(QStringLiteral("；")) +
-                     QStringLiteral("）。请检查网络连接或代理设置。");
+    result.summary = Texts::tr("两种通路都失败（%1）。请检查网络连接或代理设置。")
+                         .arg(result.tried.join(Texts::tr("；", "between the items of a list")));
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "diagnostics/stepprobes.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -22,9 +23,9 @@ struct NetVerifyResult {
     bool ok = false; // some path fetched the page
     QString code = QStringLiteral("000");
     qint64 ms = 0;
-    QString via = QStringLiteral("直连");
+    QString via = QCoreApplication::translate("NetVerify", "直连");
     QStringList tried;
-    QString summary = QStringLiteral("尚未测试");
+    QString summary = QCoreApplication::translate("NetVerify", "尚未测试");
     // The switched-on system proxy (host:port) that could not carry the page: its port
     // refused, or the fetch through it failed. Empty when none was on, or it worked.
     QString unusableProxy;

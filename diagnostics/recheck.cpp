@@ -1,10 +1,15 @@
 #include "diagnostics/recheck.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Recheck)
+};
 
 // Which check gives which finding. A test runs every scenario of the simulated Mac and holds
 // each finding it meets to this table.
@@ -121,12 +126,11 @@ QString line(const Verdict &verdict)
 {
     const QString time = verdict.at.toString(QStringLiteral("HH:mm:ss"));
     if (verdict.fixed)
-        return QStringLiteral("复查：已不再发现这个问题（") + time + QStringLiteral("）");
-    QString text = QStringLiteral("复查仍发现：") + verdict.still->title;
+        return Texts::tr("复查：已不再发现这个问题（%1）").arg(time);
     const QString cause = verdict.still->detail.section(QLatin1Char('\n'), 0, 0).trimmed();
-    if (!cause.isEmpty())
-        text += QStringLiteral("\n") + cause;
-    return text + QStringLiteral("（") + time + QStringLiteral("）");
+    if (cause.isEmpty())
+        return Texts::tr("复查仍发现：%1（%2）").arg(verdict.still->title, time);
+    return Texts::tr("复查仍发现：%1\n%2（%3）").arg(verdict.still->title, cause, time);
 }
 
 } // namespace Recheck

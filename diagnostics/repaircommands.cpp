@@ -3,7 +3,17 @@
 #include "diagnostics/makefinding.h"
 #include "model/netconfig.h"
 
+#include <QCoreApplication>
+
 namespace brevik {
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(RepairCommands)
+};
+
+} // namespace
 
 using namespace RepairOps;
 
@@ -41,7 +51,7 @@ std::optional<FixAction> dhcpRenewFix(const NetContext &ctx, const QString &id,
     const QList<RepairOp> ops = dhcpRenewOps(ctx);
     if (ops.isEmpty())
         return std::nullopt;
-    return makeRepair(id, QStringLiteral("续订 DHCP 租约"), ops, RepairRights::admin, successHint);
+    return makeRepair(id, Texts::tr("续订 DHCP 租约"), ops, RepairRights::admin, successHint);
 }
 
 QList<RepairOp> disableAllProxyOps(const NetContext &ctx)

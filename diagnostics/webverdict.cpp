@@ -1,8 +1,23 @@
 #include "diagnostics/webverdict.h"
 
+#include <QCoreApplication>
+
 namespace brevik {
 
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(DirectOnly)
+};
+
+} // namespace
+
 namespace DirectOnly {
+
+QString title()
+{
+    return Texts::tr("只有直连能上网：走系统代理的应用仍断网");
+}
 
 std::optional<FixAction> restoringRepair(const QList<Finding> &findings)
 {
@@ -17,9 +32,9 @@ std::optional<FixAction> restoringRepair(const QList<Finding> &findings)
 QString remedy(const QList<Finding> &findings)
 {
     if (const std::optional<FixAction> repair = restoringRepair(findings))
-        return QStringLiteral("点「") + repair->title + QStringLiteral("」即可恢复它们。");
-    return QStringLiteral("关闭系统代理，或让代理软件恢复工作（重新打开它、换一个可用的节点）"
-                          "即可恢复它们。");
+        return Texts::tr("点「%1」即可恢复它们。").arg(repair->title);
+    return Texts::tr("关闭系统代理，或让代理软件恢复工作（重新打开它、换一个可用的节点）"
+                     "即可恢复它们。");
 }
 
 } // namespace DirectOnly

@@ -13,7 +13,8 @@ namespace brevik {
 // directly: the Mac reaches the web, the apps that use its system proxy do not.
 namespace DirectOnly {
 
-inline const QString kTitle = QStringLiteral("只有直连能上网：走系统代理的应用仍断网");
+// "只有直连能上网：走系统代理的应用仍断网", in the language of the moment.
+QString title();
 
 // The repair among `findings` that gives those apps their way out back: the one offered by
 // the proxy check's blocking finding (switching the dead proxy off). None when no such

@@ -64,7 +64,7 @@ Verdict verdict(bool checking, const std::optional<NetVerifyResult> &result,
         return {prefix + QStringLiteral("上网测试未通过"), result->summary,
                 Symbol::xmarkOctagonFill, neuDanger};
     case WebVerdict::directOnly:
-        return {prefix + DirectOnly::kTitle, result->summary, Symbol::exclamationmarkTriangleFill,
+        return {prefix + DirectOnly::title(), result->summary, Symbol::exclamationmarkTriangleFill,
                 neuWarning};
     case WebVerdict::usable:
         break;
