@@ -3,6 +3,7 @@
 #include "repair/backwardlines.h"
 #include "repair/statefiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -17,12 +18,21 @@ namespace brevik {
 
 namespace {
 
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Journal)
+};
+
 // A journal kept within its limit is read whole; one grown beyond (by other hands) is read as
 // far back as that, never further.
 constexpr qint64 kKeepLimit = Journal::kSizeLimit + Journal::kRecordLimit;
 // The next id follows the largest among the newest records: records of repairs that ran at
 // once end in any order, but never this far apart.
 constexpr qint64 kIdWindow = 64 * 1024;
+
+QString notWritten()
+{
+    return Texts::tr("这次修复的记录没有写入");
+}
 
 std::optional<QJsonObject> recordIn(const QByteArray &line)
 {
@@ -244,7 +254,7 @@ QString Journal::start(JournalEntry &entry) const
 QString Journal::finish(const JournalEntry &entry) const
 {
     if (entry.id <= 0)
-        return QStringLiteral("这次修复的记录没有写入");
+        return notWritten();
     const AppendLock lock(m_path);
     if (!lock.held())
         return lock.error();
