@@ -170,8 +170,10 @@ QBoxLayout *FindingCard::buildActions()
 {
     auto *column = new QVBoxLayout;
     column->setSpacing(9);
-    column->addSpacerItem(
-        new QSpacerItem(kActionWidth + 2 * kActionOverhang, 0, QSizePolicy::Fixed));
+    // The overhang as margins, not as part of the width: a title wider than the column (the
+    // time of a repair, a longer language) widens it instead of reaching the card's edge.
+    column->setContentsMargins(kActionOverhang, 0, kActionOverhang, 0);
+    column->addSpacerItem(new QSpacerItem(kActionWidth, 0, QSizePolicy::Fixed));
 
     if (m_finding.fix) {
         const bool error = m_finding.severity == Severity::error;
