@@ -195,7 +195,7 @@
     </message>
     <message>
         <source>恢复守护</source>
-        <translation>Resume</translation>
+        <translation>Resume guardian</translation>
     </message>
     <message>
         <source>让守护重新处理这个代理</source>
@@ -407,15 +407,15 @@ Put them back to their values from before the repair anyway?</translation>
     <message numerus="yes">
         <source>网络已经通了，下面 %n 项属于可修可不修的优化项，不影响上网：%1 等</source>
         <translation>
-            <numerusform>You are online. The %n item below is an optional improvement that does not affect internet access: %1 and others</numerusform>
-            <numerusform>You are online. The %n items below are optional improvements that do not affect internet access: %1 and others</numerusform>
+            <numerusform>You are online. %n optional improvement does not affect internet access: %1 and others</numerusform>
+            <numerusform>You are online. %n optional improvements do not affect internet access: %1 and others</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>网络已经通了，下面 %n 项属于可修可不修的优化项，不影响上网：%1</source>
         <translation>
-            <numerusform>You are online. The %n item below is an optional improvement that does not affect internet access: %1</numerusform>
-            <numerusform>You are online. The %n items below are optional improvements that do not affect internet access: %1</numerusform>
+            <numerusform>You are online. %n optional improvement does not affect internet access: %1</numerusform>
+            <numerusform>You are online. %n optional improvements do not affect internet access: %1</numerusform>
         </translation>
     </message>
     <message>
