@@ -1,5 +1,6 @@
 #include "repair/changelock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <cerrno>
@@ -9,6 +10,18 @@
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(ChangeLock)
+};
+
+// What a user waiting on `holder` reads.
+QString waitingFor(const ChangeLock::Holder &holder)
+{
+    const QString what = holder.what.isEmpty() ? Texts::tr("另一项修改") : holder.what;
+    return Texts::tr("⏳ 正在等待另一项修改结束：%1（进程 %2）…")
+        .arg(what, QString::number(holder.pid));
+}
 
 const QString kLockName = QStringLiteral("/changes.lock");
 constexpr qint64 kHolderLimit = 4096;
@@ -109,9 +122,7 @@ ChangeLock::~ChangeLock()
 
 QString ChangeLock::waitingText(const Holder &holder)
 {
-    const QString what = holder.what.isEmpty() ? QStringLiteral("另一项修改") : holder.what;
-    return QStringLiteral("⏳ 正在等待另一项修改结束：") + what + QStringLiteral("（进程 ") +
-           QString::number(holder.pid) + QStringLiteral("）…");
+    return waitingFor(holder);
 }
 
 } // namespace brevik

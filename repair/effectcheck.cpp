@@ -4,9 +4,15 @@
 #include "repair/opeffect.h"
 #include "repair/settingio.h"
 
+#include <QCoreApplication>
+
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(EffectCheck)
+};
 
 constexpr double kQueryTimeout = 10.0;
 
@@ -28,9 +34,9 @@ QStringList unmet(const QList<RepairOp> &ops)
         if (shown && OpEffects::shows(*shown, expected))
             continue;
         const QStringList lines = SettingIO::lines(result.output);
-        failures << QStringLiteral("复查 ") + query + QStringLiteral("：") +
-                        (lines.isEmpty() ? QStringLiteral("（无输出）")
-                                         : lines.join(QStringLiteral(" / ")));
+        failures << Texts::tr("复查 %1：%2")
+                        .arg(query, lines.isEmpty() ? Texts::tr("（无输出）")
+                                                    : lines.join(QStringLiteral(" / ")));
     }
     return failures;
 }

@@ -4,14 +4,20 @@
 #include "repair/adminscript.h"
 #include "repair/effectcheck.h"
 
+#include <QCoreApplication>
+
 namespace brevik {
 
 namespace {
 
-const QString kCancelled = QStringLiteral("⚠️ 已取消授权，未做任何修改。");
-const QString kNothingToRun = QStringLiteral("❌ 没有可执行的修复命令");
-const QString kAdminFallbackNote = QStringLiteral("（免密码方式未生效，已通过管理员权限完成）\n");
-const QString kBatchFailed = QStringLiteral("❌ 批量修复失败：\n");
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(FixEngine)
+};
+
+QString nothingToRun()
+{
+    return Texts::tr("❌ 没有可执行的修复命令");
+}
 
 // A dismissed password dialog makes osascript print "0:56: execution error: User canceled.
 // (-128)" and exit 1.
@@ -29,15 +35,13 @@ QString failureHeading(const ShellResult &result)
     case ProcessEnd::exited:
         break;
     case ProcessEnd::signalled:
-        return QStringLiteral("❌ 执行失败（被信号 ") + QString::number(result.code) +
-               QStringLiteral(" 终止）");
+        return Texts::tr("❌ 执行失败（被信号 %1 终止）").arg(result.code);
     case ProcessEnd::timedOut:
-        return QStringLiteral("❌ 执行失败（超时，命令已被终止）");
+        return Texts::tr("❌ 执行失败（超时，命令已被终止）");
     case ProcessEnd::failedToStart:
-        return QStringLiteral("❌ 执行失败（无法启动）");
+        return Texts::tr("❌ 执行失败（无法启动）");
     }
-    return QStringLiteral("❌ 执行失败（退出码 ") + QString::number(result.code) +
-           QStringLiteral("）");
+    return Texts::tr("❌ 执行失败（退出码 %1）").arg(result.code);
 }
 
 // How one repair's commands went: how the run ended and its output, which formatLog reads,
@@ -54,7 +58,8 @@ struct RepairRun {
 QString namingFailure(const QString &command, const QString &output)
 {
     const QString text = output.trimmed();
-    return QStringLiteral("失败的命令：") + command + (text.isEmpty() ? QString() : "\n" + text);
+    const QString named = Texts::tr("失败的命令：%1").arg(command);
+    return text.isEmpty() ? named : named + QLatin1Char('\n') + text;
 }
 
 // Reads the settings back once the commands reported success.
@@ -126,7 +131,8 @@ QList<RepairRun> runAsAdminByGroup(const QList<QList<RepairOp>> &opGroups)
             const bool started = whole.succeeded() || !reportsCancel(whole, whole.output);
             if (whole.succeeded())
                 runs << RepairRun{
-                    {-1, QStringLiteral("管理员脚本没有报告这项修复的结果\n") + outcome.output},
+                    {-1, Texts::tr("管理员脚本没有报告这项修复的结果") + QLatin1Char('\n') +
+                             outcome.output},
                     {},
                     started};
             else
@@ -149,7 +155,7 @@ QList<RepairRun> runAsAdminByGroup(const QList<QList<RepairOp>> &opGroups)
 // The log of a run whose commands all exited 0 but whose settings did not take.
 QString unmetLog(const QStringList &unmet)
 {
-    return QStringLiteral("❌ 修复未生效：命令已执行，但设置没有改变\n") +
+    return Texts::tr("❌ 修复未生效：命令已执行，但设置没有改变") + QLatin1Char('\n') +
            unmet.join(QLatin1Char('\n'));
 }
 
@@ -178,6 +184,11 @@ FixResult resultOf(const std::optional<FixAction> &action, const RepairRun &run,
 
 namespace FixEngine {
 
+QString cancelledLog()
+{
+    return Texts::tr("⚠️ 已取消授权，未做任何修改。");
+}
+
 ShellResult runDirect(const QStringList &commands)
 {
     const DirectRun run = runUntilFailure(commands);
@@ -188,15 +199,14 @@ QString formatLog(const std::optional<FixAction> &action, const ShellResult &res
 {
     const QString text = result.output.trimmed();
     if (result.succeeded()) {
-        QString log = QStringLiteral("✅ 修复成功");
-        if (action)
-            log += QStringLiteral("：") + action->successHint;
+        QString log = action ? Texts::tr("✅ 修复成功：%1").arg(action->successHint)
+                             : Texts::tr("✅ 修复成功");
         if (!text.isEmpty())
             log += QLatin1Char('\n') + text;
         return log;
     }
     if (reportsCancel(result, text))
-        return kCancelled;
+        return cancelledLog();
     QString log = failureHeading(result);
     if (!text.isEmpty())
         log += QLatin1Char('\n') + text;
@@ -208,7 +218,7 @@ FixResult apply(const FixAction &action)
     // Without commands nothing would run and the code would stay 0: that must not read as
     // "repaired" (a proxy repair built from an empty service list looks like this).
     if (action.operations.isEmpty())
-        return {false, kNothingToRun, FixEnd::failed, false, true};
+        return {false, nothingToRun(), FixEnd::failed, false, true};
 
     if (action.needsAdmin)
         return resultOf(action, runAsAdminByGroup({action.operations}).first());
@@ -217,7 +227,9 @@ FixResult apply(const FixAction &action)
         return resultOf(action, direct);
     const RepairRun admin = runAsAdminByGroup({action.operations}).first();
     if (admin.ok())
-        return {true, formatLog(action, {0, kAdminFallbackNote + admin.result.output}),
+        return {true,
+                formatLog(action, {0, Texts::tr("（免密码方式未生效，已通过管理员权限完成）") +
+                                          QLatin1Char('\n') + admin.result.output}),
                 FixEnd::succeeded, true, true};
     return resultOf(action, admin, true);
 }
@@ -240,25 +252,25 @@ QMap<QString, FixResult> applyAll(const QList<Finding> &findings,
         const FixAction &action = *finding.fix;
         // An empty repair would otherwise add nothing to the prompt yet share its success.
         if (action.operations.isEmpty()) {
-            results.insert(finding.id, {false, kNothingToRun, FixEnd::failed, false, true});
+            results.insert(finding.id, {false, nothingToRun(), FixEnd::failed, false, true});
             continue;
         }
         if (action.needsAdmin) {
-            report(QStringLiteral("准备修复：") + finding.title);
+            report(Texts::tr("准备修复：%1").arg(finding.title));
             adminGroups << action.operations;
             adminIds << finding.id;
             ranBefore << false;
-            results.insert(finding.id, {false, QStringLiteral("⏳ 等待管理员授权…")});
+            results.insert(finding.id, {false, Texts::tr("⏳ 等待管理员授权…")});
             continue;
         }
-        report(QStringLiteral("正在修复：") + finding.title);
+        report(Texts::tr("正在修复：%1").arg(finding.title));
         const RepairRun run = runDirectNamingFailure(action.operations);
         if (!run.ok() && action.fallbackAdmin) {
             adminGroups << action.operations;
             adminIds << finding.id;
             ranBefore << true;
             results.insert(finding.id,
-                           {false, QStringLiteral("⏳ 免密码方式未生效，等待管理员授权…")});
+                           {false, Texts::tr("⏳ 免密码方式未生效，等待管理员授权…")});
         } else {
             results.insert(finding.id, resultOf(action, run));
         }
@@ -266,13 +278,13 @@ QMap<QString, FixResult> applyAll(const QList<Finding> &findings,
     if (adminGroups.isEmpty())
         return results;
 
-    report(QStringLiteral("正在执行需要管理员权限的修复（1/1 授权）…"));
+    report(Texts::tr("正在执行需要管理员权限的修复（1/1 授权）…"));
     // One prompt for all, yet each finding ends with the outcome of its own commands.
     const QList<RepairRun> runs = runAsAdminByGroup(adminGroups);
     for (qsizetype i = 0; i < adminIds.size(); ++i) {
         FixResult result = resultOf(std::nullopt, runs.at(i), ranBefore.at(i));
         if (!result.ok)
-            result.log = kBatchFailed + result.log;
+            result.log = Texts::tr("❌ 批量修复失败：") + QLatin1Char('\n') + result.log;
         results.insert(adminIds.at(i), result);
     }
     return results;

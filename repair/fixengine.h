@@ -63,6 +63,10 @@ ShellResult runDirect(const QStringList &commands);
 // number as its exit code; a cancelled password prompt reads as cancelled.
 QString formatLog(const std::optional<FixAction> &action, const ShellResult &result);
 
+// The log of a repair whose password prompt was dismissed: it ends every cancelled log, in
+// whichever language the program speaks.
+QString cancelledLog();
+
 } // namespace FixEngine
 
 } // namespace brevik

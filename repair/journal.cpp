@@ -3,6 +3,7 @@
 #include "repair/backwardlines.h"
 #include "repair/statefiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -17,6 +18,10 @@ namespace brevik {
 
 namespace {
 
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Journal)
+};
+
 // A journal kept within its limit is read whole; of one grown beyond (by other hands) the
 // newest records that much would hold. Lines that are not records of ours are stepped over
 // without being kept, however long.
@@ -24,6 +29,11 @@ constexpr qint64 kKeepLimit = Journal::kSizeLimit + Journal::kRecordLimit;
 // The next id follows the largest among the newest records: records of repairs that ran at
 // once end in any order, but never this far apart.
 constexpr qint64 kIdWindow = 64 * 1024;
+
+QString notWritten()
+{
+    return Texts::tr("这次修复的记录没有写入");
+}
 
 std::optional<QJsonObject> recordIn(const QByteArray &line)
 {
@@ -233,7 +243,7 @@ QString Journal::start(JournalEntry &entry) const
 QString Journal::finish(const JournalEntry &entry) const
 {
     if (entry.id <= 0)
-        return QStringLiteral("这次修复的记录没有写入");
+        return notWritten();
     const AppendLock lock(m_path);
     if (!lock.held())
         return lock.error();

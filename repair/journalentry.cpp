@@ -4,11 +4,16 @@
 #include "repair/opjson.h"
 #include "repair/recordvalues.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(JournalEntry)
+};
 
 // Ids beyond this cannot be told apart once read as JSON numbers.
 constexpr qint64 kLargestId = (qint64(1) << 53) - 1;
@@ -98,26 +103,26 @@ QString readSetting(JournalEntry &entry, const QJsonObject &setting)
     if (!kind) {
         const QString name = setting.value(QStringLiteral("setting")).toString();
         if (!RecordValues::isPlainText(name, 64))
-            return QStringLiteral("设置种类不可读");
+            return Texts::tr("设置种类不可读");
         entry.unrecorded << name;
         return {};
     }
     const SettingKey key{*kind, setting.value(QStringLiteral("target")).toString()};
     if (!setting.value(QStringLiteral("target")).isString() && *kind != SettingKind::networkTime)
-        return QStringLiteral("设置的对象不是文字");
+        return Texts::tr("设置的对象不是文字");
     if (!RecordValues::isTarget(key))
-        return QStringLiteral("设置的对象「") + key.target.left(40) + QStringLiteral("」不合规");
+        return Texts::tr("设置的对象「%1」不合规").arg(key.target.left(40));
     const QJsonValue before = setting.value(QStringLiteral("before"));
     std::optional<QJsonValue> beforeValue;
     if (!before.isNull() && !before.isUndefined()) {
         beforeValue = RecordValues::settingValue(*kind, before, false);
         if (!beforeValue)
-            return QStringLiteral("修复前的值不合规");
+            return Texts::tr("修复前的值不合规");
     }
     const std::optional<QJsonValue> after =
         RecordValues::settingValue(*kind, setting.value(QStringLiteral("after")), true);
     if (!after)
-        return QStringLiteral("修复写入的值不合规");
+        return Texts::tr("修复写入的值不合规");
     entry.settings << RecordedSetting{key, beforeValue, *after};
     return {};
 }
@@ -133,12 +138,12 @@ QString readFile(JournalEntry &entry, const QJsonObject &file, const QString &ho
     if (recorded.checksumAfter.isEmpty())
         recorded.checksumAfter = file.value(QStringLiteral("checksum")).toString();
     if (!EditableFiles::isEditable(recorded.path, home))
-        return QStringLiteral("文件不在 Brevik 修改的范围内");
+        return Texts::tr("文件不在 Brevik 修改的范围内");
     if (!recorded.backup.isEmpty() && !EditableFiles::isBackupOf(recorded.backup, recorded.path))
-        return QStringLiteral("备份文件的路径不合规");
+        return Texts::tr("备份文件的路径不合规");
     for (const QString &checksum : {recorded.backupChecksum, recorded.checksumAfter}) {
         if (!checksum.isEmpty() && !RecordValues::isChecksum(checksum))
-            return QStringLiteral("校验值不合规");
+            return Texts::tr("校验值不合规");
     }
     entry.files << recorded;
     return {};
@@ -150,7 +155,7 @@ QString readStart(JournalEntry &entry, const QJsonObject &record, const QString 
     const std::optional<QString> repairId = text(record, QStringLiteral("repair"));
     const std::optional<QString> title = text(record, QStringLiteral("title"));
     if (!findingId || !repairId || !title)
-        return QStringLiteral("标题或编号不是文字");
+        return Texts::tr("标题或编号不是文字");
     entry.findingId = *findingId;
     entry.repairId = *repairId;
     entry.title = *title;
@@ -160,7 +165,7 @@ QString readStart(JournalEntry &entry, const QJsonObject &record, const QString 
     for (const QJsonValue &value : record.value(QStringLiteral("operations")).toArray()) {
         const std::optional<RepairOp> op = OpJson::fromJson(value.toObject(), home);
         if (!op)
-            return QStringLiteral("记录的操作不合规");
+            return Texts::tr("记录的操作不合规");
         entry.operations << *op;
     }
     for (const QJsonValue &value : record.value(QStringLiteral("settings")).toArray()) {
@@ -177,14 +182,14 @@ QString readStart(JournalEntry &entry, const QJsonObject &record, const QString 
     const std::optional<QStringList> unrecorded =
         texts(record.value(QStringLiteral("unrecorded")));
     if (!oneTime || !unrecorded)
-        return QStringLiteral("一次性操作的说明不是文字");
+        return Texts::tr("一次性操作的说明不是文字");
     entry.oneTime = *oneTime;
     entry.unrecorded << *unrecorded;
     if (record.contains(QStringLiteral("undoes"))) {
         const std::optional<qint64> undoes =
             JournalRecords::idOf(QJsonObject{{"id", record.value(QStringLiteral("undoes"))}});
         if (!undoes || *undoes >= entry.id)
-            return QStringLiteral("撤销对象的编号不合规");
+            return Texts::tr("撤销对象的编号不合规");
         entry.undoes = undoes;
     }
     return {};
@@ -197,7 +202,7 @@ QString readOutcome(JournalEntry &entry, const QJsonObject &outcome, bool legacy
     const std::optional<QString> log = text(outcome, QStringLiteral("log"), true);
     const std::optional<QString> verdict = text(outcome, QStringLiteral("verdict"), true);
     if (!log || !verdict)
-        return QStringLiteral("结果不是文字");
+        return Texts::tr("结果不是文字");
     entry.log = *log;
     entry.verdict = *verdict;
     if (legacy) {
@@ -210,7 +215,7 @@ QString readOutcome(JournalEntry &entry, const QJsonObject &outcome, bool legacy
     }
     const std::optional<EntryEnd> end = fromName(kEndNames, outcome.value(QStringLiteral("end")));
     if (!end)
-        return QStringLiteral("结果的种类不可读");
+        return Texts::tr("结果的种类不可读");
     entry.end = *end;
     entry.changedNothing = outcome.value(QStringLiteral("changedNothing")).toBool();
     return {};
@@ -222,11 +227,11 @@ QString originLabel(RepairOrigin origin)
 {
     switch (origin) {
     case RepairOrigin::window:
-        return QStringLiteral("窗口");
+        return Texts::tr("窗口");
     case RepairOrigin::commandLine:
-        return QStringLiteral("命令行");
+        return Texts::tr("命令行");
     case RepairOrigin::guardian:
-        return QStringLiteral("守护");
+        return Texts::tr("守护");
     }
     return {};
 }
@@ -337,7 +342,7 @@ void addOutcome(JournalEntry &entry, const QJsonObject &record)
                 continue;
             if ((!backup.isEmpty() && !EditableFiles::isBackupOf(backup, path)) ||
                 (!checksum.isEmpty() && !RecordValues::isChecksum(checksum)))
-                problem = QStringLiteral("结果中的备份或校验值不合规");
+                problem = Texts::tr("结果中的备份或校验值不合规");
             else {
                 if (!backup.isEmpty())
                     recorded.backup = backup;

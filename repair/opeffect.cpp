@@ -3,12 +3,17 @@
 #include "model/editablefiles.h"
 #include "model/overloaded.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonObject>
 
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(OpEffects)
+};
 
 using namespace RepairOps;
 
@@ -72,17 +77,16 @@ OpEffect of(const RepairOp &op)
             [](const Mtu &o) { return setting(SettingKind::mtu, o.interface, o.bytes); },
             [](const NetworkTime &o) { return setting(SettingKind::networkTime, {}, o.on); },
             [](const InterfaceLink &o) {
-                return oneTime(QStringLiteral("重置网络接口（") + o.interface +
-                               QStringLiteral("）"));
+                return oneTime(Texts::tr("重置网络接口（%1）").arg(o.interface));
             },
             [](const AddressMode &o) {
-                return oneTime(QStringLiteral("续订 DHCP 租约（") + o.device + QStringLiteral("）"));
+                return oneTime(Texts::tr("续订 DHCP 租约（%1）").arg(o.device));
             },
-            [](const FlushDnsCache &) { return oneTime(QStringLiteral("刷新 DNS 缓存")); },
+            [](const FlushDnsCache &) { return oneTime(Texts::tr("刷新 DNS 缓存")); },
             [](const ReloadResolver &) {
-                return oneTime(QStringLiteral("重启 DNS 解析服务（mDNSResponder）"));
+                return oneTime(Texts::tr("重启 DNS 解析服务（mDNSResponder）"));
             },
-            [](const SyncClock &) { return oneTime(QStringLiteral("按网络时间校准系统时钟")); },
+            [](const SyncClock &) { return oneTime(Texts::tr("按网络时间校准系统时钟")); },
             [](const Pause &) { return OpEffect{}; },
             [](const EditFile &o) { return OpEffect{OpEffect::Type::file, {}, o.path, {}}; },
             [](const RestoreFile &o) { return OpEffect{OpEffect::Type::file, {}, o.path, {}}; },

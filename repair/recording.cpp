@@ -13,7 +13,9 @@ namespace brevik {
 
 namespace {
 
-const QString kCancelledNothing = QStringLiteral("⚠️ 已取消授权，未做任何修改。");
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Recording)
+};
 
 // The backup a file edit reports as "原文件已备份为 PATH.brevik.bak[.N]", as a suffix of the
 // recorded path: the printed path may be longer where the runner maps a system path
@@ -51,7 +53,7 @@ QStringList changedSince(const JournalEntry &entry)
     }
     for (const RecordedFile &file : entry.files) {
         if (!file.checksumAfter.isEmpty() && file.checksumAfter != file.backupChecksum)
-            changed << QStringLiteral("文件 ") + file.path;
+            changed << Texts::tr("文件 %1").arg(file.path);
     }
     return changed;
 }
@@ -101,7 +103,7 @@ void recheck(const QList<std::pair<JournalEntry *, FixResult *>> &repairs)
         const QString output = result->log.section(QLatin1Char('\n'), 1);
         result->ok = false;
         result->end = FixEnd::notFixed;
-        result->log = QStringLiteral("❌ 命令已执行，但") + entry->verdict +
+        result->log = Texts::tr("❌ 命令已执行，但%1").arg(entry->verdict) +
                       (output.isEmpty() ? QString() : QLatin1Char('\n') + output);
     }
 }
@@ -176,12 +178,13 @@ void finish(JournalEntry &entry, FixResult &result)
         entry.changedNothing = changed.isEmpty();
         result.ranAny = !changed.isEmpty();
         // The prompt was cancelled, but what ran without it stays in force: say so, and which.
+        const QString cancelled = FixEngine::cancelledLog();
         if (result.end == FixEnd::cancelled && !changed.isEmpty() &&
-            result.log.endsWith(kCancelledNothing)) {
-            result.log.chop(kCancelledNothing.size());
-            result.log += QStringLiteral("⚠️ 已取消授权。免密码方式已经做了以下改动，它们仍然有效"
-                                         "（可在「修复记录」中撤销）：") +
-                          bullets(changed);
+            result.log.endsWith(cancelled)) {
+            result.log.chop(cancelled.size());
+            result.log += Texts::tr("⚠️ 已取消授权。免密码方式已经做了以下改动，它们仍然有效"
+                                    "（可在「修复记录」中撤销）：%1")
+                              .arg(bullets(changed));
         }
     }
     entry.log = result.log;
@@ -220,7 +223,7 @@ QMap<QString, FixResult> applyAll(const QList<Finding> &findings,
             repairs.append({&entry, &*result});
     }
     if (progress && !repairs.isEmpty())
-        progress(QStringLiteral("正在复查修复结果…"));
+        progress(Texts::tr("正在复查修复结果…"));
     recheck(repairs);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const auto result = results.find(entries.at(i).findingId);
@@ -232,7 +235,8 @@ QMap<QString, FixResult> applyAll(const QList<Finding> &findings,
 
 QString notRecordedNote(const QString &reason)
 {
-    return QStringLiteral("\n⚠️ 这次修复没能写入修复记录，无法通过「撤销」还原：") + reason;
+    return QLatin1Char('\n') +
+           Texts::tr("⚠️ 这次修复没能写入修复记录，无法通过「撤销」还原：%1").arg(reason);
 }
 
 } // namespace Recording

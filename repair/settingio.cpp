@@ -3,6 +3,7 @@
 #include "exec/shell.h"
 #include "model/netconfig.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -11,20 +12,21 @@ namespace brevik {
 
 namespace {
 
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(SettingIO)
+};
+
 constexpr double kQueryTimeout = 10.0;
 
 struct ServerKind {
     SettingKind kind;
     QString name; // as networksetup spells it after "-get" and "-set"
-    QString label;
 };
 
 const QList<ServerKind> kServerKinds{
-    {SettingKind::webProxy, QStringLiteral("webproxy"), QStringLiteral("的网页代理（HTTP）")},
-    {SettingKind::secureWebProxy, QStringLiteral("securewebproxy"),
-     QStringLiteral("的安全网页代理（HTTPS）")},
-    {SettingKind::socksProxy, QStringLiteral("socksfirewallproxy"),
-     QStringLiteral("的 SOCKS 代理")},
+    {SettingKind::webProxy, QStringLiteral("webproxy")},
+    {SettingKind::secureWebProxy, QStringLiteral("securewebproxy")},
+    {SettingKind::socksProxy, QStringLiteral("socksfirewallproxy")},
 };
 
 const ServerKind *serverKind(SettingKind kind)
@@ -172,9 +174,8 @@ QList<RepairOp> restoreProxy(const SettingKey &key, const QJsonObject &wanted,
     }
     // networksetup can write an address but never remove one.
     if (addressDiffers && limits)
-        *limits << SettingIO::label(key) +
-                       QStringLiteral(
-                           "：修复前没有设置地址，修复写入的地址无法清除（该代理的开关已还原）");
+        *limits << Texts::tr("%1：修复前没有设置地址，修复写入的地址无法清除（该代理的开关已还原）")
+                       .arg(SettingIO::label(key));
     if (enabled != current.value(QStringLiteral("enabled")).toBool())
         ops << RepairOps::ProxyState{key.target, kind, enabled};
     return ops;
@@ -256,8 +257,8 @@ QList<RepairOp> restore(const SettingKey &key, const QJsonValue &wanted,
             return {RepairOps::Ipv6{key.target, false}};
         // A manual address and its router are not in the record.
         if (limits)
-            *limits << label(key) + QStringLiteral("：原为「") + wanted.toString() +
-                           QStringLiteral("」，需要在「系统设置 → 网络」中手动恢复");
+            *limits << Texts::tr("%1：原为「%2」，需要在「系统设置 → 网络」中手动恢复")
+                           .arg(label(key), wanted.toString());
         return {};
     case SettingKind::wifiPower:
         return {RepairOps::WifiPower{key.target, wanted.toBool()}};
@@ -276,27 +277,29 @@ bool readBackAfterRepair(SettingKind kind)
 
 QString label(const SettingKey &key)
 {
-    const QString service = QStringLiteral("「") + key.target + QStringLiteral("」");
-    if (const ServerKind *kind = serverKind(key.kind))
-        return service + kind->label;
     switch (key.kind) {
+    case SettingKind::webProxy:
+        return Texts::tr("「%1」的网页代理（HTTP）").arg(key.target);
+    case SettingKind::secureWebProxy:
+        return Texts::tr("「%1」的安全网页代理（HTTPS）").arg(key.target);
+    case SettingKind::socksProxy:
+        return Texts::tr("「%1」的 SOCKS 代理").arg(key.target);
     case SettingKind::autoProxy:
-        return service + QStringLiteral("的自动代理（PAC）");
+        return Texts::tr("「%1」的自动代理（PAC）").arg(key.target);
     case SettingKind::bypassDomains:
-        return service + QStringLiteral("的代理例外列表");
+        return Texts::tr("「%1」的代理例外列表").arg(key.target);
     case SettingKind::dnsServers:
-        return service + QStringLiteral("的 DNS 服务器");
+        return Texts::tr("「%1」的 DNS 服务器").arg(key.target);
     case SettingKind::ipv6:
-        return service + QStringLiteral("的 IPv6 设置");
+        return Texts::tr("「%1」的 IPv6 设置").arg(key.target);
     case SettingKind::wifiPower:
-        return QStringLiteral("Wi-Fi 电源（") + key.target + QStringLiteral("）");
+        return Texts::tr("Wi-Fi 电源（%1）").arg(key.target);
     case SettingKind::mtu:
-        return QStringLiteral("接口 ") + key.target + QStringLiteral(" 的 MTU");
+        return Texts::tr("接口 %1 的 MTU").arg(key.target);
     case SettingKind::networkTime:
-        return QStringLiteral("网络时间自动同步");
-    default:
-        return {};
+        return Texts::tr("网络时间自动同步");
     }
+    return {};
 }
 
 } // namespace SettingIO

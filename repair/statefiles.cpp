@@ -1,5 +1,6 @@
 #include "repair/statefiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +17,10 @@ namespace brevik {
 namespace StateFiles {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(StateFiles)
+};
 
 QByteArray encoded(const QString &path)
 {
@@ -93,24 +98,24 @@ QString reason(int error, const QString &path)
 {
     switch (error) {
     case ELOOP:
-        return QStringLiteral("“") + path + QStringLiteral("”是一个符号链接，Brevik 不会经由链接读写自己的文件");
+        return Texts::tr("“%1”是一个符号链接，Brevik 不会经由链接读写自己的文件").arg(path);
     case EISDIR:
-        return QStringLiteral("“") + path + QStringLiteral("”是一个文件夹，不是文件");
+        return Texts::tr("“%1”是一个文件夹，不是文件").arg(path);
     case EINVAL:
-        return QStringLiteral("“") + path + QStringLiteral("”不是普通文件");
+        return Texts::tr("“%1”不是普通文件").arg(path);
     case EACCES:
     case EPERM:
-        return QStringLiteral("没有权限读写“") + path + QStringLiteral("”");
+        return Texts::tr("没有权限读写“%1”").arg(path);
     case ENOSPC:
     case EDQUOT:
-        return QStringLiteral("磁盘空间不足，无法写入“") + path + QStringLiteral("”");
+        return Texts::tr("磁盘空间不足，无法写入“%1”").arg(path);
     case EROFS:
-        return QStringLiteral("“") + path + QStringLiteral("”所在的磁盘是只读的");
+        return Texts::tr("“%1”所在的磁盘是只读的").arg(path);
     case ENOTDIR:
-        return QStringLiteral("“") + path + QStringLiteral("”的路径中有一项不是文件夹");
+        return Texts::tr("“%1”的路径中有一项不是文件夹").arg(path);
     default:
-        return QStringLiteral("无法读写“") + path + QStringLiteral("”：") +
-               QString::fromLocal8Bit(std::strerror(error));
+        return Texts::tr("无法读写“%1”：%2")
+            .arg(path, QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 
@@ -203,7 +208,7 @@ Content readSmall(const QString &path, qint64 limit)
         return content;
     struct stat info {};
     if (::fstat(opened.file.fd(), &info) != 0 || info.st_size > limit) {
-        content.error = QStringLiteral("“") + path + QStringLiteral("”过大，不是 Brevik 写的文件");
+        content.error = Texts::tr("“%1”过大，不是 Brevik 写的文件").arg(path);
         return content;
     }
     QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);

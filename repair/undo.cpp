@@ -7,6 +7,7 @@
 #include "repair/recording.h"
 #include "repair/settingio.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 #include <algorithm>
@@ -14,6 +15,10 @@
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Undo)
+};
 
 constexpr qsizetype kNewestFirst = 64;
 
@@ -27,14 +32,14 @@ QString bullets(const QStringList &lines)
 
 QString cannotUndoText(const QStringList &cannotUndo)
 {
-    return cannotUndo.isEmpty() ? QString()
-                                : QStringLiteral("\n以下改动无法撤销：") + bullets(cannotUndo);
+    return cannotUndo.isEmpty()
+               ? QString()
+               : QLatin1Char('\n') + Texts::tr("以下改动无法撤销：%1").arg(bullets(cannotUndo));
 }
 
 QString entryName(const JournalEntry &entry)
 {
-    return QStringLiteral("#") + QString::number(entry.id) + QStringLiteral("「") + entry.title +
-           QStringLiteral("」");
+    return Texts::tr("#%1「%2」").arg(QString::number(entry.id), entry.title);
 }
 
 void planSettings(Undo::Plan &plan)
@@ -44,11 +49,11 @@ void planSettings(Undo::Plan &plan)
         const std::optional<QJsonValue> now = SettingIO::read(setting.key);
         plan.now << RecordedSetting{setting.key, now, {}};
         if (!setting.before) {
-            plan.cannotUndo << label + QStringLiteral("：修复前的值没能读到");
+            plan.cannotUndo << Texts::tr("%1：修复前的值没能读到").arg(label);
             continue;
         }
         if (!now) {
-            plan.cannotUndo << label + QStringLiteral("：现在读不到这项设置");
+            plan.cannotUndo << Texts::tr("%1：现在读不到这项设置").arg(label);
             continue;
         }
         const QList<RepairOp> restore =
@@ -69,25 +74,25 @@ void planSettings(Undo::Plan &plan)
 void planFiles(Undo::Plan &plan)
 {
     for (const RecordedFile &file : plan.entry.files) {
-        const QString label = QStringLiteral("文件 ") + file.path;
+        const QString label = Texts::tr("文件 %1").arg(file.path);
         // Earlier versions did not record what the backup held: nothing says it can be trusted.
         if (file.backupChecksum.isEmpty()) {
-            plan.refusals << label + QStringLiteral("：记录里没有备份的校验值，无法确认备份 ") +
-                                 file.backup + QStringLiteral(" 未被改动");
+            plan.refusals
+                << Texts::tr("%1：记录里没有备份的校验值，无法确认备份 %2 未被改动")
+                       .arg(label, file.backup);
             continue;
         }
         const FileState::WithBackup state = FileState::withBackup(file.path, file.backup);
         if (state.checksum == file.backupChecksum)
             continue; // already as before
         if (state.backup == FileState::WithBackup::Backup::missing) {
-            plan.refusals << label + QStringLiteral("：备份文件 ") + file.backup +
-                                 QStringLiteral(" 不见了");
+            plan.refusals << Texts::tr("%1：备份文件 %2 不见了").arg(label, file.backup);
             continue;
         }
         if (state.backup == FileState::WithBackup::Backup::present &&
             state.backupChecksum != file.backupChecksum) {
-            plan.refusals << label + QStringLiteral("：备份文件 ") + file.backup +
-                                 QStringLiteral(" 在修复之后被改动过，不会用它还原");
+            plan.refusals << Texts::tr("%1：备份文件 %2 在修复之后被改动过，不会用它还原")
+                                 .arg(label, file.backup);
             continue;
         }
         // A backup only the administrator may read is checked by the restoring script itself.
@@ -103,6 +108,12 @@ void planFiles(Undo::Plan &plan)
             plan.changedSince << label;
         }
     }
+}
+
+// The title of the undo of `entry`.
+QString undoTitle(const JournalEntry &entry)
+{
+    return Texts::tr("撤销 #%1：%2").arg(QString::number(entry.id), entry.title);
 }
 
 // Whether anything of the entry could be restored at all, were it changed.
@@ -131,9 +142,7 @@ JournalEntry undoEntry(const Undo::Plan &plan, const FixAction &action, RepairOr
 Undo::Result closeAsBefore(const Undo::Plan &plan, RepairOrigin origin, const Journal &journal,
                            Undo::Result result)
 {
-    const FixAction nothing{.id = plan.entry.repairId,
-                            .title = QStringLiteral("撤销 #") + QString::number(plan.entry.id) +
-                                     QStringLiteral("：") + plan.entry.title};
+    const FixAction nothing{.id = plan.entry.repairId, .title = undoTitle(plan.entry)};
     JournalEntry undo = undoEntry(plan, nothing, origin);
     undo.end = EntryEnd::succeeded;
     undo.log = result.text;
@@ -203,9 +212,9 @@ Plan plan(const JournalEntry &entry)
     planSettings(plan);
     planFiles(plan);
     for (const QString &what : entry.oneTime)
-        plan.cannotUndo << what + QStringLiteral("：一次性操作");
+        plan.cannotUndo << Texts::tr("%1：一次性操作").arg(what);
     for (const QString &unknown : entry.unrecorded)
-        plan.cannotUndo << QStringLiteral("改动未被记录：") + unknown;
+        plan.cannotUndo << Texts::tr("改动未被记录：%1").arg(unknown);
     return plan;
 }
 
@@ -217,54 +226,51 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
     result.changedSince = plan.changedSince;
     if (!entry.unreadable.isEmpty()) {
         result.status = Status::refused;
-        result.text = QStringLiteral("❌ 不撤销 #") + QString::number(entry.id) +
-                      QStringLiteral("：这条记录的内容不可信（") + entry.unreadable +
-                      QStringLiteral("），不会据此改动任何设置。");
+        result.text = Texts::tr("❌ 不撤销 #%1：这条记录的内容不可信（%2），不会据此改动任何设置。")
+                          .arg(QString::number(entry.id), entry.unreadable);
         return result;
     }
     if (!plan.refusals.isEmpty()) {
         result.status = Status::refused;
-        result.text = QStringLiteral("❌ 未撤销 ") + entryName(entry) + QStringLiteral("：") +
-                      bullets(plan.refusals);
+        result.text = Texts::tr("❌ 未撤销 %1：%2").arg(entryName(entry), bullets(plan.refusals));
         return result;
     }
     if (!plan.changedSince.isEmpty() && !force) {
         result.status = Status::refused;
-        result.text = QStringLiteral("⚠️ 未撤销 ") + entryName(entry) +
-                      QStringLiteral("：以下设置在这次修复之后又被改动过") +
-                      bullets(plan.changedSince) +
-                      QStringLiteral("\n确认要改回修复前的值时，请确认覆盖（命令行加 --force）。");
+        result.text = Texts::tr("⚠️ 未撤销 %1：以下设置在这次修复之后又被改动过%2")
+                          .arg(entryName(entry), bullets(plan.changedSince)) +
+                      QLatin1Char('\n') +
+                      Texts::tr("确认要改回修复前的值时，请确认覆盖（命令行加 --force）。");
         return result;
     }
     const QList<RepairOp> ops = force ? plan.operations + plan.overwrites : plan.operations;
     if (ops.isEmpty()) {
         if (!restorable(entry)) {
             result.status = Status::nothingToUndo;
-            result.text = QStringLiteral("⚠️ ") + entryName(entry) +
-                          QStringLiteral("没有可以还原的设置") + cannotUndoText(plan.cannotUndo);
+            result.text = Texts::tr("⚠️ %1没有可以还原的设置").arg(entryName(entry)) +
+                          cannotUndoText(plan.cannotUndo);
             return result;
         }
         result.status = Status::alreadyAsBefore;
-        result.text = QStringLiteral("✅ 无需撤销 ") + entryName(entry) +
-                      QStringLiteral("：相关设置已是修复前的值") + cannotUndoText(plan.cannotUndo);
+        result.text = Texts::tr("✅ 无需撤销 %1：相关设置已是修复前的值").arg(entryName(entry)) +
+                      cannotUndoText(plan.cannotUndo);
         return closeAsBefore(plan, origin, journal, result);
     }
 
     const FixAction action{.id = entry.repairId,
-                           .title = QStringLiteral("撤销 #") + QString::number(entry.id) +
-                                    QStringLiteral("：") + entry.title,
+                           .title = undoTitle(entry),
                            .operations = ops,
                            .needsAdmin = adminNeeded(ops),
                            .fallbackAdmin = true,
-                           .successHint = QStringLiteral("已还原修复前的设置")};
+                           .successHint = Texts::tr("已还原修复前的设置")};
     JournalEntry undo = undoEntry(plan, action, origin);
     // An undo nobody could see afterwards would be taken back a second time: without the
     // journal, none runs.
     const QString problem = journal.start(undo);
     if (!problem.isEmpty()) {
         result.status = Status::failed;
-        result.text = QStringLiteral("❌ 未撤销 ") + entryName(entry) +
-                      QStringLiteral("：修复记录无法写入（") + problem + QStringLiteral("）");
+        result.text =
+            Texts::tr("❌ 未撤销 %1：修复记录无法写入（%2）").arg(entryName(entry), problem);
         return result;
     }
     FixResult outcome = FixEngine::apply(action);
@@ -273,10 +279,9 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
         const QList<Recheck::Verdict> verdicts = Recheck::run({entry.findingId});
         if (!verdicts.isEmpty())
             undo.verdict = verdicts.first().fixed
-                               ? QStringLiteral("复查：修复前的问题没有再出现")
-                               : QStringLiteral("复查：检查又发现了「") +
-                                     verdicts.first().still->title +
-                                     QStringLiteral("」，与修复前一样");
+                               ? Texts::tr("复查：修复前的问题没有再出现")
+                               : Texts::tr("复查：检查又发现了「%1」，与修复前一样")
+                                     .arg(verdicts.first().still->title);
     }
     Recording::finish(undo, outcome);
     const QString finishProblem = journal.finish(undo);
@@ -284,16 +289,15 @@ Result run(const Plan &plan, bool force, RepairOrigin origin, const Journal &jou
     // A cancelled prompt after a direct attempt that changed nothing is a cancel all the same.
     if (outcome.end == FixEnd::cancelled && undo.changedNothing) {
         result.status = Status::cancelled;
-        result.text = QStringLiteral("⚠️ 已取消授权，") + entryName(entry) +
-                      QStringLiteral("没有撤销，未做任何修改。");
+        result.text = Texts::tr("⚠️ 已取消授权，%1没有撤销，未做任何修改。").arg(entryName(entry));
         return result;
     }
     const QStringList restored = force ? plan.restoring + plan.changedSince : plan.restoring;
     result.status = outcome.ok ? Status::restored : Status::failed;
-    result.text = outcome.ok ? QStringLiteral("✅ 已撤销 ") + entryName(entry) +
-                                   QStringLiteral("，已还原：") + bullets(restored)
-                             : QStringLiteral("❌ 撤销 ") + entryName(entry) +
-                                   QStringLiteral("未完成\n") + outcome.log;
+    result.text = outcome.ok ? Texts::tr("✅ 已撤销 %1，已还原：%2")
+                                   .arg(entryName(entry), bullets(restored))
+                             : Texts::tr("❌ 撤销 %1未完成").arg(entryName(entry)) +
+                                   QLatin1Char('\n') + outcome.log;
     result.text += cannotUndoText(plan.cannotUndo);
     if (!undo.verdict.isEmpty())
         result.text += QLatin1Char('\n') + undo.verdict;
@@ -309,7 +313,7 @@ Result takeBack(const Journal &journal, std::optional<qint64> id, bool force, Re
     // when it is not.
     Journal::Read read = journal.read(kNewestFirst);
     if (!read.error.isEmpty()) {
-        result.text = QStringLiteral("❌ 无法读取修复记录：") + read.error;
+        result.text = Texts::tr("❌ 无法读取修复记录：%1").arg(read.error);
         return result;
     }
     const auto wanted = [&id](const QList<JournalEntry> &entries) {
@@ -320,21 +324,21 @@ Result takeBack(const Journal &journal, std::optional<qint64> id, bool force, Re
     const std::optional<JournalEntry> entry = wanted(read.entries);
     if (!entry) {
         result.status = Status::nothingToUndo;
-        result.text = id ? QStringLiteral("⚠️ 修复记录里没有 #") + QString::number(*id)
-                         : QStringLiteral("⚠️ 没有可以撤销的修复。");
+        result.text = id ? Texts::tr("⚠️ 修复记录里没有 #%1").arg(*id)
+                         : Texts::tr("⚠️ 没有可以撤销的修复。");
         return result;
     }
     result.target = entry->id;
     // Under the change lock nobody else undoes: an undo that got in first is final.
     if (undoneIds(read.entries).contains(entry->id)) {
         result.status = Status::alreadyUndone;
-        result.text = QStringLiteral("✅ ") + entryName(*entry) + QStringLiteral("已经撤销过了。");
+        result.text = Texts::tr("✅ %1已经撤销过了。").arg(entryName(*entry));
         return result;
     }
     if (!undoable(*entry) && entry->unreadable.isEmpty()) {
         result.status = Status::nothingToUndo;
-        result.text = QStringLiteral("⚠️ ") + entryName(*entry) +
-                      QStringLiteral("没有做任何修改（授权已取消），无需撤销。");
+        result.text =
+            Texts::tr("⚠️ %1没有做任何修改（授权已取消），无需撤销。").arg(entryName(*entry));
         return result;
     }
     return run(plan(*entry), force, origin, journal);
@@ -371,20 +375,18 @@ QString summaryLine(const JournalEntry &entry, bool undone, bool isRunning)
                    QStringLiteral("  ") + originLabel(entry.origin) + QStringLiteral("  ") +
                    sign(entry, isRunning) + QLatin1Char(' ');
     if (!entry.unreadable.isEmpty())
-        return line + QStringLiteral("无法读取的记录（") + entry.unreadable +
-               QStringLiteral("），不会据此撤销");
+        return line + Texts::tr("无法读取的记录（%1），不会据此撤销").arg(entry.unreadable);
     line += entry.title;
     if (isRunning)
-        line += QStringLiteral("（进行中）");
+        line += Texts::tr("（进行中）");
     else if (!entry.finished())
-        line += QStringLiteral("（中断：进程在完成前退出，可撤销）");
+        line += Texts::tr("（中断：进程在完成前退出，可撤销）");
     else if (entry.changedNothing)
-        line += QStringLiteral("（未做任何修改）");
+        line += Texts::tr("（未做任何修改）");
     else if (!entry.verdict.isEmpty())
-        line += QStringLiteral("（") + entry.verdict.section(QLatin1Char('\n'), 0, 0) +
-                QStringLiteral("）");
+        line += Texts::tr("（%1）").arg(entry.verdict.section(QLatin1Char('\n'), 0, 0));
     if (undone)
-        line += QStringLiteral("（已撤销）");
+        line += Texts::tr("（已撤销）");
     return line;
 }
 

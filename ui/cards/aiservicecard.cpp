@@ -12,8 +12,10 @@ namespace brevik {
 
 namespace {
 
-const QString kReached = QStringLiteral("可达");
-const QString kUnreached = QStringLiteral("不可达");
+QString reachWord(bool reached)
+{
+    return reached ? AIServiceCard::tr("可达") : AIServiceCard::tr("不可达");
+}
 
 } // namespace
 
@@ -21,8 +23,7 @@ AIServiceCard::AIServiceCard(const AIStatus &item, bool proxied, QWidget *parent
     : NeuPanel(neuRaised(16, 5), parent), m_proxied(proxied),
       m_name(neuLabel({}, neuFont(13, QFont::Bold, FontDesign::rounded), neuText)),
       m_verdict(new SymbolView(Symbol::xmarkCircleFill, 13, neuDanger)),
-      m_direct(new StatusDot(QStringLiteral("直连"))),
-      m_proxy(new StatusDot(QStringLiteral("代理"))),
+      m_direct(new StatusDot(tr("直连"))), m_proxy(new StatusDot(tr("代理"))),
       m_latency(neuLabel({}, neuFont(11, QFont::Normal, FontDesign::monospaced), neuTextSecondary))
 {
     auto *top = new QHBoxLayout;
@@ -36,7 +37,7 @@ AIServiceCard::AIServiceCard(const AIStatus &item, bool proxied, QWidget *parent
     bottom->addStretch(1);
     bottom->addWidget(m_latency);
     for (StatusDot *dot : {m_direct, m_proxy})
-        dot->setStateWords(kReached, kUnreached);
+        dot->setStateWords(reachWord(true), reachWord(false));
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(14, 14, 14, 14);
@@ -57,8 +58,8 @@ void AIServiceCard::setItem(const AIStatus &item, bool proxied)
                          reached ? neuSuccess : neuDanger);
     m_direct->setOn(item.directOK);
     m_proxy->setOn(item.proxyOK);
-    m_verdict->setSpokenName(reached ? kReached : kUnreached);
-    m_latency->setText(reached ? QStringLiteral("%1 ms").arg(item.latencyMs) : kUnreached);
+    m_verdict->setSpokenName(reachWord(reached));
+    m_latency->setText(reached ? tr("%1 ms").arg(item.latencyMs) : reachWord(false));
     announceChange(this, QAccessible::NameChanged);
     announceChange(this, QAccessible::DescriptionChanged);
 }
@@ -70,12 +71,12 @@ QString AIServiceCard::latencyText() const
 
 AccessibleFacts AIServiceCard::accessibleFacts() const
 {
-    // "直连可达，代理不可达，104 ms"
-    QStringList facts{QStringLiteral("直连") + (m_item.directOK ? kReached : kUnreached),
-                      QStringLiteral("代理") + (m_item.proxyOK ? kReached : kUnreached)};
-    if (m_item.directOK || m_item.proxyOK)
-        facts << latencyText();
-    return readAs(QAccessible::Grouping, m_item.name, facts.join(QStringLiteral("，")));
+    const QString direct = reachWord(m_item.directOK);
+    const QString proxy = reachWord(m_item.proxyOK);
+    const QString facts = m_item.directOK || m_item.proxyOK
+                              ? tr("直连%1，代理%2，%3").arg(direct, proxy, latencyText())
+                              : tr("直连%1，代理%2").arg(direct, proxy);
+    return readAs(QAccessible::Grouping, m_item.name, facts);
 }
 
 } // namespace brevik

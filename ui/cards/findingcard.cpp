@@ -39,8 +39,8 @@ QWidget *insetBox(QLayout *content, QWidget *parent = nullptr)
 
 QString stepsLabel(bool shown, qsizetype count)
 {
-    return shown ? QStringLiteral("收起手动步骤")
-                 : QStringLiteral("查看手动修复步骤（%1）").arg(count);
+    return shown ? FindingCard::tr("收起手动步骤")
+                 : FindingCard::tr("查看手动修复步骤（%1）").arg(count);
 }
 
 } // namespace
@@ -51,7 +51,7 @@ QString copiedCommands(const Finding &finding)
     if (!finding.fix)
         return text;
     if (finding.fix->needsAdmin)
-        text += QStringLiteral("# 需要管理员权限（前面加 sudo 或在终端执行）\n");
+        text += FindingCard::tr("# 需要管理员权限（前面加 sudo 或在终端执行）") + QLatin1Char('\n');
     return text + finding.fix->commands().join(QLatin1Char('\n'));
 }
 
@@ -106,7 +106,7 @@ QBoxLayout *FindingCard::buildContent()
         heading->setSpacing(5);
         heading->addWidget(new SymbolView(Symbol::lightbulbFill, 11, neuAccentDeep));
         heading->addWidget(
-            neuLabel(QStringLiteral("如何修复"), neuFont(11, QFont::Bold), neuAccentDeep));
+            neuLabel(tr("如何修复"), neuFont(11, QFont::Bold), neuAccentDeep));
         heading->addStretch(1);
         auto *hint = new QVBoxLayout;
         hint->setSpacing(6);
@@ -170,17 +170,19 @@ QBoxLayout *FindingCard::buildActions()
 {
     auto *column = new QVBoxLayout;
     column->setSpacing(9);
-    column->addSpacerItem(
-        new QSpacerItem(kActionWidth + 2 * kActionOverhang, 0, QSizePolicy::Fixed));
+    // The overhang as margins, not as part of the width: a title wider than the column (the
+    // time of a repair, a longer language) widens it instead of reaching the card's edge.
+    column->setContentsMargins(kActionOverhang, 0, kActionOverhang, 0);
+    column->addSpacerItem(new QSpacerItem(kActionWidth, 0, QSizePolicy::Fixed));
 
     if (m_finding.fix) {
         const bool error = m_finding.severity == Severity::error;
-        m_repairTitle = error ? QStringLiteral("立即修复") : QStringLiteral("一键修复");
+        m_repairTitle = error ? tr("立即修复") : tr("一键修复");
         m_repair = new NeuButton(m_repairTitle, m_repairSymbol);
         m_repair->setObjectName(QStringLiteral("repairButton"));
         m_repair->setAccent(error);
         m_repair->setHelp(m_finding.fix->needsAdmin
-                              ? QStringLiteral("需要管理员权限：会弹出系统密码框\n") +
+                              ? tr("需要管理员权限：会弹出系统密码框") + QLatin1Char('\n') +
                                     m_finding.fix->title
                               : m_finding.fix->title);
         connect(m_repair, &QAbstractButton::clicked, this, [this] { m_model->fix(m_finding); });
@@ -189,18 +191,18 @@ QBoxLayout *FindingCard::buildActions()
         // neither the button nor the list below should move for it.
         m_spinner = new Spinner(kSpinnerSide, this);
         m_spinner->setObjectName(QStringLiteral("spinner"));
-        m_spinner->setSpokenName(QStringLiteral("正在修复…"));
+        m_spinner->setSpokenName(tr("正在修复…"));
         m_spinner->hide();
         m_repair->installEventFilter(this);
 
-        auto *copy = new NeuButton(QStringLiteral("复制命令"), Symbol::docOnDoc);
+        auto *copy = new NeuButton(tr("复制命令"), Symbol::docOnDoc);
         copy->setObjectName(QStringLiteral("copyButton"));
         copy->setCompact(true);
         connect(copy, &QAbstractButton::clicked, this, &FindingCard::copyCommands);
         column->addWidget(copy, 0, Qt::AlignHCenter);
     } else {
         auto *manual =
-            new NeuChip(QStringLiteral("按提示手动处理"), neuTextSecondary, Symbol::handRaisedFill);
+            new NeuChip(tr("按提示手动处理"), neuTextSecondary, Symbol::handRaisedFill);
         manual->setObjectName(QStringLiteral("manualChip"));
         column->addWidget(manual, 0, Qt::AlignHCenter);
     }
@@ -236,9 +238,9 @@ void FindingCard::followBusy()
     // An undo changes the settings a repair would.
     m_repair->setEnabled(!isRepaired && !fixing && !m_model->fixingAll() &&
                          !m_model->scanning() && !m_model->undoBusy());
-    m_repair->setTitle(isRepaired ? QStringLiteral("已修复 ") +
-                                        repaired->toString(QStringLiteral("HH:mm"))
-                                  : m_repairTitle);
+    m_repair->setTitle(isRepaired
+                           ? tr("已修复 %1").arg(repaired->toString(QStringLiteral("HH:mm")))
+                           : m_repairTitle);
     m_repair->setSymbol(isRepaired ? std::optional(Symbol::checkmarkCircleFill) : m_repairSymbol);
     m_spinner->setVisible(fixing == m_finding.id);
 }
@@ -261,7 +263,8 @@ void FindingCard::followLog()
     m_logBox->setVisible(present);
     // The outcome of a repair is said, not only shown.
     if (present)
-        announceText(this, m_finding.title + QStringLiteral("：") + m_shownLog);
+        announceText(this, tr("%1：%2", "a finding's title, then its repair log")
+                               .arg(m_finding.title, m_shownLog));
 }
 
 void FindingCard::copyCommands() const
@@ -275,8 +278,8 @@ AccessibleFacts FindingCard::accessibleFacts() const
 {
     // "系统代理残留（故障）", and its section
     return readAs(QAccessible::Grouping,
-                  m_finding.title + QStringLiteral("（") + label(m_finding.severity) +
-                      QStringLiteral("）"),
+                  tr("%1（%2）", "a finding's title, then its severity")
+                      .arg(m_finding.title, label(m_finding.severity)),
                   rawValue(m_finding.category));
 }
 

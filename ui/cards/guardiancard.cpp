@@ -19,11 +19,10 @@ namespace {
 
 constexpr int kButtonColumnWidth = 150;
 
-const QString kDescription = QStringLiteral(
-    "ClashX 退出或崩溃后，系统代理会残留指向 127.0.0.1:7890，导致 Velden Studio、浏览器、"
-    "Claude 客户端等全部断网。守护会实时检测并自动关闭残留代理，无需密码，网络立即恢复。");
-const QString kTitle = QStringLiteral("代理断网守护");
-const QString kEmptyLog = QStringLiteral("暂无日志。当守护检测到或修复了代理残留时，这里会记录。");
+QString cardTitle()
+{
+    return GuardianCard::tr("代理断网守护");
+}
 
 } // namespace
 
@@ -68,12 +67,12 @@ QLayout *GuardianCard::buildMiddle()
     m_count = new NeuChip({}, neuAccentDeep, Symbol::boltFill);
     m_count->setObjectName(QStringLiteral("countChip"));
     m_agent =
-        new NeuChip(QStringLiteral("后台常驻已开启"), neuSuccess, Symbol::clockBadgeCheckmark);
+        new NeuChip(tr("后台常驻已开启"), neuSuccess, Symbol::clockBadgeCheckmark);
     m_agent->setObjectName(QStringLiteral("agentChip"));
 
     auto *title = new QHBoxLayout;
     title->setSpacing(8);
-    title->addWidget(neuLabel(kTitle, neuFont(14.5, QFont::Bold), neuText));
+    title->addWidget(neuLabel(cardTitle(), neuFont(14.5, QFont::Bold), neuText));
     title->addWidget(m_state);
     title->addWidget(m_count);
     title->addWidget(m_agent);
@@ -96,7 +95,10 @@ QLayout *GuardianCard::buildMiddle()
     auto *middle = new QVBoxLayout;
     middle->setSpacing(8);
     middle->addLayout(title);
-    middle->addWidget(neuLabel(kDescription, neuFont(12), neuTextSecondary, LabelFlow::wrapping));
+    const QString description =
+        tr("ClashX 退出或崩溃后，系统代理会残留指向 127.0.0.1:7890，导致 Velden Studio、浏览器、"
+           "Claude 客户端等全部断网。守护会实时检测并自动关闭残留代理，无需密码，网络立即恢复。");
+    middle->addWidget(neuLabel(description, neuFont(12), neuTextSecondary, LabelFlow::wrapping));
     middle->addLayout(status);
     return middle;
 }
@@ -133,10 +135,10 @@ QLayout *GuardianCard::buildRest()
 {
     m_rest = neuLabel({}, neuFont(12), neuWarning, LabelFlow::wrapping);
     m_rest->setObjectName(QStringLiteral("rest"));
-    m_resume = new NeuButton(QStringLiteral("恢复守护"), Symbol::playFill);
+    m_resume = new NeuButton(tr("恢复守护"), Symbol::playFill);
     m_resume->setObjectName(QStringLiteral("resumeButton"));
     m_resume->setCompact(true);
-    m_resume->setHelp(QStringLiteral("让守护重新处理这个代理"));
+    m_resume->setHelp(tr("让守护重新处理这个代理"));
     connect(m_resume, &QAbstractButton::clicked, m_model, &AppModel::resumeGuardian);
     auto *row = new QHBoxLayout;
     row->setSpacing(12);
@@ -175,12 +177,12 @@ void GuardianCard::followGuardian()
     const bool on = m_model->guardianOn();
     m_badge->setSymbol(on ? Symbol::shieldLefthalfFilled : Symbol::shieldSlash,
                        on ? neuAccentDeep : neuTextSecondary);
-    m_state->setText(on ? QStringLiteral("运行中") : QStringLiteral("已暂停"));
+    m_state->setText(on ? tr("运行中") : tr("已暂停"));
     m_state->setColor(on ? neuSuccess : neuTextSecondary);
     m_state->setIcon(on ? Symbol::checkmarkCircleFill : Symbol::pauseCircleFill);
-    m_count->setText(QStringLiteral("已自动修复 %1 次").arg(m_model->guardFixedCount()));
+    m_count->setText(tr("已自动修复 %n 次", nullptr, m_model->guardFixedCount()));
     m_status->setText(m_model->guardStatus());
-    m_switch->setTitle(on ? QStringLiteral("暂停守护") : QStringLiteral("开启守护"));
+    m_switch->setTitle(on ? tr("暂停守护") : tr("开启守护"));
     m_switch->setSymbol(on ? Symbol::pauseFill : Symbol::playFill);
     m_switch->setAccent(!on);
 }
@@ -189,8 +191,7 @@ void GuardianCard::followAgent()
 {
     const bool installed = m_model->agentInstalled();
     m_agent->setVisible(installed);
-    m_agentButton->setTitle(installed ? QStringLiteral("卸载后台守护")
-                                      : QStringLiteral("安装后台守护"));
+    m_agentButton->setTitle(installed ? tr("卸载后台守护") : tr("安装后台守护"));
     m_agentButton->setSymbol(installed ? Symbol::trash : Symbol::clockArrowCirclepath);
 }
 
@@ -199,7 +200,7 @@ void GuardianCard::followLog()
     const QStringList lines = m_model->guardLog();
     if (lines.isEmpty()) {
         m_log->setFont(neuFont(11));
-        m_log->setText(kEmptyLog);
+        m_log->setText(tr("暂无日志。当守护检测到或修复了代理残留时，这里会记录。"));
     } else {
         m_log->setFont(neuFont(10.5, QFont::Normal, FontDesign::monospaced));
         m_log->setText(lines.join(QLatin1Char('\n')));
@@ -209,13 +210,13 @@ void GuardianCard::followLog()
 void GuardianCard::followLogShown(bool animated)
 {
     const bool shown = m_model->showGuardLog();
-    m_logToggle->setLabel(shown ? QStringLiteral("隐藏日志") : QStringLiteral("守护日志"), {});
+    m_logToggle->setLabel(shown ? tr("隐藏日志") : tr("守护日志"), {});
     m_logReveal->setExpanded(shown, animated);
 }
 
 AccessibleFacts GuardianCard::accessibleFacts() const
 {
-    return readAs(QAccessible::Grouping, kTitle);
+    return readAs(QAccessible::Grouping, cardTitle());
 }
 
 } // namespace brevik

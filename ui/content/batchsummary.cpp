@@ -78,13 +78,13 @@ BatchSummary::BatchSummary(QWidget *parent)
       m_sign(new SymbolView(Symbol::checkmarkCircleFill, kSignSide, neuSuccess)),
       m_title(neuLabel({}, neuFont(14, QFont::Bold), neuText)),
       m_explanation(neuLabel({}, neuFont(12), neuTextSecondary, LabelFlow::wrapping)),
-      m_dismiss(new NeuButton(QStringLiteral("知道了"))), m_scroll(new QScrollArea),
+      m_dismiss(new NeuButton(tr("知道了"))), m_scroll(new QScrollArea),
       m_linesBox(new QWidget), m_lines(new QVBoxLayout(m_linesBox))
 {
     setObjectName(QStringLiteral("batchSummary"));
     m_dismiss->setObjectName(QStringLiteral("dismissButton"));
     m_dismiss->setCompact(true);
-    m_dismiss->setHelp(QStringLiteral("收起这次批量修复的结果"));
+    m_dismiss->setHelp(tr("收起这次批量修复的结果"));
 
     // Under the title, past the sign.
     m_lines->setContentsMargins(kSignSide + kHeadingGap, 0, 6, 0);

@@ -35,10 +35,6 @@ constexpr int kSpacing = 18;
 constexpr std::chrono::milliseconds kScrollSettle{1000};
 const QSize kLeast(1080, 720);
 
-const QString kFooter = QStringLiteral(
-    "修复操作只修改你自己的系统网络设置；需要权限时会弹出 macOS 密码框，不输入密码不会做任何修改。"
-    "所有改动均可在「系统设置 → 网络」中还原。");
-
 // A slim translucent handle in the secondary text's colour, whichever the appearance.
 QString slimScroller()
 {
@@ -187,7 +183,10 @@ QWidget *ContentView::buildFooter()
     row->setContentsMargins(0, 10, 0, 0);
     row->setSpacing(7);
     row->addWidget(new SymbolView(Symbol::lockShieldFill, 11, neuTextSecondary), 0, Qt::AlignTop);
-    row->addWidget(neuLabel(kFooter, neuFont(12), neuTextSecondary, LabelFlow::wrapping), 1);
+    const QString note =
+        tr("修复操作只修改你自己的系统网络设置；需要权限时会弹出 macOS 密码框，不输入密码不会做任何修改。"
+           "所有改动均可在「系统设置 → 网络」中还原。");
+    row->addWidget(neuLabel(note, neuFont(12), neuTextSecondary, LabelFlow::wrapping), 1);
     return footer;
 }
 

@@ -19,7 +19,7 @@ FilterBar::FilterBar(QWidget *parent)
         options.append({QVariant::fromValue(int(mode)), rawValue(mode)});
     m_segments->setOptions(options);
     m_segments->setObjectName(QStringLiteral("filter"));
-    m_segments->setSpokenName(QStringLiteral("筛选"));
+    m_segments->setSpokenName(tr("筛选"));
     m_segments->setSelection(int(FilterMode::all));
     m_stamp->setObjectName(QStringLiteral("scanStamp"));
     connect(m_segments, &NeuSegmented::selectionChanged, this,
@@ -45,12 +45,14 @@ void FilterBar::setFilter(FilterMode filter)
 
 void FilterBar::setStamp(const std::optional<QDateTime> &lastScan, double seconds)
 {
+    if (!lastScan) {
+        m_stamp->setText(tr("准备扫描…"));
+        return;
+    }
     // U+3000 ideographic spaces around a middle dot, as Chinese text sets a separator.
-    m_stamp->setText(lastScan ? QStringLiteral("扫描于 ") +
-                                    lastScan->toLocalTime().toString(QStringLiteral("HH:mm:ss")) +
-                                    QStringLiteral("\u3000·\u3000耗时 ") +
-                                    QString::asprintf("%.1f", seconds) + QLatin1Char('s')
-                              : QStringLiteral("准备扫描…"));
+    m_stamp->setText(tr("扫描于 %1\u3000·\u3000耗时 %2s")
+                         .arg(lastScan->toLocalTime().toString(QStringLiteral("HH:mm:ss")),
+                              QString::asprintf("%.1f", seconds)));
 }
 
 QString FilterBar::stamp() const

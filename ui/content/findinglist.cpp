@@ -83,7 +83,7 @@ FindingList::FindingList(AppModel *model, QWidget *parent)
     // Opaque, so that scrolling moves pixels instead of repainting what lies behind.
     fillWithBackground(this);
 
-    m_aiTitle->setText(QStringLiteral("AI 服务连通性"));
+    m_aiTitle->setText(tr("AI 服务连通性"));
     m_aiGrid->setSpacing(12);
     for (int column = 0; column < kAIColumns; ++column)
         m_aiGrid->setColumnStretch(column, 1);
@@ -134,19 +134,18 @@ void FindingList::followEmptyPanel()
     // While a scan runs, no problem yet is no verdict yet.
     if (!m_settled) {
         m_emptySign->setSymbol(Symbol::infoCircleFill, neuTextSecondary);
-        m_emptyTitle->setText(QStringLiteral("暂未发现需要修复的问题"));
-        m_emptyText->setText(QStringLiteral("扫描还在进行，发现的问题会出现在这里。"));
+        m_emptyTitle->setText(tr("暂未发现需要修复的问题"));
+        m_emptyText->setText(tr("扫描还在进行，发现的问题会出现在这里。"));
         return;
     }
     m_emptySign->setSymbol(Symbol::checkmarkSealFill, neuSuccess);
-    m_emptyTitle->setText(QStringLiteral("没有发现需要修复的问题"));
+    m_emptyTitle->setText(tr("没有发现需要修复的问题"));
     // An AI service out of reach is no problem of this Mac's, but it is not "normal" either.
     m_emptyText->setText(
         m_unreachableAI == 0
-            ? QStringLiteral("网络连接、DNS、代理与 AI 服务均正常。")
-            : QStringLiteral("网络连接、DNS 与代理均正常；%1 个 AI 服务暂时连不上，"
-                             "见上方「AI 服务连通性」。")
-                  .arg(m_unreachableAI));
+            ? tr("网络连接、DNS、代理与 AI 服务均正常。")
+            : tr("网络连接、DNS 与代理均正常；%n 个 AI 服务暂时连不上，见上方「AI 服务连通性」。",
+                 nullptr, int(m_unreachableAI)));
 }
 
 void FindingList::setFilter(FilterMode filter)
@@ -163,8 +162,8 @@ void FindingList::setFindings(const QList<Finding> &problems, const QList<Findin
     m_settled = settled;
     syncCards(m_problemsColumn, m_problemCards, problems);
     syncCards(m_passesColumn, m_passCards, passes);
-    m_problemsTitle->setText(QStringLiteral("需要处理的问题（%1）").arg(problems.size()));
-    m_passesTitle->setText(QStringLiteral("检查通过项（%1）").arg(passes.size()));
+    m_problemsTitle->setText(tr("需要处理的问题（%1）").arg(problems.size()));
+    m_passesTitle->setText(tr("检查通过项（%1）").arg(passes.size()));
     followEmptyPanel();
     followFilter();
 }

@@ -39,7 +39,7 @@ public:
 
     AccessibleFacts accessibleFacts() const override
     {
-        return readAs(QAccessible::StaticText, QStringLiteral("状态：") + m_state);
+        return readAs(QAccessible::StaticText, HeaderBar::tr("状态：%1").arg(m_state));
     }
 
 protected:
@@ -62,7 +62,7 @@ HeaderBar::HeaderBar(QWidget *parent)
       m_title(neuLabel({}, neuFont(13, QFont::Medium, FontDesign::rounded), neuTextSecondary)),
       m_batch(new NeuChip), m_simulation(new NeuChip({}, neuWarning, Symbol::infoCircleFill)),
       m_repairAll(new NeuButton({}, Symbol::wrenchAndScrewdriverFill)),
-      m_rescan(new NeuButton(QStringLiteral("重新扫描"), Symbol::arrowClockwise))
+      m_rescan(new NeuButton(tr("重新扫描"), Symbol::arrowClockwise))
 {
     m_title->setObjectName(QStringLiteral("statusTitle"));
     m_batch->setObjectName(QStringLiteral("batchChip"));
@@ -71,7 +71,7 @@ HeaderBar::HeaderBar(QWidget *parent)
     m_simulation->hide();
     m_repairAll->setObjectName(QStringLiteral("repairAllButton"));
     m_repairAll->setAccent(true);
-    m_repairAll->setHelp(QStringLiteral("自动修复所有可修复的问题；需要权限时只弹一次密码框"));
+    m_repairAll->setHelp(tr("自动修复所有可修复的问题；需要权限时只弹一次密码框"));
     m_rescan->setObjectName(QStringLiteral("rescanButton"));
 
     auto *name = new QHBoxLayout;
@@ -120,7 +120,7 @@ NeuRole HeaderBar::dotColor() const
 void HeaderBar::setRepairAll(int fixableCount, bool enabled)
 {
     // A new title lays the button out again: only when it reads otherwise.
-    const QString title = QStringLiteral("一键修复全部 (%1)").arg(fixableCount);
+    const QString title = tr("一键修复全部 (%1)").arg(fixableCount);
     if (title != m_repairAll->title())
         m_repairAll->setTitle(title);
     m_repairAll->setEnabled(enabled);
@@ -148,10 +148,9 @@ QString HeaderBar::batchOutcome() const
 
 void HeaderBar::setSimulatedMac(const QString &scenario)
 {
-    m_simulation->setText(QStringLiteral("模拟的 Mac：") + scenario);
+    m_simulation->setText(tr("模拟的 Mac：%1").arg(scenario));
     m_simulation->setToolTip(
-        QStringLiteral("这不是你自己的电脑：诊断与修复都在模拟的 Mac（场景 %1）上进行。")
-            .arg(scenario));
+        tr("这不是你自己的电脑：诊断与修复都在模拟的 Mac（场景 %1）上进行。").arg(scenario));
     m_simulation->setVisible(!scenario.isEmpty());
 }
 

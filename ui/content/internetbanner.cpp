@@ -31,48 +31,48 @@ struct Verdict {
 
 // A repair that did not succeed goes before the verdict, so that a test it started can never
 // read as the repair's success.
-QString repairPrefix(RepairOutcome repair)
+QString afterRepair(std::optional<RepairOutcome> repair, const QString &verdict)
 {
-    switch (repair) {
+    switch (repair.value_or(RepairOutcome::succeeded)) {
     case RepairOutcome::succeeded:
         break;
     case RepairOutcome::partly:
-        return QStringLiteral("部分修复未成功，");
+        return InternetBanner::tr("部分修复未成功，%1").arg(verdict);
     case RepairOutcome::failed:
-        return QStringLiteral("修复未成功，");
+        return InternetBanner::tr("修复未成功，%1").arg(verdict);
     case RepairOutcome::cancelled:
-        return QStringLiteral("修复已取消，");
+        return InternetBanner::tr("修复已取消，%1").arg(verdict);
     }
-    return {};
+    return verdict;
 }
 
 Verdict verdict(bool checking, const std::optional<NetVerifyResult> &result,
                 std::optional<RepairOutcome> repair)
 {
     if (checking) {
-        return {QStringLiteral("正在实测能否上网…"),
-                QStringLiteral("正在用 ") + Endpoints::kSearchHost +
-                    QStringLiteral(" 发起一次真实搜索访问请求，请稍候…")};
+        return {InternetBanner::tr("正在实测能否上网…"),
+                InternetBanner::tr("正在用 %1 发起一次真实搜索访问请求，请稍候…")
+                    .arg(Endpoints::kSearchHost)};
     }
     if (!result) {
-        return {QStringLiteral("尚未做上网实测"),
-                QStringLiteral("点右侧「重新测试」立即验证一次端到端上网能力。")};
+        return {InternetBanner::tr("尚未做上网实测"),
+                InternetBanner::tr("点右侧「重新测试」立即验证一次端到端上网能力。")};
     }
-    const QString prefix = repair ? repairPrefix(*repair) : QString();
     switch (result->verdict()) {
     case WebVerdict::failed:
-        return {prefix + QStringLiteral("上网测试未通过"), result->summary,
+        return {afterRepair(repair, InternetBanner::tr("上网测试未通过")), result->summary,
                 Symbol::xmarkOctagonFill, neuDanger};
     case WebVerdict::directOnly:
-        return {prefix + DirectOnly::title(), result->summary, Symbol::exclamationmarkTriangleFill,
-                neuWarning};
+        return {afterRepair(repair, DirectOnly::title()), result->summary,
+                Symbol::exclamationmarkTriangleFill, neuWarning};
     case WebVerdict::usable:
         break;
     }
     const QString usable = repair == RepairOutcome::succeeded
-                               ? QStringLiteral("修复完成：现在可以正常上网")
-                               : QStringLiteral("可以正常上网");
-    return {prefix + usable, result->summary, Symbol::checkmarkCircleFill, neuSuccess};
+                               ? InternetBanner::tr("修复完成：现在可以正常上网")
+                               : InternetBanner::tr("可以正常上网");
+    return {afterRepair(repair, usable), result->summary, Symbol::checkmarkCircleFill,
+            neuSuccess};
 }
 
 // The label's text in the ink of `role`, following the appearance.
@@ -90,8 +90,7 @@ InternetBanner::InternetBanner(QWidget *parent) : NeuPanel(neuInset(18, 5), pare
     m_test = new NeuButton({}, Symbol::arrowTriangle2Circlepath);
     m_test->setObjectName(QStringLiteral("testButton"));
     m_test->setCompact(true);
-    m_test->setHelp(QStringLiteral("用 ") + Endpoints::kSearchHost +
-                    QStringLiteral(" 做一次真实搜索访问测试"));
+    m_test->setHelp(tr("用 %1 做一次真实搜索访问测试").arg(Endpoints::kSearchHost));
 
     auto *texts = new QVBoxLayout;
     texts->setSpacing(4);
@@ -122,7 +121,7 @@ QWidget *InternetBanner::buildDisc()
     disc->setFixedSize(kDisc, kDisc);
     m_sign = new SymbolView(Symbol::questionmarkCircle, 17, neuTextSecondary);
     m_spinner = new Spinner(kSpinnerSide);
-    m_spinner->setSpokenName(QStringLiteral("正在实测能否上网"));
+    m_spinner->setSpokenName(tr("正在实测能否上网"));
     auto *centre = new QHBoxLayout(disc);
     centre->setContentsMargins(0, 0, 0, 0);
     centre->addWidget(m_sign, 0, Qt::AlignCenter);
@@ -163,7 +162,7 @@ void InternetBanner::setTest(bool checking, const std::optional<NetVerifyResult>
     m_sign->setSymbol(shown.symbol, shown.color);
     m_sign->setVisible(!checking);
     m_spinner->setVisible(checking);
-    const QString button = checking ? QStringLiteral("测试中…") : QStringLiteral("重新测试");
+    const QString button = checking ? tr("测试中…") : tr("重新测试");
     if (button != m_test->title())
         m_test->setTitle(button);
     m_test->setEnabled(!checking);
@@ -176,28 +175,32 @@ void InternetBanner::setNote(const std::optional<NetVerifyResult> &result,
     if (net == WebVerdict::directOnly) {
         // The page came directly: the apps that follow the system settings did not get it.
         m_noteSign->setSymbol(Symbol::exclamationmarkTriangleFill, neuWarning);
-        m_noteHeading->setText(QStringLiteral("如何恢复"));
+        m_noteHeading->setText(tr("如何恢复"));
         recolour(m_noteHeading, neuWarning);
-        m_noteText->setText(QStringLiteral("浏览器、Velden Studio 等应用会把请求交给系统代理 ") +
-                            result->unusableProxy + QStringLiteral("，而它现在无法使用。") +
-                            remedy);
+        m_noteText->setText(
+            tr("浏览器、Velden Studio 等应用会把请求交给系统代理 %1，而它现在无法使用。%2",
+               "then how to recover")
+                .arg(result->unusableProxy, remedy));
         m_note->setVisible(true);
         return;
     }
     const bool shown = net == WebVerdict::usable && !optionalItems.isEmpty();
     if (shown) {
         m_noteSign->setSymbol(Symbol::handThumbsupFill, neuSuccess);
-        m_noteHeading->setText(QStringLiteral("这几项可以先放一放"));
+        m_noteHeading->setText(tr("这几项可以先放一放"));
         recolour(m_noteHeading, neuSuccess);
         QStringList titles;
         for (qsizetype i = 0; i < std::min<qsizetype>(kNamedItems, optionalItems.size()); ++i)
             titles << optionalItems[i].title;
+        const QString named = titles.join(tr("、", "between the named items"));
         m_noteText->setText(
-            QStringLiteral("网络已经通了，下面 %1 项属于可修可不修的优化项，"
-                           "不影响上网：")
-                .arg(optionalItems.size()) +
-            titles.join(QStringLiteral("、")) +
-            (optionalItems.size() > kNamedItems ? QStringLiteral(" 等") : QString()));
+            optionalItems.size() > kNamedItems
+                ? tr("网络已经通了，下面 %n 项属于可修可不修的优化项，不影响上网：%1 等", nullptr,
+                     int(optionalItems.size()))
+                      .arg(named)
+                : tr("网络已经通了，下面 %n 项属于可修可不修的优化项，不影响上网：%1", nullptr,
+                     int(optionalItems.size()))
+                      .arg(named));
     }
     m_note->setVisible(shown);
 }
@@ -236,7 +239,7 @@ bool InternetBanner::noteShown() const
 
 AccessibleFacts InternetBanner::accessibleFacts() const
 {
-    return readAs(QAccessible::Grouping, QStringLiteral("上网实测"));
+    return readAs(QAccessible::Grouping, tr("上网实测"));
 }
 
 } // namespace brevik

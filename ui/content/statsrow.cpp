@@ -4,9 +4,15 @@
 #include "ui/cards/statcard.h"
 #include "ui/kit/palette/palette.h"
 
+#include <QCoreApplication>
+
 namespace brevik {
 
 namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(StatsRow)
+};
 
 bool calm(const AppModel &model)
 {
@@ -33,14 +39,14 @@ QString headlineState(const AppModel &model)
 }
 
 StatsRow::StatsRow()
-    : m_status(namedCard("statusStat", QStringLiteral("网络状态"), neuTextSecondary,
+    : m_status(namedCard("statusStat", Texts::tr("网络状态"), neuTextSecondary,
                          Symbol::infoCircleFill)),
-      m_problems(namedCard("problemsStat", QStringLiteral("待处理问题"), neuSuccess,
+      m_problems(namedCard("problemsStat", Texts::tr("待处理问题"), neuSuccess,
                            Symbol::exclamationmarkBubbleFill)),
-      m_passes(namedCard("passesStat", QStringLiteral("检查通过"), neuSuccess,
+      m_passes(namedCard("passesStat", Texts::tr("检查通过"), neuSuccess,
                          Symbol::checkmarkSealFill)),
       m_fixable(
-          namedCard("fixableStat", QStringLiteral("可一键修复"), neuAccentDeep, Symbol::boltFill))
+          namedCard("fixableStat", Texts::tr("可一键修复"), neuAccentDeep, Symbol::boltFill))
 {
     setSpacing(16);
     for (StatCard *card : {m_status, m_problems, m_passes, m_fixable})

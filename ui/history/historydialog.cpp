@@ -19,17 +19,9 @@
 
 namespace brevik {
 
-namespace {
-
-const QString kExplanation =
-    QStringLiteral("Brevik 对这台 Mac 做过的每一项修改都记在这里。撤销会把设置改回修复前的值；"
-                   "续订 DHCP、刷新 DNS 缓存这类一次性操作无法撤销，撤销时会一一列出。");
-
-} // namespace
-
 HistoryDialog::HistoryDialog(AppModel *model, QWidget *parent) : QDialog(parent), m_model(model)
 {
-    setWindowTitle(QStringLiteral("修复记录"));
+    setWindowTitle(tr("修复记录"));
     fillWithBackground(this);
     resize(720, 520);
 
@@ -40,7 +32,7 @@ HistoryDialog::HistoryDialog(AppModel *model, QWidget *parent) : QDialog(parent)
     // Room for the rows' shadows, which a scroll area would otherwise cut off.
     m_rows->setContentsMargins(8, 8, 8, 14);
     m_rows->setSpacing(12);
-    m_empty = neuLabel(QStringLiteral("还没有修复记录。"), neuFont(12), neuTextSecondary);
+    m_empty = neuLabel(tr("还没有修复记录。"), neuFont(12), neuTextSecondary);
     m_empty->setObjectName(QStringLiteral("empty"));
     m_rows->addWidget(m_empty);
     m_rows->addStretch(1);
@@ -61,7 +53,7 @@ HistoryDialog::HistoryDialog(AppModel *model, QWidget *parent) : QDialog(parent)
     outcome->addWidget(m_outcomeSign, 0, Qt::AlignTop);
     outcome->addWidget(m_outcomeText, 1);
 
-    auto *close = new NeuButton(QStringLiteral("关闭"));
+    auto *close = new NeuButton(tr("关闭"));
     close->setCompact(true);
     connect(close, &QAbstractButton::clicked, this, &QDialog::close);
     auto *buttons = new QHBoxLayout;
@@ -71,8 +63,11 @@ HistoryDialog::HistoryDialog(AppModel *model, QWidget *parent) : QDialog(parent)
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(22, 20, 22, 20);
     column->setSpacing(10);
-    column->addWidget(neuLabel(QStringLiteral("修复记录"), neuFont(16, QFont::Bold), neuText));
-    column->addWidget(neuLabel(kExplanation, neuFont(12), neuTextSecondary, LabelFlow::wrapping));
+    column->addWidget(neuLabel(tr("修复记录"), neuFont(16, QFont::Bold), neuText));
+    const QString explanation =
+        tr("Brevik 对这台 Mac 做过的每一项修改都记在这里。撤销会把设置改回修复前的值；"
+           "续订 DHCP、刷新 DNS 缓存这类一次性操作无法撤销，撤销时会一一列出。");
+    column->addWidget(neuLabel(explanation, neuFont(12), neuTextSecondary, LabelFlow::wrapping));
     column->addWidget(scroll, 1);
     column->addWidget(m_outcome);
     column->addLayout(buttons);
@@ -111,17 +106,17 @@ QWidget *HistoryDialog::buildRow(int index)
     line->addWidget(
         neuLabel(item.time.toString(QStringLiteral("MM-dd HH:mm")), neuFont(11), neuTextSecondary));
     if (item.undone) {
-        line->addWidget(new NeuChip(QStringLiteral("已撤销"), neuSuccess));
+        line->addWidget(new NeuChip(tr("已撤销"), neuSuccess));
         return row;
     }
     // An undo, a record that cannot be trusted, a cancelled prompt that changed nothing, a
     // repair still running: there is nothing to take back, so no button offers it.
     if (!item.undoable)
         return row;
-    auto *undo = new NeuButton(QStringLiteral("撤销"));
+    auto *undo = new NeuButton(tr("撤销"));
     undo->setObjectName(QStringLiteral("undoButton"));
     undo->setCompact(true);
-    undo->setHelp(QStringLiteral("把这次修复改动的设置改回修复前的值"));
+    undo->setHelp(tr("把这次修复改动的设置改回修复前的值"));
     connect(undo, &QAbstractButton::clicked, this, [this, id = item.id] { m_model->undo(id); });
     m_undoButtons << undo;
     line->addWidget(undo);
@@ -162,16 +157,17 @@ void HistoryDialog::askToOverwrite()
     if (id == 0 || m_question)
         return;
     m_question =
-        new QMessageBox(QMessageBox::Warning, QStringLiteral("设置已被改动"),
-                        QStringLiteral("以下设置在 #%1 这次修复之后又被改动过：\n· ").arg(id) +
-                            m_model->undoConflicts().join(QStringLiteral("\n· ")) +
-                            QStringLiteral("\n\n仍要把它们改回修复前的值吗？"),
+        new QMessageBox(QMessageBox::Warning, tr("设置已被改动"),
+                        tr("以下设置在 #%1 这次修复之后又被改动过：\n· %2\n\n"
+                           "仍要把它们改回修复前的值吗？")
+                            .arg(QString::number(id),
+                                 m_model->undoConflicts().join(QStringLiteral("\n· "))),
                         QMessageBox::NoButton, this);
     m_question->setObjectName(QStringLiteral("overwriteQuestion"));
     m_question->setAttribute(Qt::WA_DeleteOnClose);
     QPushButton *overwrite =
-        m_question->addButton(QStringLiteral("改回修复前的值"), QMessageBox::AcceptRole);
-    m_question->addButton(QStringLiteral("保留现在的设置"), QMessageBox::RejectRole);
+        m_question->addButton(tr("改回修复前的值"), QMessageBox::AcceptRole);
+    m_question->addButton(tr("保留现在的设置"), QMessageBox::RejectRole);
     connect(m_question, &QMessageBox::buttonClicked, this,
             [this, id, overwrite](QAbstractButton *button) {
                 if (button == overwrite)
@@ -190,7 +186,7 @@ void addRepairHistoryActions(QMenu *menu, AppModel *model, QWidget *window)
         shown->raise();
         shown->activateWindow();
     };
-    QAction *undoLast = menu->addAction(QStringLiteral("撤销上次修复"));
+    QAction *undoLast = menu->addAction(HistoryDialog::tr("撤销上次修复"));
     undoLast->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     QObject::connect(undoLast, &QAction::triggered, window, [dialog, model] {
         dialog();
@@ -198,7 +194,7 @@ void addRepairHistoryActions(QMenu *menu, AppModel *model, QWidget *window)
     });
     QObject::connect(model, &AppModel::undoBusyChanged, undoLast,
                      [undoLast, model] { undoLast->setEnabled(!model->undoBusy()); });
-    QAction *history = menu->addAction(QStringLiteral("修复记录…"));
+    QAction *history = menu->addAction(HistoryDialog::tr("修复记录…"));
     history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     QObject::connect(history, &QAction::triggered, window, dialog);
 }

@@ -22,7 +22,8 @@ QFont labelFont()
 } // namespace
 
 StatusDot::StatusDot(const QString &label, bool on, QWidget *parent)
-    : QWidget(parent), m_label(labelFont(), label), m_on(on)
+    : QWidget(parent), m_label(labelFont(), label), m_on(on), m_onWord(tr("开")),
+      m_offWord(tr("关"))
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -83,7 +84,8 @@ void StatusDot::paintContent(QPainter &painter) const
 AccessibleFacts StatusDot::accessibleFacts() const
 {
     return readAs(QAccessible::StaticText,
-                  m_label.text() + QStringLiteral("：") + (m_on ? m_onWord : m_offWord));
+                  tr("%1：%2", "a lamp's label, then its state")
+                      .arg(m_label.text(), m_on ? m_onWord : m_offWord));
 }
 
 } // namespace brevik

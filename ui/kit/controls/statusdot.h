@@ -37,8 +37,8 @@ private:
 
     TextRun m_label;
     bool m_on;
-    QString m_onWord = QStringLiteral("开");
-    QString m_offWord = QStringLiteral("关");
+    QString m_onWord;
+    QString m_offWord;
     mutable ReliefMemo m_relief;
 };
 

@@ -11,23 +11,27 @@ namespace brevik {
 namespace {
 
 // The signs that open every repair log, and what each says in words.
-const std::array<std::pair<QString, QString>, 4> kSigns{{
-    {QStringLiteral("✅"), QStringLiteral("成功")},
-    {QStringLiteral("❌"), QStringLiteral("失败")},
-    {QStringLiteral("⚠️"), QStringLiteral("注意")},
-    {QStringLiteral("⏳"), QStringLiteral("等待中")},
+struct KnownSign {
+    QString sign;
+    const char *word;
+};
+const std::array<KnownSign, 4> kSigns{{
+    {QStringLiteral("✅"), QT_TRANSLATE_NOOP("brevik::StatusSign", "成功")},
+    {QStringLiteral("❌"), QT_TRANSLATE_NOOP("brevik::StatusSign", "失败")},
+    {QStringLiteral("⚠️"), QT_TRANSLATE_NOOP("brevik::StatusSign", "注意")},
+    {QStringLiteral("⏳"), QT_TRANSLATE_NOOP("brevik::StatusSign", "等待中")},
 }};
 
 } // namespace
 
 std::pair<QString, QString> splitStatusSign(const QString &log)
 {
-    for (const auto &[sign, word] : kSigns) {
-        if (log.startsWith(sign)) {
-            QString rest = log.mid(sign.size());
+    for (const KnownSign &known : kSigns) {
+        if (log.startsWith(known.sign)) {
+            QString rest = log.mid(known.sign.size());
             if (rest.startsWith(QLatin1Char(' ')))
                 rest.remove(0, 1);
-            return {sign, rest};
+            return {known.sign, rest};
         }
     }
     return {QString(), log};
@@ -80,7 +84,7 @@ AccessibleFacts StatusSign::accessibleFacts() const
 {
     for (const auto &[sign, word] : kSigns) {
         if (sign == m_sign)
-            return readAs(QAccessible::Graphic, word);
+            return readAs(QAccessible::Graphic, tr(word));
     }
     return decoration();
 }
