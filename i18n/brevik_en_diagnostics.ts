@@ -1070,7 +1070,7 @@ Browsers, Velden Studio and other apps send their requests to the proxy, as the 
     </message>
     <message>
         <source>点击本工具顶部的「重新测试」按钮复测</source>
-        <translation>Click “Test Again” at the top of Brevik to test once more</translation>
+        <translation>Click “Test again” at the top of Brevik to test once more</translation>
     </message>
     <message>
         <source>可以正常上网（端到端实测通过）</source>

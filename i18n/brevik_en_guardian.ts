@@ -13,8 +13,8 @@
     <message numerus="yes">
         <source>连续 %n 次自动关闭都没有生效。请在窗口中点「立即修复」手动处理</source>
         <translation>
-            <numerusform>Switching it off failed %n time in a row. Click “Fix now” in the window to repair it yourself</numerusform>
-            <numerusform>Switching it off failed %n times in a row. Click “Fix now” in the window to repair it yourself</numerusform>
+            <numerusform>Switching it off failed %n time in a row. Click “Repair now” in the window to repair it yourself</numerusform>
+            <numerusform>Switching it off failed %n times in a row. Click “Repair now” in the window to repair it yourself</numerusform>
         </translation>
     </message>
     <message>
@@ -133,7 +133,7 @@
     </message>
     <message>
         <source>❌ 自动修复失败，请点击「立即修复」手动处理</source>
-        <translation>❌ Automatic repair failed; click “Fix now” to repair it yourself</translation>
+        <translation>❌ Automatic repair failed; click “Repair now” to repair it yourself</translation>
     </message>
     <message>
         <source>[暂停] %1</source>

@@ -131,6 +131,25 @@ void TestLanguages::keyTexts_data()
                        "Internet test: "}
         << QStringList{} << QStringList{} << QStringList{};
 
+    // A repair from the terminal: its log and the check run again after it.
+    const QList<QStringList> repair{{"--fix", "fix-proxy-off-all"}};
+    QTest::newRow("repair, Chinese")
+        << "zh" << c << "residual-proxy" << repair
+        << QStringList{"✅ 修复成功：已关闭所有服务的系统代理，网络已恢复直连",
+                       "\n复查：已不再发现这个问题（"}
+        << QStringList{} << QStringList{} << QStringList{};
+    QTest::newRow("repair, English")
+        << "en" << c << "residual-proxy" << repair
+        << QStringList{"✅ Repaired: System proxy turned off on every service; the Mac connects "
+                       "directly again",
+                       "\nRecheck: the problem is gone ("}
+        << QStringList{} << QStringList{} << QStringList{};
+    QTest::newRow("a finding, English")
+        << "en" << c << "residual-proxy" << scan
+        << QStringList{"Critical: the system proxy points to proxy software that has quit (the "
+                       "whole Mac is offline)"}
+        << QStringList{} << QStringList{} << QStringList{};
+
     // The launch agent's runs: one confirms, the next repairs and tells the user; the journal
     // then lists the repair by the title it was given.
     const QList<QStringList> agent{{"--guard"}, {"--guard"}, {"--history"}};
