@@ -259,6 +259,29 @@ RepairStart timeRepairStarts(Scene &scene)
     return {summarise(react), summarise(layout), summarise(paint), summarise(total)};
 }
 
+// What the window shows: the findings split into problems and passes, and six AI services.
+struct Shown {
+    QList<Finding> problems;
+    QList<Finding> passes;
+    QList<AIStatus> ai;
+};
+
+Shown shownOf(const QList<Finding> &findings)
+{
+    Shown shown;
+    for (const Finding &finding : findings)
+        (finding.isProblem() ? shown.problems : shown.passes).append(finding);
+    for (int i = 0; i < 6; ++i)
+        shown.ai.append({.id = QString::number(i),
+                         .name = QStringLiteral("AI 服务 %1").arg(i),
+                         .url = {},
+                         .directOK = i % 3 == 0,
+                         .proxyOK = i % 2 == 0,
+                         .latencyMs = 120 + 40 * i,
+                         .note = {}});
+    return shown;
+}
+
 // The window as the application shows it, after its first scan (every command refused,
 // so it ends at once), holding the 30 sample findings and six AI services.
 std::unique_ptr<ContentView> buildWindow(const QList<Finding> &findings)
@@ -267,21 +290,9 @@ std::unique_ptr<ContentView> buildWindow(const QList<Finding> &findings)
     window->resize(1220, 880);
     window->show();
     AppModel::waitForBackgroundWork(std::chrono::seconds(30));
-    QList<Finding> problems;
-    QList<Finding> passes;
-    for (const Finding &finding : findings)
-        (finding.isProblem() ? problems : passes).append(finding);
-    QList<AIStatus> ai;
-    for (int i = 0; i < 6; ++i)
-        ai.append({.id = QString::number(i),
-                   .name = QStringLiteral("AI 服务 %1").arg(i),
-                   .url = {},
-                   .directOK = i % 3 == 0,
-                   .proxyOK = i % 2 == 0,
-                   .latencyMs = 120 + 40 * i,
-                   .note = {}});
-    window->list()->setAI(ai, true);
-    window->list()->setFindings(problems, passes, true);
+    const Shown shown = shownOf(findings);
+    window->list()->setAI(shown.ai, true);
+    window->list()->setFindings(shown.problems, shown.passes, true);
     return window;
 }
 
@@ -289,25 +300,13 @@ std::unique_ptr<ContentView> buildWindow(const QList<Finding> &findings)
 // services, laid out, shown and painted. The scan its showing starts is waited for after.
 double firstPaintMs(const QList<Finding> &findings)
 {
-    QList<Finding> problems;
-    QList<Finding> passes;
-    for (const Finding &finding : findings)
-        (finding.isProblem() ? problems : passes).append(finding);
-    QList<AIStatus> ai;
-    for (int i = 0; i < 6; ++i)
-        ai.append({.id = QString::number(i),
-                   .name = QStringLiteral("AI 服务 %1").arg(i),
-                   .url = {},
-                   .directOK = i % 3 == 0,
-                   .proxyOK = i % 2 == 0,
-                   .latencyMs = 120 + 40 * i,
-                   .note = {}});
+    const Shown shown = shownOf(findings);
     QElapsedTimer timer;
     timer.start();
     auto window = std::make_unique<ContentView>();
     window->resize(1220, 880);
-    window->list()->setAI(ai, true);
-    window->list()->setFindings(problems, passes, true);
+    window->list()->setAI(shown.ai, true);
+    window->list()->setFindings(shown.problems, shown.passes, true);
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get()))
         return -1;

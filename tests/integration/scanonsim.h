@@ -84,4 +84,15 @@ inline QString writeScenario(const QTemporaryDir &dir, const QString &name, QJso
     return path;
 }
 
+// The built-in `scenario` itself, or when `changes` has any, a file in `dir` that extends it
+// with them.
+inline QString changedScenario(const QTemporaryDir &dir, const QString &scenario,
+                               QJsonObject changes)
+{
+    if (changes.isEmpty())
+        return scenario;
+    changes.insert(QStringLiteral("extends"), scenario);
+    return writeScenario(dir, QStringLiteral("changed"), changes);
+}
+
 } // namespace brevik

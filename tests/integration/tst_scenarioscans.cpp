@@ -176,12 +176,8 @@ void TestScenarioScans::webVerdict()
     QFETCH(QString, finding);
     QFETCH(QString, remedy);
     QTemporaryDir dir;
-    if (!changes.isEmpty()) {
-        changes.insert(QStringLiteral("extends"), scenario);
-        scenario = writeScenario(dir, QStringLiteral("changed"), changes);
-    }
     QString error;
-    const auto mac = SimulatedMac::open(scenario, true, &error);
+    const auto mac = SimulatedMac::open(changedScenario(dir, scenario, changes), true, &error);
     QVERIFY2(mac, qPrintable(error));
     const ScanOutcome outcome = scanOn(*mac);
     QVERIFY(outcome.web);
@@ -239,12 +235,8 @@ void TestScenarioScans::repairsAsOffered()
     QFETCH(QJsonObject, changes);
     QFETCH(QString, repairs);
     QTemporaryDir dir;
-    if (!changes.isEmpty()) {
-        changes.insert(QStringLiteral("extends"), scenario);
-        scenario = writeScenario(dir, QStringLiteral("changed"), changes);
-    }
     QString error;
-    const auto mac = SimulatedMac::open(scenario, true, &error);
+    const auto mac = SimulatedMac::open(changedScenario(dir, scenario, changes), true, &error);
     QVERIFY2(mac, qPrintable(error));
     // Each repair offered: its finding, id and rights, then one command a line.
     QStringList offered;

@@ -1,5 +1,6 @@
 #include "ui/kit/controls/neubutton.h"
 
+#include "ui/kit/controls/keyboardring.h"
 #include "ui/kit/paint/focusring.h"
 #include "ui/kit/text/typography.h"
 
@@ -246,8 +247,7 @@ void NeuButton::keyReleaseEvent(QKeyEvent *event)
 void NeuButton::focusInEvent(QFocusEvent *event)
 {
     QAbstractButton::focusInEvent(event);
-    m_keyboardFocus =
-        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    m_keyboardFocus = KeyboardRing::broughtByKeyboard(*event);
     m_shadow.update();
 }
 

@@ -118,7 +118,7 @@ QMargins NeuSegmented::shadowMargins() const
 
 void NeuSegmented::paintShadow(QPainter &painter) const
 {
-    if (m_keyboardFocus)
+    if (m_ring.shown())
         paintFocusRing(painter, rect(), kWell.radius);
 }
 
@@ -184,22 +184,13 @@ void NeuSegmented::keyPressEvent(QKeyEvent *event)
 void NeuSegmented::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
-    m_keyboardFocus =
-        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    if (m_keyboardFocus && !m_ring) {
-        m_ring = std::make_unique<CastShadow>(this, this);
-        m_ring->place();
-    }
-    if (m_ring)
-        m_ring->update();
+    m_ring.focusIn(*event);
 }
 
 void NeuSegmented::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
-    m_keyboardFocus = false;
-    if (m_ring)
-        m_ring->update();
+    m_ring.focusOut();
 }
 
 AccessibleFacts NeuSegmented::accessibleFacts() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/kit/access/speakable.h"
+#include "ui/kit/controls/keyboardring.h"
 #include "ui/kit/motion/motion.h"
 #include "ui/kit/paint/relief.h"
 #include "ui/kit/paint/shadowlayer.h"
@@ -41,7 +42,7 @@ public:
     QRect optionRect(int index) const;
 
     int selectedIndex() const;
-    bool showsFocusRing() const { return m_keyboardFocus; }
+    bool showsFocusRing() const { return m_ring.shown(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -73,8 +74,7 @@ private:
     std::vector<std::unique_ptr<AnimatedValue>> m_selected; // one per option
     std::vector<TextRun> m_labels;                          // one per option
     mutable ReliefMemo m_well;
-    bool m_keyboardFocus = false;       // a ring only for focus reached with the keyboard
-    std::unique_ptr<CastShadow> m_ring; // made when the keyboard first brings the focus
+    KeyboardRing m_ring{this, this};
 };
 
 } // namespace brevik

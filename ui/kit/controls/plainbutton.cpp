@@ -66,7 +66,7 @@ QMargins PlainButton::shadowMargins() const
 
 void PlainButton::paintShadow(QPainter &painter) const
 {
-    if (m_keyboardFocus)
+    if (m_ring.shown())
         paintFocusRing(painter, QRectF(rect()).adjusted(-kRingPad, -kRingPad, kRingPad, kRingPad),
                        kRingRadius);
 }
@@ -88,22 +88,13 @@ void PlainButton::leaveEvent(QEvent *event)
 void PlainButton::focusInEvent(QFocusEvent *event)
 {
     QAbstractButton::focusInEvent(event);
-    m_keyboardFocus =
-        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    if (m_keyboardFocus && !m_ring) {
-        m_ring = std::make_unique<CastShadow>(this, this);
-        m_ring->place();
-    }
-    if (m_ring)
-        m_ring->update();
+    m_ring.focusIn(*event);
 }
 
 void PlainButton::focusOutEvent(QFocusEvent *event)
 {
     QAbstractButton::focusOutEvent(event);
-    m_keyboardFocus = false;
-    if (m_ring)
-        m_ring->update();
+    m_ring.focusOut();
 }
 
 void PlainButton::keyPressEvent(QKeyEvent *event)

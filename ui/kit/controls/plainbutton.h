@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/controls/keyboardring.h"
 #include "ui/kit/paint/shadowlayer.h"
 #include "ui/kit/palette/palette.h"
 #include "ui/kit/symbols/symbols.h"
@@ -8,7 +9,6 @@
 #include <QAbstractButton>
 #include <QFont>
 
-#include <memory>
 #include <optional>
 
 namespace brevik {
@@ -25,7 +25,7 @@ public:
     void setLabel(const QString &text, std::optional<Symbol> symbol);
     std::optional<Symbol> symbol() const { return m_symbol; }
 
-    bool showsFocusRing() const { return m_keyboardFocus; }
+    bool showsFocusRing() const { return m_ring.shown(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -49,9 +49,7 @@ private:
     NeuRole m_color;
     std::optional<Symbol> m_symbol;
     bool m_hovering = false;
-    bool m_keyboardFocus = false; // a ring only for focus reached with the keyboard
-    // Made when the keyboard first brings the focus: most never wear a ring.
-    std::unique_ptr<CastShadow> m_ring;
+    KeyboardRing m_ring{this, this};
 };
 
 } // namespace brevik
