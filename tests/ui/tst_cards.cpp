@@ -27,6 +27,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace brevik;
 
 namespace {
@@ -249,6 +251,23 @@ void TestCards::guardianCard()
     QCOMPARE(chip("stateChip")->color(), neuSuccess);
     QCOMPARE(chip("countChip")->text(), QStringLiteral("已自动修复 0 次"));
     QVERIFY(shown(*card, "countChip") && !shown(*card, "agentChip") && !shown(*card, "log"));
+    // Every shadow it casts belongs to a part it shows: the resume button, hidden before the
+    // card first showed, casts none.
+    QVERIFY(!shown(*card, "resumeButton"));
+    for (const QWidget *layer : card->findChildren<QWidget *>(QStringLiteral("shadowLayer"))) {
+        if (!layer->isVisible())
+            continue;
+        const QList<QWidget *> parts = layer->parentWidget()->findChildren<QWidget *>(
+            Qt::FindDirectChildrenOnly);
+        QVERIFY2(std::any_of(parts.cbegin(), parts.cend(),
+                             [&](const QWidget *part) {
+                                 return part != layer && part->isVisible() &&
+                                        part->geometry().center() == layer->geometry().center();
+                             }),
+                 qPrintable(QStringLiteral("a shadow at %1,%2 casts nothing shown")
+                                .arg(layer->x())
+                                .arg(layer->y())));
+    }
     QCOMPARE(part<NeuBadge>(*card, "badge")->symbol(), Symbol::shieldLefthalfFilled);
     QCOMPARE(button("switchButton")->title(), QStringLiteral("暂停守护"));
     QCOMPARE(button("switchButton")->accent(), false);

@@ -30,6 +30,10 @@ protected:
             case QEvent::Move:
             case QEvent::Resize:
             case QEvent::Hide:
+            // Shown or hidden while its window is not on screen: no Show or Hide comes,
+            // and a layer made visible with the window would cast a hidden widget's shadow.
+            case QEvent::ShowToParent:
+            case QEvent::HideToParent:
                 follow(false);
                 break;
             case QEvent::ParentChange:
