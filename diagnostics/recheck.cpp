@@ -47,31 +47,10 @@ const QHash<QString, StepPlace> &places()
     return table;
 }
 
+// The places are numbered in the steps' order.
 QList<Finding> runStep(DiagnosticsRun &run, StepPlace place)
 {
-    switch (place) {
-    case StepPlace::interface:
-        return run.checkInterface();
-    case StepPlace::gateway:
-        return run.checkGateway();
-    case StepPlace::internet:
-        return run.checkInternet();
-    case StepPlace::dns:
-        return run.checkDNS();
-    case StepPlace::https:
-        return run.checkHTTPS();
-    case StepPlace::proxy:
-        return run.checkProxy();
-    case StepPlace::ai:
-        return run.checkAI();
-    case StepPlace::hosts:
-        return run.checkHosts();
-    case StepPlace::system:
-        return run.checkSystem();
-    case StepPlace::web:
-        return run.checkWebAccess();
-    }
-    return {};
+    return run.steps().at(qsizetype(place)).run();
 }
 
 } // namespace
